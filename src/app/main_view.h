@@ -1,0 +1,96 @@
+#pragma once
+
+// What the presenter asks of the main window. The Qt window implements it; tests use a
+// recording fake. Texts are UTF-8.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvello {
+
+// Every menu command whose enabling the presenter maintains. Tool buttons are never
+// disabled and have no entry here.
+enum class Command {
+  kAdd1, kImport1, kDest1, kExecute1, kProperty1, kExit1,
+  kCheck1, kUncheck1, kDelete1, kSelectAll1, kSelectNon1, kOption1,
+  kUnOrder1, kRefresh1, kAbout1,
+  kProperty2, kCheck2, kUncheck2, kDelete2,
+};
+
+// The drive icons, in the order of the drive image list.
+enum class DriveIcon { kFloppy, kRemovable, kFixed, kNetwork, kCdRom, kRamDisk };
+
+struct DriveItem {
+  std::string caption;
+  DriveIcon icon = DriveIcon::kFixed;
+};
+
+// The window's outer rectangle.
+struct WindowGeometry {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// Restores the previous cursor when it goes out of scope.
+class CursorGuard {
+ public:
+  virtual ~CursorGuard() = default;
+};
+
+// The file dialog's settings.
+struct OpenFileRequest {
+  std::string title;
+  std::string filter;  // "name|patterns|name|patterns|..."
+  bool multiple = true;
+};
+
+class MainView {
+ public:
+  virtual ~MainView() = default;
+
+  // Window and controls.
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void PlaceWindow(const WindowGeometry& geometry) = 0;
+  virtual void SetColumnWidth(int column, int width) = 0;
+  virtual void SetOutDirLabel(const std::string& text) = 0;
+  virtual void SetStatusText(int panel, const std::string& text) = 0;
+  virtual void SetCommandEnabled(Command command, bool enabled) = 0;
+  virtual bool IsCommandEnabled(Command command) const = 0;
+  virtual void ArmStartupTimer(int milliseconds) = 0;
+  virtual void AcceptDroppedFiles() = 0;
+
+  // Drive combo box.
+  virtual void SetDriveItems(const std::vector<DriveItem>& items) = 0;
+  virtual void SetDriveIndex(int index) = 0;  // -1: nothing selected
+  virtual int DriveIndex() const = 0;
+
+  // Playlist combo box.
+  virtual bool PlaylistBoxEnabled() const = 0;
+  virtual int PlaylistIndex() const = 0;
+  virtual void SetPlaylistIndex(int index) = 0;
+
+  // Song list: the presenter tells the view what changed in its rows.
+  virtual void RowsAppended(int first, int last) = 0;
+  virtual void RowsChanged(int first, int last) = 0;
+  virtual void RowsReset() = 0;
+  virtual void HeaderImagesChanged() = 0;
+  // Gives the list the input focus if it lacks it, makes `row` the focused row without
+  // changing the selection, and scrolls it into view.
+  virtual void FocusRow(int row) = 0;
+  virtual std::vector<int> SelectedRows() const = 0;
+
+  // Boxes and dialogs.
+  virtual void ShowInformation(const std::string& text) = 0;
+  virtual bool Confirm(const std::string& text) = 0;  // OK / Cancel; true for OK
+  virtual std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) = 0;
+
+  // Long work.
+  virtual std::unique_ptr<CursorGuard> ShowWaitCursor() = 0;
+  virtual void ProcessEvents() = 0;
+};
+
+}  // namespace tarvello

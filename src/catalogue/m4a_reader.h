@@ -1,0 +1,22 @@
+#pragma once
+
+// Reads the tags and stream parameters of an M4A song with a forward walk over its boxes.
+
+#include <cstdint>
+#include <string>
+
+#include "catalogue/track_table.h"
+#include "platform/platform.h"
+
+namespace tarvello {
+
+enum class M4aResult { kStored, kRejected, kOutOfMemory };
+
+// Reads `path_to_open` into `staging`, records `path_to_record` as its FileName and stores
+// it at `index` (0..TrackCount; TrackCount appends). A file that cannot be opened raises
+// FileError.
+M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,
+                       const std::string& path_to_open, const std::string& path_to_record,
+                       int32_t index);
+
+}  // namespace tarvello

@@ -1,0 +1,23 @@
+#pragma once
+
+// Size and number texts, grouped and pointed with the user's locale symbols.
+
+#include <cstdint>
+#include <string>
+
+namespace tarvello {
+
+struct NumberSymbols {
+  std::string grouping = ",";
+  std::string decimal = ".";
+
+  // The symbols of the locale named by the environment (LC_ALL, LC_NUMERIC, LANG).
+  static NumberSymbols FromLocale();
+};
+
+// "0 バイト", "1.4 KB", "1.00 MB", "4.66 GB" (UTF-8).
+std::string FormatFileSize(int64_t size, const NumberSymbols& symbols);
+// "-1,234": a whole number grouped in thousands.
+std::string FormatThousands(int32_t number, const NumberSymbols& symbols);
+
+}  // namespace tarvello

@@ -1,0 +1,115 @@
+#pragma once
+
+// The one place where the core meets the operating system. Every call the core makes to
+// the system goes through these interfaces, so tests can replace any part of them.
+// Paths are native bytes (UTF-8 on Linux).
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvello {
+
+// The kinds of volume the drive list tells apart; each has its own icon.
+enum class DriveType { kUnknown, kNoRoot, kRemovable, kFixed, kRemote, kCdRom, kRamDisk };
+
+// One mounted volume as the drive list shows it.
+struct VolumeEntry {
+  std::string root;          // mount point: the volume's identity
+  std::string display_name;  // "label (mount point)"
+  DriveType type = DriveType::kUnknown;
+  bool floppy = false;       // a floppy drive gets the floppy icon
+};
+
+// Sizes of a mounted volume as available to the user.
+struct VolumeSpace {
+  int64_t total_bytes = 0;
+  int64_t free_bytes = 0;
+  uint16_t bytes_per_sector = 0;
+  uint16_t sectors_per_cluster = 0;
+};
+
+class Volumes {
+ public:
+  virtual ~Volumes() = default;
+  // Mounted volumes of a listable type, sorted by mount point.
+  virtual std::vector<VolumeEntry> List() = 0;
+  // Sizes and geometry; nullopt when the volume has no medium or has vanished.
+  virtual std::optional<VolumeSpace> Measure(const std::string& root) = 0;
+};
+
+// A file opened for reading bytes, with seeking.
+class ByteFile {
+ public:
+  virtual ~ByteFile() = default;
+  // Reads up to `count` bytes at the current position; returns how many were read.
+  virtual size_t Read(void* buffer, size_t count) = 0;
+  // Moves to an absolute position (it may lie past the end).
+  virtual void Seek(int64_t position) = 0;
+  virtual int64_t Position() const = 0;
+  virtual int64_t Size() const = 0;
+};
+
+// One entry of a folder listing.
+struct DirEntry {
+  std::string name;
+  int64_t size = 0;
+  bool is_directory = false;
+  bool is_system = false;  // not a regular file: device, socket, pipe
+  bool is_hidden = false;  // the name begins with "."
+};
+
+// Raised by the file operations for input/output errors the callers do not expect.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  // Opens a file for reading; nullptr when it cannot be opened.
+  virtual std::unique_ptr<ByteFile> OpenRead(const std::string& path) = 0;
+  // Copies a file, replacing the target; false on failure.
+  virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool CreateDirectories(const std::string& path) = 0;
+  // Entries of a folder in the file system's order; empty when it cannot be read.
+  virtual std::vector<DirEntry> ListDirectory(const std::string& path) = 0;
+  // Whole file contents; nullopt when it cannot be read.
+  virtual std::optional<std::string> ReadWholeFile(const std::string& path) = 0;
+  // Replaces a file's contents; false on failure.
+  virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
+  virtual bool IsWritableDirectory(const std::string& path) = 0;
+  // Sets the last-write time (seconds since the epoch); false on failure.
+  virtual bool SetLastWriteTime(const std::string& path, std::time_t time) = 0;
+};
+
+// Environment, special folders and the clock.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  virtual std::optional<std::string> GetVariable(const std::string& name) = 0;
+  virtual std::string CurrentDirectory() = 0;
+  virtual std::string ExecutablePath() = 0;
+  virtual std::string HomeDirectory() = 0;
+  virtual std::time_t Now() = 0;
+};
+
+// What the core is given to reach the system.
+struct Platform {
+  Volumes& volumes;
+  FileSystem& files;
+  Environment& environment;
+};
+
+}  // namespace tarvello
