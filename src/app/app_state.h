@@ -1,0 +1,45 @@
+#pragma once
+
+// The program-wide values of one main window, owned by its presenter.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "catalogue/output_totals.h"
+#include "catalogue/track_list.h"
+#include "catalogue/track_table.h"
+#include "common/common_routine.h"
+#include "common/number_format.h"
+#include "output/drive_list.h"
+
+namespace tarvello {
+
+struct AppState {
+  AppState(const NumberSymbols& number_symbols, std::unique_ptr<TextCollator> collator)
+      : symbols(number_symbols), rows(number_symbols, std::move(collator)) {}
+
+  // Paths made at start-up.
+  std::string IniFileName;
+  std::string BackupFolder;
+  std::string TempFolder;
+  std::string LibraryFileName;
+  std::string LibraryCopyName;
+
+  NumberSymbols symbols;
+  Settings settings;  // start-up values and OutputOptions
+  TrackTable table;
+  TTrackInfo StagingTrack{};
+  TrackList rows;
+  OutputTotals totals;
+  DriveList drives;
+  int CurrentDrive = -1;
+  int32_t ListedCount = 0;
+  int32_t CurrentTrackIndex = 0;
+  TempNameCounter temp_names;
+  std::vector<std::string> PlaylistTrackIds;
+  std::vector<std::string> TrackIdList;
+};
+
+}  // namespace tarvello
