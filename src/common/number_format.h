@@ -13,6 +13,8 @@ struct NumberSymbols {
 
   // The symbols of the locale named by the environment (LC_ALL, LC_NUMERIC, LANG).
   static NumberSymbols FromLocale();
+  // The symbols of a POSIX locale name such as "de_DE.UTF-8"; "C" gives "," and ".".
+  static NumberSymbols FromLocaleName(const std::string& posix_name);
 };
 
 // "0 バイト", "1.4 KB", "1.00 MB", "4.66 GB" (UTF-8).

@@ -1,0 +1,55 @@
+#include "common/cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarvello {
+namespace {
+
+TEST(Cp932Test, JapaneseTextSurvivesTheRoundTrip) {
+  const std::string text = "出力先フォルダへ 曲を出力しました. ABC 123 ～";
+  const std::string cp932 = Utf8ToCp932(text);
+  EXPECT_EQ(cp932.substr(0, 4), "\x8f\x6f\x97\xcd");  // 出力
+  EXPECT_EQ(Cp932ToUtf8(cp932), text);
+}
+
+TEST(Cp932Test, HalfWidthKatakanaTakesOneByte) {
+  const std::string cp932 = Utf8ToCp932("ｱｲｳ");
+  EXPECT_EQ(cp932, "\xb1\xb2\xb3");
+  EXPECT_EQ(Cp932ToUtf8(cp932), "ｱｲｳ");
+}
+
+TEST(Cp932Test, CharactersCp932LacksBecomeQuestionMarks) {
+  EXPECT_EQ(Utf8ToCp932("caf\u00e9"), "caf?");
+  EXPECT_EQ(Utf8ToCp932("a\U0001F3B5b"), "a?b");  // one emoji, one mark
+}
+
+TEST(Cp932Test, EmptyTextStaysEmpty) {
+  EXPECT_EQ(Utf8ToCp932(""), "");
+  EXPECT_EQ(Cp932ToUtf8(""), "");
+}
+
+TEST(Cp932Test, BrokenInputDoesNotCrash) {
+  // A lead byte at the end, a lead byte with an invalid trail, and unassigned bytes.
+  const std::string decoded = Cp932ToUtf8(std::string("A\x81", 2));
+  EXPECT_EQ(decoded.substr(0, 1), "A");
+  EXPECT_FALSE(Cp932ToUtf8("\x81\x20Z").empty());
+  EXPECT_FALSE(Cp932ToUtf8("\xa0\xfd\xfe\xff").empty());
+  EXPECT_EQ(Cp932ToUtf8(Utf8ToCp932(std::string("\xff\xfe", 2))), "??");
+}
+
+TEST(Cp932Test, LeadBytesAreRecognised) {
+  EXPECT_TRUE(IsCp932LeadByte(0x81));
+  EXPECT_TRUE(IsCp932LeadByte(0x9f));
+  EXPECT_TRUE(IsCp932LeadByte(0xe0));
+  EXPECT_TRUE(IsCp932LeadByte(0xfc));
+  EXPECT_FALSE(IsCp932LeadByte(0x80));
+  EXPECT_FALSE(IsCp932LeadByte(0xa0));
+  EXPECT_FALSE(IsCp932LeadByte(0xb1));  // half-width katakana
+  EXPECT_FALSE(IsCp932LeadByte(0xfd));
+  EXPECT_FALSE(IsCp932LeadByte('A'));
+}
+
+}  // namespace
+}  // namespace tarvello
