@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "output/drive_list.h"
+
 namespace tarvello {
 
 // Every menu command whose enabling the presenter maintains. Tool buttons are never
@@ -17,14 +19,6 @@ enum class Command {
   kCheck1, kUncheck1, kDelete1, kSelectAll1, kSelectNon1, kOption1,
   kUnOrder1, kRefresh1, kAbout1,
   kProperty2, kCheck2, kUncheck2, kDelete2,
-};
-
-// The drive icons, in the order of the drive image list.
-enum class DriveIcon { kFloppy, kRemovable, kFixed, kNetwork, kCdRom, kRamDisk };
-
-struct DriveItem {
-  std::string caption;
-  DriveIcon icon = DriveIcon::kFixed;
 };
 
 // The window's outer rectangle.

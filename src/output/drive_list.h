@@ -8,8 +8,18 @@
 
 namespace tarvello {
 
+// The drive icons, in the order of the drive image list.
+enum class DriveIcon { kFloppy, kRemovable, kFixed, kNetwork, kCdRom, kRamDisk };
+
+// One item of the drive box.
+struct DriveItem {
+  std::string caption;
+  DriveIcon icon = DriveIcon::kFixed;
+};
+
 struct TDriveInfo {
   std::string Root;  // mount point: the volume's identity
+  std::string Name;  // what the status texts call the volume
   uint8_t IconIndex = 0;
   int64_t TotalBytes = 0;  // 0: no medium
   int64_t FreeBytes = 0;

@@ -1,0 +1,101 @@
+#include "output/drives.h"
+
+#include <algorithm>
+
+#include "catalogue/output_totals.h"
+#include "common/cp932.h"
+#include "common/number_format.h"
+
+namespace tarvello {
+
+DriveIcon IconFor(const VolumeEntry& volume) {
+  switch (volume.type) {
+    case DriveType::kRemovable:
+      return volume.floppy ? DriveIcon::kFloppy : DriveIcon::kRemovable;
+    case DriveType::kRemote:
+      return DriveIcon::kNetwork;
+    case DriveType::kCdRom:
+      return DriveIcon::kCdRom;
+    case DriveType::kRamDisk:
+      return DriveIcon::kRamDisk;
+    default:
+      return DriveIcon::kFixed;
+  }
+}
+
+namespace {
+
+bool IsListable(DriveType type) {
+  return type != DriveType::kUnknown && type != DriveType::kNoRoot;
+}
+
+}  // namespace
+
+std::vector<DriveItem> LoadDriveList(Volumes& volumes, DriveList& drives) {
+  drives = DriveList{};
+  std::vector<DriveItem> items;
+  for (const VolumeEntry& volume : volumes.List()) {
+    if (!IsListable(volume.type)) continue;
+    if (drives.DriveCount == static_cast<int>(drives.entries.size())) break;
+    const DriveIcon icon = IconFor(volume);
+    TDriveInfo& entry = drives.entries[drives.DriveCount++];
+    entry.Root = volume.root;
+    entry.Name = volume.display_name;
+    entry.IconIndex = static_cast<uint8_t>(icon);
+    items.push_back({volume.display_name, icon});
+  }
+  return items;
+}
+
+int FindDrive(const DriveList& drives, const std::string& root) {
+  for (int i = 0; i < drives.DriveCount; ++i) {
+    if (drives.entries[i].Root == root) return i;
+  }
+  return -1;
+}
+
+std::string OutputFolderPath(const std::string& root, const std::string& out_dir) {
+  std::string folder = Cp932ToUtf8(out_dir);
+  std::replace(folder.begin(), folder.end(), '\\', '/');
+  std::string base = root;
+  while (!base.empty() && base.back() == '/') base.pop_back();
+  if (folder.empty() || folder.front() != '/') base += '/';
+  return base + folder;
+}
+
+int64_t OutputFolderUsage(FileSystem& files, const std::string& folder, int64_t cluster_size) {
+  int64_t sum = 0;
+  for (const DirEntry& entry : files.ListDirectory(folder)) {
+    if (entry.is_directory || entry.is_system) continue;
+    sum += ClusterRound(entry.size, cluster_size);
+  }
+  return sum;
+}
+
+std::string MeasureDrive(TDriveInfo& drive, Volumes& volumes, FileSystem& files,
+                         const std::string& out_dir, const NumberSymbols& symbols) {
+  drive.BytesPerSector = 0;
+  drive.SectorsPerCluster = 0;
+  drive.OutputFolderBytes = 0;
+  const std::optional<VolumeSpace> space = volumes.Measure(drive.Root);
+  if (!space || space->total_bytes <= 0) {
+    drive.TotalBytes = 0;
+    drive.FreeBytes = 0;
+    return drive.Name + ": メディアが挿入されていません.";
+  }
+  drive.TotalBytes = space->total_bytes;
+  drive.BytesPerSector = space->bytes_per_sector;
+  drive.SectorsPerCluster = space->sectors_per_cluster;
+  drive.FreeBytes = space->free_bytes;
+  const std::string folder = OutputFolderPath(drive.Root, out_dir);
+  if (files.DirectoryExists(folder)) {
+    drive.OutputFolderBytes = OutputFolderUsage(files, folder, drive.ClusterSize());
+  }
+  return drive.Name + ": 出力可能領域 " +
+         FormatFileSize(drive.FreeBytes + drive.OutputFolderBytes, symbols) + " （空き " +
+         FormatFileSize(drive.FreeBytes, symbols) + "＋使用 " +
+         FormatFileSize(drive.OutputFolderBytes, symbols) + "）/ 容量 " +
+         FormatFileSize(drive.TotalBytes, symbols);
+}
+
+}  // namespace tarvello
