@@ -24,8 +24,11 @@ struct ScreenSize {
 // What the window hands over at exit.
 struct ExitGeometry {
   WindowGeometry window;
-  std::array<int, 11> column_widths{};
+  std::array<int, kListColumnCount> column_widths{};
 };
+
+inline constexpr const char* kApplicationTitle = "Tarvello";
+inline constexpr int kStartupTimerMilliseconds = 100;
 
 class MainPresenter {
  public:
@@ -36,11 +39,10 @@ class MainPresenter {
   // Life cycle.
   void FormCreate(const ScreenSize& screen);
   void Timer1Timer();
-  // Returns false when the settings file could not be written (the view says so once).
   void FormDestroy(const ExitGeometry& geometry);
 
   // Commands.
-  void Add1Click();
+  void Add1Click() { AddFilesDialog(); }
   void Import1Click();
   void Dest1Click();
   void Execute1Click();
@@ -62,9 +64,52 @@ class MainPresenter {
   const AppState& State() const { return state_; }
 
  private:
+  // Start-up and exit.
+  void SetStartupDefaults(const ScreenSize& screen);
+  void ReadSettingsFile();
+  void SelectStartupDrive(const std::string& root);
+  void WriteSettingsFile(const ExitGeometry& geometry);
+
+  // Drives.
+  void LoadDriveList();
+  void ShowDriveStatus();
+  bool OutputFolderPresent() const;
+  void UpdateDestEnabling();
+  int64_t ClusterSize() const;
+
+  // Songs.
+  void AddFilesDialog();
+  void AddPaths(const std::vector<std::string>& paths, bool trim);
+  // Returns false when the limit stops the adding.
+  bool AddPath(const std::string& path);
+  void AddOneFile(const std::string& path_to_read, const std::string& path_to_record);
+  bool ReadTrackList(const std::string& path);
+  void FocusFirstNewRow();
+  void SortRows(int code);
+  void ShowOutputSummary(bool recount);
+
+  // Runs a command; an unexpected error ends it with a box that names the system's message.
+  template <typename Body>
+  void RunCommand(Body&& body);
+
   Platform& platform_;
   MainView& view_;
   AppState state_;
 };
+
+}  // namespace tarvello
+
+#include <exception>
+
+namespace tarvello {
+
+template <typename Body>
+void MainPresenter::RunCommand(Body&& body) {
+  try {
+    body();
+  } catch (const std::exception& error) {
+    view_.ShowInformation(error.what());
+  }
+}
 
 }  // namespace tarvello
