@@ -1,0 +1,102 @@
+#pragma once
+
+// A MainView that records what the presenter tells it and answers boxes and the file
+// dialog from a script.
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_view.h"
+
+namespace tarvello::testing {
+
+class RecordingView : public MainView {
+ public:
+  // What the window shows.
+  std::string caption;
+  WindowGeometry geometry;
+  std::map<int, int> column_widths;
+  std::string out_dir_label;
+  std::map<int, std::string> status;
+  std::map<Command, bool> enabled;
+  int startup_timer = -1;
+  bool accepts_drops = false;
+  std::vector<DriveItem> drive_items;
+  int drive_index = -1;
+  bool playlist_enabled = false;
+  int playlist_index = -1;
+  std::vector<int> focused_rows;
+  std::vector<int> selected_rows;
+  int row_notifications = 0;
+  int cursor_depth = 0;
+  int max_cursor_depth = 0;
+
+  // Boxes shown, in order, and the scripted answers.
+  std::vector<std::string> boxes;
+  std::deque<bool> confirm_answers;
+  std::deque<std::optional<std::vector<std::string>>> file_choices;
+  std::vector<OpenFileRequest> file_requests;
+
+  void SetCaption(const std::string& text) override { caption = text; }
+  void PlaceWindow(const WindowGeometry& g) override { geometry = g; }
+  void SetColumnWidth(int column, int width) override { column_widths[column] = width; }
+  void SetOutDirLabel(const std::string& text) override { out_dir_label = text; }
+  void SetStatusText(int panel, const std::string& text) override { status[panel] = text; }
+  void SetCommandEnabled(Command command, bool on) override { enabled[command] = on; }
+  bool IsCommandEnabled(Command command) const override {
+    auto it = enabled.find(command);
+    return it == enabled.end() || it->second;
+  }
+  void ArmStartupTimer(int milliseconds) override { startup_timer = milliseconds; }
+  void AcceptDroppedFiles() override { accepts_drops = true; }
+  void SetDriveItems(const std::vector<DriveItem>& items) override { drive_items = items; }
+  void SetDriveIndex(int index) override { drive_index = index; }
+  int DriveIndex() const override { return drive_index; }
+  bool PlaylistBoxEnabled() const override { return playlist_enabled; }
+  int PlaylistIndex() const override { return playlist_index; }
+  void SetPlaylistIndex(int index) override { playlist_index = index; }
+  void RowsAppended(int, int) override { ++row_notifications; }
+  void RowsChanged(int, int) override { ++row_notifications; }
+  void RowsReset() override { ++row_notifications; }
+  void HeaderImagesChanged() override {}
+  void FocusRow(int row) override { focused_rows.push_back(row); }
+  std::vector<int> SelectedRows() const override { return selected_rows; }
+
+  void ShowInformation(const std::string& text) override { boxes.push_back(text); }
+  bool Confirm(const std::string& text) override {
+    boxes.push_back(text);
+    if (confirm_answers.empty()) return false;
+    bool answer = confirm_answers.front();
+    confirm_answers.pop_front();
+    return answer;
+  }
+  std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override {
+    file_requests.push_back(request);
+    if (file_choices.empty()) return std::nullopt;
+    auto choice = file_choices.front();
+    file_choices.pop_front();
+    return choice;
+  }
+
+  std::unique_ptr<CursorGuard> ShowWaitCursor() override {
+    return std::make_unique<Guard>(*this);
+  }
+  void ProcessEvents() override {}
+
+ private:
+  class Guard : public CursorGuard {
+   public:
+    explicit Guard(RecordingView& view) : view_(view) {
+      if (++view_.cursor_depth > view_.max_cursor_depth) view_.max_cursor_depth = view_.cursor_depth;
+    }
+    ~Guard() override { --view_.cursor_depth; }
+
+   private:
+    RecordingView& view_;
+  };
+};
+
+}  // namespace tarvello::testing
