@@ -22,6 +22,8 @@ struct TOutputOptions {
   uint8_t Separator = 0;
   bool AutoImport = true;
   bool BackupBeforeOutput = true;
+
+  bool operator==(const TOutputOptions&) const = default;
 };
 
 // The separators of the title formats, CP932 bytes, indexed by TOutputOptions::Separator.
@@ -41,6 +43,8 @@ struct Settings {
   TOutputOptions options;
 
   Settings() { column_widths.fill(kDefaultColumnWidth); }
+
+  bool operator==(const Settings&) const = default;
 };
 
 // The OutDir rule: a leading backslash is ensured and one trailing backslash removed,

@@ -1,0 +1,210 @@
+#include "app/settings.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+
+#include "common/cp932.h"
+
+namespace tarvello {
+namespace {
+
+constexpr char kEndOfFileByte = '\x1A';
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr size_t kShortFieldBytes = 3;  // Prefix and Ext
+
+bool IsBlank(char byte) {
+  return static_cast<unsigned char>(byte) <= 32;
+}
+
+// Strips bytes 0 to 32 from both ends; linear however long the text is.
+std::string_view Trim(std::string_view text) {
+  size_t begin = 0;
+  while (begin < text.size() && IsBlank(text[begin])) ++begin;
+  size_t end = text.size();
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// An optional sign and decimal digits that fit in 32 bits; anything else is no number.
+std::optional<int32_t> ParseInteger(std::string_view text) {
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    // from_chars takes a minus sign of its own; "+-1" is no number.
+    if (!text.empty() && text.front() == '-') return std::nullopt;
+  }
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+void SetIfInteger(std::string_view value, int& target) {
+  if (const auto number = ParseInteger(value)) target = *number;
+}
+
+// The 4th and 5th characters of a "COL" key name the column; anything after is ignored.
+void ApplyColumnWidth(std::string_view key, std::string_view value, Settings& settings) {
+  const auto column = ParseInteger(key.substr(3, 2));
+  if (!column || *column < 0 || *column >= kListColumnCount) return;
+  settings.column_widths[static_cast<size_t>(*column)] =
+      ParseInteger(value).value_or(kDefaultColumnWidth);
+}
+
+uint8_t LowByte(int32_t value) {
+  return static_cast<uint8_t>(value);
+}
+
+void ApplyTitleFormat(std::string_view value, TOutputOptions& options) {
+  const uint8_t format = LowByte(ParseInteger(value).value_or(0));
+  options.TitleFormat = format > 2 ? 0 : format;
+}
+
+void ApplyValue(std::string_view key, std::string_view value, Settings& settings) {
+  TOutputOptions& options = settings.options;
+  if (key == "HEIGHT") {
+    SetIfInteger(value, settings.height);
+  } else if (key == "WIDTH") {
+    SetIfInteger(value, settings.width);
+  } else if (key == "TOP") {
+    SetIfInteger(value, settings.top);
+  } else if (key == "LEFT") {
+    SetIfInteger(value, settings.left);
+  } else if (key.starts_with("COL")) {
+    ApplyColumnWidth(key, value, settings);
+  } else if (key == "OUTDRV") {
+    // A mount point; anything else (a drive letter of old) means no start-up drive.
+    settings.out_drive = value.starts_with('/') ? std::string(value) : std::string();
+  } else if (key == "OUTDIR") {
+    options.OutDir = NormalizeOutDir(value);
+  } else if (key == "PREFIX") {
+    options.Prefix = value.substr(0, kShortFieldBytes);
+  } else if (key == "EXT") {
+    options.Ext = value.substr(0, kShortFieldBytes);
+  } else if (key == "TITLE") {
+    ApplyTitleFormat(value, options);
+  } else if (key == "SEP") {
+    if (const auto number = ParseInteger(value)) options.Separator = LowByte(*number);
+  } else if (key == "AUTDST") {
+    if (value == "0") options.AutoImport = false;
+  } else if (key == "BACKUP") {
+    if (value == "0") options.BackupBeforeOutput = false;
+  }
+}
+
+void ApplyLine(std::string_view line, Settings& settings) {
+  if (line.empty() || line.front() == '[' || line.front() == ';') return;
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return;
+  ApplyValue(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), settings);
+}
+
+// True when the text's last character is a backslash; the second byte of a double-byte
+// character may be 0x5C too, so the walk starts at the first byte.
+bool EndsWithBackslash(std::string_view text) {
+  bool last_is_backslash = false;
+  size_t index = 0;
+  while (index < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[index]);
+    if (IsCp932LeadByte(byte) && index + 1 < text.size()) {
+      last_is_backslash = false;
+      index += 2;
+    } else {
+      last_is_backslash = byte == '\\';
+      index += 1;
+    }
+  }
+  return last_is_backslash;
+}
+
+// A value must not carry a line feed or an end-of-file byte: either would cut the file
+// short or start a line of its own when the file is read again.
+std::string_view WritableValue(std::string_view value) {
+  return value.substr(0, value.find_first_of(std::string_view("\n\x1A", 2)));
+}
+
+void AppendLine(std::string& out, std::string_view text) {
+  out.append(text);
+  out.append(kLineEnd);
+}
+
+void AppendEntry(std::string& out, std::string_view key, std::string_view value) {
+  out.append(key);
+  out.append(" = ");
+  AppendLine(out, WritableValue(value));
+}
+
+void AppendEntry(std::string& out, std::string_view key, int value) {
+  AppendEntry(out, key, std::to_string(value));
+}
+
+std::string ColumnKey(int column) {
+  std::string key = "COL";
+  if (column < 10) key += '0';
+  key += std::to_string(column);
+  return key;
+}
+
+}  // namespace
+
+std::string_view SeparatorAt(uint8_t index) {
+  return index < kSeparators.size() ? kSeparators[index] : kSeparators[0];
+}
+
+std::string NormalizeOutDir(std::string_view out_dir) {
+  std::string result;
+  if (out_dir.empty() || out_dir.front() != '\\') result = "\\";
+  result.append(out_dir);
+  if (result != "\\" && EndsWithBackslash(result)) result.pop_back();
+  return result;
+}
+
+void ReadSettings(std::string_view bytes, Settings& settings) {
+  bytes = bytes.substr(0, bytes.find(kEndOfFileByte));
+  while (!bytes.empty()) {
+    const size_t line_feed = bytes.find('\n');
+    std::string_view line = bytes.substr(0, line_feed);
+    if (line_feed == std::string_view::npos) {
+      bytes = {};
+    } else {
+      bytes.remove_prefix(line_feed + 1);
+      if (line.ends_with('\r')) line.remove_suffix(1);
+    }
+    ApplyLine(line, settings);
+  }
+}
+
+std::string WriteSettings(const Settings& settings) {
+  const TOutputOptions& options = settings.options;
+  std::string out;
+  AppendLine(out, ";Initialize File for Tarvello");
+  AppendLine(out, "");
+  AppendLine(out, "[SIZE]");
+  AppendEntry(out, "HEIGHT", settings.height);
+  AppendEntry(out, "WIDTH", settings.width);
+  AppendLine(out, "");
+  AppendLine(out, "[POSITION]");
+  AppendEntry(out, "TOP", settings.top);
+  AppendEntry(out, "LEFT", settings.left);
+  AppendLine(out, "");
+  AppendLine(out, "[COLUMNWIDTH]");
+  for (int column = 0; column < kListColumnCount; ++column) {
+    AppendEntry(out, ColumnKey(column), settings.column_widths[static_cast<size_t>(column)]);
+  }
+  AppendLine(out, "");
+  AppendLine(out, "[OUTPUT]");
+  // The mount point is written as the system gave it, so any name comes back unchanged.
+  if (!settings.out_drive.empty()) AppendEntry(out, "OUTDRV", settings.out_drive);
+  AppendEntry(out, "OUTDIR", options.OutDir);
+  AppendEntry(out, "PREFIX", options.Prefix);
+  AppendEntry(out, "EXT", options.Ext);
+  AppendEntry(out, "TITLE", options.TitleFormat);
+  AppendEntry(out, "SEP", options.Separator);
+  AppendEntry(out, "AUTDST", options.AutoImport ? 1 : 0);
+  AppendEntry(out, "BACKUP", options.BackupBeforeOutput ? 1 : 0);
+  AppendLine(out, "");
+  return out;
+}
+
+}  // namespace tarvello
