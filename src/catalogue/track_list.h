@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ class TextCollator {
  public:
   virtual ~TextCollator() = default;
   virtual int Compare(const std::string& a, const std::string& b) const = 0;
+  // A byte string whose plain byte order is the order of Compare, so a sort can make
+  // each key once; nullopt when this collator makes no such keys.
+  virtual std::optional<std::string> CollationKey(const std::string& /*text*/) const {
+    return std::nullopt;
+  }
 };
 
 // The ICU collator of the locale named by the environment, at secondary strength.
@@ -81,6 +87,9 @@ class TrackList {
 
  private:
   void FillSubItems(TrackRow& row, const TTrackInfo& track) const;
+  void SortByCurrentKey();
+  // The collation key of every row's text under `key`; nullopt when the collator makes none.
+  std::optional<std::vector<std::string>> CollationKeys(int32_t key) const;
 
   NumberSymbols symbols_;
   std::unique_ptr<TextCollator> collator_;
