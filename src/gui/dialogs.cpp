@@ -1,0 +1,79 @@
+#include "gui/dialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+
+namespace tarvello {
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString NameWithoutPatterns(QString name) {
+  static const QRegularExpression kTrailingGroup(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+  return name.remove(kTrailingGroup).trimmed();
+}
+
+}  // namespace
+
+QStringList QtFileFilters(const std::string& filter) {
+  const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) pattern = pattern.trimmed();
+    patterns.removeAll(QString());
+    if (patterns.isEmpty()) continue;
+    QString name = NameWithoutPatterns(parts[i]);
+    if (name.isEmpty()) name = patterns.join(QLatin1Char(' '));
+    filters << QStringLiteral("%1 (%2)").arg(name, patterns.join(QLatin1Char(' ')));
+  }
+  return filters;
+}
+
+void Dialogs::ShowInformation(const std::string& text) {
+  history_.push_back({DialogKind::kInformation, text, {}});
+  if (responder_) {
+    responder_(history_.back());
+    return;
+  }
+  QMessageBox::information(parent_, QString::fromUtf8(kTitle), FromUtf8(text), QMessageBox::Ok);
+}
+
+bool Dialogs::Confirm(const std::string& text) {
+  history_.push_back({DialogKind::kConfirm, text, {}});
+  if (responder_) return responder_(history_.back()).ok;
+  const auto answer = QMessageBox::question(parent_, QString::fromUtf8(kTitle), FromUtf8(text),
+                                            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+  return answer == QMessageBox::Ok;
+}
+
+std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileRequest& request) {
+  history_.push_back({DialogKind::kOpenFiles, {}, request});
+  if (responder_) {
+    DialogAnswer answer = responder_(history_.back());
+    if (!answer.ok) return std::nullopt;
+    return std::move(answer.files);
+  }
+  const QStringList filters = QtFileFilters(request.filter);
+  QString selected = filters.value(0);
+  const QString title = FromUtf8(request.title);
+  const QString filter = filters.join(QStringLiteral(";;"));
+  QStringList chosen;
+  if (request.multiple) {
+    chosen = QFileDialog::getOpenFileNames(parent_, title, QString(), filter, &selected);
+  } else {
+    const QString one = QFileDialog::getOpenFileName(parent_, title, QString(), filter, &selected);
+    if (!one.isEmpty()) chosen << one;
+  }
+  if (chosen.isEmpty()) return std::nullopt;
+  std::vector<std::string> paths;
+  paths.reserve(chosen.size());
+  for (const QString& path : chosen) paths.push_back(QFile::encodeName(path).toStdString());
+  return paths;
+}
+
+}  // namespace tarvello

@@ -1,0 +1,58 @@
+#pragma once
+
+// The window's message boxes and file dialog, with a seam for tests: when a responder is
+// set it answers instead of the real dialogs. Every request is recorded either way.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_view.h"
+
+class QWidget;
+
+namespace tarvello {
+
+enum class DialogKind { kInformation, kConfirm, kOpenFiles };
+
+struct DialogRequest {
+  DialogKind kind = DialogKind::kInformation;
+  std::string text;       // the box's text; empty for the file dialog
+  OpenFileRequest files;  // the file dialog's settings
+};
+
+struct DialogAnswer {
+  bool ok = true;                  // OK, or files were chosen
+  std::vector<std::string> files;  // native paths
+};
+
+using DialogResponder = std::function<DialogAnswer(const DialogRequest&)>;
+
+// A "name|patterns|name|patterns" filter in Qt's form: one "name (patterns)" entry per
+// pair, patterns separated by blanks. A name's own "(...)" suffix gives way to the
+// patterns, since Qt reads the filter from the last parentheses.
+QStringList QtFileFilters(const std::string& filter);
+
+class Dialogs {
+ public:
+  static constexpr const char* kTitle = "Tarvello";
+
+  explicit Dialogs(QWidget* parent) : parent_(parent) {}
+
+  void SetResponder(DialogResponder responder) { responder_ = std::move(responder); }
+  const std::vector<DialogRequest>& History() const { return history_; }
+
+  void ShowInformation(const std::string& text);
+  bool Confirm(const std::string& text);
+  std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request);
+
+ private:
+  QWidget* parent_;
+  DialogResponder responder_;
+  std::vector<DialogRequest> history_;
+};
+
+}  // namespace tarvello

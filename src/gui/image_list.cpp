@@ -1,0 +1,237 @@
+#include "gui/image_list.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPolygonF>
+#include <QStyle>
+#include <functional>
+
+namespace tarvello {
+namespace {
+
+constexpr int kSize = 16;
+
+QIcon Draw(const std::function<void(QPainter&)>& paint, int size = kSize) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(size / double{kSize}, size / double{kSize});
+  paint(painter);
+  painter.end();
+  return QIcon(pixmap);
+}
+
+// A memory card with its cut corner, the motif of the output glyphs.
+void PaintCard(QPainter& p, const QRectF& r, const QColor& fill) {
+  QPolygonF card;
+  card << QPointF(r.left() + r.width() * 0.35, r.top()) << r.topRight() << r.bottomRight()
+       << r.bottomLeft() << QPointF(r.left(), r.top() + r.height() * 0.3);
+  p.setPen(QPen(QColor(40, 40, 40), 1));
+  p.setBrush(fill);
+  p.drawPolygon(card);
+}
+
+void PaintArrow(QPainter& p, QPointF from, QPointF to, const QColor& color) {
+  p.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(from, to);
+  const QLineF line(to, from);
+  QLineF wing = line;
+  wing.setLength(4);
+  wing.setAngle(line.angle() + 40);
+  p.drawLine(wing);
+  wing.setAngle(line.angle() - 40);
+  p.drawLine(wing);
+}
+
+void PaintAdd(QPainter& p) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(30, 140, 40));
+  p.drawRect(QRectF(6.5, 2, 3, 12));
+  p.drawRect(QRectF(2, 6.5, 12, 3));
+}
+
+void PaintPlaylist(QPainter& p) {
+  p.setPen(QPen(QColor(60, 60, 60), 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(1.5, 1.5, 12, 13));
+  p.setPen(QPen(QColor(40, 90, 190), 1.5));
+  for (double y : {5.0, 8.0, 11.0}) p.drawLine(QPointF(4, y), QPointF(11, y));
+}
+
+void PaintImportOutput(QPainter& p) {
+  PaintCard(p, QRectF(1.5, 1.5, 8, 11), QColor(90, 140, 220));
+  PaintArrow(p, QPointF(8, 8), QPointF(14.5, 14), QColor(30, 140, 40));
+}
+
+void PaintExecute(QPainter& p) {
+  PaintCard(p, QRectF(7.5, 3.5, 7, 10), QColor(90, 140, 220));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(30, 140, 40));
+  QPolygonF play;
+  play << QPointF(1, 3) << QPointF(8, 8) << QPointF(1, 13);
+  p.drawPolygon(play);
+}
+
+void PaintRefresh(QPainter& p) {
+  const QColor color(30, 120, 60);
+  p.setPen(QPen(color, 2, Qt::SolidLine, Qt::RoundCap));
+  p.setBrush(Qt::NoBrush);
+  p.drawArc(QRectF(2.5, 2.5, 11, 11), 60 * 16, 270 * 16);
+  p.setPen(Qt::NoPen);
+  p.setBrush(color);
+  QPolygonF head;
+  head << QPointF(9, 0.5) << QPointF(14, 3) << QPointF(9, 6.5);
+  p.drawPolygon(head);
+}
+
+void PaintTriangle(QPainter& p, bool up) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(90, 90, 90));
+  QPolygonF triangle;
+  if (up) {
+    triangle << QPointF(8, 4) << QPointF(13, 11) << QPointF(3, 11);
+  } else {
+    triangle << QPointF(3, 5) << QPointF(13, 5) << QPointF(8, 12);
+  }
+  p.drawPolygon(triangle);
+}
+
+void PaintMissing(QPainter& p) {
+  p.setPen(QPen(QColor(210, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
+  p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
+}
+
+void PaintBox(QPainter& p) {
+  p.setPen(QPen(QColor(70, 70, 70), 1));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(2.5, 2.5, 11, 11));
+}
+
+void PaintMarked(QPainter& p) {
+  PaintBox(p);
+  p.setPen(QPen(QColor(20, 150, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  QPainterPath tick;
+  tick.moveTo(4.5, 8);
+  tick.lineTo(7, 11);
+  tick.lineTo(12, 4.5);
+  p.drawPath(tick);
+}
+
+void PaintRemovable(QPainter& p) {
+  p.setPen(QPen(QColor(50, 50, 50), 1));
+  p.setBrush(QColor(200, 200, 200));
+  p.drawRoundedRect(QRectF(1.5, 5.5, 13, 7), 1.5, 1.5);
+  p.setBrush(QColor(40, 40, 40));
+  p.drawRect(QRectF(4.5, 8, 7, 2));
+}
+
+void PaintRamDisk(QPainter& p) {
+  p.setPen(QPen(QColor(20, 80, 20), 1));
+  p.setBrush(QColor(40, 150, 60));
+  p.drawRect(QRectF(1.5, 4.5, 13, 6));
+  p.setPen(QPen(QColor(220, 180, 40), 1));
+  for (double x = 3; x < 14; x += 2) p.drawLine(QPointF(x, 11), QPointF(x, 13.5));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(30, 30, 30));
+  p.drawRect(QRectF(4, 6, 3, 3));
+  p.drawRect(QRectF(9, 6, 3, 3));
+}
+
+QIcon StandardOr(QStyle::StandardPixmap pixmap, void (*fallback)(QPainter&)) {
+  QIcon icon = QApplication::style()->standardIcon(pixmap);
+  return icon.isNull() ? Draw(fallback) : icon;
+}
+
+void PaintFloppy(QPainter& p) {
+  p.setPen(QPen(QColor(30, 30, 60), 1));
+  p.setBrush(QColor(60, 80, 160));
+  p.drawRect(QRectF(2.5, 2.5, 11, 11));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(4.5, 2.5, 7, 4));
+}
+
+void PaintFixed(QPainter& p) {
+  p.setPen(QPen(QColor(50, 50, 50), 1));
+  p.setBrush(QColor(160, 160, 170));
+  p.drawRect(QRectF(1.5, 5.5, 13, 6));
+  p.setBrush(QColor(40, 200, 40));
+  p.drawRect(QRectF(11, 8, 2, 1.5));
+}
+
+void PaintNetwork(QPainter& p) {
+  PaintFixed(p);
+  p.setPen(QPen(QColor(40, 40, 40), 1));
+  p.drawLine(QPointF(8, 11.5), QPointF(8, 14.5));
+  p.drawLine(QPointF(3, 14.5), QPointF(13, 14.5));
+}
+
+void PaintCd(QPainter& p) {
+  p.setPen(QPen(QColor(90, 90, 90), 1));
+  p.setBrush(QColor(210, 210, 230));
+  p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+  p.setBrush(Qt::white);
+  p.drawEllipse(QRectF(6, 6, 4, 4));
+}
+
+}  // namespace
+
+ImageList::ImageList()
+    : icons_{Draw(PaintAdd),
+             Draw(PaintPlaylist),
+             Draw(PaintImportOutput),
+             Draw(PaintExecute),
+             Draw(PaintRefresh),
+             Draw([](QPainter& p) { PaintTriangle(p, true); }),
+             Draw([](QPainter& p) { PaintTriangle(p, false); }),
+             Draw(PaintMissing),
+             Draw(PaintMarked),
+             Draw(PaintBox)} {}
+
+QIcon ImageList::Icon(int index) const {
+  if (index < 0 || index >= kImageCount) return QIcon();
+  return icons_[index];
+}
+
+QIcon DriveIconFor(DriveIcon icon) {
+  switch (icon) {
+    case DriveIcon::kFloppy:
+      return StandardOr(QStyle::SP_DriveFDIcon, PaintFloppy);
+    case DriveIcon::kRemovable:
+      return Draw(PaintRemovable);
+    case DriveIcon::kFixed:
+      return StandardOr(QStyle::SP_DriveHDIcon, PaintFixed);
+    case DriveIcon::kNetwork:
+      return StandardOr(QStyle::SP_DriveNetIcon, PaintNetwork);
+    case DriveIcon::kCdRom:
+      return StandardOr(QStyle::SP_DriveCDIcon, PaintCd);
+    case DriveIcon::kRamDisk:
+      return Draw(PaintRamDisk);
+  }
+  return QIcon();
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48}) {
+    icon.addPixmap(Draw(
+                       [](QPainter& p) {
+                         PaintCard(p, QRectF(2.5, 1.5, 11, 13), QColor(40, 110, 200));
+                         p.setPen(QPen(Qt::white, 1.6));
+                         p.drawLine(QPointF(10.5, 4), QPointF(10.5, 10.5));
+                         p.drawLine(QPointF(10.5, 4), QPointF(12.5, 5));
+                         p.setBrush(Qt::white);
+                         p.setPen(Qt::NoPen);
+                         p.drawEllipse(QRectF(6.5, 9, 4, 3));
+                       },
+                       size)
+                       .pixmap(size, size));
+  }
+  return icon;
+}
+
+}  // namespace tarvello

@@ -1,0 +1,39 @@
+#pragma once
+
+// The window's artwork, drawn at start-up so the program needs no image files: the tool
+// bar glyphs, the header arrows, the row icons, the drive icons and the program icon.
+
+#include <QIcon>
+#include <array>
+
+#include "app/main_view.h"
+
+namespace tarvello {
+
+// Indexes of ImageList1 besides those the song list defines.
+inline constexpr int kGlyphAdd = 0;
+inline constexpr int kGlyphImportPlaylist = 1;
+inline constexpr int kGlyphImportOutput = 2;
+inline constexpr int kGlyphExecute = 3;
+inline constexpr int kGlyphRefresh = 4;
+inline constexpr int kImageCount = 10;
+
+class ImageList {
+ public:
+  ImageList();
+
+  int Count() const { return kImageCount; }
+  // An empty icon for an index outside the list.
+  QIcon Icon(int index) const;
+
+ private:
+  std::array<QIcon, kImageCount> icons_;
+};
+
+// One distinct icon per drive kind.
+QIcon DriveIconFor(DriveIcon icon);
+
+// The program's own icon.
+QIcon ProgramIcon();
+
+}  // namespace tarvello

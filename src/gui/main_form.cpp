@@ -1,0 +1,501 @@
+#include "gui/main_form.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/window_layout.h"
+#include "gui/drive_combo_box.h"
+#include "gui/status_bar.h"
+#include "gui/track_list_model.h"
+#include "gui/ui_font.h"
+#include "gui/wait_cursor.h"
+
+namespace tarvello {
+namespace {
+
+constexpr int kToolButtonWidth = 25;
+constexpr int kToolButtonHeight = 23;
+constexpr int kToolSeparatorWidth = 8;
+constexpr int kListTop = 29;
+constexpr int kStatusBarHeight = 23;
+
+QString Text(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+int Index(Command command) {
+  return static_cast<int>(command);
+}
+
+// Paths of the local files a drag carries, as native bytes.
+std::vector<std::string> LocalPaths(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  if (mime == nullptr || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  }
+  return paths;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent), dialogs_(this) {
+  setObjectName(QStringLiteral("TMainForm"));
+  setFont(TarvelloFont());
+  setWindowIcon(ProgramIcon());
+
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("ClientArea"));
+  setCentralWidget(client_);
+  client_->installEventFilter(this);
+
+  presenter_ = std::make_unique<MainPresenter>(platform, *this, NumberSymbols::FromLocale(),
+                                               MakeLocaleCollator());
+  CreateActions();
+  CreateMenus();
+  CreatePopupMenu();
+  CreateControls(client_);
+  CreateToolBar(client_);
+
+  Timer1_ = new QTimer(this);
+  Timer1_->setObjectName(QStringLiteral("Timer1"));
+  Timer1_->setSingleShot(true);
+  connect(Timer1_, &QTimer::timeout, this, [this] { presenter_->Timer1Timer(); });
+}
+
+TMainForm::~TMainForm() {
+  // A window destroyed without being closed still hands its settings over.
+  FormDestroy();
+}
+
+void TMainForm::Start() {
+  if (started_) return;
+  started_ = true;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  presenter_->FormCreate({available.width(), available.height()});
+}
+
+void TMainForm::SetDialogResponder(DialogResponder responder) {
+  dialogs_.SetResponder(std::move(responder));
+}
+
+QAction* TMainForm::CommandAction(Command command) const {
+  const int index = Index(command);
+  return index >= 0 && index < kCommandCount ? actions_[index] : nullptr;
+}
+
+// Commands, menus and the tool bar.
+
+QAction* TMainForm::MakeAction(Command command, const char* name, const char* caption,
+                               const QKeySequence& shortcut, void (MainPresenter::*handler)()) {
+  auto* action = new QAction(QString::fromUtf8(caption), this);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setShortcut(shortcut);
+  if (handler != nullptr) {
+    connect(action, &QAction::triggered, this, [this, handler] { (presenter_.get()->*handler)(); });
+  }
+  actions_[Index(command)] = action;
+  return action;
+}
+
+void TMainForm::CreateActions() {
+  using P = MainPresenter;
+  MakeAction(Command::kAdd1, "Add1", "追加(&A)...", QKeySequence(Qt::CTRL | Qt::Key_O),
+             &P::Add1Click);
+  MakeAction(Command::kImport1, "Import1", "iTunesプレイリストを読み込む(&I)", {},
+             &P::Import1Click);
+  MakeAction(Command::kDest1, "Dest1", "出力先から取り込む(&D)", {}, &P::Dest1Click);
+  MakeAction(Command::kExecute1, "Execute1", "出力実行(&E)", {}, &P::Execute1Click);
+  MakeAction(Command::kProperty1, "Property1", "プロパティ(&G)", QKeySequence(Qt::CTRL | Qt::Key_I),
+             &P::Property1Click);
+  QAction* exit = MakeAction(Command::kExit1, "Exit1", "終了(&X)", {}, nullptr);
+  connect(exit, &QAction::triggered, this, &QWidget::close);
+
+  MakeAction(Command::kCheck1, "Check1", "選択行を出力対象にする(&S)", {}, &P::Check1Click);
+  MakeAction(Command::kUncheck1, "Uncheck1", "選択行を出力対象から外す(&U)", {}, &P::Uncheck1Click);
+  MakeAction(Command::kDelete1, "Delete1", "削除(&D)", QKeySequence(Qt::CTRL | Qt::Key_Delete),
+             &P::Delete1Click);
+  QAction* select_all = MakeAction(Command::kSelectAll1, "SelectAll1", "すべて選択(&A)",
+                                   QKeySequence(Qt::CTRL | Qt::Key_A), nullptr);
+  connect(select_all, &QAction::triggered, this, [this] { lvTrackInfo_->selectAll(); });
+  QAction* select_none =
+      MakeAction(Command::kSelectNon1, "SelectNon1", "何も選択しない(&N)", {}, nullptr);
+  connect(select_none, &QAction::triggered, this, [this] { lvTrackInfo_->clearSelection(); });
+  MakeAction(Command::kOption1, "Option1", "オプション(&O)...", {}, &P::Option1Click);
+
+  MakeAction(Command::kUnOrder1, "UnOrder1", "追加順に表示(&U)", QKeySequence(Qt::CTRL | Qt::Key_U),
+             &P::UnOrder1Click);
+  MakeAction(Command::kRefresh1, "Refresh1", "最新の情報に更新(&R)", QKeySequence(Qt::Key_F5),
+             &P::Refresh1Click);
+  MakeAction(Command::kAbout1, "About1", "バージョン情報(&A)", {}, &P::About1Click);
+
+  MakeAction(Command::kProperty2, "Property2", "プロパティ(&G)", {}, &P::Property1Click);
+  MakeAction(Command::kCheck2, "Check2", "出力対象にする(&S)", {}, &P::Check1Click);
+  MakeAction(Command::kUncheck2, "Uncheck2", "出力対象から外す(&U)", {}, &P::Uncheck1Click);
+  MakeAction(Command::kDelete2, "Delete2", "削除(&D)", {}, &P::Delete1Click);
+}
+
+void TMainForm::CreateMenus() {
+  auto add_menu = [this](const char* name, const char* caption) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(caption));
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+  };
+  auto action = [this](Command command) { return CommandAction(command); };
+
+  QMenu* file = add_menu("File1", "ファイル(&F)");
+  file->addActions({action(Command::kAdd1), action(Command::kImport1), action(Command::kDest1)});
+  file->addSeparator();
+  file->addAction(action(Command::kExecute1));
+  file->addSeparator();
+  file->addAction(action(Command::kProperty1));
+  file->addSeparator();
+  file->addAction(action(Command::kExit1));
+
+  QMenu* edit = add_menu("Edit1", "編集(&E)");
+  edit->addActions(
+      {action(Command::kCheck1), action(Command::kUncheck1), action(Command::kDelete1)});
+  edit->addSeparator();
+  edit->addActions({action(Command::kSelectAll1), action(Command::kSelectNon1)});
+  edit->addSeparator();
+  edit->addAction(action(Command::kOption1));
+
+  QMenu* show = add_menu("Show1", "表示(&V)");
+  show->addAction(action(Command::kUnOrder1));
+  show->addSeparator();
+  show->addAction(action(Command::kRefresh1));
+
+  QMenu* help = add_menu("Help1", "ヘルプ(&H)");
+  help->addAction(action(Command::kAbout1));
+}
+
+void TMainForm::CreatePopupMenu() {
+  // Shown by the list's own right-click handling, not by Qt's context menu policy.
+  PopupMenu1_ = new QMenu(this);
+  PopupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+  PopupMenu1_->addAction(CommandAction(Command::kProperty2));
+  PopupMenu1_->addSeparator();
+  PopupMenu1_->addActions({CommandAction(Command::kCheck2), CommandAction(Command::kUncheck2),
+                           CommandAction(Command::kDelete2)});
+}
+
+void TMainForm::CreateToolBar(QWidget* client) {
+  ToolBar1_ = new QWidget(client);
+  ToolBar1_->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1_->setGeometry(313, 0, 145, kListTop);
+
+  struct Button {
+    const char* name;
+    const char* hint;
+    int glyph;
+    void (MainPresenter::*handler)();
+    bool separator_before;
+  };
+  using P = MainPresenter;
+  const Button buttons[] = {
+      {"ToolButtonAdd", "追加", kGlyphAdd, &P::Add1Click, false},
+      {"ToolButtonImport", "ｉＴｕｎｅsプレイリストを読み込む", kGlyphImportPlaylist,
+       &P::Import1Click, false},
+      {"ToolButtonRefresh", "最新の情報に更新", kGlyphRefresh, &P::Refresh1Click, true},
+      {"ToolButtonDest", "出力先から取り込む", kGlyphImportOutput, &P::Dest1Click, true},
+      {"ToolButtonExecute", "出力実行", kGlyphExecute, &P::Execute1Click, false},
+  };
+  int left = 0;
+  for (const Button& button : buttons) {
+    if (button.separator_before) left += kToolSeparatorWidth;
+    // Each button has its own action: the menu items' enabling never reaches it.
+    auto* action =
+        new QAction(ImageList1_.Icon(button.glyph), QString::fromUtf8(button.hint), ToolBar1_);
+    action->setToolTip(QString::fromUtf8(button.hint));
+    const auto handler = button.handler;
+    connect(action, &QAction::triggered, this, [this, handler] { (presenter_.get()->*handler)(); });
+    auto* tool = new QToolButton(ToolBar1_);
+    tool->setObjectName(QString::fromLatin1(button.name));
+    tool->setDefaultAction(action);
+    tool->setAutoRaise(true);
+    tool->setIconSize(QSize(16, 16));
+    tool->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tool->setGeometry(left, 2, kToolButtonWidth, kToolButtonHeight);
+    left += kToolButtonWidth;
+  }
+}
+
+void TMainForm::CreateControls(QWidget* client) {
+  Panel1_ = new QFrame(client);
+  Panel1_->setObjectName(QStringLiteral("Panel1"));
+  Panel1_->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  Panel1_->setLineWidth(1);
+  Panel1_->setGeometry(0, 0, client->width(), 2);
+
+  Label2_ = new QLabel(QStringLiteral("iTunesプレイリスト"), client);
+  Label2_->setObjectName(QStringLiteral("Label2"));
+  Label2_->move(8, 9);
+  Label2_->adjustSize();
+
+  cbPlayLists_ = new QComboBox(client);
+  cbPlayLists_->setObjectName(QStringLiteral("cbPlayLists"));
+  cbPlayLists_->setGeometry(108, 5, 197, cbPlayLists_->sizeHint().height());
+
+  lvTrackInfo_ = new QTreeView(client);
+  lvTrackInfo_->setObjectName(QStringLiteral("lvTrackInfo"));
+  lvTrackInfo_->setRootIsDecorated(false);
+  lvTrackInfo_->setItemsExpandable(false);
+  lvTrackInfo_->setUniformRowHeights(true);
+  lvTrackInfo_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lvTrackInfo_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lvTrackInfo_->setAllColumnsShowFocus(true);
+  lvTrackInfo_->setIconSize(QSize(16, 16));
+  lvTrackInfo_->setSortingEnabled(false);
+  lvTrackInfo_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lvTrackInfo_->setContextMenuPolicy(Qt::PreventContextMenu);
+  // The selection stays as visible when the list loses the focus.
+  QPalette palette = lvTrackInfo_->palette();
+  for (auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
+  }
+  lvTrackInfo_->setPalette(palette);
+  model_ = new TrackListModel(presenter_->Rows(), ImageList1_, this);
+  lvTrackInfo_->setModel(model_);
+  QHeaderView* header = lvTrackInfo_->header();
+  header->setSortIndicatorShown(false);
+  header->setSectionsClickable(true);
+  header->setSectionsMovable(false);
+  header->setStretchLastSection(false);
+  header->setMinimumSectionSize(0);
+  header->setDefaultSectionSize(kDefaultColumnWidth);
+  for (int column = 0; column < kColumnCount; ++column) {
+    header->resizeSection(column, kDefaultColumnWidth);
+  }
+  connect(header, &QHeaderView::sectionClicked, this,
+          [this](int column) { presenter_->lvTrackInfoColumnClick(column); });
+  lvTrackInfo_->move(0, kListTop);
+
+  Label1_ = new QLabel(QStringLiteral("出力先"), client);
+  Label1_->setObjectName(QStringLiteral("Label1"));
+  Label1_->adjustSize();
+
+  cbxDrives_ = new DriveComboBox(client);
+  cbxDrives_->setObjectName(QStringLiteral("cbxDrives"));
+  cbxDrives_->resize(253, cbxDrives_->sizeHint().height());
+  cbxDrives_->SetOnUserChange([this](int index) { presenter_->cbxDrivesChange(index); });
+
+  lbOutDir_ = new QLabel(QStringLiteral("\\PRIVATE\\AU\\DF\\D_SD"), client);
+  lbOutDir_->setObjectName(QStringLiteral("lbOutDir"));
+  lbOutDir_->setTextFormat(Qt::PlainText);
+  lbOutDir_->adjustSize();
+
+  StatusBar1_ = new StatusBar(client);
+  StatusBar1_->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1_->SetPanelAlignment(1, Qt::AlignLeft);
+}
+
+// Layout.
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) FormResize();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::FormResize() {
+  if (closing_ || QCoreApplication::closingDown()) return;
+  const int width = client_->width();
+  const MainLayout layout = LayOutMainWindow(client_->height(), width, frameGeometry().width());
+  Panel1_->setGeometry(0, 0, width, 2);
+  lvTrackInfo_->setGeometry(0, kListTop, std::max(layout.list_width, 0),
+                            std::max(layout.list_height, 0));
+  Label1_->move(8, layout.label_top);
+  cbxDrives_->move(52, layout.drives_top);
+  lbOutDir_->move(310, layout.out_dir_top);
+  StatusBar1_->setGeometry(0, layout.status_top, std::max(layout.status_width, 0),
+                           kStatusBarHeight);
+  StatusBar1_->SetFirstPanelWidth(layout.panel_widths[0]);
+}
+
+// Life cycle.
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FormDestroy();
+  event->accept();
+}
+
+void TMainForm::FormDestroy() {
+  if (destroyed_ || !started_) return;
+  destroyed_ = true;
+  closing_ = true;
+  Timer1_->stop();
+  const QRect outer = frameGeometry();
+  ExitGeometry exit;
+  exit.window = {outer.left(), outer.top(), outer.width(), outer.height()};
+  for (int column = 0; column < kColumnCount; ++column) {
+    exit.column_widths[column] = lvTrackInfo_->header()->sectionSize(column);
+  }
+  presenter_->FormDestroy(exit);
+}
+
+// Dropped files.
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+  if (!LocalPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths = LocalPaths(event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  // The files are read after the drag has ended, so the source is not kept waiting
+  // behind message boxes.
+  QMetaObject::invokeMethod(
+      this, [this, paths = std::move(paths)] { presenter_->FilesDropped(paths); },
+      Qt::QueuedConnection);
+}
+
+// MainView: window and controls.
+
+void TMainForm::SetCaption(const std::string& caption) {
+  setWindowTitle(Text(caption));
+}
+
+void TMainForm::PlaceWindow(const WindowGeometry& geometry) {
+  // The geometry is the outer one; the frame is known only once the window is shown.
+  const QSize frame = frameGeometry().size() - size();
+  move(geometry.left, geometry.top);
+  resize(std::max(geometry.width - frame.width(), 0),
+         std::max(geometry.height - frame.height(), 0));
+}
+
+void TMainForm::SetColumnWidth(int column, int width) {
+  if (column < 0 || column >= kColumnCount) return;
+  lvTrackInfo_->header()->resizeSection(column, std::max(width, 0));
+}
+
+void TMainForm::SetOutDirLabel(const std::string& text) {
+  lbOutDir_->setText(Text(text));
+  lbOutDir_->adjustSize();
+}
+
+void TMainForm::SetStatusText(int panel, const std::string& text) {
+  StatusBar1_->SetPanelText(panel, Text(text));
+}
+
+void TMainForm::SetCommandEnabled(Command command, bool enabled) {
+  if (QAction* action = CommandAction(command)) action->setEnabled(enabled);
+}
+
+bool TMainForm::IsCommandEnabled(Command command) const {
+  const QAction* action = CommandAction(command);
+  return action != nullptr && action->isEnabled();
+}
+
+void TMainForm::ArmStartupTimer(int milliseconds) {
+  Timer1_->start(std::max(milliseconds, 0));
+}
+
+void TMainForm::AcceptDroppedFiles() {
+  setAcceptDrops(true);
+}
+
+void TMainForm::SetDriveItems(const std::vector<DriveItem>& items) {
+  cbxDrives_->SetDriveItems(items);
+}
+
+void TMainForm::SetDriveIndex(int index) {
+  cbxDrives_->SetDriveIndex(index);
+}
+
+int TMainForm::DriveIndex() const {
+  return cbxDrives_->currentIndex();
+}
+
+bool TMainForm::PlaylistBoxEnabled() const {
+  return cbPlayLists_->isEnabled();
+}
+
+int TMainForm::PlaylistIndex() const {
+  return cbPlayLists_->currentIndex();
+}
+
+void TMainForm::SetPlaylistIndex(int index) {
+  cbPlayLists_->setCurrentIndex(index >= 0 && index < cbPlayLists_->count() ? index : -1);
+}
+
+// MainView: the song list.
+
+void TMainForm::RowsAppended(int, int) {
+  model_->RowsAppended();
+}
+
+void TMainForm::RowsChanged(int first, int last) {
+  model_->RowsChanged(first, last);
+}
+
+void TMainForm::RowsReset() {
+  model_->RowsReset();
+}
+
+void TMainForm::HeaderImagesChanged() {
+  model_->HeaderImagesChanged();
+}
+
+void TMainForm::FocusRow(int row) {
+  const QModelIndex index = model_->index(row, 0);
+  if (!index.isValid()) return;
+  if (!lvTrackInfo_->hasFocus()) lvTrackInfo_->setFocus();
+  lvTrackInfo_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  lvTrackInfo_->scrollTo(index);
+}
+
+std::vector<int> TMainForm::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : lvTrackInfo_->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+// MainView: boxes, dialogs and long work.
+
+void TMainForm::ShowInformation(const std::string& text) {
+  dialogs_.ShowInformation(text);
+}
+
+bool TMainForm::Confirm(const std::string& text) {
+  return dialogs_.Confirm(text);
+}
+
+std::optional<std::vector<std::string>> TMainForm::ChooseFiles(const OpenFileRequest& request) {
+  return dialogs_.ChooseFiles(request);
+}
+
+std::unique_ptr<CursorGuard> TMainForm::ShowWaitCursor() {
+  return std::make_unique<WaitCursor>();
+}
+
+void TMainForm::ProcessEvents() {
+  QCoreApplication::processEvents();
+}
+
+}  // namespace tarvello

@@ -1,0 +1,120 @@
+#pragma once
+
+// TMainForm: the main window. It shows what the presenter tells it and forwards every
+// command, list, drive and drop event to the presenter; it decides nothing itself.
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+#include "app/main_presenter.h"
+#include "app/main_view.h"
+#include "gui/dialogs.h"
+#include "gui/image_list.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolButton;
+class QTreeView;
+
+namespace tarvello {
+
+class DriveComboBox;
+class StatusBar;
+class TrackListModel;
+
+inline constexpr int kCommandCount = static_cast<int>(Command::kDelete2) + 1;
+
+class TMainForm : public QMainWindow, public MainView {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(Platform& platform, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Runs the start-up steps (FormCreate); call once, before showing the window.
+  void Start();
+
+  // Test seam: answers the boxes and the file dialog instead of showing them.
+  void SetDialogResponder(DialogResponder responder);
+  // Every box and file dialog asked for so far.
+  const std::vector<DialogRequest>& DialogHistory() const { return dialogs_.History(); }
+
+  QAction* CommandAction(Command command) const;
+  const ImageList& Images() const { return ImageList1_; }
+
+  // MainView.
+  void SetCaption(const std::string& caption) override;
+  void PlaceWindow(const WindowGeometry& geometry) override;
+  void SetColumnWidth(int column, int width) override;
+  void SetOutDirLabel(const std::string& text) override;
+  void SetStatusText(int panel, const std::string& text) override;
+  void SetCommandEnabled(Command command, bool enabled) override;
+  bool IsCommandEnabled(Command command) const override;
+  void ArmStartupTimer(int milliseconds) override;
+  void AcceptDroppedFiles() override;
+  void SetDriveItems(const std::vector<DriveItem>& items) override;
+  void SetDriveIndex(int index) override;
+  int DriveIndex() const override;
+  bool PlaylistBoxEnabled() const override;
+  int PlaylistIndex() const override;
+  void SetPlaylistIndex(int index) override;
+  void RowsAppended(int first, int last) override;
+  void RowsChanged(int first, int last) override;
+  void RowsReset() override;
+  void HeaderImagesChanged() override;
+  void FocusRow(int row) override;
+  std::vector<int> SelectedRows() const override;
+  void ShowInformation(const std::string& text) override;
+  bool Confirm(const std::string& text) override;
+  std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override;
+  std::unique_ptr<CursorGuard> ShowWaitCursor() override;
+  void ProcessEvents() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  QAction* MakeAction(Command command, const char* name, const char* caption,
+                      const QKeySequence& shortcut, void (MainPresenter::*handler)());
+  void CreateActions();
+  void CreateMenus();
+  void CreatePopupMenu();
+  void CreateToolBar(QWidget* client);
+  void CreateControls(QWidget* client);
+  void FormResize();
+  void FormDestroy();
+
+  ImageList ImageList1_;
+  Dialogs dialogs_;
+  std::unique_ptr<MainPresenter> presenter_;
+  std::array<QAction*, kCommandCount> actions_{};
+
+  QWidget* client_ = nullptr;
+  QFrame* Panel1_ = nullptr;
+  QLabel* Label1_ = nullptr;
+  QLabel* Label2_ = nullptr;
+  QComboBox* cbPlayLists_ = nullptr;
+  QWidget* ToolBar1_ = nullptr;
+  QTreeView* lvTrackInfo_ = nullptr;
+  TrackListModel* model_ = nullptr;
+  DriveComboBox* cbxDrives_ = nullptr;
+  QLabel* lbOutDir_ = nullptr;
+  StatusBar* StatusBar1_ = nullptr;
+  QMenu* PopupMenu1_ = nullptr;
+  QTimer* Timer1_ = nullptr;
+
+  bool started_ = false;
+  bool closing_ = false;
+  bool destroyed_ = false;
+};
+
+}  // namespace tarvello

@@ -1,0 +1,37 @@
+#pragma once
+
+// StatusBar1: a bar of two sunken panels whose widths the window sets.
+
+#include <QLabel>
+#include <QWidget>
+#include <array>
+
+namespace tarvello {
+
+class StatusBar : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPanelCount = 2;
+
+  explicit StatusBar(QWidget* parent = nullptr);
+
+  void SetPanelText(int panel, const QString& text);
+  QString PanelText(int panel) const;
+  void SetPanelAlignment(int panel, Qt::Alignment alignment);
+  // Panel 0 gets `first_width`; panel 1 the rest of the bar.
+  void SetFirstPanelWidth(int first_width);
+  int PanelWidth(int panel) const;
+  QLabel* Panel(int panel) const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void PlacePanels();
+
+  std::array<QLabel*, kPanelCount> panels_{};
+  int first_width_ = 0;
+};
+
+}  // namespace tarvello

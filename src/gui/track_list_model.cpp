@@ -1,0 +1,112 @@
+#include "gui/track_list_model.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tarvello {
+namespace {
+
+constexpr std::array<const char*, kColumnCount> kCaptions = {
+    "曲名", "時間",         "アーティスト",   "アルバム", "ジャンル",  "トラック番号",
+    "年",   "ビットレート", "サンプルレート", "サイズ",   "ファイル名"};
+
+constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignVCenter;
+constexpr Qt::Alignment kLeftAligned = Qt::AlignLeft | Qt::AlignVCenter;
+
+}  // namespace
+
+TrackListModel::TrackListModel(const TrackList& rows, const ImageList& images, QObject* parent)
+    : QAbstractItemModel(parent), rows_(rows), images_(images), row_count_(rows.RowCount()) {}
+
+bool TrackListModel::IsRightAligned(int column) {
+  return column == 1 || column == 5 || column == 7 || column == 8 || column == 9;
+}
+
+QModelIndex TrackListModel::index(int row, int column, const QModelIndex& parent) const {
+  if (parent.isValid() || row < 0 || row >= row_count_ || column < 0 || column >= kColumnCount) {
+    return {};
+  }
+  return createIndex(row, column);
+}
+
+QModelIndex TrackListModel::parent(const QModelIndex&) const {
+  return {};
+}
+
+int TrackListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : row_count_;
+}
+
+int TrackListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QString TrackListModel::CellText(const TrackRow& row, int column) const {
+  const std::string& text = column == 0 ? row.caption : row.sub_items[column - 1];
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QVariant TrackListModel::data(const QModelIndex& index, int role) const {
+  // The list may have shrunk before the presenter's reset reached us.
+  if (!index.isValid() || index.row() >= rows_.RowCount()) return {};
+  const TrackRow& row = rows_.Row(index.row());
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+      return CellText(row, index.column());
+    case Qt::DecorationRole:
+      if (index.column() == 0) return images_.Icon(row.icon);
+      return {};
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(IsRightAligned(index.column()) ? kRightAligned : kLeftAligned);
+    default:
+      return {};
+  }
+}
+
+QVariant TrackListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+      return QString::fromUtf8(kCaptions[section]);
+    case Qt::DecorationRole: {
+      const int image = rows_.HeaderImage(section);
+      if (image == kNoHeaderImage) return {};
+      return images_.Icon(image);
+    }
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(IsRightAligned(section) ? kRightAligned : kLeftAligned);
+    default:
+      return {};
+  }
+}
+
+void TrackListModel::RowsAppended() {
+  const int total = rows_.RowCount();
+  if (total <= row_count_) {
+    if (total < row_count_) RowsReset();
+    return;
+  }
+  beginInsertRows({}, row_count_, total - 1);
+  row_count_ = total;
+  endInsertRows();
+}
+
+void TrackListModel::RowsChanged(int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, row_count_ - 1);
+  if (first > last) return;
+  emit dataChanged(index(first, 0), index(last, kColumnCount - 1));
+}
+
+void TrackListModel::RowsReset() {
+  beginResetModel();
+  row_count_ = rows_.RowCount();
+  endResetModel();
+}
+
+void TrackListModel::HeaderImagesChanged() {
+  emit headerDataChanged(Qt::Horizontal, 0, kColumnCount - 1);
+}
+
+}  // namespace tarvello

@@ -1,0 +1,43 @@
+#pragma once
+
+// Shows the presenter's song rows in lvTrackInfo: a flat table of eleven columns. The
+// rows live in the core; the presenter tells the model what changed, through the window.
+
+#include <QAbstractItemModel>
+
+#include "catalogue/track_list.h"
+#include "gui/image_list.h"
+
+namespace tarvello {
+
+class TrackListModel : public QAbstractItemModel {
+  Q_OBJECT
+
+ public:
+  TrackListModel(const TrackList& rows, const ImageList& images, QObject* parent = nullptr);
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // Rows were appended to the list; the views learn of exactly the rows they lack.
+  void RowsAppended();
+  void RowsChanged(int first, int last);
+  void RowsReset();
+  void HeaderImagesChanged();
+
+  static bool IsRightAligned(int column);
+
+ private:
+  QString CellText(const TrackRow& row, int column) const;
+
+  const TrackList& rows_;
+  const ImageList& images_;
+  // The row count the attached views know; it moves only between begin/end signals.
+  int row_count_ = 0;
+};
+
+}  // namespace tarvello
