@@ -75,6 +75,9 @@ class MainPresenter {
   void ShowDriveStatus();
   bool OutputFolderPresent() const;
   void UpdateDestEnabling();
+  // The drive chosen in the drive box: its index (-1 for none) and entry (or nullptr).
+  int SelectedDriveIndex() const;
+  const TDriveInfo* SelectedDrive() const;
   int64_t ClusterSize() const;
 
   // Songs.
