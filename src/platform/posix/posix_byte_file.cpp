@@ -1,0 +1,69 @@
+#include "platform/posix/posix_byte_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace tarvello {
+namespace {
+
+// Windows start on this boundary, so a step back a few bytes stays inside the window.
+constexpr int64_t kWindowAlignment = 4096;
+
+}  // namespace
+
+PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count)
+    : fd_(fd), size_(size), read_count_(std::move(read_count)) {}
+
+PosixByteFile::~PosixByteFile() {
+  ::close(fd_);
+}
+
+size_t PosixByteFile::ReadAt(void* buffer, size_t count, int64_t offset) {
+  for (;;) {
+    ++*read_count_;
+    const ssize_t got = ::pread(fd_, buffer, count, static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) throw FileError(std::string("read error: ") + std::strerror(errno));
+  }
+}
+
+bool PosixByteFile::FillWindow() {
+  if (window_.empty()) window_.resize(kWindowSize);
+  window_start_ = position_ - position_ % kWindowAlignment;
+  window_length_ = ReadAt(window_.data(), window_.size(), window_start_);
+  return window_start_ + static_cast<int64_t>(window_length_) > position_;
+}
+
+size_t PosixByteFile::Read(void* buffer, size_t count) {
+  char* out = static_cast<char*>(buffer);
+  size_t done = 0;
+  while (done < count && position_ >= 0) {
+    const int64_t window_end = window_start_ + static_cast<int64_t>(window_length_);
+    if (position_ >= window_start_ && position_ < window_end) {
+      const size_t offset = static_cast<size_t>(position_ - window_start_);
+      const size_t take = std::min(count - done, window_length_ - offset);
+      std::memcpy(out + done, window_.data() + offset, take);
+      done += take;
+      position_ += static_cast<int64_t>(take);
+      continue;
+    }
+    if (position_ >= size_) break;  // nothing to read; spare the system call
+    const size_t wanted = count - done;
+    if (wanted >= kWindowSize) {
+      // Large reads go straight into the caller's buffer.
+      const size_t got = ReadAt(out + done, wanted, position_);
+      if (got == 0) break;
+      done += got;
+      position_ += static_cast<int64_t>(got);
+      continue;
+    }
+    if (!FillWindow()) break;
+  }
+  return done;
+}
+
+}  // namespace tarvello

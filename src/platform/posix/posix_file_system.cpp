@@ -1,0 +1,192 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "platform/posix/posix_byte_file.h"
+#include "platform/posix/posix_file_copy.h"
+
+namespace tarvello {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and tells whether the close reported an error (NFS reports late ones).
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+std::optional<struct stat> StatFollowing(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info;
+}
+
+int OpenForReading(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+DirEntry DescribeEntry(const std::string& folder, const std::string& name) {
+  DirEntry entry;
+  entry.name = name;
+  entry.is_hidden = name.front() == '.';
+  // A link counts as what it points to; a dangling link is neither file nor folder.
+  const auto info = StatFollowing(JoinPath(folder, name));
+  if (!info) {
+    entry.is_system = true;
+    return entry;
+  }
+  entry.is_directory = S_ISDIR(info->st_mode);
+  entry.is_system = !entry.is_directory && !S_ISREG(info->st_mode);
+  if (S_ISREG(info->st_mode)) entry.size = static_cast<int64_t>(info->st_size);
+  return entry;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+bool PosixFileSystem::FileExists(const std::string& path) {
+  const auto info = StatFollowing(path);
+  return info && !S_ISDIR(info->st_mode);
+}
+
+bool PosixFileSystem::DirectoryExists(const std::string& path) {
+  const auto info = StatFollowing(path);
+  return info && S_ISDIR(info->st_mode);
+}
+
+std::unique_ptr<ByteFile> PosixFileSystem::OpenRead(const std::string& path) {
+  if (path.empty()) return nullptr;
+  const int fd = OpenForReading(path);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  const int64_t size = S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : 0;
+  return std::make_unique<PosixByteFile>(fd, size, read_count_);
+}
+
+bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return false;
+  Descriptor in(OpenForReading(from));
+  struct stat source {};
+  if (!in.valid() || ::fstat(in.get(), &source) != 0 || S_ISDIR(source.st_mode)) return false;
+  // Truncating the target would wipe the source when both are the same file.
+  const auto target = StatFollowing(to);
+  if (target && (SameFile(*target, source) || S_ISDIR(target->st_mode))) return false;
+  // No chmod afterwards: FAT cards refuse it.
+  Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!out.valid()) return false;
+  const bool copied = CopyFileContents(in.get(), out.get());
+  const bool closed = out.Close();
+  if (copied && closed) return true;
+  ::unlink(to.c_str());  // never leave a partial copy behind
+  return false;
+}
+
+bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return false;
+  // Like a move on the card's home system, an existing target is never replaced.
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // The file system cannot refuse replacement itself.
+  struct stat info {};
+  if (::lstat(to.c_str(), &info) == 0 || errno != ENOENT) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool PosixFileSystem::DeleteFile(const std::string& path) {
+  return !path.empty() && ::unlink(path.c_str()) == 0;
+}
+
+bool PosixFileSystem::CreateDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  return DirectoryExists(path);
+}
+
+std::vector<DirEntry> PosixFileSystem::ListDirectory(const std::string& path) {
+  std::vector<DirEntry> entries;
+  DIR* dir = path.empty() ? nullptr : ::opendir(path.c_str());
+  if (dir == nullptr) return entries;
+  while (const dirent* item = ::readdir(dir)) {
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    entries.push_back(DescribeEntry(path, name));
+  }
+  ::closedir(dir);
+  return entries;
+}
+
+std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& path) {
+  auto file = OpenRead(path);
+  if (!file) return std::nullopt;
+  std::string bytes(static_cast<size_t>(file->Size()), '\0');
+  bytes.resize(file->Read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+bool PosixFileSystem::WriteWholeFile(const std::string& path, std::string_view bytes) {
+  if (path.empty()) return false;
+  Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!out.valid()) return false;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(out.get(), bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return out.Close();
+}
+
+bool PosixFileSystem::IsWritableDirectory(const std::string& path) {
+  return DirectoryExists(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+bool PosixFileSystem::SetLastWriteTime(const std::string& path, std::time_t time) {
+  if (path.empty()) return false;
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {time, 0}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+}  // namespace tarvello

@@ -1,0 +1,34 @@
+#pragma once
+
+// File operations on a POSIX system.
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace tarvello {
+
+class PosixFileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  std::unique_ptr<ByteFile> OpenRead(const std::string& path) override;
+  bool CopyFile(const std::string& from, const std::string& to) override;
+  bool MoveFile(const std::string& from, const std::string& to) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CreateDirectories(const std::string& path) override;
+  std::vector<DirEntry> ListDirectory(const std::string& path) override;
+  std::optional<std::string> ReadWholeFile(const std::string& path) override;
+  bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
+  bool IsWritableDirectory(const std::string& path) override;
+  bool SetLastWriteTime(const std::string& path, std::time_t time) override;
+
+  // System reads made so far by all the files this object opened.
+  uint64_t SystemReadCount() const { return *read_count_; }
+
+ private:
+  std::shared_ptr<uint64_t> read_count_ = std::make_shared<uint64_t>(0);
+};
+
+}  // namespace tarvello

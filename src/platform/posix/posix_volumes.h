@@ -1,0 +1,46 @@
+#pragma once
+
+// Mounted volumes of a Linux system, read from the kernel's mount table.
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_mountinfo.h"
+
+namespace tarvello {
+
+// Where the system tells about mounts, block devices and volume labels. Tests point
+// these at files and folders of their own.
+struct VolumeSources {
+  std::string mountinfo_path = "/proc/self/mountinfo";
+  std::string sys_block_path = "/sys/block";
+  std::string by_label_path = "/dev/disk/by-label";
+};
+
+// The kind of volume a mount is; kUnknown for pseudo file systems and anything else
+// the drive list does not show.
+DriveType ClassifyVolume(const MountRecord& mount, const std::string& sys_block_path);
+
+// The volume label of a mount's source device; empty when it has none.
+std::string FindVolumeLabel(const std::string& source, const std::string& by_label_path);
+
+// "label (mount point)", or the mount point's last component when there is no label.
+std::string VolumeDisplayName(const std::string& mount_point, const std::string& label);
+
+class PosixVolumes : public Volumes {
+ public:
+  PosixVolumes() = default;
+  explicit PosixVolumes(VolumeSources sources) : sources_(std::move(sources)) {}
+
+  std::vector<VolumeEntry> List() override;
+  std::optional<VolumeSpace> Measure(const std::string& root) override;
+
+ private:
+  VolumeSources sources_;
+};
+
+// Sector geometry whose product is the cluster size, each factor fitting 16 bits;
+// {0, 0} when no such pair exists.
+VolumeSpace ClusterGeometry(uint64_t cluster_size);
+
+}  // namespace tarvello

@@ -1,0 +1,228 @@
+#pragma once
+
+// Stand-ins for the operating system: volumes that are temporary folders with chosen
+// sizes, an environment from a map, and real file operations that can be made to fail.
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace tarvello::fakes {
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/tarvello-test-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, without a trailing "/".
+  const std::string& path() const { return path_; }
+  // A path inside the folder.
+  std::string Path(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+ private:
+  std::string path_;
+};
+
+// Writes `bytes` to `path`, making missing folders; throws when it cannot.
+inline void WriteFile(const std::string& path, std::string_view bytes) {
+  const std::filesystem::path file(path);
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+// Reads a whole file; empty when it cannot.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A volume the fake lists: a real folder with the sizes a test chooses.
+struct FakeVolume {
+  std::string root;
+  std::string display_name;
+  DriveType type = DriveType::kRemovable;
+  bool floppy = false;
+  VolumeSpace space{16 * 1024 * 1024, 8 * 1024 * 1024, 512, 64};
+  bool no_medium = false;  // listed, but Measure gives nullopt
+  bool removed = false;    // neither listed nor measurable
+};
+
+class FakeVolumes : public Volumes {
+ public:
+  // Adds a volume whose root is `root` (an existing folder); returns it for tuning.
+  FakeVolume& Add(std::string root, std::string display_name,
+                  DriveType type = DriveType::kRemovable,
+                  VolumeSpace space = {16 * 1024 * 1024, 8 * 1024 * 1024, 512, 64}) {
+    auto volume = std::make_unique<FakeVolume>();
+    volume->root = std::move(root);
+    volume->display_name = std::move(display_name);
+    volume->type = type;
+    volume->space = space;
+    volumes_.push_back(std::move(volume));
+    return *volumes_.back();
+  }
+
+  // Adds a volume whose root is a fresh temporary folder that lives as long as this.
+  FakeVolume& AddTemp(std::string display_name, DriveType type = DriveType::kRemovable,
+                      VolumeSpace space = {16 * 1024 * 1024, 8 * 1024 * 1024, 512, 64}) {
+    folders_.push_back(std::make_unique<TempDir>());
+    return Add(folders_.back()->path(), std::move(display_name), type, space);
+  }
+
+  // The volume with this root; throws when there is none.
+  FakeVolume& At(const std::string& root) {
+    for (auto& volume : volumes_) {
+      if (volume->root == root) return *volume;
+    }
+    throw std::out_of_range("no fake volume " + root);
+  }
+
+  std::vector<VolumeEntry> List() override {
+    ++list_calls;
+    std::vector<VolumeEntry> entries;
+    for (const auto& volume : volumes_) {
+      if (volume->removed) continue;
+      entries.push_back({volume->root, volume->display_name, volume->type, volume->floppy});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const VolumeEntry& a, const VolumeEntry& b) { return a.root < b.root; });
+    return entries;
+  }
+
+  std::optional<VolumeSpace> Measure(const std::string& root) override {
+    ++measure_calls;
+    for (const auto& volume : volumes_) {
+      if (volume->root != root) continue;
+      if (volume->removed || volume->no_medium) return std::nullopt;
+      return volume->space;
+    }
+    return std::nullopt;
+  }
+
+  int list_calls = 0;
+  int measure_calls = 0;
+
+ private:
+  std::vector<std::unique_ptr<FakeVolume>> volumes_;  // stable addresses for At()
+  std::vector<std::unique_ptr<TempDir>> folders_;
+};
+
+class FakeEnvironment : public Environment {
+ public:
+  std::optional<std::string> GetVariable(const std::string& name) override {
+    const auto found = variables.find(name);
+    if (found == variables.end()) return std::nullopt;
+    return found->second;
+  }
+  std::string CurrentDirectory() override { return current_directory; }
+  std::string ExecutablePath() override { return executable_path; }
+  std::string HomeDirectory() override { return home; }
+  std::time_t Now() override { return now; }
+
+  std::map<std::string, std::string> variables;
+  std::string current_directory = "/tmp";
+  std::string executable_path = "/tmp/tarvello";
+  std::string home = "/tmp";
+  std::time_t now = 1700000000;  // 2023-11-14 22:13:20 UTC
+};
+
+// Real file operations, with files that another program seems to hold open and copies,
+// moves or deletes that fail on a chosen call.
+class LockingFileSystem : public FileSystem {
+ public:
+  // Paths OpenRead refuses, as if held open without read sharing; copying still works.
+  std::set<std::string> locked;
+  // 1-based number of the call that fails; 0: none fails.
+  int fail_copy_at = 0;
+  int fail_move_at = 0;
+  int fail_delete_at = 0;
+  // Calls made so far.
+  int open_calls = 0;
+  int copy_calls = 0;
+  int move_calls = 0;
+  int delete_calls = 0;
+
+  PosixFileSystem& real() { return real_; }
+
+  bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
+  std::unique_ptr<ByteFile> OpenRead(const std::string& path) override {
+    ++open_calls;
+    if (locked.count(path) != 0) return nullptr;
+    return real_.OpenRead(path);
+  }
+  bool CopyFile(const std::string& from, const std::string& to) override {
+    if (++copy_calls == fail_copy_at) return false;
+    return real_.CopyFile(from, to);
+  }
+  bool MoveFile(const std::string& from, const std::string& to) override {
+    if (++move_calls == fail_move_at) return false;
+    return real_.MoveFile(from, to);
+  }
+  bool DeleteFile(const std::string& path) override {
+    if (++delete_calls == fail_delete_at) return false;
+    return real_.DeleteFile(path);
+  }
+  bool CreateDirectories(const std::string& path) override { return real_.CreateDirectories(path); }
+  std::vector<DirEntry> ListDirectory(const std::string& path) override {
+    return real_.ListDirectory(path);
+  }
+  std::optional<std::string> ReadWholeFile(const std::string& path) override {
+    if (locked.count(path) != 0) return std::nullopt;
+    return real_.ReadWholeFile(path);
+  }
+  bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
+    return real_.WriteWholeFile(path, bytes);
+  }
+  bool IsWritableDirectory(const std::string& path) override {
+    return real_.IsWritableDirectory(path);
+  }
+  bool SetLastWriteTime(const std::string& path, std::time_t time) override {
+    return real_.SetLastWriteTime(path, time);
+  }
+
+ private:
+  PosixFileSystem real_;
+};
+
+// A whole fake platform; hand `platform` to the code under test.
+struct FakePlatform {
+  FakePlatform() = default;
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  FakeVolumes volumes;
+  LockingFileSystem files;
+  FakeEnvironment environment;
+  Platform platform{volumes, files, environment};
+};
+
+}  // namespace tarvello::fakes

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_platform.h"
+#include "platform/posix/posix_byte_file.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace tarvello {
+namespace {
+
+using fakes::TempDir;
+using fakes::WriteFile;
+
+// Bytes whose value tells their position, so a wrong offset shows.
+std::string Pattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return bytes;
+}
+
+class ByteFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    content_ = Pattern(3 * PosixByteFile::kWindowSize + 1234);
+    WriteFile(path_, content_);
+  }
+
+  std::string ReadAt(ByteFile& file, int64_t position, size_t count) {
+    file.Seek(position);
+    std::string bytes(count, '\0');
+    bytes.resize(file.Read(bytes.data(), count));
+    return bytes;
+  }
+
+  TempDir dir_;
+  std::string path_ = dir_.Path("song.m4a");
+  std::string content_;
+  PosixFileSystem files_;
+};
+
+TEST_F(ByteFileTest, ReportsSizeAndReadsAcrossWindowBoundaries) {
+  auto file = files_.OpenRead(path_);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), static_cast<int64_t>(content_.size()));
+  const int64_t edge = PosixByteFile::kWindowSize;
+  EXPECT_EQ(ReadAt(*file, edge - 3, 8), content_.substr(edge - 3, 8));
+  EXPECT_EQ(file->Position(), edge + 5);
+  EXPECT_EQ(ReadAt(*file, 10, 4), content_.substr(10, 4));  // backwards, out of the window
+  EXPECT_EQ(ReadAt(*file, 2 * edge + 100, 3 * edge), content_.substr(2 * edge + 100));
+  // A read larger than the window goes past several boundaries in one call.
+  EXPECT_EQ(ReadAt(*file, 1, content_.size()), content_.substr(1));
+}
+
+TEST_F(ByteFileTest, SequentialReadsMatchTheFile) {
+  auto file = files_.OpenRead(path_);
+  ASSERT_NE(file, nullptr);
+  std::string all;
+  char chunk[13];
+  while (size_t got = file->Read(chunk, sizeof chunk)) all.append(chunk, got);
+  EXPECT_EQ(all, content_);
+}
+
+TEST_F(ByteFileTest, ManySmallReadsCostFewSystemReads) {
+  auto file = files_.OpenRead(path_);
+  ASSERT_NE(file, nullptr);
+  const uint64_t before = files_.SystemReadCount();
+  // The tag reader's way: 8-byte headers, small skips, re-reads of what it just passed.
+  char header[8];
+  for (int64_t position = 0; position + 8 <= 60000; position += 40) {
+    file->Seek(position);
+    ASSERT_EQ(file->Read(header, sizeof header), sizeof header);
+    ASSERT_EQ(std::string(header, 8), content_.substr(position, 8));
+    file->Seek(position > 16 ? position - 16 : 0);
+    ASSERT_EQ(file->Read(header, 4), 4u);
+  }
+  EXPECT_LE(files_.SystemReadCount() - before, 2u);
+}
+
+TEST_F(ByteFileTest, SeekPastTheEndReadsNothing) {
+  auto file = files_.OpenRead(path_);
+  ASSERT_NE(file, nullptr);
+  const int64_t size = file->Size();
+  EXPECT_EQ(ReadAt(*file, size + 1000, 8), "");
+  EXPECT_EQ(file->Position(), size + 1000);
+  EXPECT_EQ(ReadAt(*file, size - 3, 8), content_.substr(size - 3));
+  EXPECT_EQ(file->Position(), size);
+  EXPECT_EQ(ReadAt(*file, -5, 8), "");  // a negative position reads nothing either
+}
+
+TEST_F(ByteFileTest, EmptyFileReadsNothing) {
+  WriteFile(dir_.Path("empty"), "");
+  auto file = files_.OpenRead(dir_.Path("empty"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), 0);
+  char byte;
+  EXPECT_EQ(file->Read(&byte, 1), 0u);
+}
+
+TEST_F(ByteFileTest, MissingFilesAndFoldersDoNotOpen) {
+  EXPECT_EQ(files_.OpenRead(dir_.Path("missing")), nullptr);
+  EXPECT_EQ(files_.OpenRead(dir_.path()), nullptr);
+  EXPECT_EQ(files_.OpenRead(""), nullptr);
+}
+
+TEST_F(ByteFileTest, ReadCountAddsUpOverFiles) {
+  const uint64_t before = files_.SystemReadCount();
+  for (int i = 0; i < 3; ++i) {
+    auto file = files_.OpenRead(path_);
+    ASSERT_NE(file, nullptr);
+    char byte;
+    ASSERT_EQ(file->Read(&byte, 1), 1u);
+  }
+  EXPECT_EQ(files_.SystemReadCount() - before, 3u);
+}
+
+}  // namespace
+}  // namespace tarvello
