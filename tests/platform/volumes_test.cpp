@@ -1,0 +1,209 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_platform.h"
+#include "platform/posix/posix_mountinfo.h"
+#include "platform/posix/posix_volumes.h"
+
+namespace tarvello {
+namespace {
+
+using fakes::TempDir;
+using fakes::WriteFile;
+
+TEST(MountInfoTest, ParsesFieldsAndUndoesEscapes) {
+  const auto mounts = ParseMountInfo(
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+      "40 22 179:1 / /media/me/MY\\040CARD rw,nosuid shared:5 master:2 - vfat /dev/mmcblk0p1 rw\n"
+      "bad line\n"
+      "41 22 0:50 / /mnt/tab\\011back\\134slash rw - tmpfs tmpfs rw\n"
+      "42 22 0:51 / /mnt/x rw - \n"
+      "43 22 0:52 / /mnt/no-optional rw - nfs4 server:/export rw");
+  ASSERT_EQ(mounts.size(), 4u);
+  EXPECT_EQ(mounts[0].mount_point, "/");
+  EXPECT_EQ(mounts[0].fs_type, "ext4");
+  EXPECT_EQ(mounts[0].source, "/dev/sda1");
+  EXPECT_EQ(mounts[1].mount_point, "/media/me/MY CARD");
+  EXPECT_EQ(mounts[1].fs_type, "vfat");
+  EXPECT_EQ(mounts[1].source, "/dev/mmcblk0p1");
+  EXPECT_EQ(mounts[2].mount_point, "/mnt/tab\tback\\slash");
+  EXPECT_EQ(mounts[3].source, "server:/export");
+}
+
+TEST(MountInfoTest, LeavesIncompleteEscapesAlone) {
+  EXPECT_EQ(UnescapeMountField("a\\04"), "a\\04");
+  EXPECT_EQ(UnescapeMountField("a\\09x"), "a\\09x");
+  EXPECT_EQ(UnescapeMountField("\\"), "\\");
+}
+
+class VolumeTypeTest : public ::testing::Test {
+ protected:
+  // A fake /sys/block: disk "sdb" removable with partition "sdb1", disk "sda" fixed.
+  void SetUp() override {
+    WriteFile(sys_.Path("sda/removable"), "0\n");
+    WriteFile(sys_.Path("sda/sda1/partition"), "1\n");
+    WriteFile(sys_.Path("sdb/removable"), "1\n");
+    WriteFile(sys_.Path("sdb/sdb1/partition"), "1\n");
+  }
+  DriveType Type(const std::string& type, const std::string& source,
+                 const std::string& mount_point = "/mnt/x") {
+    return ClassifyVolume({mount_point, type, source}, sys_.path());
+  }
+  TempDir sys_;
+};
+
+TEST_F(VolumeTypeTest, PseudoFileSystemsAreUnknown) {
+  for (const char* type : {"proc", "sysfs", "cgroup2", "devpts", "overlay", "squashfs", "autofs",
+                           "mqueue", "devtmpfs", "fuse.portal"}) {
+    EXPECT_EQ(Type(type, "/dev/sda1"), DriveType::kUnknown) << type;
+  }
+  EXPECT_EQ(Type("fuse.unheard-of", "someone"), DriveType::kUnknown);
+}
+
+TEST_F(VolumeTypeTest, KindsFollowTheFileSystem) {
+  EXPECT_EQ(Type("nfs", "server:/music"), DriveType::kRemote);
+  EXPECT_EQ(Type("nfs4", "server:/music"), DriveType::kRemote);
+  EXPECT_EQ(Type("cifs", "//server/share"), DriveType::kRemote);
+  EXPECT_EQ(Type("fuse.sshfs", "me@host:"), DriveType::kRemote);
+  EXPECT_EQ(Type("iso9660", "/dev/sr0"), DriveType::kCdRom);
+  EXPECT_EQ(Type("udf", "/dev/sr0"), DriveType::kCdRom);
+  EXPECT_EQ(Type("tmpfs", "tmpfs"), DriveType::kRamDisk);
+  EXPECT_EQ(Type("ramfs", "none"), DriveType::kRamDisk);
+}
+
+TEST_F(VolumeTypeTest, BlockDevicesAreFixedOrRemovable) {
+  EXPECT_EQ(Type("ext4", "/dev/sda1"), DriveType::kFixed);
+  EXPECT_EQ(Type("ext4", "/dev/sda"), DriveType::kFixed);
+  EXPECT_EQ(Type("vfat", "/dev/sdb1"), DriveType::kRemovable);  // partition of a removable disk
+  EXPECT_EQ(Type("vfat", "/dev/sdb"), DriveType::kRemovable);
+  EXPECT_EQ(Type("exfat", "/dev/mmcblk0p1"), DriveType::kRemovable);
+  EXPECT_EQ(Type("vfat", "/dev/sda1", "/media/me/CARD"), DriveType::kRemovable);
+  EXPECT_EQ(Type("vfat", "/dev/sda1", "/run/media/me/CARD"), DriveType::kRemovable);
+  EXPECT_EQ(Type("vfat", "/dev/sda1", "/mediaplayer"), DriveType::kFixed);
+  EXPECT_EQ(Type("ext4", "/dev/vdz9"), DriveType::kFixed);  // unknown to /sys/block
+}
+
+TEST(VolumeNameTest, LabelOrLastComponentThenMountPoint) {
+  EXPECT_EQ(VolumeDisplayName("/media/me/CARD", "SD CARD"), "SD CARD (/media/me/CARD)");
+  EXPECT_EQ(VolumeDisplayName("/media/me/CARD", ""), "CARD (/media/me/CARD)");
+  EXPECT_EQ(VolumeDisplayName("/", ""), "/ (/)");
+}
+
+TEST(VolumeNameTest, LabelsComeFromTheLabelFolder) {
+  TempDir dir;
+  WriteFile(dir.Path("dev/sdb1"), "");
+  WriteFile(dir.Path("dev/sdc1"), "");
+  ASSERT_EQ(::mkdir(dir.Path("by-label").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink("../dev/sdb1", dir.Path("by-label/MY\\x20CARD").c_str()), 0);
+  EXPECT_EQ(FindVolumeLabel(dir.Path("dev/sdb1"), dir.Path("by-label")), "MY CARD");
+  EXPECT_EQ(FindVolumeLabel(dir.Path("dev/sdc1"), dir.Path("by-label")), "");
+  EXPECT_EQ(FindVolumeLabel(dir.Path("dev/sdb1"), dir.Path("missing")), "");
+}
+
+TEST(ClusterGeometryTest, FitsSixteenBitFactors) {
+  const VolumeSpace fat = ClusterGeometry(32768);
+  EXPECT_EQ(fat.bytes_per_sector, 512);
+  EXPECT_EQ(fat.sectors_per_cluster, 64);
+  const VolumeSpace odd = ClusterGeometry(1000);
+  EXPECT_EQ(odd.bytes_per_sector, 1000);
+  EXPECT_EQ(odd.sectors_per_cluster, 1);
+  const VolumeSpace huge = ClusterGeometry(uint64_t{64} << 20);
+  EXPECT_EQ(uint64_t{huge.bytes_per_sector} * huge.sectors_per_cluster, uint64_t{64} << 20);
+  const VolumeSpace none = ClusterGeometry(0);
+  EXPECT_EQ(none.bytes_per_sector, 0);
+  EXPECT_EQ(none.sectors_per_cluster, 0);
+}
+
+class PosixVolumesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(dir_.Path("sys/sda/removable"), "0\n");
+    WriteFile(dir_.Path("dev/card"), "");
+    ASSERT_EQ(::mkdir(dir_.Path("by-label").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(dir_.Path("dev/card").c_str(), dir_.Path("by-label/SONGS").c_str()), 0);
+    for (const char* folder : {"m b", "ma", "net", "proc", "run"}) {
+      ASSERT_EQ(::mkdir(dir_.Path(folder).c_str(), 0700), 0);
+    }
+  }
+  PosixVolumes Volumes() {
+    return PosixVolumes({dir_.Path("mountinfo"), dir_.Path("sys"), dir_.Path("by-label")});
+  }
+  std::string Line(int id, const std::string& mount, const std::string& type,
+                   const std::string& source) {
+    return std::to_string(id) + " 1 0:" + std::to_string(id) + " / " + mount +
+           " rw,relatime shared:1 - " + type + " " + source + " rw\n";
+  }
+  TempDir dir_;
+};
+
+TEST_F(PosixVolumesTest, ListsRealVolumesSortedByMountPoint) {
+  const std::string root = dir_.path();
+  WriteFile(dir_.Path("mountinfo"),
+            Line(30, root + "/run", "tmpfs", "tmpfs") + Line(31, root + "/proc", "proc", "proc") +
+                Line(32, root + "/net", "nfs", "server:/x") +
+                Line(33, root + "/m\\040b", "tmpfs", dir_.Path("dev/card")) +
+                Line(34, root + "/ma", "ext4", "/dev/sda1") +
+                Line(35, root + "/gone", "tmpfs", "tmpfs"));
+  const std::vector<VolumeEntry> volumes = Volumes().List();
+  ASSERT_EQ(volumes.size(), 4u);  // proc is a pseudo file system, "gone" does not exist
+  EXPECT_EQ(volumes[0].root, root + "/m b");
+  EXPECT_EQ(volumes[0].display_name, "SONGS (" + root + "/m b)");
+  EXPECT_EQ(volumes[0].type, DriveType::kRamDisk);
+  EXPECT_EQ(volumes[1].root, root + "/ma");
+  EXPECT_EQ(volumes[1].display_name, "ma (" + root + "/ma)");
+  EXPECT_EQ(volumes[1].type, DriveType::kFixed);
+  EXPECT_EQ(volumes[2].type, DriveType::kRemote);
+  EXPECT_EQ(volumes[3].root, root + "/run");
+  EXPECT_EQ(volumes[3].type, DriveType::kRamDisk);
+}
+
+TEST_F(PosixVolumesTest, TheLastMountOnAMountPointIsTheOneSeen) {
+  const std::string root = dir_.path();
+  WriteFile(dir_.Path("mountinfo"), Line(30, root + "/ma", "ext4", "/dev/sda1") +
+                                        Line(31, root + "/ma", "tmpfs", "tmpfs") +
+                                        Line(32, root + "/run", "tmpfs", "tmpfs") +
+                                        Line(33, root + "/net", "tmpfs", "tmpfs"));
+  const std::vector<VolumeEntry> volumes = Volumes().List();
+  ASSERT_EQ(volumes.size(), 3u);
+  EXPECT_EQ(volumes[0].root, root + "/ma");
+  EXPECT_EQ(volumes[0].type, DriveType::kRamDisk);
+}
+
+TEST_F(PosixVolumesTest, MissingMountTableListsNothing) {
+  EXPECT_TRUE(Volumes().List().empty());
+}
+
+TEST_F(PosixVolumesTest, TheRealMountTableListsTheRoot) {
+  PosixVolumes volumes;
+  bool has_root = false;
+  for (const VolumeEntry& entry : volumes.List()) {
+    EXPECT_NE(entry.type, DriveType::kUnknown);
+    has_root = has_root || entry.root == "/";
+  }
+  // Containers mount their root as an overlay, which is not listed; nothing more to say.
+  if (!has_root) GTEST_SKIP() << "the root is not a listable volume here";
+}
+
+TEST_F(PosixVolumesTest, MeasuresARealFolder) {
+  const auto space = Volumes().Measure(dir_.path());
+  ASSERT_TRUE(space.has_value());
+  EXPECT_GT(space->total_bytes, 0);
+  EXPECT_GE(space->free_bytes, 0);
+  EXPECT_LE(space->free_bytes, space->total_bytes);
+  EXPECT_GT(space->bytes_per_sector, 0);
+  EXPECT_GT(space->sectors_per_cluster, 0);
+  EXPECT_EQ(space->total_bytes % (int64_t{space->bytes_per_sector} * space->sectors_per_cluster),
+            0);
+}
+
+TEST_F(PosixVolumesTest, AVanishedVolumeHasNoMedium) {
+  EXPECT_EQ(Volumes().Measure(dir_.Path("gone")), std::nullopt);
+  EXPECT_EQ(Volumes().Measure(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tarvello
