@@ -2,7 +2,6 @@
 // recount with a file check per row. The pairwise sort is the peer of the sort by keys.
 
 #include <benchmark/benchmark.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,31 +16,12 @@
 #include "catalogue/track_table.h"
 #include "common/cp932.h"
 #include "output/output_summary.h"
+#include "platform/posix/posix_file_system.h"
 
 namespace tarvello {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Existence through stat(2), as the real file system answers it; nothing else is asked.
-class StatFileSystem : public FileSystem {
- public:
-  bool FileExists(const std::string& path) override {
-    struct stat status;
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-  }
-  bool DirectoryExists(const std::string&) override { return false; }
-  std::unique_ptr<ByteFile> OpenRead(const std::string&) override { return nullptr; }
-  bool CopyFile(const std::string&, const std::string&) override { return false; }
-  bool MoveFile(const std::string&, const std::string&) override { return false; }
-  bool DeleteFile(const std::string&) override { return false; }
-  bool CreateDirectories(const std::string&) override { return false; }
-  std::vector<DirEntry> ListDirectory(const std::string&) override { return {}; }
-  std::optional<std::string> ReadWholeFile(const std::string&) override { return std::nullopt; }
-  bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
-  bool IsWritableDirectory(const std::string&) override { return false; }
-  bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
-};
 
 // The ICU collator without its keys: every comparison collates both texts again.
 class PairwiseCollator : public TextCollator {
@@ -149,7 +129,7 @@ BENCHMARK(BM_SortRowsBySize)->Unit(benchmark::kMillisecond);
 
 void BM_Recount(benchmark::State& state) {
   auto list = Shared().MakeList(MakeLocaleCollator());
-  StatFileSystem files;
+  PosixFileSystem files;
   Recount(*list, Shared().table, files, 4096);  // warms the file system's caches
   for (auto _ : state) {
     benchmark::DoNotOptimize(Recount(*list, Shared().table, files, 4096));
@@ -160,7 +140,7 @@ BENCHMARK(BM_Recount)->Unit(benchmark::kMillisecond);
 // The floor of the recount: the same file checks with nothing around them.
 void BM_FileChecksOnly(benchmark::State& state) {
   auto list = Shared().MakeList(MakeLocaleCollator());
-  StatFileSystem files;
+  PosixFileSystem files;
   for (auto _ : state) {
     int found = 0;
     for (int i = 0; i < list->RowCount(); ++i) {
