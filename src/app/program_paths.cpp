@@ -1,0 +1,96 @@
+#include "app/program_paths.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string_view>
+
+#include "common/common_routine.h"
+
+namespace tarvello {
+namespace {
+
+constexpr std::string_view kProgramFolder = "tarvello";
+constexpr std::string_view kFallbackFileName = "tarvello";
+constexpr std::string_view kIniExtension = ".INI";
+constexpr std::string_view kLibraryPath = "/My Music/iTunes/iTunes Music Library.xml";
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+// The name with the extension from its last dot replaced; a name without a dot gets one.
+std::string IniNameFor(std::string_view file_name) {
+  if (file_name.empty()) file_name = kFallbackFileName;
+  const size_t dot = file_name.rfind('.');
+  std::string name(file_name.substr(0, dot));
+  name += kIniExtension;
+  return name;
+}
+
+// An XDG base folder: the variable when it holds an absolute path, else the default below
+// the home folder. Relative values are ignored, as the XDG rules ask.
+std::string XdgFolder(Environment& environment, const char* variable,
+                      std::string_view home_default) {
+  const std::string value = environment.GetVariable(variable).value_or("");
+  if (!value.empty() && value.front() == '/') return WithoutTrailingSlashes(value);
+  const std::string home = WithoutTrailingSlashes(environment.HomeDirectory());
+  return (home == "/" ? "" : home) + std::string(home_default);
+}
+
+std::string ProgramFolderIn(const std::string& base) {
+  return base + "/" + std::string(kProgramFolder) + "/";
+}
+
+// "yyyymmdd" of the local date.
+std::string DateStamp(std::time_t now) {
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday);
+  return text;
+}
+
+struct ExecutableLocation {
+  std::string folder;  // ends with "/"; empty when unknown
+  std::string file_name;
+};
+
+ExecutableLocation LocateExecutable(Environment& environment) {
+  const std::string path = environment.ExecutablePath();
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {"", path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+}  // namespace
+
+ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files) {
+  const ExecutableLocation executable = LocateExecutable(environment);
+  const bool beside_executable =
+      !executable.folder.empty() && files.IsWritableDirectory(executable.folder);
+  const std::string ini_folder =
+      beside_executable ? executable.folder
+                        : ProgramFolderIn(XdgFolder(environment, "XDG_CONFIG_HOME", "/.config"));
+  const std::string data_folder =
+      beside_executable ? executable.folder
+                        : ProgramFolderIn(XdgFolder(environment, "XDG_DATA_HOME", "/.local/share"));
+
+  ProgramPaths paths;
+  paths.IniFileName = ini_folder + IniNameFor(executable.file_name);
+  paths.BackupFolder = data_folder + "Backup/" + DateStamp(environment.Now());
+  paths.TempFolder = GetTempFolder(environment);
+  paths.LibraryFileName =
+      GetSpecialFolderPath(environment, files, kCsidlPersonal) + std::string(kLibraryPath);
+  return paths;
+}
+
+bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name) {
+  const size_t slash = ini_file_name.rfind('/');
+  if (slash == std::string::npos || slash == 0) return true;
+  const std::string folder = ini_file_name.substr(0, slash);
+  return files.DirectoryExists(folder) || files.CreateDirectories(folder);
+}
+
+}  // namespace tarvello

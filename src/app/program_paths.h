@@ -1,0 +1,27 @@
+#pragma once
+
+// The paths the program settles at start-up: its settings file, the day's backup folder,
+// the temporary folder and the iTunes library file.
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tarvello {
+
+struct ProgramPaths {
+  std::string IniFileName;
+  std::string BackupFolder;  // no trailing "/"; the output run creates it
+  std::string TempFolder;    // ends with "/"
+  std::string LibraryFileName;
+};
+
+// Beside the executable when its folder is writable; otherwise the settings file goes to
+// $XDG_CONFIG_HOME/tarvello/ and the backups to $XDG_DATA_HOME/tarvello/. The backup
+// folder is named after the day of `environment.Now()`, in local time.
+ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files);
+
+// Creates the settings file's folder when it is missing; false when that fails.
+bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name);
+
+}  // namespace tarvello
