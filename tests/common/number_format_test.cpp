@@ -1,9 +1,13 @@
 #include "common/number_format.h"
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace tarvello {
 namespace {
@@ -71,6 +75,33 @@ TEST(NumberSymbolsTest, ComeFromTheNamedLocale) {
   const NumberSymbols japanese = NumberSymbols::FromLocaleName("ja_JP.UTF-8");
   EXPECT_EQ(japanese.grouping, ",");
   EXPECT_EQ(japanese.decimal, ".");
+}
+
+// Sets (or, with nullptr, removes) an environment variable and restores it afterwards.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = ::getenv(name)) old_ = old;
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(NumberSymbolsTest, EnvironmentPicksTheNumericLocale) {
+  ScopedVariable all("LC_ALL", nullptr);
+  ScopedVariable numeric("LC_NUMERIC", "de_DE.UTF-8");
+  ScopedVariable lang("LANG", "ja_JP.UTF-8");
+  EXPECT_EQ(NumberSymbols::FromLocale().decimal, ",");
+  {
+    ScopedVariable override_all("LC_ALL", "C.UTF-8");
+    EXPECT_EQ(NumberSymbols::FromLocale().decimal, ".");
+  }
+  ScopedVariable empty_numeric("LC_NUMERIC", "");  // empty counts as unset
+  EXPECT_EQ(NumberSymbols::FromLocale().decimal, ".");
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <fcntl.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -101,6 +103,15 @@ TEST_F(ByteFileTest, MissingFilesAndFoldersDoNotOpen) {
   EXPECT_EQ(files_.OpenRead(dir_.Path("missing")), nullptr);
   EXPECT_EQ(files_.OpenRead(dir_.path()), nullptr);
   EXPECT_EQ(files_.OpenRead(""), nullptr);
+}
+
+TEST(ByteFileErrorTest, ReadErrorsThrow) {
+  // A process's own memory at offset 0 is unmapped: reading it fails with an I/O error.
+  const int fd = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  PosixByteFile file(fd, 100, std::make_shared<uint64_t>(0));
+  char byte;
+  EXPECT_THROW(file.Read(&byte, 1), FileError);
 }
 
 TEST_F(ByteFileTest, ReadCountAddsUpOverFiles) {

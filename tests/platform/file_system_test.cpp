@@ -73,6 +73,17 @@ TEST_F(FileSystemTest, CopyThatFailsMidwayRemovesThePartialTarget) {
   EXPECT_FALSE(files_.FileExists(dir_.Path("to")));
 }
 
+TEST_F(FileSystemTest, DevicesAndPipesAreNotCopied) {
+  EXPECT_FALSE(files_.CopyFile("/dev/zero", dir_.Path("to")));
+  ASSERT_EQ(::mkfifo(dir_.Path("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(files_.CopyFile(dir_.Path("pipe"), dir_.Path("to")));  // must not block
+  EXPECT_FALSE(files_.FileExists(dir_.Path("to")));
+  auto pipe = files_.OpenRead(dir_.Path("pipe"));  // opens without waiting for a writer
+  ASSERT_NE(pipe, nullptr);
+  char byte;
+  EXPECT_EQ(pipe->Read(&byte, 1), 0u);
+}
+
 TEST_F(FileSystemTest, MoveRenamesButNeverReplaces) {
   WriteFile(dir_.Path("a"), "first");
   WriteFile(dir_.Path("b"), "second");

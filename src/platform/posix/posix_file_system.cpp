@@ -45,10 +45,11 @@ std::optional<struct stat> StatFollowing(const std::string& path) {
   return info;
 }
 
+// O_NONBLOCK: opening a named pipe must not wait for a writer; regular files ignore it.
 int OpenForReading(const std::string& path) {
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -107,7 +108,8 @@ bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
   if (from.empty() || to.empty()) return false;
   Descriptor in(OpenForReading(from));
   struct stat source {};
-  if (!in.valid() || ::fstat(in.get(), &source) != 0 || S_ISDIR(source.st_mode)) return false;
+  // Only regular files: a device such as /dev/zero would never end.
+  if (!in.valid() || ::fstat(in.get(), &source) != 0 || !S_ISREG(source.st_mode)) return false;
   // Truncating the target would wipe the source when both are the same file.
   const auto target = StatFollowing(to);
   if (target && (SameFile(*target, source) || S_ISDIR(target->st_mode))) return false;
