@@ -50,17 +50,6 @@ TEST(AdjustTotalsTest, HundredAndOneSongsNeedTwoManagementFiles) {
   EXPECT_EQ(totals.Space, 101 * 8192 + 2 * 12288);
 }
 
-TEST(AdjustTotalsTest, AddingOneByOneMatchesAddingAtOnce) {
-  OutputTotals one_by_one;
-  for (int i = 0; i < 101; ++i) AdjustTotals(one_by_one, +1, Songs(1, 200, 5000, 4096), 4096);
-  OutputTotals at_once;
-  AdjustTotals(at_once, +1, Songs(101, 200, 5000, 4096), 4096);
-  EXPECT_EQ(one_by_one.Count, at_once.Count);
-  EXPECT_EQ(one_by_one.Seconds, at_once.Seconds);
-  EXPECT_EQ(one_by_one.Bytes, at_once.Bytes);
-  EXPECT_EQ(one_by_one.Space, at_once.Space);
-}
-
 TEST(AdjustTotalsTest, LeavingDropsManagementFilesThatAreNoLongerNeeded) {
   OutputTotals totals;
   AdjustTotals(totals, +1, Songs(101, 200, 5000, 4096), 4096);

@@ -262,19 +262,6 @@ TEST_F(TrackListTest, TextsSortIgnoringCaseWithJapanese) {
   EXPECT_THAT(Captions(), ElementsAre("さくら", "カメ", "あさ", "Zebra", "b", "B", "apple"));
 }
 
-TEST_F(TrackListTest, CompareFollowsTheSortKey) {
-  Add({Song("abc"), Song("ABD")});
-  list_.SortRows(0);
-  const TrackRow& abc = list_.Row(0);
-  const TrackRow& abd = list_.Row(1);
-  TrackRow shouted = abc;
-  shouted.caption = "ABC";
-  EXPECT_EQ(list_.lvTrackInfoCompare(abc, shouted), 0);
-  EXPECT_LT(list_.lvTrackInfoCompare(abc, abd), 0);
-  list_.SortRows(0);
-  EXPECT_GT(list_.lvTrackInfoCompare(list_.Row(1), list_.Row(0)), 0);
-}
-
 TEST_F(TrackListTest, NumberKeysSortByValuePastTheirPadding) {
   Add({Song("ten GB", 100000, 10'000'000'000), Song("nine GB", 99999, 9'000'000'000),
        Song("broken", -5, 1)});
