@@ -1,0 +1,170 @@
+// The song list model over real rows: texts, icons, alignment, header images and the
+// row notifications a view relies on.
+
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+#include "catalogue/track_list.h"
+#include "gui/image_list.h"
+#include "gui/track_list_model.h"
+
+namespace tarvello {
+namespace {
+
+// Compares texts bytewise; the model test does not care about the locale.
+class BytewiseCollator : public TextCollator {
+ public:
+  int Compare(const std::string& a, const std::string& b) const override { return a.compare(b); }
+};
+
+TTrackInfo Song(const char* title_cp932, int32_t seconds, int64_t size, const char* path) {
+  TTrackInfo track{};
+  StoreText(track.Title, title_cp932);
+  track.Time = seconds;
+  track.FileSize = size;
+  track.TrackNo = 3;
+  track.TrackTotal = 12;
+  track.SampleRate = 44100;
+  track.BitRate = 128000;
+  StoreText(track.FileName, path);
+  return track;
+}
+
+}  // namespace
+
+class TrackListModelTest : public QObject {
+  Q_OBJECT
+
+ private:
+  struct Fixture {
+    NumberSymbols symbols;
+    TrackTable table;
+    OutputTotals totals;
+    TrackList rows{symbols, std::make_unique<BytewiseCollator>()};
+    ImageList images;
+    TrackListModel model{rows, images};
+
+    void Add(const TTrackInfo& track) {
+      const int first = rows.RowCount();
+      table.StoreTrack(table.TrackCount(), track);
+      rows.BuildRows(first, table.TrackCount() - 1, table, totals, 0);
+    }
+  };
+
+ private slots:
+  void ShowsRowTextsAsUtf8WithTheRowIcon() {
+    Fixture f;
+    f.Add(Song("\x8B\xC8", 245, 1024, "/music/曲.m4a"));  // CP932 for 曲
+    f.model.RowsAppended();
+
+    QCOMPARE(f.model.rowCount(), 1);
+    QCOMPARE(f.model.columnCount(), kColumnCount);
+    QCOMPARE(f.model.data(f.model.index(0, 0), Qt::DisplayRole).toString(), QString("曲"));
+    QCOMPARE(f.model.data(f.model.index(0, 1), Qt::DisplayRole).toString(), QString("4:05"));
+    QCOMPARE(f.model.data(f.model.index(0, 5), Qt::DisplayRole).toString(), QString("3/12"));
+    QCOMPARE(f.model.data(f.model.index(0, 10), Qt::DisplayRole).toString(),
+             QString("/music/曲.m4a"));
+    // Only the first column carries the icon, and it follows the row's mark.
+    const auto marked = f.model.data(f.model.index(0, 0), Qt::DecorationRole).value<QIcon>();
+    QCOMPARE(marked.pixmap(16).toImage(), f.images.Icon(kIconMarked).pixmap(16).toImage());
+    QVERIFY(!f.model.data(f.model.index(0, 1), Qt::DecorationRole).isValid());
+    f.rows.Row(0).icon = kIconFileMissing;
+    const auto missing = f.model.data(f.model.index(0, 0), Qt::DecorationRole).value<QIcon>();
+    QCOMPARE(missing.pixmap(16).toImage(), f.images.Icon(kIconFileMissing).pixmap(16).toImage());
+  }
+
+  void AlignsTheNumberColumnsRightInCellsAndHeader() {
+    Fixture f;
+    f.Add(Song("A", 1, 1, "/a.m4a"));
+    f.model.RowsAppended();
+    for (int column = 0; column < kColumnCount; ++column) {
+      const bool right = column == 1 || column == 5 || column == 7 || column == 8 || column == 9;
+      const auto cell =
+          f.model.data(f.model.index(0, column), Qt::TextAlignmentRole).value<Qt::Alignment>();
+      const auto header =
+          f.model.headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+      QCOMPARE(bool(cell & Qt::AlignRight), right);
+      QCOMPARE(bool(header & Qt::AlignRight), right);
+    }
+  }
+
+  void HeaderShowsCaptionsAndTheSortArrow() {
+    Fixture f;
+    const QStringList captions = {"曲名",           "時間",         "アーティスト", "アルバム",
+                                  "ジャンル",       "トラック番号", "年",           "ビットレート",
+                                  "サンプルレート", "サイズ",       "ファイル名"};
+    for (int column = 0; column < kColumnCount; ++column) {
+      QCOMPARE(f.model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
+               captions[column]);
+      QVERIFY(!f.model.headerData(column, Qt::Horizontal, Qt::DecorationRole).isValid());
+    }
+    f.Add(Song("B", 2, 1, "/b.m4a"));
+    f.Add(Song("A", 1, 1, "/a.m4a"));
+    f.model.RowsAppended();
+    QSignalSpy header_changes(&f.model, &QAbstractItemModel::headerDataChanged);
+    f.rows.SortRows(1);
+    f.model.HeaderImagesChanged();
+    QCOMPARE(header_changes.count(), 1);
+    auto arrow = [&](int column) {
+      return f.model.headerData(column, Qt::Horizontal, Qt::DecorationRole)
+          .value<QIcon>()
+          .pixmap(16)
+          .toImage();
+    };
+    QCOMPARE(arrow(1), f.images.Icon(kHeaderAscending).pixmap(16).toImage());
+    f.rows.SortRows(1);
+    QCOMPARE(arrow(1), f.images.Icon(kHeaderDescending).pixmap(16).toImage());
+    QVERIFY(!f.model.headerData(0, Qt::Horizontal, Qt::DecorationRole).isValid());
+  }
+
+  void AppendsOnlyTheRowsTheViewsLack() {
+    Fixture f;
+    QSignalSpy inserted(&f.model, &QAbstractItemModel::rowsInserted);
+    f.Add(Song("A", 1, 1, "/a.m4a"));
+    f.Add(Song("B", 1, 1, "/b.m4a"));
+    // Until told, the views keep the count they know.
+    QCOMPARE(f.model.rowCount(), 0);
+    f.model.RowsAppended();
+    f.model.RowsAppended();  // a repeated notice adds nothing
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(inserted[0][1].toInt(), 0);
+    QCOMPARE(inserted[0][2].toInt(), 1);
+    QCOMPARE(f.model.rowCount(), 2);
+  }
+
+  void SurvivesRowsVanishingBeforeTheReset() {
+    Fixture f;
+    f.Add(Song("A", 1, 1, "/a.m4a"));
+    f.model.RowsAppended();
+    f.rows.Clear();
+    // A view painting before the reset gets nothing rather than a stale row.
+    QVERIFY(!f.model.data(f.model.index(0, 0), Qt::DisplayRole).isValid());
+    QSignalSpy changed(&f.model, &QAbstractItemModel::dataChanged);
+    f.model.RowsChanged(0, 5);
+    QCOMPARE(changed.count(), 1);  // the view still knows row 0
+    QSignalSpy reset(&f.model, &QAbstractItemModel::modelReset);
+    f.model.RowsReset();
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(f.model.rowCount(), 0);
+    f.model.RowsChanged(0, 5);
+    QCOMPARE(changed.count(), 1);  // nothing left to change
+  }
+
+  void RefreshesChangedRowsAcrossAllColumns() {
+    Fixture f;
+    f.Add(Song("A", 1, 1, "/a.m4a"));
+    f.Add(Song("B", 1, 1, "/b.m4a"));
+    f.model.RowsAppended();
+    QSignalSpy changed(&f.model, &QAbstractItemModel::dataChanged);
+    f.model.RowsChanged(1, 1);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed[0][0].toModelIndex(), f.model.index(1, 0));
+    QCOMPARE(changed[0][1].toModelIndex(), f.model.index(1, kColumnCount - 1));
+  }
+};
+
+}  // namespace tarvello
+
+QTEST_MAIN(tarvello::TrackListModelTest)
+#include "track_list_model_test.moc"
