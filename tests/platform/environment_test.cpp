@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -55,14 +54,6 @@ TEST(PosixEnvironmentTest, KnowsItsFolders) {
   }
   ScopedVariable no_home("HOME", nullptr);
   EXPECT_FALSE(environment.HomeDirectory().empty());  // from the password database
-}
-
-TEST(PosixEnvironmentTest, NowIsTheClock) {
-  PosixEnvironment environment;
-  const std::time_t before = std::time(nullptr);
-  const std::time_t now = environment.Now();
-  EXPECT_GE(now, before);
-  EXPECT_LE(now, std::time(nullptr));
 }
 
 TEST(PosixPlatformTest, HandsOutItsParts) {

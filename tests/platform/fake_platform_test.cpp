@@ -6,8 +6,6 @@ namespace tarvello {
 namespace {
 
 using fakes::FakePlatform;
-using fakes::TempDir;
-using fakes::WriteFile;
 
 TEST(FakePlatformTest, VolumesCanLoseTheirMediumOrVanish) {
   FakePlatform fake;
@@ -27,30 +25,6 @@ TEST(FakePlatformTest, VolumesCanLoseTheirMediumOrVanish) {
   EXPECT_EQ(fake.platform.volumes.Measure(disk.root), std::nullopt);
   EXPECT_EQ(fake.platform.volumes.List().size(), 1u);
   EXPECT_EQ(fake.platform.volumes.Measure("/elsewhere"), std::nullopt);
-}
-
-TEST(FakePlatformTest, LockedFilesCannotBeOpenedButCanBeCopied) {
-  FakePlatform fake;
-  TempDir dir;
-  WriteFile(dir.Path("a"), "abc");
-  fake.files.locked.insert(dir.Path("a"));
-  EXPECT_EQ(fake.platform.files.OpenRead(dir.Path("a")), nullptr);
-  EXPECT_TRUE(fake.platform.files.CopyFile(dir.Path("a"), dir.Path("b")));
-  EXPECT_NE(fake.platform.files.OpenRead(dir.Path("b")), nullptr);
-}
-
-TEST(FakePlatformTest, TheChosenCallFails) {
-  FakePlatform fake;
-  TempDir dir;
-  WriteFile(dir.Path("a"), "abc");
-  fake.files.fail_copy_at = 2;
-  EXPECT_TRUE(fake.platform.files.CopyFile(dir.Path("a"), dir.Path("b")));
-  EXPECT_FALSE(fake.platform.files.CopyFile(dir.Path("a"), dir.Path("c")));
-  EXPECT_TRUE(fake.platform.files.CopyFile(dir.Path("a"), dir.Path("d")));
-  EXPECT_FALSE(fake.platform.files.FileExists(dir.Path("c")));
-  fake.files.fail_move_at = 1;
-  EXPECT_FALSE(fake.platform.files.MoveFile(dir.Path("b"), dir.Path("e")));
-  EXPECT_TRUE(fake.platform.files.FileExists(dir.Path("b")));
 }
 
 }  // namespace

@@ -159,13 +159,6 @@ TEST_F(FileSystemTest, WholeFilesRoundTrip) {
   EXPECT_EQ(files_.ReadWholeFile(dir_.path()), std::nullopt);
 }
 
-TEST_F(FileSystemTest, WritableFolders) {
-  EXPECT_TRUE(files_.IsWritableDirectory(dir_.path()));
-  EXPECT_FALSE(files_.IsWritableDirectory(dir_.Path("missing")));
-  WriteFile(dir_.Path("file"), "x");
-  EXPECT_FALSE(files_.IsWritableDirectory(dir_.Path("file")));
-}
-
 TEST_F(FileSystemTest, SetsLastWriteTimeAndLeavesAccessTime) {
   WriteFile(dir_.Path("song"), "x");
   struct stat before {};
