@@ -1,0 +1,126 @@
+#include "catalogue/m4a_fields.h"
+
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "catalogue/m4a_box.h"
+#include "common/cp932.h"
+#include "common/utf8.h"
+
+namespace tarvello {
+namespace {
+
+int16_t Signed16(const uint8_t* bytes) {
+  return static_cast<int16_t>(BigEndian16(bytes));
+}
+int32_t Signed32(const uint8_t* bytes) {
+  return static_cast<int32_t>(BigEndian32(bytes));
+}
+
+// Number of continuation bytes a UTF-8 lead byte announces; 0 for any other byte.
+size_t TrailCount(uint8_t byte) {
+  if (byte >= 0xC0 && byte <= 0xDF) return 1;
+  if (byte >= 0xE0 && byte <= 0xEF) return 2;
+  if (byte >= 0xF0 && byte <= 0xF7) return 3;
+  return 0;
+}
+
+bool IsContinuation(char byte) {
+  const auto value = static_cast<uint8_t>(byte);
+  return value >= 0x80 && value <= 0xBF;
+}
+
+// A text longer than the buffer is cut at its 256th byte, possibly inside a character.
+// The partial character at the end is dropped so that it alone does not make a UTF-8
+// text count as something else.
+std::string_view DropCutCharacter(std::string_view value) {
+  size_t lead = value.size();
+  size_t continuations = 0;
+  while (continuations < 3 && lead > 0 && IsContinuation(value[lead - 1])) {
+    --lead;
+    ++continuations;
+  }
+  if (lead == 0) return value;
+  --lead;
+  if (TrailCount(static_cast<uint8_t>(value[lead])) > continuations) return value.substr(0, lead);
+  return value;
+}
+
+}  // namespace
+
+void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& track) {
+  const int32_t time_scale = Signed32(buffer + 4);
+  const int32_t duration = Signed32(buffer + 8);
+  // A zero scale has no meaning, and the one quotient that does not fit 32 bits
+  // (most negative / -1) cannot be a play time either: Time stays as it is.
+  if (time_scale == 0) return;
+  if (time_scale == -1 && duration == std::numeric_limits<int32_t>::min()) return;
+  track.Time = duration / time_scale;
+}
+
+void StoreSampleDescription(const uint8_t (&buffer)[kSampleDescriptionSize], TTrackInfo& track) {
+  track.ChNum = Signed16(buffer + 24);
+  track.SampleSize = Signed16(buffer + 26);
+  // Two reserved zero bytes, then the integer part of the 16.16 rate: the rate in Hz.
+  track.SampleRate = Signed32(buffer + 30);
+  track.BitRate = Signed32(buffer + 66);
+  track.AvgBitRate = Signed32(buffer + 70);
+}
+
+std::string TagTextToCp932(std::string_view value) {
+  if (IsUtf8Text(value)) return Utf8ToCp932(value);
+  if (value.size() == kTextBufferSize) {
+    const std::string_view whole = DropCutCharacter(value);
+    if (whole.size() != value.size() && IsUtf8Text(whole)) return Utf8ToCp932(whole);
+  }
+  return std::string(value);
+}
+
+void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize],
+                   TTrackInfo& track) {
+  const char* text = reinterpret_cast<const char*>(buffer);
+  const std::string_view value(text, strnlen(text, kTextBufferSize));
+  if (key == "day") {
+    StoreText(track.Year, value);  // the first four bytes, unconverted
+    return;
+  }
+  if (key == "nam") {
+    StoreText(track.Title, TagTextToCp932(value));
+  } else if (key == "ART") {
+    StoreText(track.Artist, TagTextToCp932(value));
+  } else if (key == "alb") {
+    StoreText(track.Album, TagTextToCp932(value));
+  } else if (key == "gen") {
+    StoreText(track.Genre, TagTextToCp932(value));
+  } else if (key == "wrt") {
+    StoreText(track.Writer, TagTextToCp932(value));
+  } else if (key == "grp") {
+    StoreText(track.Group, TagTextToCp932(value));
+  } else if (key == "cmt") {
+    StoreText(track.Comment, TagTextToCp932(value));
+  } else if (key == "too") {
+    StoreText(track.Tool, TagTextToCp932(value));
+  }
+}
+
+void StoreNumberItem(std::string_view tag, const uint8_t (&buffer)[kNumberBufferSize],
+                     TTrackInfo& track) {
+  if (tag == "trkn") {
+    track.TrackNo = Signed16(buffer + 2);
+    track.TrackTotal = Signed16(buffer + 4);
+  } else if (tag == "disk") {
+    track.DiskNo = Signed16(buffer + 2);
+    track.DiskTotal = Signed16(buffer + 4);
+  } else if (tag == "tmpo") {
+    track.Tempo = Signed16(buffer);
+  } else if (tag == "gnre") {
+    track.GenreNo = Signed16(buffer);
+  } else if (tag == "cpil") {
+    // The item's one-byte flag; the zeroed byte after it makes this little-endian read
+    // give the flag itself.
+    track.Compilation = static_cast<int16_t>(buffer[0] | (buffer[1] << 8));
+  }
+}
+
+}  // namespace tarvello

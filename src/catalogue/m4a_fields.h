@@ -1,0 +1,39 @@
+#pragma once
+
+// What the M4A walk takes from the contents it reads: the movie header, the sample
+// description and the tag items, each stored into the song record.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "catalogue/track_info.h"
+
+namespace tarvello {
+
+inline constexpr size_t kBrandBufferSize = 24;
+inline constexpr size_t kMovieHeaderSize = 12;
+inline constexpr size_t kSampleDescriptionSize = 74;
+inline constexpr size_t kTextBufferSize = 256;
+inline constexpr size_t kNumberBufferSize = 8;
+
+// Time scale at 4, duration at 8; Time is duration div time scale (whole seconds).
+void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& track);
+
+// The first sample entry: channels, sample size, sample rate and the decoder's bit rates.
+void StoreSampleDescription(const uint8_t (&buffer)[kSampleDescriptionSize], TTrackInfo& track);
+
+// A text item: `key` is the tag after its leading 0xA9 byte, `buffer` the item's text
+// bytes (zero-filled past what the item holds).
+void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize],
+                   TTrackInfo& track);
+
+// A number item by its exact tag.
+void StoreNumberItem(std::string_view tag, const uint8_t (&buffer)[kNumberBufferSize],
+                     TTrackInfo& track);
+
+// A tag text as CP932: UTF-8 text is converted, anything else is kept as it is.
+std::string TagTextToCp932(std::string_view value);
+
+}  // namespace tarvello

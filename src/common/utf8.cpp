@@ -1,0 +1,48 @@
+#include "common/utf8.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tarvello {
+namespace {
+
+// Number of continuation bytes a lead byte announces; 0 for any other byte.
+size_t TrailCount(uint8_t byte) {
+  if (byte >= 0xC0 && byte <= 0xDF) return 1;
+  if (byte >= 0xE0 && byte <= 0xEF) return 2;
+  if (byte >= 0xF0 && byte <= 0xF7) return 3;
+  return 0;
+}
+
+bool IsContinuation(uint8_t byte) {
+  return byte >= 0x80 && byte <= 0xBF;
+}
+
+}  // namespace
+
+bool IsUtf8Text(std::string_view bytes) {
+  size_t sequences = 0;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const auto byte = static_cast<uint8_t>(bytes[i]);
+    if (byte < 0x80) {
+      ++i;
+      continue;
+    }
+    // A continuation byte without its lead, or a byte UTF-8 never uses, means the text is
+    // in another encoding: Shift-JIS kana such as "の" (82 CC) hold both kinds, and
+    // decoding them as UTF-8 would turn the whole text into substitution characters.
+    const size_t trail = TrailCount(byte);
+    if (trail == 0) return false;
+    // A sequence cut by the end of the text is as broken as one with a wrong byte.
+    if (bytes.size() - i - 1 < trail) return false;
+    for (size_t k = 1; k <= trail; ++k) {
+      if (!IsContinuation(static_cast<uint8_t>(bytes[i + k]))) return false;
+    }
+    ++sequences;
+    i += trail + 1;
+  }
+  return sequences > 0;
+}
+
+}  // namespace tarvello
