@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "cli/info_command.h"
 #include "version.h"
 
 namespace {
@@ -13,7 +14,8 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  --help       show this text\n"
-    "  --version    show the version\n";
+    "  --version    show the version\n"
+    "  info FILE... what the M4A reader stores for each file, one JSON line per file\n";
 
 }  // namespace
 
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
     std::cout << tarvello::kProductName << "-cli " << tarvello::kFileVersion << "\n";
     return 0;
   }
+  if (command == "info") return tarvello::cli::RunInfoCommand(argc - 2, argv + 2);
   std::cerr << "tarvello-cli: unknown command \"" << command << "\"\n" << kUsage;
   return 2;
 }

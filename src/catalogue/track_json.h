@@ -1,0 +1,20 @@
+#pragma once
+
+// Song records as JSON text for scripts: UTF-8, one object per line.
+
+#include <string>
+#include <string_view>
+
+#include "catalogue/track_info.h"
+
+namespace tarvello {
+
+// `bytes` as a quoted JSON string. Control characters are escaped as \u00XX, and bytes
+// that are not well-formed UTF-8 become U+FFFD, so any input gives valid JSON.
+std::string JsonString(std::string_view bytes);
+
+// {"path":...,"accepted":false} for a refused file; with a record, "accepted":true and
+// every field of the record by its name, texts converted from CP932 to UTF-8.
+std::string TrackJsonLine(std::string_view path, const TTrackInfo* track);
+
+}  // namespace tarvello
