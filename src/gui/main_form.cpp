@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -84,6 +85,13 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent),
 TMainForm::~TMainForm() {
   // A window destroyed without being closed still hands its settings over.
   FormDestroy();
+  destroyed_ = true;
+  Timer1_->stop();
+  // The base class hides the children after the presenter and its rows are gone; the
+  // list must not ask for them then.
+  lvTrackInfo_->setModel(nullptr);
+  delete model_;
+  model_ = nullptr;
 }
 
 void TMainForm::Start() {
@@ -332,6 +340,14 @@ void TMainForm::FormResize() {
 
 // Life cycle.
 
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!event->spontaneous() && !shown_) {
+    shown_ = true;
+    ApplyPlacement();
+  }
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
   FormDestroy();
   event->accept();
@@ -368,7 +384,10 @@ void TMainForm::dropEvent(QDropEvent* event) {
   // The files are read after the drag has ended, so the source is not kept waiting
   // behind message boxes.
   QMetaObject::invokeMethod(
-      this, [this, paths = std::move(paths)] { presenter_->FilesDropped(paths); },
+      this,
+      [this, paths = std::move(paths)] {
+        if (!destroyed_) presenter_->FilesDropped(paths);
+      },
       Qt::QueuedConnection);
 }
 
@@ -379,11 +398,18 @@ void TMainForm::SetCaption(const std::string& caption) {
 }
 
 void TMainForm::PlaceWindow(const WindowGeometry& geometry) {
-  // The geometry is the outer one; the frame is known only once the window is shown.
+  placement_ = geometry;
+  ApplyPlacement();
+}
+
+void TMainForm::ApplyPlacement() {
+  if (!placement_) return;
+  // The geometry is the outer one; the frame is known only once the window exists, so
+  // the first show applies it again.
   const QSize frame = frameGeometry().size() - size();
-  move(geometry.left, geometry.top);
-  resize(std::max(geometry.width - frame.width(), 0),
-         std::max(geometry.height - frame.height(), 0));
+  move(placement_->left, placement_->top);
+  resize(std::max(placement_->width - frame.width(), 0),
+         std::max(placement_->height - frame.height(), 0));
 }
 
 void TMainForm::SetColumnWidth(int column, int width) {

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "app/main_presenter.h"
 #include "app/main_view.h"
@@ -77,6 +78,7 @@ class TMainForm : public QMainWindow, public MainView {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -90,6 +92,7 @@ class TMainForm : public QMainWindow, public MainView {
   void CreatePopupMenu();
   void CreateToolBar(QWidget* client);
   void CreateControls(QWidget* client);
+  void ApplyPlacement();
   void FormResize();
   void FormDestroy();
 
@@ -112,7 +115,9 @@ class TMainForm : public QMainWindow, public MainView {
   QMenu* PopupMenu1_ = nullptr;
   QTimer* Timer1_ = nullptr;
 
+  std::optional<WindowGeometry> placement_;
   bool started_ = false;
+  bool shown_ = false;
   bool closing_ = false;
   bool destroyed_ = false;
 };
