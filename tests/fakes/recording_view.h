@@ -81,16 +81,15 @@ class RecordingView : public MainView {
     return choice;
   }
 
-  std::unique_ptr<CursorGuard> ShowWaitCursor() override {
-    return std::make_unique<Guard>(*this);
-  }
+  std::unique_ptr<CursorGuard> ShowWaitCursor() override { return std::make_unique<Guard>(*this); }
   void ProcessEvents() override {}
 
  private:
   class Guard : public CursorGuard {
    public:
     explicit Guard(RecordingView& view) : view_(view) {
-      if (++view_.cursor_depth > view_.max_cursor_depth) view_.max_cursor_depth = view_.cursor_depth;
+      if (++view_.cursor_depth > view_.max_cursor_depth)
+        view_.max_cursor_depth = view_.cursor_depth;
     }
     ~Guard() override { --view_.cursor_depth; }
 

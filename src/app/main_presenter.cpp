@@ -1,0 +1,135 @@
+#include "app/main_presenter.h"
+
+#include "app/program_paths.h"
+#include "app/settings.h"
+#include "app/window_layout.h"
+#include "common/common_routine.h"
+#include "common/cp932.h"
+#include "output/drives.h"
+
+namespace tarvello {
+
+namespace {
+
+constexpr Command kDisabledAtStart[] = {
+    Command::kImport1, Command::kDest1,    Command::kExecute1, Command::kProperty1,
+    Command::kCheck1,  Command::kUncheck1, Command::kDelete1,  Command::kProperty2,
+    Command::kCheck2,  Command::kUncheck2, Command::kDelete2,
+};
+
+constexpr const char* kSettingsUnreadable = "設定ファイルを読み込めませんでした.";
+constexpr const char* kSettingsUnwritable = "設定ファイルを保存できませんでした.";
+
+}  // namespace
+
+MainPresenter::MainPresenter(Platform& platform, MainView& view, const NumberSymbols& symbols,
+                             std::unique_ptr<TextCollator> collator)
+    : platform_(platform), view_(view), state_(symbols, std::move(collator)) {}
+
+MainPresenter::~MainPresenter() = default;
+
+void MainPresenter::FormCreate(const ScreenSize& screen) {
+  const auto cursor = view_.ShowWaitCursor();
+  state_.table.ClearTable();
+  state_.rows.Clear();
+  state_.ListedCount = 0;
+  state_.totals = OutputTotals{};
+  state_.LibraryCopyName.clear();
+  state_.CurrentDrive = -1;
+
+  const ProgramPaths paths = MakeProgramPaths(platform_.environment, platform_.files);
+  state_.TempFolder = paths.TempFolder;
+  state_.LibraryFileName = paths.LibraryFileName;
+  view_.SetCaption(kApplicationTitle);
+  for (Command command : kDisabledAtStart) view_.SetCommandEnabled(command, false);
+  state_.PlaylistTrackIds.clear();
+  state_.TrackIdList.clear();
+
+  SetStartupDefaults(screen);
+  state_.BackupFolder = paths.BackupFolder;
+  state_.IniFileName = paths.IniFileName;
+  if (platform_.files.FileExists(state_.IniFileName)) ReadSettingsFile();
+
+  const Settings& settings = state_.settings;
+  view_.PlaceWindow(PlaceWindow(settings, screen.width, screen.height));
+  for (int column = 0; column < kListColumnCount; ++column) {
+    view_.SetColumnWidth(column, settings.column_widths[column]);
+  }
+  view_.SetOutDirLabel(Cp932ToUtf8(settings.options.OutDir));
+
+  LoadDriveList();
+  if (!settings.out_drive.empty()) SelectStartupDrive(settings.out_drive);
+  ShowOutputSummary(true);
+  view_.AcceptDroppedFiles();
+  view_.ArmStartupTimer(kStartupTimerMilliseconds);
+}
+
+void MainPresenter::SetStartupDefaults(const ScreenSize& screen) {
+  state_.settings = Settings();
+  SetDefaultWindowSize(screen.width, screen.height, state_.settings);
+}
+
+void MainPresenter::ReadSettingsFile() {
+  const std::optional<std::string> bytes = platform_.files.ReadWholeFile(state_.IniFileName);
+  if (!bytes) {
+    view_.ShowInformation(std::string(kSettingsUnreadable) + "\r\n" + state_.IniFileName);
+    return;
+  }
+  ReadSettings(*bytes, state_.settings);
+}
+
+void MainPresenter::SelectStartupDrive(const std::string& root) {
+  const int index = FindDrive(state_.drives, root);
+  if (index < 0) return;
+  view_.SetDriveIndex(index);
+  state_.CurrentDrive = index;
+  ShowDriveStatus();
+  UpdateDestEnabling();
+}
+
+void MainPresenter::Timer1Timer() {
+  if (!state_.settings.options.AutoImport) return;
+  // The import from the output folder runs here once it exists.
+}
+
+void MainPresenter::FormDestroy(const ExitGeometry& geometry) {
+  const auto cursor = view_.ShowWaitCursor();
+  state_.PlaylistTrackIds.clear();
+  state_.TrackIdList.clear();
+  if (state_.table.HasStorage()) state_.table.ClearTable();
+  WriteSettingsFile(geometry);
+  if (!state_.LibraryCopyName.empty() && state_.LibraryCopyName != state_.LibraryFileName) {
+    platform_.files.DeleteFile(state_.LibraryCopyName);
+  }
+}
+
+void MainPresenter::WriteSettingsFile(const ExitGeometry& geometry) {
+  Settings& settings = state_.settings;
+  settings.height = geometry.window.height;
+  settings.width = geometry.window.width;
+  settings.top = geometry.window.top;
+  settings.left = geometry.window.left;
+  settings.column_widths = geometry.column_widths;
+  settings.out_drive =
+      state_.CurrentDrive >= 0 ? state_.drives.entries[state_.CurrentDrive].Root : std::string();
+  const bool written = EnsureIniFolder(platform_.files, state_.IniFileName) &&
+                       platform_.files.WriteWholeFile(state_.IniFileName, WriteSettings(settings));
+  if (!written) {
+    view_.ShowInformation(std::string(kSettingsUnwritable) + "\r\n" + state_.IniFileName);
+  }
+}
+
+// Commands whose work arrives with later features: the menu items exist and keep their
+// enabling; the operations do nothing yet.
+void MainPresenter::Import1Click() {}
+void MainPresenter::Dest1Click() {}
+void MainPresenter::Execute1Click() {}
+void MainPresenter::Property1Click() {}
+void MainPresenter::Check1Click() {}
+void MainPresenter::Uncheck1Click() {}
+void MainPresenter::Delete1Click() {}
+void MainPresenter::Option1Click() {}
+void MainPresenter::Refresh1Click() {}
+void MainPresenter::About1Click() {}
+
+}  // namespace tarvello

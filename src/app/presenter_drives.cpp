@@ -1,0 +1,71 @@
+// The drive box: listing the volumes, measuring the chosen one, and what a change of
+// drive sets off.
+
+#include "app/main_presenter.h"
+#include "output/drives.h"
+
+namespace tarvello {
+
+void MainPresenter::LoadDriveList() {
+  const int previous = view_.DriveIndex();
+  const std::string remembered = previous >= 0 && previous < state_.drives.DriveCount
+                                     ? state_.drives.entries[previous].Root
+                                     : std::string();
+  view_.SetDriveIndex(-1);
+  view_.SetDriveItems(tarvello::LoadDriveList(platform_.volumes, state_.drives));
+  if (remembered.empty()) return;
+  const int index = FindDrive(state_.drives, remembered);
+  if (index < 0) return;
+  view_.SetDriveIndex(index);
+  state_.CurrentDrive = index;
+}
+
+void MainPresenter::ShowDriveStatus() {
+  view_.SetStatusText(1, "");
+  const int index = SelectedDriveIndex();
+  if (index < 0) return;
+  view_.SetStatusText(1,
+                      MeasureDrive(state_.drives.entries[index], platform_.volumes, platform_.files,
+                                   state_.settings.options.OutDir, state_.symbols));
+}
+
+bool MainPresenter::OutputFolderPresent() const {
+  if (state_.CurrentDrive < 0 || state_.CurrentDrive >= state_.drives.DriveCount) return false;
+  const TDriveInfo& drive = state_.drives.entries[state_.CurrentDrive];
+  return drive.TotalBytes > 0 && platform_.files.DirectoryExists(
+                                     OutputFolderPath(drive.Root, state_.settings.options.OutDir));
+}
+
+void MainPresenter::UpdateDestEnabling() {
+  view_.SetCommandEnabled(Command::kDest1, OutputFolderPresent());
+}
+
+int MainPresenter::SelectedDriveIndex() const {
+  const int index = view_.DriveIndex();
+  return index >= 0 && index < state_.drives.DriveCount ? index : -1;
+}
+
+const TDriveInfo* MainPresenter::SelectedDrive() const {
+  const int index = SelectedDriveIndex();
+  return index >= 0 ? &state_.drives.entries[index] : nullptr;
+}
+
+int64_t MainPresenter::ClusterSize() const {
+  const TDriveInfo* drive = SelectedDrive();
+  return drive != nullptr ? drive->ClusterSize() : 0;
+}
+
+void MainPresenter::cbxDrivesChange(int index) {
+  RunCommand([&] {
+    const auto cursor = view_.ShowWaitCursor();
+    state_.CurrentDrive = index;
+    ShowDriveStatus();
+    const bool present = OutputFolderPresent();
+    view_.SetCommandEnabled(Command::kDest1, present);
+    // With automatic import on, the import from the output folder follows here once it
+    // exists.
+    ShowOutputSummary(true);
+  });
+}
+
+}  // namespace tarvello

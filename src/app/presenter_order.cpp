@@ -1,0 +1,35 @@
+// Sorting the list and the output summary in status panel 0.
+
+#include "app/main_presenter.h"
+#include "output/output_summary.h"
+
+namespace tarvello {
+
+void MainPresenter::SortRows(int code) {
+  const auto cursor = view_.ShowWaitCursor();
+  state_.rows.SortRows(code);
+  if (code != kSortForget) view_.RowsReset();
+  view_.HeaderImagesChanged();
+}
+
+void MainPresenter::lvTrackInfoColumnClick(int column) {
+  if (state_.rows.RowCount() > 1) RunCommand([&] { SortRows(column); });
+}
+
+void MainPresenter::UnOrder1Click() {
+  RunCommand([&] { SortRows(kSortAdditionOrder); });
+}
+
+void MainPresenter::ShowOutputSummary(bool recount) {
+  if (recount) {
+    const RecountResult result = Recount(state_.rows, state_.table, platform_.files, ClusterSize());
+    state_.totals = result.totals;
+    if (!result.changed_rows.empty()) {
+      view_.RowsChanged(result.changed_rows.front(), result.changed_rows.back());
+    }
+  }
+  view_.SetStatusText(0, SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols));
+  view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
+}
+
+}  // namespace tarvello
