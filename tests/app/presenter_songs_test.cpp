@@ -1,0 +1,160 @@
+// Adding songs through the add command and dropped files, the first-new-row focus, the
+// messages for files that are not songs, the song limit, sorting and the summary.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/presenter_fixture.h"
+
+namespace tarvello {
+namespace {
+
+class PresenterSongsTest : public PresenterTest {
+ protected:
+  std::string Song(const std::string& name) const { return Fixture("m4a/" + name); }
+  // Files of the temporary folder that are left behind.
+  size_t TempFileCount() const {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(temp_dir_.path()),
+                                             std::filesystem::directory_iterator()));
+  }
+};
+
+TEST_F(PresenterSongsTest, AddedSongsAppearMarkedAtTheBottomWithTheFirstNewRowFocused) {
+  Start();
+  view_.file_choices.push_back(std::vector<std::string>{Song("tagged.m4a"), Song("japanese.m4a")});
+  presenter_->Add1Click();
+
+  ASSERT_EQ(view_.file_requests.size(), 1u);
+  EXPECT_EQ(view_.file_requests[0].title, "追加");
+  EXPECT_EQ(view_.file_requests[0].filter,
+            "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|"
+            "すべてのファイル (*.*)|*.*");
+  const TrackList& rows = presenter_->Rows();
+  ASSERT_EQ(rows.RowCount(), 2);
+  EXPECT_EQ(rows.Row(0).caption, "Sine in A");
+  EXPECT_EQ(rows.Row(1).caption, "春の海");
+  EXPECT_EQ(rows.Row(1).sub_items[9], Song("japanese.m4a"));
+  EXPECT_EQ(rows.Row(0).icon, kIconMarked);
+  EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
+  EXPECT_TRUE(view_.boxes.empty());
+
+  const OutputTotals& totals = presenter_->State().totals;
+  EXPECT_EQ(totals.Count, 2);
+  EXPECT_EQ(totals.Bytes, 12823 + 6441);
+  // No drive chosen: nothing is rounded; one management file.
+  EXPECT_EQ(totals.Space, 12823 + 6441 + 9632);
+  EXPECT_EQ(view_.status[0],
+            "出力対象 2 / 2, 0:0" + std::to_string(totals.Seconds) + ", 18.8 KB 必要領域 28.2 KB");
+
+  view_.file_choices.push_back(std::vector<std::string>{Song("faststart.m4a")});
+  presenter_->Add1Click();
+  EXPECT_EQ(view_.focused_rows, (std::vector<int>{0, 2}));
+  EXPECT_EQ(presenter_->State().ListedCount, 3);
+  EXPECT_EQ(view_.cursor_depth, 0);
+}
+
+TEST_F(PresenterSongsTest, FilesThatAreNotSongsOrCannotBeOpenedAreReportedWithTheirPath) {
+  Start();
+  const std::string missing = temp_dir_.Path("gone.m4a");
+  presenter_->FilesDropped(
+      {Song("isom_brand.m4a"), missing, Song("movie_after_media.m4a"), Song("tagged.m4a")});
+  ASSERT_EQ(view_.boxes.size(), 3u);
+  EXPECT_EQ(view_.boxes[0], "追加できる曲情報ではありません.\r\n" + Song("isom_brand.m4a"));
+  EXPECT_EQ(view_.boxes[1], "ファイルがオープンできません.\r\n" + missing);
+  EXPECT_EQ(view_.boxes[2], "追加できる曲情報ではありません.\r\n" + Song("movie_after_media.m4a"));
+  EXPECT_EQ(presenter_->Rows().RowCount(), 1);
+  EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
+}
+
+TEST_F(PresenterSongsTest, ALockedFileIsReadThroughACopyThatIsDeletedAfterwards) {
+  Start();
+  fake_.files.locked.insert(Song("tagged.m4a"));
+  presenter_->FilesDropped({Song("tagged.m4a")});
+  EXPECT_TRUE(view_.boxes.empty());
+  ASSERT_EQ(presenter_->Rows().RowCount(), 1);
+  EXPECT_EQ(presenter_->Rows().Row(0).sub_items[9], Song("tagged.m4a"));
+  EXPECT_EQ(presenter_->State().temp_names.value(), 1);
+  EXPECT_EQ(TempFileCount(), 0u);
+}
+
+TEST_F(PresenterSongsTest, TheDialogPathsAreTrimmedAndACancelChangesNothing) {
+  Start();
+  view_.file_choices.push_back(std::nullopt);
+  presenter_->Add1Click();
+  EXPECT_EQ(presenter_->Rows().RowCount(), 0);
+  EXPECT_TRUE(view_.focused_rows.empty());
+
+  view_.file_choices.push_back(std::vector<std::string>{" \t" + Song("tagged.m4a") + " "});
+  presenter_->Add1Click();
+  ASSERT_EQ(presenter_->Rows().RowCount(), 1);
+  EXPECT_EQ(presenter_->Rows().Row(0).sub_items[9], Song("tagged.m4a"));
+}
+
+TEST_F(PresenterSongsTest, TheSongLimitStopsTheAddingOnceAndDisablesTheAddCommand) {
+  Start();
+  std::vector<std::string> drop(kMaxTracks + 2, Song("japanese.m4a"));
+  presenter_->FilesDropped(drop);
+  EXPECT_EQ(presenter_->State().table.TrackCount(), kMaxTracks);
+  EXPECT_EQ(presenter_->Rows().RowCount(), kMaxTracks);
+  EXPECT_EQ(view_.boxes, std::vector<std::string>{"表示できるのは最大 10000 曲です."});
+  EXPECT_FALSE(view_.IsCommandEnabled(Command::kAdd1));
+  EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
+}
+
+TEST_F(PresenterSongsTest, AddingForgetsTheSortAndClearsTheChosenPlaylist) {
+  Start();
+  presenter_->FilesDropped({Song("tagged.m4a"), Song("japanese.m4a")});
+  presenter_->lvTrackInfoColumnClick(1);
+  presenter_->lvTrackInfoColumnClick(1);
+  EXPECT_EQ(presenter_->Rows().SortKey(), -13);
+  EXPECT_EQ(presenter_->Rows().HeaderImage(1), kHeaderDescending);
+
+  view_.playlist_enabled = true;
+  view_.playlist_index = 2;
+  view_.SetCommandEnabled(Command::kImport1, true);
+  presenter_->FilesDropped({Song("faststart.m4a")});
+  EXPECT_EQ(presenter_->Rows().SortKey(), kSortKeyAdditionOrder);
+  EXPECT_EQ(presenter_->Rows().HeaderImage(1), kNoHeaderImage);
+  EXPECT_EQ(view_.playlist_index, -1);
+  EXPECT_FALSE(view_.IsCommandEnabled(Command::kImport1));
+
+  presenter_->lvTrackInfoColumnClick(1);
+  EXPECT_EQ(presenter_->Rows().SortKey(), 13);
+  presenter_->UnOrder1Click();
+  EXPECT_EQ(presenter_->Rows().Row(2).caption, "Faststart Tone");
+}
+
+TEST_F(PresenterSongsTest, AColumnClickWithOneRowDoesNothing) {
+  Start();
+  presenter_->FilesDropped({Song("tagged.m4a")});
+  presenter_->lvTrackInfoColumnClick(2);
+  EXPECT_EQ(presenter_->Rows().SortKey(), kSortKeyAdditionOrder);
+  EXPECT_EQ(presenter_->Rows().HeaderImage(2), kNoHeaderImage);
+}
+
+TEST_F(PresenterSongsTest, TheOutputCommandFollowsTheFreeSpaceAndVanishedFilesLeaveTheTotals) {
+  auto& card = fake_.volumes.AddTemp("CARD", DriveType::kRemovable, {1 << 20, 1 << 20, 512, 8});
+  WriteIni("OUTDRV = " + card.root + "\r\n");
+  Start();
+  const std::string song = temp_dir_.Path("song.m4a");
+  std::filesystem::copy_file(Song("tagged.m4a"), song);
+  presenter_->FilesDropped({song, Song("japanese.m4a")});
+  EXPECT_TRUE(view_.IsCommandEnabled(Command::kExecute1));
+  // 4 KB clusters: 16384 + 8192 for the songs, 12288 for the management file.
+  EXPECT_EQ(presenter_->State().totals.Space, 16384 + 8192 + 12288);
+
+  card.space.free_bytes = 16384 + 8192 + 12288 - 1;
+  presenter_->cbxDrivesChange(0);
+  EXPECT_FALSE(view_.IsCommandEnabled(Command::kExecute1));
+
+  std::filesystem::remove(song);
+  presenter_->cbxDrivesChange(0);
+  EXPECT_EQ(presenter_->Rows().Row(0).icon, kIconFileMissing);
+  EXPECT_EQ(presenter_->State().totals.Count, 1);
+  EXPECT_TRUE(view_.IsCommandEnabled(Command::kExecute1));
+  EXPECT_EQ(view_.status[0].rfind("出力対象 1 / 2, ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tarvello
