@@ -60,6 +60,7 @@ void MainPresenter::FormCreate(const ScreenSize& screen) {
   LoadDriveList();
   if (!settings.out_drive.empty()) SelectStartupDrive(settings.out_drive);
   ShowOutputSummary(true);
+  LoadPlaylists();
   view_.AcceptDroppedFiles();
   view_.ArmStartupTimer(kStartupTimerMilliseconds);
 }
@@ -88,8 +89,7 @@ void MainPresenter::SelectStartupDrive(const std::string& root) {
 }
 
 void MainPresenter::Timer1Timer() {
-  if (!state_.settings.options.AutoImport) return;
-  // The import from the output folder runs here once it exists.
+  if (state_.settings.options.AutoImport) ImportOutputFolder(true);
 }
 
 void MainPresenter::FormDestroy(const ExitGeometry& geometry) {
@@ -119,10 +119,14 @@ void MainPresenter::WriteSettingsFile(const ExitGeometry& geometry) {
   }
 }
 
-// Commands whose work arrives with later features: the menu items exist and keep their
+// Operations whose work arrives with later features: the menu items exist and keep their
 // enabling; the operations do nothing yet.
+void MainPresenter::ImportOutputFolder(bool /*silent*/) {}
+void MainPresenter::LoadPlaylists() {}
 void MainPresenter::Import1Click() {}
-void MainPresenter::Dest1Click() {}
+void MainPresenter::Dest1Click() {
+  ImportOutputFolder(false);
+}
 void MainPresenter::Execute1Click() {}
 void MainPresenter::Property1Click() {}
 void MainPresenter::Check1Click() {}

@@ -80,6 +80,13 @@ class MainPresenter {
   const TDriveInfo* SelectedDrive() const;
   int64_t ClusterSize() const;
 
+  // Song sources that arrive with later features.
+  void ImportOutputFolder(bool silent);
+  void LoadPlaylists();
+  // After a drive change or an output run: the import command follows the output
+  // folder, and with automatic import on the folder is read in silently.
+  void FollowOutputFolder();
+
   // Songs.
   void AddFilesDialog();
   void AddPaths(const std::vector<std::string>& paths, bool trim);

@@ -40,6 +40,12 @@ void MainPresenter::UpdateDestEnabling() {
   view_.SetCommandEnabled(Command::kDest1, OutputFolderPresent());
 }
 
+void MainPresenter::FollowOutputFolder() {
+  const bool present = OutputFolderPresent();
+  view_.SetCommandEnabled(Command::kDest1, present);
+  if (present && state_.settings.options.AutoImport) ImportOutputFolder(true);
+}
+
 int MainPresenter::SelectedDriveIndex() const {
   const int index = view_.DriveIndex();
   return index >= 0 && index < state_.drives.DriveCount ? index : -1;
@@ -60,10 +66,7 @@ void MainPresenter::cbxDrivesChange(int index) {
     const auto cursor = view_.ShowWaitCursor();
     state_.CurrentDrive = index;
     ShowDriveStatus();
-    const bool present = OutputFolderPresent();
-    view_.SetCommandEnabled(Command::kDest1, present);
-    // With automatic import on, the import from the output folder follows here once it
-    // exists.
+    FollowOutputFolder();
     ShowOutputSummary(true);
   });
 }
