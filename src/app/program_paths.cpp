@@ -46,7 +46,7 @@ std::string ProgramFolderIn(const std::string& base) {
 std::string DateStamp(std::time_t now) {
   std::tm local{};
   localtime_r(&now, &local);
-  char text[16];
+  char text[40];  // room for any int the fields could hold
   std::snprintf(text, sizeof text, "%04d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
                 local.tm_mday);
   return text;
