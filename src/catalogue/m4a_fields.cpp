@@ -18,17 +18,8 @@ int32_t Signed32(const uint8_t* bytes) {
   return static_cast<int32_t>(BigEndian32(bytes));
 }
 
-// Number of continuation bytes a UTF-8 lead byte announces; 0 for any other byte.
-size_t TrailCount(uint8_t byte) {
-  if (byte >= 0xC0 && byte <= 0xDF) return 1;
-  if (byte >= 0xE0 && byte <= 0xEF) return 2;
-  if (byte >= 0xF0 && byte <= 0xF7) return 3;
-  return 0;
-}
-
 bool IsContinuation(char byte) {
-  const auto value = static_cast<uint8_t>(byte);
-  return value >= 0x80 && value <= 0xBF;
+  return IsUtf8Continuation(static_cast<uint8_t>(byte));
 }
 
 // A text longer than the buffer is cut at its 256th byte, possibly inside a character.
@@ -43,7 +34,8 @@ std::string_view DropCutCharacter(std::string_view value) {
   }
   if (lead == 0) return value;
   --lead;
-  if (TrailCount(static_cast<uint8_t>(value[lead])) > continuations) return value.substr(0, lead);
+  if (Utf8TrailCount(static_cast<uint8_t>(value[lead])) > continuations)
+    return value.substr(0, lead);
   return value;
 }
 

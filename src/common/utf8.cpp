@@ -4,22 +4,6 @@
 #include <cstdint>
 
 namespace tarvello {
-namespace {
-
-// Number of continuation bytes a lead byte announces; 0 for any other byte.
-size_t TrailCount(uint8_t byte) {
-  if (byte >= 0xC0 && byte <= 0xDF) return 1;
-  if (byte >= 0xE0 && byte <= 0xEF) return 2;
-  if (byte >= 0xF0 && byte <= 0xF7) return 3;
-  return 0;
-}
-
-bool IsContinuation(uint8_t byte) {
-  return byte >= 0x80 && byte <= 0xBF;
-}
-
-}  // namespace
-
 bool IsUtf8Text(std::string_view bytes) {
   size_t sequences = 0;
   size_t i = 0;
@@ -32,12 +16,12 @@ bool IsUtf8Text(std::string_view bytes) {
     // A continuation byte without its lead, or a byte UTF-8 never uses, means the text is
     // in another encoding: Shift-JIS kana such as "の" (82 CC) hold both kinds, and
     // decoding them as UTF-8 would turn the whole text into substitution characters.
-    const size_t trail = TrailCount(byte);
+    const size_t trail = Utf8TrailCount(byte);
     if (trail == 0) return false;
     // A sequence cut by the end of the text is as broken as one with a wrong byte.
     if (bytes.size() - i - 1 < trail) return false;
     for (size_t k = 1; k <= trail; ++k) {
-      if (!IsContinuation(static_cast<uint8_t>(bytes[i + k]))) return false;
+      if (!IsUtf8Continuation(static_cast<uint8_t>(bytes[i + k]))) return false;
     }
     ++sequences;
     i += trail + 1;
