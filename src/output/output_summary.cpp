@@ -12,10 +12,14 @@ RecountResult Recount(TrackList& rows, const TrackTable& table, FileSystem& file
   RecountResult result;
   TotalsDelta marked;
   const int count = std::min<int>(rows.RowCount(), table.TrackCount());
+  std::vector<std::string> paths;
+  paths.reserve(static_cast<size_t>(std::max(count, 0)));
+  for (int i = 0; i < count; ++i) paths.push_back(rows.Row(i).sub_items[kSubFileName]);
+  const std::vector<bool> exists = files.FilesExist(paths);
   for (int i = 0; i < count; ++i) {
     TrackRow& row = rows.Row(i);
     const int icon_before = row.icon;
-    if (files.FileExists(row.sub_items[kSubFileName])) {
+    if (exists[i]) {
       if (row.icon == kIconFileMissing) row.icon = kIconMarked;
     } else {
       row.icon = kIconFileMissing;

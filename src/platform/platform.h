@@ -24,7 +24,7 @@ struct VolumeEntry {
   std::string root;          // mount point: the volume's identity
   std::string display_name;  // "label (mount point)"
   DriveType type = DriveType::kUnknown;
-  bool floppy = false;       // a floppy drive gets the floppy icon
+  bool floppy = false;  // a floppy drive gets the floppy icon
 };
 
 // Sizes of a mounted volume as available to the user.
@@ -75,6 +75,13 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   virtual bool FileExists(const std::string& path) = 0;
+  // FileExists for many paths at once; answers in the order asked.
+  virtual std::vector<bool> FilesExist(const std::vector<std::string>& paths) {
+    std::vector<bool> exists;
+    exists.reserve(paths.size());
+    for (const std::string& path : paths) exists.push_back(FileExists(path));
+    return exists;
+  }
   virtual bool DirectoryExists(const std::string& path) = 0;
   // Opens a file for reading; nullptr when it cannot be opened.
   virtual std::unique_ptr<ByteFile> OpenRead(const std::string& path) = 0;

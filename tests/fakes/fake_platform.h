@@ -173,6 +173,9 @@ class LockingFileSystem : public FileSystem {
   PosixFileSystem& real() { return real_; }
 
   bool FileExists(const std::string& path) override { return real_.FileExists(path); }
+  std::vector<bool> FilesExist(const std::vector<std::string>& paths) override {
+    return real_.FilesExist(paths);
+  }
   bool DirectoryExists(const std::string& path) override { return real_.DirectoryExists(path); }
   std::unique_ptr<ByteFile> OpenRead(const std::string& path) override {
     ++open_calls;

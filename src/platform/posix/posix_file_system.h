@@ -12,6 +12,8 @@ namespace tarvello {
 class PosixFileSystem : public FileSystem {
  public:
   bool FileExists(const std::string& path) override;
+  // Reads each folder that holds many of the paths once instead of asking for every file.
+  std::vector<bool> FilesExist(const std::vector<std::string>& paths) override;
   bool DirectoryExists(const std::string& path) override;
   std::unique_ptr<ByteFile> OpenRead(const std::string& path) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
