@@ -12,6 +12,11 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Messages put CR LF before an appended path; a message box breaks lines at LF alone.
+QString MessageText(const std::string& text) {
+  return FromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 QString NameWithoutPatterns(QString name) {
   static const QRegularExpression kTrailingGroup(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
   return name.remove(kTrailingGroup).trimmed();
@@ -40,13 +45,13 @@ void Dialogs::ShowInformation(const std::string& text) {
     responder_(history_.back());
     return;
   }
-  QMessageBox::information(parent_, QString::fromUtf8(kTitle), FromUtf8(text), QMessageBox::Ok);
+  QMessageBox::information(parent_, QString::fromUtf8(kTitle), MessageText(text), QMessageBox::Ok);
 }
 
 bool Dialogs::Confirm(const std::string& text) {
   history_.push_back({DialogKind::kConfirm, text, {}});
   if (responder_) return responder_(history_.back()).ok;
-  const auto answer = QMessageBox::question(parent_, QString::fromUtf8(kTitle), FromUtf8(text),
+  const auto answer = QMessageBox::question(parent_, QString::fromUtf8(kTitle), MessageText(text),
                                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
   return answer == QMessageBox::Ok;
 }
