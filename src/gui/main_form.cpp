@@ -1,6 +1,7 @@
 #include "gui/main_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -60,6 +61,8 @@ std::vector<std::string> LocalPaths(const QMimeData* mime) {
 
 TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent), dialogs_(this) {
   setObjectName(QStringLiteral("TMainForm"));
+  // Menus, boxes and dialogs are windows of their own and take the application's font.
+  QApplication::setFont(TarvelloFont());
   setFont(TarvelloFont());
   setWindowIcon(ProgramIcon());
 
