@@ -39,21 +39,32 @@ QStringList QtFileFilters(const std::string& filter) {
   return filters;
 }
 
+std::unique_ptr<QMessageBox> MakeMessageBox(DialogKind kind, const std::string& text,
+                                            QWidget* parent) {
+  const bool confirm = kind == DialogKind::kConfirm;
+  auto box = std::make_unique<QMessageBox>(
+      confirm ? QMessageBox::Question : QMessageBox::Information,
+      QString::fromUtf8(Dialogs::kTitle), MessageText(text),
+      confirm ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
+  // Paths and tags are shown as they are, never read as markup.
+  box->setTextFormat(Qt::PlainText);
+  box->setDefaultButton(QMessageBox::Ok);
+  return box;
+}
+
 void Dialogs::ShowInformation(const std::string& text) {
   history_.push_back({DialogKind::kInformation, text, {}});
   if (responder_) {
     responder_(history_.back());
     return;
   }
-  QMessageBox::information(parent_, QString::fromUtf8(kTitle), MessageText(text), QMessageBox::Ok);
+  MakeMessageBox(DialogKind::kInformation, text, parent_)->exec();
 }
 
 bool Dialogs::Confirm(const std::string& text) {
   history_.push_back({DialogKind::kConfirm, text, {}});
   if (responder_) return responder_(history_.back()).ok;
-  const auto answer = QMessageBox::question(parent_, QString::fromUtf8(kTitle), MessageText(text),
-                                            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
-  return answer == QMessageBox::Ok;
+  return MakeMessageBox(DialogKind::kConfirm, text, parent_)->exec() == QMessageBox::Ok;
 }
 
 std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileRequest& request) {

@@ -6,12 +6,14 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/main_view.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace tarvello {
@@ -35,6 +37,10 @@ using DialogResponder = std::function<DialogAnswer(const DialogRequest&)>;
 // pair, patterns separated by blanks. A name's own "(...)" suffix gives way to the
 // patterns, since Qt reads the filter from the last parentheses.
 QStringList QtFileFilters(const std::string& filter);
+
+// The box for a message or a confirmation, not yet shown.
+std::unique_ptr<QMessageBox> MakeMessageBox(DialogKind kind, const std::string& text,
+                                            QWidget* parent);
 
 class Dialogs {
  public:

@@ -1,6 +1,9 @@
 // The dialogs seam: filters in Qt's form, and a responder that answers and records
 // every box and file dialog.
 
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 #include "gui/dialogs.h"
@@ -60,6 +63,20 @@ class DialogsTest : public QObject {
     QCOMPARE(history[3].kind, DialogKind::kOpenFiles);
     QCOMPARE(history[3].files.title, std::string("追加"));
     QCOMPARE(history[4].files.title, std::string("other"));
+  }
+
+  void BoxesShowPlainTextWithLineBreaks() {
+    const std::string text = "ファイルがオープンできません.\r\n/music/<b>loud</b>.m4a";
+    const auto information = MakeMessageBox(DialogKind::kInformation, text, nullptr);
+    QCOMPARE(information->textFormat(), Qt::PlainText);
+    QCOMPARE(information->text(), QString("ファイルがオープンできません.\n/music/<b>loud</b>.m4a"));
+    QCOMPARE(information->windowTitle(), QString("Tarvello"));
+    QCOMPARE(information->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    const auto confirm = MakeMessageBox(DialogKind::kConfirm, "出力を実行しますか？", nullptr);
+    QCOMPARE(confirm->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(static_cast<QAbstractButton*>(confirm->defaultButton()),
+             confirm->button(QMessageBox::Ok));
   }
 };
 
