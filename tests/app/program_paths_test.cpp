@@ -7,26 +7,10 @@
 #include <set>
 #include <vector>
 
+#include "fakes/fake_platform.h"
+
 namespace tarvello {
 namespace {
-
-class StubEnvironment : public Environment {
- public:
-  std::optional<std::string> GetVariable(const std::string& name) override {
-    const auto found = variables.find(name);
-    if (found == variables.end()) return std::nullopt;
-    return found->second;
-  }
-  std::string CurrentDirectory() override { return "/work"; }
-  std::string ExecutablePath() override { return executable; }
-  std::string HomeDirectory() override { return home; }
-  std::time_t Now() override { return now; }
-
-  std::map<std::string, std::string> variables;
-  std::string executable = "/opt/tarvello/tarvello";
-  std::string home = "/home/me";
-  std::time_t now = 0;
-};
 
 // Folders only: which exist, which may be written, which were created.
 class StubFileSystem : public FileSystem {
@@ -70,11 +54,14 @@ std::time_t LocalTime(int year, int month, int day, int hour, int minute) {
 class ProgramPathsTest : public ::testing::Test {
  protected:
   ProgramPathsTest() {
+    environment_.executable_path = "/opt/tarvello/tarvello";
+    environment_.home = "/home/me";
+    environment_.current_directory = "/work";
     environment_.now = LocalTime(2025, 12, 31, 23, 59);
     files_.writable.insert("/opt/tarvello/");
   }
 
-  StubEnvironment environment_;
+  fakes::FakeEnvironment environment_;
   StubFileSystem files_;
 };
 
@@ -98,11 +85,11 @@ TEST_F(ProgramPathsTest, ExtensionIsTakenFromTheLastDotOfTheFileName) {
       {"/opt/tarvello/tarvello.", "/opt/tarvello/tarvello.INI"},
   };
   for (const auto& c : cases) {
-    environment_.executable = c.executable;
+    environment_.executable_path = c.executable;
     EXPECT_EQ(MakeProgramPaths(environment_, files_).IniFileName, c.ini) << c.executable;
   }
   files_.writable.insert("/opt/my.app/");
-  environment_.executable = "/opt/my.app/tarvello";
+  environment_.executable_path = "/opt/my.app/tarvello";
   EXPECT_EQ(MakeProgramPaths(environment_, files_).IniFileName, "/opt/my.app/tarvello.INI");
 }
 
@@ -125,7 +112,7 @@ TEST_F(ProgramPathsTest, MissingOrRelativeXdgVariablesMeanTheHomeDefaults) {
 }
 
 TEST_F(ProgramPathsTest, UnknownExecutablePathFallsBackToTheConfigFolder) {
-  environment_.executable = "";
+  environment_.executable_path = "";
   EXPECT_EQ(MakeProgramPaths(environment_, files_).IniFileName,
             "/home/me/.config/tarvello/tarvello.INI");
 }
