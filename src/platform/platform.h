@@ -99,6 +99,9 @@ class FileSystem {
   virtual bool IsWritableDirectory(const std::string& path) = 0;
   // Sets the last-write time (seconds since the epoch); false on failure.
   virtual bool SetLastWriteTime(const std::string& path, std::time_t time) = 0;
+  // Writes everything cached for the file system that holds `path` to its device, so
+  // that the data is on the card before the user pulls it; false on failure.
+  virtual bool SyncVolume(const std::string& path) = 0;
 };
 
 // Environment, special folders and the clock.

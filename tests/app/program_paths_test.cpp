@@ -32,6 +32,7 @@ class StubFileSystem : public FileSystem {
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool IsWritableDirectory(const std::string& path) override { return writable.count(path) != 0; }
   bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
+  bool SyncVolume(const std::string&) override { return false; }
 
   std::set<std::string> folders;
   std::set<std::string> writable;

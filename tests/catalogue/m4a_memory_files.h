@@ -97,6 +97,7 @@ class MemoryFileSystem : public FileSystem {
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool IsWritableDirectory(const std::string&) override { return false; }
   bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
+  bool SyncVolume(const std::string&) override { return false; }
 
  private:
   struct Stored {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -154,8 +155,11 @@ class FakeEnvironment : public Environment {
   std::time_t now = 1700000000;  // 2023-11-14 22:13:20 UTC
 };
 
-// Real file operations, with files that another program seems to hold open and copies,
-// moves or deletes that fail on a chosen call.
+// The file operations that LockingFileSystem can make fail.
+enum class FileOp { kCopy, kMove, kDelete, kCreateDirectories, kWrite, kSetTime, kSync };
+
+// Real file operations, with files that another program seems to hold open and
+// operations that fail on a chosen call.
 class LockingFileSystem : public FileSystem {
  public:
   // Paths OpenRead refuses, as if held open without read sharing; copying still works.
@@ -164,11 +168,25 @@ class LockingFileSystem : public FileSystem {
   int fail_copy_at = 0;
   int fail_move_at = 0;
   int fail_delete_at = 0;
+  int fail_create_at = 0;
+  int fail_write_at = 0;
+  int fail_set_time_at = 0;
+  int fail_sync_at = 0;
   // Calls made so far.
   int open_calls = 0;
   int copy_calls = 0;
   int move_calls = 0;
   int delete_calls = 0;
+  int create_calls = 0;
+  int write_calls = 0;
+  int set_time_calls = 0;
+  int sync_calls = 0;
+  // Runs before every changing operation, with the operation and its call number; a test
+  // can pull the card out here.
+  std::function<void(FileOp, int)> before;
+
+  // Makes the `call`-th call of `op` fail.
+  void FailAt(FileOp op, int call) { *FailField(op) = call; }
 
   PosixFileSystem& real() { return real_; }
 
@@ -183,18 +201,17 @@ class LockingFileSystem : public FileSystem {
     return real_.OpenRead(path);
   }
   bool CopyFile(const std::string& from, const std::string& to) override {
-    if (++copy_calls == fail_copy_at) return false;
-    return real_.CopyFile(from, to);
+    return Allowed(FileOp::kCopy, copy_calls) && real_.CopyFile(from, to);
   }
   bool MoveFile(const std::string& from, const std::string& to) override {
-    if (++move_calls == fail_move_at) return false;
-    return real_.MoveFile(from, to);
+    return Allowed(FileOp::kMove, move_calls) && real_.MoveFile(from, to);
   }
   bool DeleteFile(const std::string& path) override {
-    if (++delete_calls == fail_delete_at) return false;
-    return real_.DeleteFile(path);
+    return Allowed(FileOp::kDelete, delete_calls) && real_.DeleteFile(path);
   }
-  bool CreateDirectories(const std::string& path) override { return real_.CreateDirectories(path); }
+  bool CreateDirectories(const std::string& path) override {
+    return Allowed(FileOp::kCreateDirectories, create_calls) && real_.CreateDirectories(path);
+  }
   std::vector<DirEntry> ListDirectory(const std::string& path) override {
     return real_.ListDirectory(path);
   }
@@ -203,16 +220,38 @@ class LockingFileSystem : public FileSystem {
     return real_.ReadWholeFile(path);
   }
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
-    return real_.WriteWholeFile(path, bytes);
+    return Allowed(FileOp::kWrite, write_calls) && real_.WriteWholeFile(path, bytes);
   }
   bool IsWritableDirectory(const std::string& path) override {
     return real_.IsWritableDirectory(path);
   }
   bool SetLastWriteTime(const std::string& path, std::time_t time) override {
-    return real_.SetLastWriteTime(path, time);
+    return Allowed(FileOp::kSetTime, set_time_calls) && real_.SetLastWriteTime(path, time);
+  }
+  bool SyncVolume(const std::string& path) override {
+    return Allowed(FileOp::kSync, sync_calls) && real_.SyncVolume(path);
   }
 
  private:
+  int* FailField(FileOp op) {
+    switch (op) {
+      case FileOp::kCopy: return &fail_copy_at;
+      case FileOp::kMove: return &fail_move_at;
+      case FileOp::kDelete: return &fail_delete_at;
+      case FileOp::kCreateDirectories: return &fail_create_at;
+      case FileOp::kWrite: return &fail_write_at;
+      case FileOp::kSetTime: return &fail_set_time_at;
+      case FileOp::kSync: return &fail_sync_at;
+    }
+    return nullptr;
+  }
+  // Counts the call and tells whether it may go ahead.
+  bool Allowed(FileOp op, int& calls) {
+    ++calls;
+    if (before) before(op, calls);
+    return calls != *FailField(op);
+  }
+
   PosixFileSystem real_;
 };
 

@@ -191,4 +191,10 @@ bool PosixFileSystem::SetLastWriteTime(const std::string& path, std::time_t time
   return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+bool PosixFileSystem::SyncVolume(const std::string& path) {
+  if (path.empty()) return false;
+  Descriptor volume(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return volume.valid() && ::syncfs(volume.get()) == 0 && volume.Close();
+}
+
 }  // namespace tarvello

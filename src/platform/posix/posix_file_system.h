@@ -25,6 +25,7 @@ class PosixFileSystem : public FileSystem {
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override;
   bool IsWritableDirectory(const std::string& path) override;
   bool SetLastWriteTime(const std::string& path, std::time_t time) override;
+  bool SyncVolume(const std::string& path) override;
 
   // System reads made so far by all the files this object opened.
   uint64_t SystemReadCount() const { return *read_count_; }

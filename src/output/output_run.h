@@ -1,0 +1,43 @@
+#pragma once
+
+// The output run: makes the card's output folder hold exactly the songs marked for
+// output, in list order, under numbered names, with their management files, after
+// backing up what was there.
+
+#include <string>
+
+#include "app/settings.h"
+#include "catalogue/track_list.h"
+#include "catalogue/track_table.h"
+#include "common/common_routine.h"
+#include "output/output_progress.h"
+#include "platform/platform.h"
+
+namespace tarvello {
+
+struct OutputRunSettings {
+  std::string folder;       // native path of the output folder, without a trailing "/"
+  TOutputOptions options;   // Prefix, Ext, TitleFormat, Separator, BackupBeforeOutput
+  std::string backup_base;  // the day's backup folder, without a trailing "/"
+};
+
+enum class OutputRunEnd {
+  kCompleted,  // every output target was tried; `written` of them made it
+  kCancelled,  // the user cancelled; no final message
+  kFailed,     // a failure ended the run; its message was shown
+};
+
+struct OutputRunResult {
+  OutputRunEnd end = OutputRunEnd::kFailed;
+  int targets = 0;            // rows marked for output
+  int written = 0;            // songs copied or moved to their numbered names
+  std::string backup_folder;  // where this run backed up to; empty when it backed up nothing
+};
+
+// Runs the whole output. Reads the rows in list order and sets the FileName of the
+// records of songs that it parks under temporary names or moves.
+OutputRunResult RunOutput(const OutputRunSettings& settings, const TrackList& rows,
+                          TrackTable& table, Platform& platform, TempNameCounter& temp_names,
+                          OutputProgress& progress);
+
+}  // namespace tarvello
