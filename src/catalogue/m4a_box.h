@@ -9,20 +9,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/byte_order.h"
+
 namespace tarvello {
 
 inline constexpr size_t kBoxHeaderSize = 8;
 // The smallest box the walk descends into: a header and one more header's worth of bytes.
 inline constexpr uint32_t kMinContainerSize = 16;
-
-inline uint16_t BigEndian16(const uint8_t* bytes) {
-  return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
-}
-
-inline uint32_t BigEndian32(const uint8_t* bytes) {
-  return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
-         uint32_t{bytes[3]};
-}
 
 // An 8-byte header: a 32-bit size that counts the header, then a 4-byte type. All zero
 // bytes mean "no box" in the walk's registers.

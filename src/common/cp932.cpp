@@ -31,8 +31,8 @@ UConverter* Cp932Converter() {
 
 std::string Utf8ToCp932(std::string_view utf8) {
   if (utf8.empty()) return {};
-  const icu::UnicodeString text =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
   UConverter* converter = Cp932Converter();
   std::string out(static_cast<size_t>(text.length()) * 2 + 1, '\0');
   UErrorCode status = U_ZERO_ERROR;
@@ -52,6 +52,16 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   std::string out;
   text.toUTF8String(out);
   return out;
+}
+
+std::string_view TruncateToBytes(std::string_view text, size_t max_bytes) {
+  size_t end = 0;
+  while (end < text.size()) {
+    const size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+    if (end + width > text.size() || end + width > max_bytes) break;
+    end += width;
+  }
+  return text.substr(0, end);
 }
 
 }  // namespace tarvello
