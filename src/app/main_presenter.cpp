@@ -127,7 +127,6 @@ void MainPresenter::Import1Click() {}
 void MainPresenter::Dest1Click() {
   ImportOutputFolder(false);
 }
-void MainPresenter::Execute1Click() {}
 void MainPresenter::Property1Click() {}
 void MainPresenter::Check1Click() {}
 void MainPresenter::Uncheck1Click() {}

@@ -98,6 +98,9 @@ class MainPresenter {
   void SortRows(int code);
   void ShowOutputSummary(bool recount);
 
+  // The output command: checks, confirmation, the run in the progress dialog, the refresh.
+  void ExecuteOutput();
+
   // Runs a command; an unexpected error ends it with a box that names the system's message.
   template <typename Body>
   void RunCommand(Body&& body);
