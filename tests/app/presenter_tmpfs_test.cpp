@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/presenter_fixture.h"
@@ -72,6 +73,27 @@ TEST_F(TmpfsCardTest, TheWindowChoosesTheCardAndShowsItsStatus) {
   EXPECT_EQ(view_.status[1],
             name + ": 出力可能領域 8.00 MB （空き 8.00 MB＋使用 4.0 KB）/ 容量 8.00 MB");
   EXPECT_TRUE(view_.IsCommandEnabled(Command::kDest1));
+}
+
+TEST_F(TmpfsCardTest, SongsReachTheCardThroughTheRealVolumeLayer) {
+  PosixVolumes volumes;
+  Platform real{volumes, fake_.files, fake_.environment};
+  const std::string folder = card_->root() + "/PRIVATE/AU/DF/D_SD";
+  fakes::WriteFile(folder + "/SDS_0007.3G2", "old song");
+  WriteIni("OUTDRV = " + card_->root() + "\r\nAUTOIMPORT = 0\r\n");
+  MainPresenter presenter(real, view_, NumberSymbols{}, std::make_unique<ByteOrderCollator>());
+  presenter.FormCreate({1024, 768});
+  presenter.FilesDropped({Fixture("m4a/tagged.m4a"), Fixture("m4a/japanese.m4a")});
+  view_.confirm_answers.push_back(true);
+
+  presenter.Execute1Click();
+
+  EXPECT_EQ(view_.progress.messages.back(), "出力先フォルダへ 2 曲を出力しました.");
+  EXPECT_EQ(fakes::ReadFile(folder + "/SDS_0000.3G2"), fakes::ReadFile(Fixture("m4a/tagged.m4a")));
+  EXPECT_EQ(fakes::ReadFile(folder + "/SD_F_000.MGR").size(), 9632u);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/SDS_0007.3G2"));
+  EXPECT_EQ(fakes::ReadFile(presenter.State().BackupFolder + "/SDS_0007.3G2"), "old song");
+  EXPECT_EQ(fake_.files.sync_calls, 1);
 }
 
 }  // namespace
