@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev
   fonts-ipafont-gothic
+  xvfb
 )
 packages+=("$@")
 
