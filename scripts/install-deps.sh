@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libicu-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libcli11-dev
   fonts-ipafont-gothic
   xvfb
 )
