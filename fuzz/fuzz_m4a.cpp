@@ -57,6 +57,9 @@ class OneFileSystem : public tarvello::FileSystem {
   bool FileExists(const std::string&) override { return true; }
   bool DirectoryExists(const std::string&) override { return false; }
   bool CopyFile(const std::string&, const std::string&) override { return false; }
+  tarvello::NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
+    return tarvello::NewFileResult::kFailed;
+  }
   bool MoveFile(const std::string&, const std::string&) override { return false; }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string&) override { return false; }
@@ -65,6 +68,7 @@ class OneFileSystem : public tarvello::FileSystem {
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool IsWritableDirectory(const std::string&) override { return false; }
   bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
+  bool SyncVolume(const std::string&) override { return false; }
 
  private:
   const uint8_t* data_;

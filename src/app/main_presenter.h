@@ -90,9 +90,7 @@ class MainPresenter {
   // Songs.
   void AddFilesDialog();
   void AddPaths(const std::vector<std::string>& paths, bool trim);
-  // Returns false when the limit stops the adding.
-  bool AddPath(const std::string& path);
-  void AddOneFile(const std::string& path_to_read, const std::string& path_to_record);
+  void ShowAddedRows();
   bool ReadTrackList(const std::string& path);
   void FocusFirstNewRow();
   void SortRows(int code);

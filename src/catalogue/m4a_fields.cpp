@@ -74,7 +74,7 @@ void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize
   const char* text = reinterpret_cast<const char*>(buffer);
   const std::string_view value(text, strnlen(text, kTextBufferSize));
   if (key == "day") {
-    StoreText(track.Year, value);  // the first four bytes, unconverted
+    StoreBytes(track.Year, value);  // the first four bytes, unconverted
     return;
   }
   if (key == "nam") {

@@ -11,9 +11,8 @@ M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging
                        int32_t index) {
   if (index < 0 || index > table.TrackCount()) return M4aResult::kRejected;
   std::memset(&staging, 0, sizeof staging);
-  StoreText(staging.FileName, path_to_record);
-  const std::unique_ptr<ByteFile> file = files.OpenRead(path_to_open);
-  if (!file) throw FileError("cannot open " + path_to_open);
+  StoreBytes(staging.FileName, path_to_record);
+  const std::unique_ptr<ByteFile> file = files.OpenReadOrThrow(path_to_open);
   staging.FileSize = file->Size();
   if (!WalkM4aFile(*file, staging)) return M4aResult::kRejected;
   switch (table.StoreTrack(index, staging)) {

@@ -54,14 +54,4 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   return out;
 }
 
-std::string_view TruncateToBytes(std::string_view text, size_t max_bytes) {
-  size_t end = 0;
-  while (end < text.size()) {
-    const size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-    if (end + width > text.size() || end + width > max_bytes) break;
-    end += width;
-  }
-  return text.substr(0, end);
-}
-
 }  // namespace tarvello

@@ -283,6 +283,21 @@ TEST_F(M4aReaderTest, Utf8TextCutInsideACharacterByTheBufferIsStillConverted) {
   EXPECT_EQ(Text(FieldText(track.Comment)), expected + expected);
 }
 
+TEST_F(M4aReaderTest, FieldsEndOnAWholeDoubleByteCharacter) {
+  // One letter and 40 kanji: the 64th byte of the CP932 text is the lead byte of the 32nd.
+  std::string kanji;
+  for (int i = 0; i < 40; ++i) kanji += "\xE6\x97\xA5";  // 日
+  std::string title = "A";
+  for (int i = 0; i < 31; ++i) title += "\x93\xFA";
+  const TTrackInfo& track =
+      ReadItems({TextItem("\xA9nam", "A" + kanji), TextItem("\xA9"
+                                                            "cmt",
+                                                            "A" + kanji + kanji)});
+  EXPECT_EQ(Text(FieldText(track.Title)), title);
+  EXPECT_EQ(FieldText(track.Comment).size(), 127u);
+  EXPECT_EQ(Text(FieldText(track.Comment)).substr(0, title.size()), title);
+}
+
 // --- Number items
 
 TEST_F(M4aReaderTest, ReadsNumberItemsAsSignedBigEndian) {

@@ -70,5 +70,16 @@ TEST(TruncateToBytesTest, DropsALeadByteThatEndsTheText) {
   EXPECT_EQ(TruncateToBytes("\x81", 1), "");
 }
 
+TEST(Cp932Test, CutsNeverSplitADoubleByteCharacter) {
+  const std::string kanji = "\x93\xFA";     // 日
+  const std::string half_width_a = "\xB1";  // ｱ, one byte though above 0x80
+  EXPECT_EQ(Cp932CutLength("abc", 5), 3u);
+  EXPECT_EQ(Cp932CutLength(kanji + kanji, 4), 4u);  // 0xFA trails here, though it can lead
+  EXPECT_EQ(Cp932CutLength(kanji + kanji, 3), 2u);
+  EXPECT_EQ(Cp932CutLength("a" + kanji + kanji, 4), 3u);
+  EXPECT_EQ(Cp932CutLength(half_width_a + kanji, 2), 1u);
+  EXPECT_EQ(Cp932CutLength(kanji, 0), 0u);
+}
+
 }  // namespace
 }  // namespace tarvello

@@ -15,8 +15,9 @@ constexpr int64_t kWindowAlignment = 4096;
 
 }  // namespace
 
-PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count)
-    : fd_(fd), size_(size), read_count_(std::move(read_count)) {}
+PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count,
+                             std::string path)
+    : fd_(fd), size_(size), read_count_(std::move(read_count)), path_(std::move(path)) {}
 
 PosixByteFile::~PosixByteFile() {
   ::close(fd_);
@@ -27,7 +28,7 @@ size_t PosixByteFile::ReadAt(void* buffer, size_t count, int64_t offset) {
     ++*read_count_;
     const ssize_t got = ::pread(fd_, buffer, count, static_cast<off_t>(offset));
     if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) throw FileError(std::string("read error: ") + std::strerror(errno));
+    if (errno != EINTR) throw FileError(errno, path_);
   }
 }
 

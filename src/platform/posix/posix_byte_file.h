@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -15,8 +16,9 @@ class PosixByteFile : public ByteFile {
  public:
   static constexpr size_t kWindowSize = 64 * 1024;
 
-  // Takes ownership of `fd`; every system read adds one to `read_count`.
-  PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count);
+  // Takes ownership of `fd`, the file at `path`; every system read adds one to
+  // `read_count`.
+  PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count, std::string path);
   ~PosixByteFile() override;
   PosixByteFile(const PosixByteFile&) = delete;
   PosixByteFile& operator=(const PosixByteFile&) = delete;
@@ -27,7 +29,8 @@ class PosixByteFile : public ByteFile {
   int64_t Size() const override { return size_; }
 
  private:
-  // Reads at `offset` straight from the file; 0 at the end. Throws FileError.
+  // Reads at `offset` straight from the file; 0 at the end. Throws FileError with the
+  // system's message and the path.
   size_t ReadAt(void* buffer, size_t count, int64_t offset);
   // Fills the window with the bytes around position_; false at the end of the file.
   bool FillWindow();
@@ -39,6 +42,7 @@ class PosixByteFile : public ByteFile {
   int64_t window_start_ = 0;
   size_t window_length_ = 0;
   std::shared_ptr<uint64_t> read_count_;
+  std::string path_;
 };
 
 }  // namespace tarvello
