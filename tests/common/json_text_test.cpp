@@ -1,4 +1,4 @@
-// JSON text: escaping of strings, objects and arrays.
+// JSON text: escaping of strings.
 
 #include "common/json_text.h"
 
@@ -28,18 +28,6 @@ TEST(JsonStringTest, KeepsUtf8AndReplacesWhatIsNot) {
   EXPECT_EQ(JsonString("\xF4\x90\x80\x80").find("\xF4"), std::string::npos);  // past U+10FFFF
   // A quote after a broken lead byte is still escaped.
   EXPECT_EQ(JsonString("\xC3\""), "\"" + replacement + "\\\"\"");
-}
-
-TEST(JsonObjectTest, MembersInOrderWithNestedValues) {
-  JsonObject entry;
-  entry.Number("number", 7).Bool("used", true).Cp932("title", "\x93\xFA");  // 日
-  EXPECT_EQ(entry.Close(), R"({"number":7,"used":true,"title":"日"})");
-  JsonObject file;
-  file.Text("path", "a\"b").Raw("entries", JsonArray({entry.Close(), "{}"}));
-  EXPECT_EQ(file.Close(),
-            R"({"path":"a\"b","entries":[{"number":7,"used":true,"title":"日"},{}]})");
-  EXPECT_EQ(JsonObject().Close(), "{}");
-  EXPECT_EQ(JsonArray({}), "[]");
 }
 
 }  // namespace

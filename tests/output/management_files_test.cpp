@@ -177,12 +177,6 @@ TEST_F(WriteManagementFilesTest, NoTargetsWriteNothing) {
   EXPECT_TRUE(FileNames(folder_.path()).empty());
 }
 
-TEST_F(WriteManagementFilesTest, ExistingFilesAreReplaced) {
-  fakes::WriteFile(folder_.Path("SD_F_000.MGR"), std::string(20000, 'x'));
-  EXPECT_EQ(Write(Titles(3)), std::nullopt);
-  EXPECT_EQ(Read("SD_F_000.MGR"), ExpectedFile(0, Titles(3)));
-}
-
 TEST_F(WriteManagementFilesTest, AFailingWriteStopsAtThatFileAndNamesIt) {
   files_.fail_write_at = 2;
   EXPECT_EQ(Write(Titles(250)), folder_.Path("SD_F_001.MGR"));
