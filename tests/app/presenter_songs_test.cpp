@@ -72,17 +72,6 @@ TEST_F(PresenterSongsTest, FilesThatAreNotSongsOrCannotBeOpenedAreReportedWithTh
   EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
 }
 
-TEST_F(PresenterSongsTest, ALockedFileIsReadThroughACopyThatIsDeletedAfterwards) {
-  Start();
-  fake_.files.locked.insert(Song("tagged.m4a"));
-  presenter_->FilesDropped({Song("tagged.m4a")});
-  EXPECT_TRUE(view_.boxes.empty());
-  ASSERT_EQ(presenter_->Rows().RowCount(), 1);
-  EXPECT_EQ(presenter_->Rows().Row(0).sub_items[9], Song("tagged.m4a"));
-  EXPECT_EQ(presenter_->State().temp_names.value(), 1);
-  EXPECT_EQ(TempFileCount(), 0u);
-}
-
 TEST_F(PresenterSongsTest, TheDialogPathsAreTrimmedAndACancelChangesNothing) {
   Start();
   view_.file_choices.push_back(std::nullopt);
