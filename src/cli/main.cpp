@@ -10,6 +10,7 @@
 
 #include "cli/info_command.h"
 #include "cli/mgr_command.h"
+#include "cli/output_command.h"
 #include "version.h"
 
 namespace {
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   int exit_status = 0;
   tarvello::cli::AddInfoCommand(app, exit_status);
   tarvello::cli::AddMgrCommand(app, exit_status);
+  tarvello::cli::AddOutputCommand(app, exit_status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

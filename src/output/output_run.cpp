@@ -1,5 +1,6 @@
 #include "output/output_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -241,9 +242,11 @@ class OutputRun {
   std::string SongFileName(int number) const {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%.4d", number);
-    std::string name = folder_ + Cp932ToUtf8(settings_.options.Prefix) + "_" + digits;
+    std::string name = Cp932ToUtf8(settings_.options.Prefix) + "_" + digits;
     if (!settings_.options.Ext.empty()) name += "." + Cp932ToUtf8(settings_.options.Ext);
-    return name;
+    // A "/" in the prefix or extension must not lead the song out of the folder.
+    std::replace(name.begin(), name.end(), '/', '_');
+    return folder_ + name;
   }
 
   // A song already in the folder is moved to its name, any other is copied.

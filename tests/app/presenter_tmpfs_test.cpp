@@ -1,7 +1,6 @@
 // A small tmpfs stands in for the card: the real volume layer must list it, measure it,
 // and the main window must choose it at start-up and show its status.
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,36 +10,21 @@
 #include <string>
 
 #include "app/presenter_fixture.h"
+#include "fakes/tmpfs_card.h"
 #include "platform/posix/posix_volumes.h"
 
 namespace tarvello {
 namespace {
 
-class TmpfsCard {
- public:
-  TmpfsCard() {
-    mounted_ = ::mount("tarvello-card", dir_.path().c_str(), "tmpfs", 0, "size=8m") == 0;
-  }
-  ~TmpfsCard() {
-    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  const std::string& root() const { return dir_.path(); }
-
- private:
-  fakes::TempDir dir_;
-  bool mounted_ = false;
-};
-
 class TmpfsCardTest : public PresenterTest {
  protected:
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs card needs root; skipped";
-    card_ = std::make_unique<TmpfsCard>();
+    card_ = std::make_unique<fakes::TmpfsCard>();
     if (!card_->mounted()) GTEST_SKIP() << "this system refused to mount a tmpfs; skipped";
   }
 
-  std::unique_ptr<TmpfsCard> card_;
+  std::unique_ptr<fakes::TmpfsCard> card_;
 };
 
 TEST_F(TmpfsCardTest, TheRealVolumeLayerListsAndMeasuresTheCard) {
