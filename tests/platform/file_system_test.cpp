@@ -213,5 +213,21 @@ TEST_F(FileSystemTest, SetsLastWriteTimeAndLeavesAccessTime) {
   EXPECT_FALSE(files_.SetLastWriteTime(dir_.Path("missing"), 1000000000));
 }
 
+TEST_F(FileSystemTest, ACopyNeverTakesTheSourceModeSoItsTimeCanBeSet) {
+  WriteFile(dir_.Path("song"), "read-only song");
+  ASSERT_EQ(::chmod(dir_.Path("song").c_str(), 0444), 0);
+  ASSERT_TRUE(files_.CopyFile(dir_.Path("song"), dir_.Path("SDS_0000.3G2")));
+  struct stat copy {};
+  ASSERT_EQ(::stat(dir_.Path("SDS_0000.3G2").c_str(), &copy), 0);
+  EXPECT_NE(copy.st_mode & S_IWUSR, 0u);
+  EXPECT_TRUE(files_.SetLastWriteTime(dir_.Path("SDS_0000.3G2"), 1000000000));
+}
+
+TEST_F(FileSystemTest, FlushesTheVolumeOfAnExistingFolderOnly) {
+  EXPECT_TRUE(files_.SyncVolume(dir_.path()));
+  EXPECT_FALSE(files_.SyncVolume(dir_.Path("pulled out")));
+  EXPECT_FALSE(files_.SyncVolume(""));
+}
+
 }  // namespace
 }  // namespace tarvello
