@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev libcli11-dev
   fonts-ipafont-gothic
-  xvfb
+  qt6-translations-l10n
+  xvfb openbox x11-utils xdotool
 )
 packages+=("$@")
 

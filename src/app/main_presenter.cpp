@@ -51,7 +51,7 @@ void MainPresenter::FormCreate(const ScreenSize& screen) {
   if (platform_.files.FileExists(state_.IniFileName)) ReadSettingsFile();
 
   const Settings& settings = state_.settings;
-  view_.PlaceWindow(PlaceWindow(settings, screen.width, screen.height));
+  view_.PlaceWindow(PlaceWindow(settings, {screen.left, screen.top, screen.width, screen.height}));
   for (int column = 0; column < kListColumnCount; ++column) {
     view_.SetColumnWidth(column, settings.column_widths[column]);
   }
@@ -115,8 +115,7 @@ void MainPresenter::WriteSettingsFile(const ExitGeometry& geometry) {
   settings.top = geometry.window.top;
   settings.left = geometry.window.left;
   settings.column_widths = geometry.column_widths;
-  settings.out_drive =
-      state_.CurrentDrive >= 0 ? state_.drives.entries[state_.CurrentDrive].Root : std::string();
+  settings.out_drive = ChosenDriveRoot();
   const bool written = EnsureIniFolder(platform_.files, state_.IniFileName) &&
                        platform_.files.WriteWholeFile(state_.IniFileName, WriteSettings(settings));
   if (!written) {

@@ -16,9 +16,12 @@
 
 namespace tarvello {
 
+// The screen's available area: its size, then its origin (a top panel moves it down).
 struct ScreenSize {
   int width = 0;
   int height = 0;
+  int left = 0;
+  int top = 0;
 };
 
 // What the window hands over at exit.
@@ -58,6 +61,8 @@ class MainPresenter {
   // List, drives and drops.
   void lvTrackInfoColumnClick(int column);
   void cbxDrivesChange(int index);
+  // Rebuilds the drive box; the chosen volume stays chosen while it is listed.
+  void LoadDriveList();
   void FilesDropped(const std::vector<std::string>& paths);
 
   const TrackList& Rows() const { return state_.rows; }
@@ -71,7 +76,6 @@ class MainPresenter {
   void WriteSettingsFile(const ExitGeometry& geometry);
 
   // Drives.
-  void LoadDriveList();
   void ShowDriveStatus();
   bool OutputFolderPresent() const;
   void UpdateDestEnabling();
@@ -79,6 +83,8 @@ class MainPresenter {
   int SelectedDriveIndex() const;
   const TDriveInfo* SelectedDrive() const;
   int64_t ClusterSize() const;
+  // The mount point of the volume chosen in the drive box; empty when none is.
+  std::string ChosenDriveRoot() const;
 
   // Song sources that arrive with later features.
   void ImportOutputFolder(bool silent);

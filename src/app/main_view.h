@@ -17,10 +17,25 @@ namespace tarvello {
 // Every menu command whose enabling the presenter maintains. Tool buttons are never
 // disabled and have no entry here.
 enum class Command {
-  kAdd1, kImport1, kDest1, kExecute1, kProperty1, kExit1,
-  kCheck1, kUncheck1, kDelete1, kSelectAll1, kSelectNon1, kOption1,
-  kUnOrder1, kRefresh1, kAbout1,
-  kProperty2, kCheck2, kUncheck2, kDelete2,
+  kAdd1,
+  kImport1,
+  kDest1,
+  kExecute1,
+  kProperty1,
+  kExit1,
+  kCheck1,
+  kUncheck1,
+  kDelete1,
+  kSelectAll1,
+  kSelectNon1,
+  kOption1,
+  kUnOrder1,
+  kRefresh1,
+  kAbout1,
+  kProperty2,
+  kCheck2,
+  kUncheck2,
+  kDelete2,
 };
 
 // The window's outer rectangle.
@@ -73,6 +88,10 @@ class MainView {
   virtual void RowsAppended(int first, int last) = 0;
   virtual void RowsChanged(int first, int last) = 0;
   virtual void RowsReset() = 0;
+  // The rows are about to change places (a sort), and have done so; the count stays.
+  // Selection and focus stay with the rows that move.
+  virtual void RowsAboutToMove() = 0;
+  virtual void RowsMoved() = 0;
   virtual void HeaderImagesChanged() = 0;
   // Gives the list the input focus if it lacks it, makes `row` the focused row without
   // changing the selection, and scrolls it into view.

@@ -13,11 +13,16 @@ void MainPresenter::LoadDriveList() {
                                      : std::string();
   view_.SetDriveIndex(-1);
   view_.SetDriveItems(tarvello::LoadDriveList(platform_.volumes, state_.drives));
-  if (remembered.empty()) return;
-  const int index = FindDrive(state_.drives, remembered);
-  if (index < 0) return;
-  view_.SetDriveIndex(index);
+  // The choice follows the volume: when it is gone, the old index would name another one.
+  const int index = remembered.empty() ? -1 : FindDrive(state_.drives, remembered);
   state_.CurrentDrive = index;
+  if (index >= 0) view_.SetDriveIndex(index);
+}
+
+std::string MainPresenter::ChosenDriveRoot() const {
+  const int index = SelectedDriveIndex();
+  return index >= 0 && index == state_.CurrentDrive ? state_.drives.entries[index].Root
+                                                    : std::string();
 }
 
 void MainPresenter::ShowDriveStatus() {
@@ -32,8 +37,8 @@ void MainPresenter::ShowDriveStatus() {
 bool MainPresenter::OutputFolderPresent() const {
   if (state_.CurrentDrive < 0 || state_.CurrentDrive >= state_.drives.DriveCount) return false;
   const TDriveInfo& drive = state_.drives.entries[state_.CurrentDrive];
-  return drive.TotalBytes > 0 && platform_.files.DirectoryExists(
-                                     OutputFolderPath(drive.Root, state_.settings.options.OutDir));
+  return drive.HasMedium && platform_.files.DirectoryExists(
+                                OutputFolderPath(drive.Root, state_.settings.options.OutDir));
 }
 
 void MainPresenter::UpdateDestEnabling() {

@@ -7,8 +7,18 @@ namespace tarvello {
 
 void MainPresenter::SortRows(int code) {
   const auto cursor = view_.ShowWaitCursor();
-  state_.rows.SortRows(code);
-  if (code != kSortForget) view_.RowsReset();
+  if (code == kSortForget) {
+    state_.rows.SortRows(code);
+  } else {
+    // The view hears that the rows moved on every way out, so it never waits for it.
+    struct Moving {
+      MainView& view;
+      ~Moving() { view.RowsMoved(); }
+    };
+    view_.RowsAboutToMove();
+    const Moving moving{view_};
+    state_.rows.SortRows(code);
+  }
   view_.HeaderImagesChanged();
 }
 

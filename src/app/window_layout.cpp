@@ -19,8 +19,9 @@ int CentredPlace(int screen, int size) {
   return static_cast<int>((static_cast<int64_t>(screen) - size) / 2);
 }
 
-int PlaceOf(int remembered, int screen, int size) {
-  return remembered == kCentreMarker ? CentredPlace(screen, size) : remembered;
+int PlaceOf(int remembered, int origin, int screen, int size) {
+  if (remembered != kCentreMarker) return remembered;
+  return static_cast<int>(origin + int64_t{CentredPlace(screen, size)});
 }
 
 }  // namespace
@@ -30,18 +31,18 @@ void SetDefaultWindowSize(int screen_width, int screen_height, Settings& setting
   settings.height = screen_height / 3 * 2;
 }
 
-WindowGeometry PlaceWindow(const Settings& settings, int screen_width, int screen_height) {
+WindowGeometry PlaceWindow(const Settings& settings, const WindowGeometry& screen) {
   WindowGeometry geometry;
-  geometry.height = LimitToScreen(settings.height, screen_height);
-  geometry.width = LimitToScreen(settings.width, screen_width);
-  geometry.top = PlaceOf(settings.top, screen_height, geometry.height);
-  geometry.left = PlaceOf(settings.left, screen_width, geometry.width);
+  geometry.height = LimitToScreen(settings.height, screen.height);
+  geometry.width = LimitToScreen(settings.width, screen.width);
+  geometry.top = PlaceOf(settings.top, screen.top, screen.height, geometry.height);
+  geometry.left = PlaceOf(settings.left, screen.left, screen.width, geometry.width);
   return geometry;
 }
 
-MainLayout LayOutMainWindow(int client_height, int client_width, int outer_width) {
+MainLayout LayOutMainWindow(int client_height, int client_width) {
   MainLayout layout;
-  layout.list_width = outer_width - 8;
+  layout.list_width = client_width;
   layout.list_height = client_height - 79;
   layout.label_top = client_height - 42;
   layout.drives_top = client_height - 47;

@@ -10,12 +10,14 @@
 
 namespace tarvello {
 
-// The size a first start uses: two thirds of each side of the screen (divided by 3 first).
+// The size a first start uses: two thirds of each side of the screen's available area
+// (divided by 3 first).
 void SetDefaultWindowSize(int screen_width, int screen_height, Settings& settings);
 
-// The outer rectangle for the remembered size and place: the size is limited to the
-// screen, the centring marker centres that side, any other place is taken unchanged.
-WindowGeometry PlaceWindow(const Settings& settings, int screen_width, int screen_height);
+// The outer rectangle for the remembered size and place within `screen`, the screen's
+// available area (panels left out): the size is limited to the area, the centring
+// marker centres that side within it, any other place is taken unchanged.
+WindowGeometry PlaceWindow(const Settings& settings, const WindowGeometry& screen);
 
 // The places that change when the main window is resized.
 struct MainLayout {
@@ -31,10 +33,10 @@ struct MainLayout {
   bool operator==(const MainLayout&) const = default;
 };
 
-// Figures for a client area of `client_height` x `client_width` inside a window whose
-// outer width is `outer_width`. Nothing is clamped: a tiny window gives negative sizes.
-// The figures come from the window system, which keeps them far from the int limits.
-MainLayout LayOutMainWindow(int client_height, int client_width, int outer_width);
+// Figures for a client area of `client_height` x `client_width`; the list fills the
+// client area's width. Nothing is clamped: a tiny window gives negative sizes. The
+// figures come from the window system, which keeps them far from the int limits.
+MainLayout LayOutMainWindow(int client_height, int client_width);
 
 // Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4); `value` must lie
 // within the int range.

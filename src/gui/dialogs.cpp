@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -30,6 +31,21 @@ QWidget* BoxParent(QWidget* owner) {
   return owner;
 }
 
+// A box or dialog waits for the user: the hourglass of the command that opened it must
+// not cover it. The previous cursor comes back when it closes.
+class ArrowWhileOpen {
+ public:
+  ArrowWhileOpen() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~ArrowWhileOpen() { QApplication::restoreOverrideCursor(); }
+  ArrowWhileOpen(const ArrowWhileOpen&) = delete;
+  ArrowWhileOpen& operator=(const ArrowWhileOpen&) = delete;
+};
+
+// "*.*" asks for a dot on Linux; every file is "*".
+QString NativePattern(const QString& pattern) {
+  return pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
+}
+
 }  // namespace
 
 QStringList QtFileFilters(const std::string& filter) {
@@ -37,7 +53,7 @@ QStringList QtFileFilters(const std::string& filter) {
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (QString& pattern : patterns) pattern = pattern.trimmed();
+    for (QString& pattern : patterns) pattern = NativePattern(pattern.trimmed());
     patterns.removeAll(QString());
     if (patterns.isEmpty()) continue;
     QString name = NameWithoutPatterns(parts[i]);
@@ -66,12 +82,14 @@ void Dialogs::ShowInformation(const std::string& text) {
     responder_(history_.back());
     return;
   }
+  const ArrowWhileOpen arrow;
   MakeMessageBox(DialogKind::kInformation, text, BoxParent(parent_))->exec();
 }
 
 bool Dialogs::Confirm(const std::string& text) {
   history_.push_back({DialogKind::kConfirm, text, {}});
   if (responder_) return responder_(history_.back()).ok;
+  const ArrowWhileOpen arrow;
   return MakeMessageBox(DialogKind::kConfirm, text, BoxParent(parent_))->exec() == QMessageBox::Ok;
 }
 
@@ -83,17 +101,21 @@ std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileReque
     return std::move(answer.files);
   }
   const QStringList filters = QtFileFilters(request.filter);
-  QString selected = filters.value(0);
-  const QString title = FromUtf8(request.title);
-  const QString filter = filters.join(QStringLiteral(";;"));
-  QStringList chosen;
-  if (request.multiple) {
-    chosen = QFileDialog::getOpenFileNames(parent_, title, QString(), filter, &selected);
-  } else {
-    const QString one = QFileDialog::getOpenFileName(parent_, title, QString(), filter, &selected);
-    if (!one.isEmpty()) chosen << one;
+  QFileDialog dialog(BoxParent(parent_), FromUtf8(request.title), last_folder_,
+                     filters.join(QStringLiteral(";;")));
+  dialog.setObjectName(QStringLiteral("OpenDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
+  int result = QDialog::Rejected;
+  {
+    const ArrowWhileOpen arrow;
+    result = dialog.exec();
   }
+  const QStringList chosen = result == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
   if (chosen.isEmpty()) return std::nullopt;
+  // The next dialog of this run opens where the user last found songs.
+  last_folder_ = QFileInfo(chosen.first()).absolutePath();
   std::vector<std::string> paths;
   paths.reserve(chosen.size());
   for (const QString& path : chosen) paths.push_back(QFile::encodeName(path).toStdString());

@@ -2,6 +2,7 @@
 
 // The window's message boxes and file dialog, with a seam for tests: when a responder is
 // set it answers instead of the real dialogs. Every request is recorded either way.
+// While a box or dialog is open the cursor is an arrow, whatever the command showed.
 
 #include <QString>
 #include <QStringList>
@@ -35,7 +36,8 @@ using DialogResponder = std::function<DialogAnswer(const DialogRequest&)>;
 
 // A "name|patterns|name|patterns" filter in Qt's form: one "name (patterns)" entry per
 // pair, patterns separated by blanks. A name's own "(...)" suffix gives way to the
-// patterns, since Qt reads the filter from the last parentheses.
+// patterns, since Qt reads the filter from the last parentheses. "*.*" becomes "*", so
+// files without an extension are shown too.
 QStringList QtFileFilters(const std::string& filter);
 
 // The box for a message or a confirmation, not yet shown.
@@ -59,6 +61,7 @@ class Dialogs {
   QWidget* parent_;
   DialogResponder responder_;
   std::vector<DialogRequest> history_;
+  QString last_folder_;  // where the last file dialog of this run found its files
 };
 
 }  // namespace tarvello

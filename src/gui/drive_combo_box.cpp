@@ -1,9 +1,12 @@
 #include "gui/drive_combo_box.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFontMetrics>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleFactory>
 #include <algorithm>
 
 #include "gui/image_list.h"
@@ -25,9 +28,25 @@ class FlagScope {
   bool previous_;
 };
 
+// Styles that open a box as a menu over itself show every item and ignore the visible
+// count; this box always drops down a list of eight with a scroll bar.
+class DropDownListStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_ComboBox_Popup) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
+
 }  // namespace
 
 DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
+  auto* style = new DropDownListStyle(QStyleFactory::create(QApplication::style()->name()));
+  style->setParent(this);
+  setStyle(style);
   setMaxVisibleItems(kDropDownCount);
   setIconSize(QSize(16, 16));
   connect(this, &QComboBox::currentIndexChanged, this, &DriveComboBox::IndexChanged);

@@ -27,7 +27,9 @@
 #include "gui/drive_combo_box.h"
 #include "gui/progress_form.h"
 #include "gui/status_bar.h"
+#include "gui/track_list_header.h"
 #include "gui/track_list_model.h"
+#include "gui/track_list_view.h"
 #include "gui/ui_font.h"
 #include "gui/wait_cursor.h"
 
@@ -39,6 +41,10 @@ constexpr int kToolButtonHeight = 23;
 constexpr int kToolSeparatorWidth = 8;
 constexpr int kListTop = 29;
 constexpr int kStatusBarHeight = 23;
+
+QRect OuterRectangle(const WindowGeometry& geometry) {
+  return QRect(geometry.left, geometry.top, geometry.width, geometry.height);
+}
 
 QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -103,7 +109,7 @@ void TMainForm::Start() {
   started_ = true;
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  presenter_->FormCreate({available.width(), available.height()});
+  presenter_->FormCreate({available.width(), available.height(), available.x(), available.y()});
 }
 
 void TMainForm::SetDialogResponder(DialogResponder responder) {
@@ -267,7 +273,7 @@ void TMainForm::CreateControls(QWidget* client) {
   cbPlayLists_->setObjectName(QStringLiteral("cbPlayLists"));
   cbPlayLists_->setGeometry(108, 5, 197, cbPlayLists_->sizeHint().height());
 
-  lvTrackInfo_ = new QTreeView(client);
+  lvTrackInfo_ = new TrackListView(client);
   lvTrackInfo_->setObjectName(QStringLiteral("lvTrackInfo"));
   lvTrackInfo_->setRootIsDecorated(false);
   lvTrackInfo_->setItemsExpandable(false);
@@ -285,6 +291,7 @@ void TMainForm::CreateControls(QWidget* client) {
     palette.setBrush(QPalette::Inactive, role, palette.brush(QPalette::Active, role));
   }
   lvTrackInfo_->setPalette(palette);
+  lvTrackInfo_->setHeader(new TrackListHeader(lvTrackInfo_));
   model_ = new TrackListModel(presenter_->Rows(), ImageList1_, this);
   lvTrackInfo_->setModel(model_);
   QHeaderView* header = lvTrackInfo_->header();
@@ -322,6 +329,21 @@ void TMainForm::CreateControls(QWidget* client) {
 
 // Layout.
 
+bool TMainForm::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Expose:
+    case QEvent::WindowActivate:
+      FollowFrame();
+      break;
+    default:
+      break;
+  }
+  return handled;
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) FormResize();
   return QMainWindow::eventFilter(watched, event);
@@ -330,7 +352,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::FormResize() {
   if (closing_ || QCoreApplication::closingDown()) return;
   const int width = client_->width();
-  const MainLayout layout = LayOutMainWindow(client_->height(), width, frameGeometry().width());
+  const MainLayout layout = LayOutMainWindow(client_->height(), width);
   Panel1_->setGeometry(0, 0, width, 2);
   lvTrackInfo_->setGeometry(0, kListTop, std::max(layout.list_width, 0),
                             std::max(layout.list_height, 0));
@@ -408,12 +430,20 @@ void TMainForm::PlaceWindow(const WindowGeometry& geometry) {
 
 void TMainForm::ApplyPlacement() {
   if (!placement_) return;
-  // The geometry is the outer one; the frame is known only once the window exists, so
-  // the first show applies it again.
+  // The geometry is the outer rectangle, frame included; the inside gets what the frame
+  // leaves. Until the window manager has framed the window the frame counts as nothing,
+  // so the placement is applied again once the frame is known (FollowFrame).
+  const QRect outer = OuterRectangle(*placement_);
   const QSize frame = frameGeometry().size() - size();
-  move(placement_->left, placement_->top);
-  resize(std::max(placement_->width - frame.width(), 0),
-         std::max(placement_->height - frame.height(), 0));
+  frame_known_ = frame.width() > 0 || frame.height() > 0;
+  move(outer.topLeft());
+  resize(std::max(outer.width() - frame.width(), 0), std::max(outer.height() - frame.height(), 0));
+}
+
+void TMainForm::FollowFrame() {
+  if (!placement_ || frame_known_ || !shown_ || closing_) return;
+  if (frameGeometry().size() == size()) return;  // not framed yet
+  ApplyPlacement();
 }
 
 void TMainForm::SetColumnWidth(int column, int width) {
@@ -483,6 +513,14 @@ void TMainForm::RowsChanged(int first, int last) {
 
 void TMainForm::RowsReset() {
   model_->RowsReset();
+}
+
+void TMainForm::RowsAboutToMove() {
+  model_->RowsAboutToMove();
+}
+
+void TMainForm::RowsMoved() {
+  model_->RowsMoved();
 }
 
 void TMainForm::HeaderImagesChanged() {

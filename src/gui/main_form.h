@@ -67,6 +67,8 @@ class TMainForm : public QMainWindow, public MainView {
   void RowsAppended(int first, int last) override;
   void RowsChanged(int first, int last) override;
   void RowsReset() override;
+  void RowsAboutToMove() override;
+  void RowsMoved() override;
   void HeaderImagesChanged() override;
   void FocusRow(int row) override;
   std::vector<int> SelectedRows() const override;
@@ -78,6 +80,7 @@ class TMainForm : public QMainWindow, public MainView {
   void RunWithProgress(const std::function<void(OutputProgress&)>& work) override;
 
  protected:
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -94,6 +97,7 @@ class TMainForm : public QMainWindow, public MainView {
   void CreateToolBar(QWidget* client);
   void CreateControls(QWidget* client);
   void ApplyPlacement();
+  void FollowFrame();
   void FormResize();
   void FormDestroy();
 
@@ -119,6 +123,7 @@ class TMainForm : public QMainWindow, public MainView {
   std::optional<WindowGeometry> placement_;
   bool started_ = false;
   bool shown_ = false;
+  bool frame_known_ = false;  // the placement was applied with the window manager's frame
   bool closing_ = false;
   bool destroyed_ = false;
 };

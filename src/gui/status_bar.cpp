@@ -3,10 +3,42 @@
 #include <algorithm>
 
 namespace tarvello {
+namespace {
+
+// A panel that ends a text too long for it in "…" and offers the whole text as a tip.
+class StatusPanel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+  void SetFullText(const QString& text) {
+    full_text_ = text;
+    Fit();
+  }
+  const QString& FullText() const { return full_text_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    Fit();
+  }
+
+ private:
+  void Fit() {
+    const int room = contentsRect().width() - 2 * std::max(indent(), 0) - 2 * margin();
+    const QString shown = fontMetrics().elidedText(full_text_, Qt::ElideRight, std::max(room, 0));
+    if (text() != shown) setText(shown);
+    const QString tip = shown == full_text_ ? QString() : full_text_;
+    if (toolTip() != tip) setToolTip(tip);
+  }
+
+  QString full_text_;
+};
+
+}  // namespace
 
 StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
   for (int i = 0; i < kPanelCount; ++i) {
-    auto* panel = new QLabel(this);
+    auto* panel = new StatusPanel(this);
     panel->setObjectName(QStringLiteral("Panel%1").arg(i));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -21,10 +53,15 @@ QLabel* StatusBar::Panel(int panel) const {
 }
 
 void StatusBar::SetPanelText(int panel, const QString& text) {
-  if (QLabel* label = Panel(panel)) label->setText(text);
+  if (QLabel* label = Panel(panel)) static_cast<StatusPanel*>(label)->SetFullText(text);
 }
 
 QString StatusBar::PanelText(int panel) const {
+  const QLabel* label = Panel(panel);
+  return label ? static_cast<const StatusPanel*>(label)->FullText() : QString();
+}
+
+QString StatusBar::ShownText(int panel) const {
   const QLabel* label = Panel(panel);
   return label ? label->text() : QString();
 }

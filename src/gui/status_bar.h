@@ -1,6 +1,7 @@
 #pragma once
 
-// StatusBar1: a bar of two sunken panels whose widths the window sets.
+// StatusBar1: a bar of two sunken panels whose widths the window sets. A text too long
+// for its panel ends in "…" and shows whole as the panel's tool-tip.
 
 #include <QLabel>
 #include <QWidget>
@@ -17,7 +18,9 @@ class StatusBar : public QWidget {
   explicit StatusBar(QWidget* parent = nullptr);
 
   void SetPanelText(int panel, const QString& text);
+  // The whole text of a panel, and what the panel shows of it.
   QString PanelText(int panel) const;
+  QString ShownText(int panel) const;
   void SetPanelAlignment(int panel, Qt::Alignment alignment);
   // Panel 0 gets `first_width`; panel 1 the rest of the bar.
   void SetFirstPanelWidth(int first_width);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace tarvello {
 namespace {
@@ -103,6 +104,40 @@ void TrackListModel::RowsReset() {
   beginResetModel();
   row_count_ = rows_.RowCount();
   endResetModel();
+}
+
+// Rows are known by their table index (sub-item 10), which no sort changes.
+const std::string& TrackListModel::RowIdentity(int row) const {
+  return rows_.Row(row).sub_items[kSubTableIndex];
+}
+
+void TrackListModel::RowsAboutToMove() {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  moving_from_ = persistentIndexList();
+  moving_rows_.clear();
+  moving_rows_.reserve(moving_from_.size());
+  for (const QModelIndex& index : moving_from_) {
+    moving_rows_.push_back(index.row() < rows_.RowCount() ? RowIdentity(index.row())
+                                                          : std::string());
+  }
+}
+
+void TrackListModel::RowsMoved() {
+  std::unordered_map<std::string, int> row_of;
+  row_of.reserve(static_cast<size_t>(rows_.RowCount()));
+  for (int row = 0; row < rows_.RowCount(); ++row) row_of.emplace(RowIdentity(row), row);
+  QModelIndexList moved_to;
+  moved_to.reserve(moving_from_.size());
+  for (qsizetype i = 0; i < moving_from_.size(); ++i) {
+    const auto found = row_of.find(moving_rows_[static_cast<size_t>(i)]);
+    moved_to.push_back(found == row_of.end()
+                           ? QModelIndex()
+                           : createIndex(found->second, moving_from_[i].column()));
+  }
+  changePersistentIndexList(moving_from_, moved_to);
+  moving_from_.clear();
+  moving_rows_.clear();
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void TrackListModel::HeaderImagesChanged() {

@@ -4,6 +4,8 @@
 // rows live in the core; the presenter tells the model what changed, through the window.
 
 #include <QAbstractItemModel>
+#include <string>
+#include <vector>
 
 #include "catalogue/track_list.h"
 #include "gui/image_list.h"
@@ -27,17 +29,24 @@ class TrackListModel : public QAbstractItemModel {
   void RowsAppended();
   void RowsChanged(int first, int last);
   void RowsReset();
+  // Around a sort: selection, focus and every other persistent index move with their rows.
+  void RowsAboutToMove();
+  void RowsMoved();
   void HeaderImagesChanged();
 
   static bool IsRightAligned(int column);
 
  private:
   QString CellText(const TrackRow& row, int column) const;
+  const std::string& RowIdentity(int row) const;
 
   const TrackList& rows_;
   const ImageList& images_;
   // The row count the attached views know; it moves only between begin/end signals.
   int row_count_ = 0;
+  // While rows move: the persistent indexes and the identities of their rows.
+  QModelIndexList moving_from_;
+  std::vector<std::string> moving_rows_;
 };
 
 }  // namespace tarvello

@@ -19,9 +19,10 @@ struct DriveItem {
 
 struct TDriveInfo {
   std::string Root;  // mount point: the volume's identity
-  std::string Name;  // what the status texts call the volume
+  std::string Name;  // the short name the status texts call the volume by
   uint8_t IconIndex = 0;
-  int64_t TotalBytes = 0;  // 0: no medium
+  int64_t TotalBytes = 0;  // 0: no medium, or a volume that reports no capacity
+  bool HasMedium = false;  // the last measurement succeeded
   int64_t FreeBytes = 0;
   uint16_t BytesPerSector = 0;
   uint16_t SectorsPerCluster = 0;

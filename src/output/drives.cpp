@@ -40,7 +40,7 @@ std::vector<DriveItem> LoadDriveList(Volumes& volumes, DriveList& drives) {
     const DriveIcon icon = IconFor(volume);
     TDriveInfo& entry = drives.entries[drives.DriveCount++];
     entry.Root = volume.root;
-    entry.Name = volume.display_name;
+    entry.Name = volume.name;
     entry.IconIndex = static_cast<uint8_t>(icon);
     items.push_back({volume.display_name, icon});
   }
@@ -77,16 +77,19 @@ std::string MeasureDrive(TDriveInfo& drive, Volumes& volumes, FileSystem& files,
   drive.BytesPerSector = 0;
   drive.SectorsPerCluster = 0;
   drive.OutputFolderBytes = 0;
+  // Only a failed measurement means no medium: a RAM file system reports a capacity of
+  // 0 and still takes files.
   const std::optional<VolumeSpace> space = volumes.Measure(drive.Root);
-  if (!space || space->total_bytes <= 0) {
+  drive.HasMedium = space.has_value();
+  if (!space) {
     drive.TotalBytes = 0;
     drive.FreeBytes = 0;
     return drive.Name + ": メディアが挿入されていません.";
   }
-  drive.TotalBytes = space->total_bytes;
+  drive.TotalBytes = std::max<int64_t>(space->total_bytes, 0);
   drive.BytesPerSector = space->bytes_per_sector;
   drive.SectorsPerCluster = space->sectors_per_cluster;
-  drive.FreeBytes = space->free_bytes;
+  drive.FreeBytes = std::max<int64_t>(space->free_bytes, 0);
   const std::string folder = OutputFolderPath(drive.Root, out_dir);
   if (files.DirectoryExists(folder)) {
     drive.OutputFolderBytes = OutputFolderUsage(files, folder, drive.ClusterSize());

@@ -24,7 +24,8 @@ enum class DriveType { kUnknown, kNoRoot, kRemovable, kFixed, kRemote, kCdRom, k
 // One mounted volume as the drive list shows it.
 struct VolumeEntry {
   std::string root;          // mount point: the volume's identity
-  std::string display_name;  // "label (mount point)"
+  std::string name;          // short name: the label, else the mount point's last component
+  std::string display_name;  // the drive box's caption: "name (mount point)", "/" for the root
   DriveType type = DriveType::kUnknown;
   bool floppy = false;  // a floppy drive gets the floppy icon
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/presenter_fixture.h"
+#include "output/drives.h"
 
 namespace tarvello {
 namespace {
@@ -146,6 +147,47 @@ TEST_F(PresenterTest, DrivesChangeMeasuresAndEnablesTheImportOnlyWithAnOutputFol
   presenter_->cbxDrivesChange(1 - card_index);
   EXPECT_FALSE(view_.IsCommandEnabled(Command::kDest1));
   EXPECT_EQ(presenter_->State().CurrentDrive, 1 - card_index);
+}
+
+TEST_F(PresenterTest, TheChosenDriveFollowsItsVolumeThroughARebuild) {
+  auto& first = fake_.volumes.AddTemp("FIRST");
+  auto& second = fake_.volumes.AddTemp("SECOND");
+  auto& third = fake_.volumes.AddTemp("THIRD");
+  const std::string roots[] = {first.root, second.root, third.root};
+  Start();
+  const auto index_of = [&](const std::string& root) {
+    return FindDrive(presenter_->State().drives, root);
+  };
+  // The user picks the middle volume; one before it goes away: the index moves with it.
+  const std::string chosen = fake_.volumes.List()[1].root;
+  view_.drive_index = 1;
+  presenter_->cbxDrivesChange(1);
+  fake_.volumes.At(fake_.volumes.List()[0].root).removed = true;
+  presenter_->LoadDriveList();
+  EXPECT_EQ(view_.drive_index, 0);
+  EXPECT_EQ(presenter_->State().CurrentDrive, 0);
+  EXPECT_EQ(index_of(chosen), 0);
+
+  // The chosen volume itself goes away: nothing is chosen, and exit names no volume.
+  fake_.volumes.At(chosen).removed = true;
+  presenter_->LoadDriveList();
+  EXPECT_EQ(view_.drive_index, -1);
+  EXPECT_EQ(presenter_->State().CurrentDrive, -1);
+  presenter_->FormDestroy(Geometry());
+  EXPECT_EQ(fakes::ReadFile(IniPath()).find("OUTDRV"), std::string::npos);
+  for (const std::string& root : roots) {
+    EXPECT_EQ(fakes::ReadFile(IniPath()).find(root), std::string::npos);
+  }
+}
+
+TEST_F(PresenterTest, ARamFileSystemWithoutCapacityFiguresIsStillAMedium) {
+  auto& ram = fake_.volumes.AddTemp("ram", DriveType::kRamDisk, {0, 0, 0, 0});
+  fakes::WriteFile(ram.root + "/PRIVATE/AU/DF/D_SD/SDS_0000.3G2", "x");
+  WriteIni("OUTDRV = " + ram.root + "\r\n");
+  Start();
+  EXPECT_EQ(view_.status[1],
+            "ram: 出力可能領域 1 バイト （空き 0 バイト＋使用 1 バイト）/ 容量 0 バイト");
+  EXPECT_TRUE(view_.IsCommandEnabled(Command::kDest1));
 }
 
 }  // namespace

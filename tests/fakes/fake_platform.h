@@ -68,7 +68,8 @@ inline std::string ReadFile(const std::string& path) {
 // A volume the fake lists: a real folder with the sizes a test chooses.
 struct FakeVolume {
   std::string root;
-  std::string display_name;
+  std::string name;          // the short name the status texts use
+  std::string display_name;  // the drive box's caption; "name (root)" when left empty
   DriveType type = DriveType::kRemovable;
   bool floppy = false;
   VolumeSpace space{16 * 1024 * 1024, 8 * 1024 * 1024, 512, 64};
@@ -78,13 +79,13 @@ struct FakeVolume {
 
 class FakeVolumes : public Volumes {
  public:
-  // Adds a volume whose root is `root` (an existing folder); returns it for tuning.
-  FakeVolume& Add(std::string root, std::string display_name,
-                  DriveType type = DriveType::kRemovable,
+  // Adds a volume whose root is `root` (an existing folder) and whose short name is
+  // `name`; returns it for tuning.
+  FakeVolume& Add(std::string root, std::string name, DriveType type = DriveType::kRemovable,
                   VolumeSpace space = {16 * 1024 * 1024, 8 * 1024 * 1024, 512, 64}) {
     auto volume = std::make_unique<FakeVolume>();
     volume->root = std::move(root);
-    volume->display_name = std::move(display_name);
+    volume->name = std::move(name);
     volume->type = type;
     volume->space = space;
     volumes_.push_back(std::move(volume));
@@ -92,10 +93,10 @@ class FakeVolumes : public Volumes {
   }
 
   // Adds a volume whose root is a fresh temporary folder that lives as long as this.
-  FakeVolume& AddTemp(std::string display_name, DriveType type = DriveType::kRemovable,
+  FakeVolume& AddTemp(std::string name, DriveType type = DriveType::kRemovable,
                       VolumeSpace space = {16 * 1024 * 1024, 8 * 1024 * 1024, 512, 64}) {
     folders_.push_back(std::make_unique<TempDir>());
-    return Add(folders_.back()->path(), std::move(display_name), type, space);
+    return Add(folders_.back()->path(), std::move(name), type, space);
   }
 
   // The volume with this root; throws when there is none.
@@ -111,7 +112,10 @@ class FakeVolumes : public Volumes {
     std::vector<VolumeEntry> entries;
     for (const auto& volume : volumes_) {
       if (volume->removed) continue;
-      entries.push_back({volume->root, volume->display_name, volume->type, volume->floppy});
+      const std::string caption = volume->display_name.empty()
+                                      ? volume->name + " (" + volume->root + ")"
+                                      : volume->display_name;
+      entries.push_back({volume->root, volume->name, caption, volume->type, volume->floppy});
     }
     std::sort(entries.begin(), entries.end(),
               [](const VolumeEntry& a, const VolumeEntry& b) { return a.root < b.root; });
@@ -278,14 +282,22 @@ class LockingFileSystem : public FileSystem {
   }
   int* FailField(FileOp op) {
     switch (op) {
-      case FileOp::kCopy: return &fail_copy_at;
-      case FileOp::kCopyToNew: return &fail_copy_to_new_at;
-      case FileOp::kMove: return &fail_move_at;
-      case FileOp::kDelete: return &fail_delete_at;
-      case FileOp::kCreateDirectories: return &fail_create_at;
-      case FileOp::kWrite: return &fail_write_at;
-      case FileOp::kSetTime: return &fail_set_time_at;
-      case FileOp::kSync: return &fail_sync_at;
+      case FileOp::kCopy:
+        return &fail_copy_at;
+      case FileOp::kCopyToNew:
+        return &fail_copy_to_new_at;
+      case FileOp::kMove:
+        return &fail_move_at;
+      case FileOp::kDelete:
+        return &fail_delete_at;
+      case FileOp::kCreateDirectories:
+        return &fail_create_at;
+      case FileOp::kWrite:
+        return &fail_write_at;
+      case FileOp::kSetTime:
+        return &fail_set_time_at;
+      case FileOp::kSync:
+        return &fail_sync_at;
     }
     return nullptr;
   }

@@ -32,6 +32,7 @@ class RecordingView : public MainView {
   std::vector<int> focused_rows;
   std::vector<int> selected_rows;
   int row_notifications = 0;
+  int rows_moving = 0;  // above 0 between RowsAboutToMove and RowsMoved
   int cursor_depth = 0;
   int max_cursor_depth = 0;
 
@@ -62,6 +63,11 @@ class RecordingView : public MainView {
   void RowsAppended(int, int) override { ++row_notifications; }
   void RowsChanged(int, int) override { ++row_notifications; }
   void RowsReset() override { ++row_notifications; }
+  void RowsAboutToMove() override { ++rows_moving; }
+  void RowsMoved() override {
+    --rows_moving;
+    ++row_notifications;
+  }
   void HeaderImagesChanged() override {}
   void FocusRow(int row) override { focused_rows.push_back(row); }
   std::vector<int> SelectedRows() const override { return selected_rows; }

@@ -19,7 +19,7 @@ class DialogsTest : public QObject {
         "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|"
         "すべてのファイル (*.*)|*.*");
     QCOMPARE(filters, QStringList({"AAC ファイル (*.m4a)", "XML ファイル (*.xml *.rmp)",
-                                   "すべてのファイル (*.*)"}));
+                                   "すべてのファイル (*)"}));
   }
 
   void ConvertsOddFilters() {

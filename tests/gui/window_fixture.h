@@ -2,6 +2,7 @@
 
 // The real main window over a fake platform with two card-like volumes, for the GUI tests.
 
+#include <QAction>
 #include <QDir>
 #include <QTest>
 #include <QWidget>
@@ -44,12 +45,10 @@ struct WindowFixture {
 
   // `remembered`: "card", "stick", another text taken as a mount point, or "" for none.
   explicit WindowFixture(const std::string& remembered) {
-    auto& card = fake.volumes.AddTemp("", DriveType::kRemovable, {64 * kMiB, 32 * kMiB, 512, 8});
-    card.display_name = "CARD (" + card.root + ")";
-    card_root = card.root;
-    auto& stick = fake.volumes.AddTemp("", DriveType::kFixed, {128 * kMiB, 100 * kMiB, 512, 32});
-    stick.display_name = "STICK (" + stick.root + ")";
-    stick_root = stick.root;
+    card_root =
+        fake.volumes.AddTemp("CARD", DriveType::kRemovable, {64 * kMiB, 32 * kMiB, 512, 8}).root;
+    stick_root =
+        fake.volumes.AddTemp("STICK", DriveType::kFixed, {128 * kMiB, 100 * kMiB, 512, 32}).root;
     // 5000 bytes in 4 KB clusters occupy 8 KB.
     fakes::WriteFile(card_root + "/PRIVATE/AU/DF/D_SD/SDS_0000.3G2", std::string(5000, 'x'));
 
@@ -79,7 +78,24 @@ struct WindowFixture {
   StatusBar* Status() const { return Find<StatusBar>("StatusBar1"); }
   QTreeView* List() const { return Find<QTreeView>("lvTrackInfo"); }
   DriveComboBox* Drives() const { return Find<DriveComboBox>("cbxDrives"); }
+
+  // Adds songs through the add command, answering its file dialog with `paths`.
+  void AddSongs(const std::vector<std::string>& paths) {
+    form->SetDialogResponder([this, paths](const DialogRequest& request) {
+      answered.push_back(request);
+      DialogAnswer answer;
+      if (request.kind == DialogKind::kOpenFiles) answer.files = paths;
+      return answer;
+    });
+    form->CommandAction(Command::kAdd1)->trigger();
+  }
 };
+
+// The three songs of tests/data/m4a in the order they are added.
+inline std::vector<std::string> ThreeSongs() {
+  const std::string data = TARVELLO_TEST_DATA "/m4a/";
+  return {data + "tagged.m4a", data + "japanese.m4a", data + "faststart.m4a"};
+}
 
 inline void SaveScreenshot(QWidget& widget, const QString& name) {
   const QString folder = QStringLiteral(TARVELLO_BUILD_DIR "/screenshots");

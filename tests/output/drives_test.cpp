@@ -18,14 +18,14 @@ using fakes::WriteFile;
 
 TEST(DriveListTest, VolumesGetTheIconOfTheirTypeAndUnknownOnesAreSkipped) {
   FakeVolumes volumes;
-  volumes.Add("/a", "floppy (/a)", DriveType::kRemovable).floppy = true;
-  volumes.Add("/b", "stick (/b)", DriveType::kRemovable);
-  volumes.Add("/c", "disk (/c)", DriveType::kFixed);
-  volumes.Add("/d", "share (/d)", DriveType::kRemote);
-  volumes.Add("/e", "cd (/e)", DriveType::kCdRom);
-  volumes.Add("/f", "ram (/f)", DriveType::kRamDisk);
-  volumes.Add("/g", "odd (/g)", DriveType::kUnknown);
-  volumes.Add("/h", "gone (/h)", DriveType::kNoRoot);
+  volumes.Add("/a", "floppy", DriveType::kRemovable).floppy = true;
+  volumes.Add("/b", "stick", DriveType::kRemovable);
+  volumes.Add("/c", "disk", DriveType::kFixed);
+  volumes.Add("/d", "share", DriveType::kRemote);
+  volumes.Add("/e", "cd", DriveType::kCdRom);
+  volumes.Add("/f", "ram", DriveType::kRamDisk);
+  volumes.Add("/g", "odd", DriveType::kUnknown);
+  volumes.Add("/h", "gone", DriveType::kNoRoot);
   DriveList drives;
   drives.DriveCount = 5;  // a rebuild starts from nothing
 
@@ -37,8 +37,10 @@ TEST(DriveListTest, VolumesGetTheIconOfTheirTypeAndUnknownOnesAreSkipped) {
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(items[i].icon, expected[i]) << i;
     EXPECT_EQ(drives.entries[i].IconIndex, static_cast<uint8_t>(expected[i]));
-    EXPECT_EQ(items[i].caption, drives.entries[i].Name);
   }
+  // The box shows the caption; the status texts use the short name.
+  EXPECT_EQ(items[2].caption, "disk (/c)");
+  EXPECT_EQ(drives.entries[2].Name, "disk");
   EXPECT_EQ(drives.entries[5].Root, "/f");
   EXPECT_EQ(FindDrive(drives, "/c"), 2);
   EXPECT_EQ(FindDrive(drives, "/g"), -1);
@@ -79,7 +81,7 @@ class MeasureDriveTest : public ::testing::Test {
   TDriveInfo Entry(const fakes::FakeVolume& volume) {
     TDriveInfo drive;
     drive.Root = volume.root;
-    drive.Name = volume.display_name;
+    drive.Name = volume.name;
     return drive;
   }
 
@@ -99,15 +101,28 @@ TEST_F(MeasureDriveTest, AvailableSpaceIsTheFreeSpacePlusTheOutputFolder) {
   EXPECT_EQ(drive.FreeBytes, 16 << 20);
 }
 
+TEST_F(MeasureDriveTest, AVolumeThatReportsNoCapacityIsStillAMedium) {
+  // A ramfs reports 0 blocks but takes files.
+  auto& ram = volumes_.AddTemp("ram", DriveType::kRamDisk, {0, 0, 0, 0});
+  TDriveInfo drive = Entry(ram);
+  EXPECT_EQ(MeasureDrive(drive, volumes_, files_, "\\PRIVATE", NumberSymbols{}),
+            "ram: 出力可能領域 0 バイト （空き 0 バイト＋使用 0 バイト）/ 容量 0 バイト");
+  EXPECT_TRUE(drive.HasMedium);
+  EXPECT_EQ(drive.TotalBytes, 0);
+}
+
 TEST_F(MeasureDriveTest, AVolumeWithoutMediumOrThatVanishedHasNoSizes) {
   auto& reader = volumes_.AddTemp("READER");
   TDriveInfo drive = Entry(reader);
   MeasureDrive(drive, volumes_, files_, "\\", NumberSymbols{});
   ASSERT_GT(drive.TotalBytes, 0);
 
+  EXPECT_TRUE(drive.HasMedium);
+
   reader.removed = true;
   EXPECT_EQ(MeasureDrive(drive, volumes_, files_, "\\", NumberSymbols{}),
             "READER: メディアが挿入されていません.");
+  EXPECT_FALSE(drive.HasMedium);
   EXPECT_EQ(drive.TotalBytes, 0);
   EXPECT_EQ(drive.FreeBytes, 0);
   EXPECT_EQ(drive.ClusterSize(), 0);

@@ -87,10 +87,31 @@ TEST_F(VolumeTypeTest, BlockDevicesAreFixedOrRemovable) {
   EXPECT_EQ(Type("ext4", "/dev/vdz9"), DriveType::kFixed);  // unknown to /sys/block
 }
 
-TEST(VolumeNameTest, LabelOrLastComponentThenMountPoint) {
+TEST(VolumeNameTest, ShortNameIsTheLabelElseTheLastComponent) {
+  EXPECT_EQ(VolumeShortName("/media/me/CARD", "SD CARD"), "SD CARD");
+  EXPECT_EQ(VolumeShortName("/media/me/CARD", ""), "CARD");
+  EXPECT_EQ(VolumeShortName("/media/me/CARD/", ""), "CARD");
+  EXPECT_EQ(VolumeShortName("/", ""), "/");
+  EXPECT_EQ(VolumeShortName("/", "ROOTFS"), "ROOTFS");
+}
+
+TEST(VolumeNameTest, CaptionAddsTheMountPointExceptForTheRoot) {
   EXPECT_EQ(VolumeDisplayName("/media/me/CARD", "SD CARD"), "SD CARD (/media/me/CARD)");
-  EXPECT_EQ(VolumeDisplayName("/media/me/CARD", ""), "CARD (/media/me/CARD)");
-  EXPECT_EQ(VolumeDisplayName("/", ""), "/ (/)");
+  EXPECT_EQ(VolumeDisplayName("/media/me/CARD", "CARD"), "CARD (/media/me/CARD)");
+  EXPECT_EQ(VolumeDisplayName("/", "/"), "/");
+  EXPECT_EQ(VolumeDisplayName("/", "ROOTFS"), "ROOTFS (/)");
+}
+
+TEST(UserMountPointTest, SystemFoldersAreLeftOutButRemovableMediaBelowRunAreNot) {
+  for (const char* system :
+       {"/proc", "/proc/sys/fs/binfmt_misc", "/sys", "/sys/fs/cgroup", "/dev", "/dev/shm",
+        "/dev/pts", "/run", "/run/user/1000", "/run/lock", "/run/media"}) {
+    EXPECT_FALSE(IsUserMountPoint(system)) << system;
+  }
+  for (const char* user : {"/", "/home", "/media/me/CARD", "/run/media/me/CARD", "/mnt/card",
+                           "/procedures", "/device", "/running", "/tmp/x"}) {
+    EXPECT_TRUE(IsUserMountPoint(user)) << user;
+  }
 }
 
 TEST(VolumeNameTest, LabelsComeFromTheLabelFolder) {
@@ -151,14 +172,30 @@ TEST_F(PosixVolumesTest, ListsRealVolumesSortedByMountPoint) {
   const std::vector<VolumeEntry> volumes = Volumes().List();
   ASSERT_EQ(volumes.size(), 4u);  // proc is a pseudo file system, "gone" does not exist
   EXPECT_EQ(volumes[0].root, root + "/m b");
+  EXPECT_EQ(volumes[0].name, "SONGS");
   EXPECT_EQ(volumes[0].display_name, "SONGS (" + root + "/m b)");
   EXPECT_EQ(volumes[0].type, DriveType::kRamDisk);
   EXPECT_EQ(volumes[1].root, root + "/ma");
+  EXPECT_EQ(volumes[1].name, "ma");
   EXPECT_EQ(volumes[1].display_name, "ma (" + root + "/ma)");
   EXPECT_EQ(volumes[1].type, DriveType::kFixed);
   EXPECT_EQ(volumes[2].type, DriveType::kRemote);
   EXPECT_EQ(volumes[3].root, root + "/run");
   EXPECT_EQ(volumes[3].type, DriveType::kRamDisk);
+}
+
+TEST_F(PosixVolumesTest, SystemMountsAndFileBindMountsAreLeftOut) {
+  const std::string root = dir_.path();
+  WriteFile(dir_.Path("hosts"), "127.0.0.1 localhost\n");
+  // Real folders of this system, so only the mount point rule can leave them out.
+  WriteFile(dir_.Path("mountinfo"),
+            Line(30, "/dev/shm", "tmpfs", "tmpfs") + Line(31, "/sys/fs/cgroup", "tmpfs", "tmpfs") +
+                Line(32, "/dev", "devtmpfs", "udev") + Line(33, "/proc", "proc", "proc") +
+                Line(34, root + "/hosts", "ext4", "/dev/sda1") +
+                Line(35, root + "/ma", "ext4", "/dev/sda1"));
+  const std::vector<VolumeEntry> volumes = Volumes().List();
+  ASSERT_EQ(volumes.size(), 1u);
+  EXPECT_EQ(volumes[0].root, root + "/ma");
 }
 
 TEST_F(PosixVolumesTest, TheLastMountOnAMountPointIsTheOneSeen) {

@@ -12,11 +12,17 @@ namespace {
 
 // File systems that hold no user files.
 constexpr std::string_view kPseudoTypes[] = {
-    "proc",     "sysfs",       "cgroup",         "cgroup2",     "devpts",    "devtmpfs",
-    "mqueue",   "debugfs",     "tracefs",        "securityfs",  "pstore",    "bpf",
-    "configfs", "fusectl",     "hugetlbfs",      "binfmt_misc", "autofs",    "overlay",
-    "squashfs", "nsfs",        "efivarfs",       "rpc_pipefs",  "selinuxfs", "pipefs",
-    "nfsd",     "fuse.portal", "fuse.gvfsd-fuse"};
+    "proc",        "sysfs",         "cgroup",
+    "cgroup2",     "devpts",        "devtmpfs",
+    "mqueue",      "debugfs",       "tracefs",
+    "securityfs",  "pstore",        "bpf",
+    "configfs",    "fusectl",       "hugetlbfs",
+    "binfmt_misc", "autofs",        "overlay",
+    "squashfs",    "nsfs",          "efivarfs",
+    "rpc_pipefs",  "selinuxfs",     "pipefs",
+    "nfsd",        "fuse.portal",   "fuse.gvfsd-fuse",
+    "fuse.lxcfs",  "fuse.snapfuse", "fuse.xdg-document-portal",
+    "usbfs",       "devfs"};
 
 constexpr std::string_view kNetworkTypes[] = {
     "nfs", "nfs4", "cifs",      "smb3",           "smbfs", "sshfs", "fuse.sshfs",

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <string_view>
 
 namespace tarvello {
 namespace {
@@ -97,13 +98,29 @@ std::string FindVolumeLabel(const std::string& source, const std::string& by_lab
   return label;
 }
 
-std::string VolumeDisplayName(const std::string& mount_point, const std::string& label) {
-  const std::string suffix = " (" + mount_point + ")";
-  if (!label.empty()) return label + suffix;
-  const size_t slash = mount_point.find_last_of('/');
-  if (slash == std::string::npos) return mount_point + suffix;
-  if (slash + 1 == mount_point.size()) return "/" + suffix;  // the root
-  return mount_point.substr(slash + 1) + suffix;
+std::string VolumeShortName(const std::string& mount_point, const std::string& label) {
+  if (!label.empty()) return label;
+  std::string path = mount_point;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || path == "/") return path;
+  return path.substr(slash + 1);
+}
+
+std::string VolumeDisplayName(const std::string& mount_point, const std::string& short_name) {
+  if (short_name == mount_point) return short_name;  // the root
+  return short_name + " (" + mount_point + ")";
+}
+
+bool IsUserMountPoint(const std::string& mount_point) {
+  const auto below = [&](std::string_view folder) {
+    return mount_point.compare(0, folder.size(), folder) == 0 &&
+           (mount_point.size() == folder.size() || mount_point[folder.size()] == '/');
+  };
+  if (below("/run/media") && mount_point.size() > std::string_view("/run/media/").size()) {
+    return true;
+  }
+  return !below("/proc") && !below("/sys") && !below("/dev") && !below("/run");
 }
 
 VolumeSpace ClusterGeometry(uint64_t cluster_size) {
@@ -127,12 +144,14 @@ std::vector<VolumeEntry> PosixVolumes::List() {
   std::vector<VolumeEntry> volumes;
   for (const MountRecord& mount :
        VisibleMounts(ParseMountInfo(ReadText(sources_.mountinfo_path)))) {
+    if (!IsUserMountPoint(mount.mount_point)) continue;
     const DriveType type = ClassifyVolume(mount, sources_.sys_block_path);
     if (type == DriveType::kUnknown || !IsDirectory(mount.mount_point)) continue;
     VolumeEntry entry;
     entry.root = mount.mount_point;
-    entry.display_name =
-        VolumeDisplayName(mount.mount_point, FindVolumeLabel(mount.source, sources_.by_label_path));
+    entry.name =
+        VolumeShortName(mount.mount_point, FindVolumeLabel(mount.source, sources_.by_label_path));
+    entry.display_name = VolumeDisplayName(mount.mount_point, entry.name);
     entry.type = type;
     entry.floppy = type == DriveType::kRemovable && IsFloppy(mount.source);
     volumes.push_back(std::move(entry));

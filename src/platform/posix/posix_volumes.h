@@ -24,8 +24,17 @@ DriveType ClassifyVolume(const MountRecord& mount, const std::string& sys_block_
 // The volume label of a mount's source device; empty when it has none.
 std::string FindVolumeLabel(const std::string& source, const std::string& by_label_path);
 
-// "label (mount point)", or the mount point's last component when there is no label.
-std::string VolumeDisplayName(const std::string& mount_point, const std::string& label);
+// The name status texts give a volume: its label, else the mount point's last
+// component, "/" for the root.
+std::string VolumeShortName(const std::string& mount_point, const std::string& label);
+
+// The drive box's caption: the short name and the mount point in parentheses; the
+// root without a label is "/" alone.
+std::string VolumeDisplayName(const std::string& mount_point, const std::string& short_name);
+
+// False for the system's own mounts that no user writes to: everything below /proc,
+// /sys, /dev and /run, except removable media below /run/media.
+bool IsUserMountPoint(const std::string& mount_point);
 
 class PosixVolumes : public Volumes {
  public:
