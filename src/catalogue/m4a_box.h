@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace tarvello {
@@ -24,6 +23,14 @@ inline uint32_t BigEndian32(const uint8_t* bytes) {
          uint32_t{bytes[3]};
 }
 
+inline int16_t SignedBigEndian16(const uint8_t* bytes) {
+  return static_cast<int16_t>(BigEndian16(bytes));
+}
+
+inline int32_t SignedBigEndian32(const uint8_t* bytes) {
+  return static_cast<int32_t>(BigEndian32(bytes));
+}
+
 // An 8-byte header: a 32-bit size that counts the header, then a 4-byte type. All zero
 // bytes mean "no box" in the walk's registers.
 struct BoxHeader {
@@ -33,8 +40,9 @@ struct BoxHeader {
 
   // The type's bytes up to the first zero byte: types compare as exact byte strings.
   std::string_view Type() const {
-    const char* type = reinterpret_cast<const char*>(bytes.data()) + 4;
-    return std::string_view(type, strnlen(type, 4));
+    size_t length = 0;
+    while (length < 4 && bytes[4 + length] != 0) ++length;
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()) + 4, length);
   }
 
   bool TypeIs(std::string_view type) const { return Type() == type; }

@@ -1,7 +1,7 @@
 #include "catalogue/track_json.h"
 
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 
 #include "common/cp932.h"
 
@@ -39,43 +39,91 @@ size_t CharacterLength(std::string_view bytes, size_t at) {
   return 0;
 }
 
-void AppendEscaped(std::string& out, char byte) {
-  switch (byte) {
-    case '"':
-      out += "\\\"";
-      return;
-    case '\\':
-      out += "\\\\";
-      return;
-    default:
-      break;
-  }
-  if (static_cast<uint8_t>(byte) < 0x20) {
-    char escape[8];
-    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(byte));
-    out += escape;
-    return;
-  }
-  out += byte;
+// Bytes that go into a JSON string as they are: printable ASCII but the quote and the
+// backslash.
+bool IsPlain(char byte) {
+  const auto value = static_cast<uint8_t>(byte);
+  return value >= 0x20 && value < 0x80 && byte != '"' && byte != '\\';
 }
 
+// One ASCII byte that is not plain.
+void AppendEscaped(std::string& out, char byte) {
+  if (byte == '"' || byte == '\\') {
+    out += '\\';
+    out += byte;
+    return;
+  }
+  constexpr char kHex[] = "0123456789abcdef";
+  const auto value = static_cast<uint8_t>(byte);
+  const char escape[] = {'\\', 'u', '0', '0', kHex[value >> 4], kHex[value & 0xF]};
+  out.append(escape, sizeof escape);
+}
+
+void AppendJsonString(std::string& out, std::string_view bytes) {
+  out += '"';
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t plain_end = at;
+    while (plain_end < bytes.size() && IsPlain(bytes[plain_end])) ++plain_end;
+    out.append(bytes.data() + at, plain_end - at);
+    at = plain_end;
+    if (at == bytes.size()) break;
+    const size_t length = CharacterLength(bytes, at);
+    if (length == 0) {
+      out += kReplacement;
+      ++at;
+    } else if (length == 1) {
+      AppendEscaped(out, bytes[at++]);
+    } else {
+      out.append(bytes, at, length);
+      at += length;
+    }
+  }
+  out += '"';
+}
+
+// Printable ASCII reads the same in CP932 (some control bytes do not).
+bool IsPrintableAscii(std::string_view bytes) {
+  for (char byte : bytes) {
+    if (byte < 0x20 || byte > 0x7E) return false;
+  }
+  return true;
+}
+
+// Writes the members of one object; keys are this file's own ASCII names.
 class JsonObject {
  public:
-  void Text(std::string_view key, std::string_view utf8) { Key(key) += JsonString(utf8); }
-  void Cp932(std::string_view key, std::string_view cp932) { Text(key, Cp932ToUtf8(cp932)); }
-  void Number(std::string_view key, int64_t value) { Key(key) += std::to_string(value); }
+  explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
+
+  void Text(std::string_view key, std::string_view utf8) { AppendJsonString(Key(key), utf8); }
+  // Most texts are plain ASCII and need no conversion.
+  void Cp932(std::string_view key, std::string_view cp932) {
+    if (IsPrintableAscii(cp932)) {
+      Text(key, cp932);
+    } else {
+      Text(key, Cp932ToUtf8(cp932));
+    }
+  }
+  void Number(std::string_view key, int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    Key(key).append(digits, end);
+  }
   void Bool(std::string_view key, bool value) { Key(key) += value ? "true" : "false"; }
-  std::string Close() { return out_ + "}"; }
+  void Close() { out_ += '}'; }
 
  private:
   std::string& Key(std::string_view key) {
-    out_ += out_.size() == 1 ? "" : ",";
-    out_ += JsonString(key);
-    out_ += ':';
+    if (!first_) out_ += ',';
+    first_ = false;
+    out_ += '"';
+    out_ += key;
+    out_ += "\":";
     return out_;
   }
 
-  std::string out_ = "{";
+  std::string& out_;
+  bool first_ = true;
 };
 
 void AddRecord(JsonObject& json, const TTrackInfo& track) {
@@ -110,30 +158,36 @@ void AddRecord(JsonObject& json, const TTrackInfo& track) {
 }  // namespace
 
 std::string JsonString(std::string_view bytes) {
-  std::string out = "\"";
+  std::string out;
   out.reserve(bytes.size() + 2);
-  size_t at = 0;
-  while (at < bytes.size()) {
-    const size_t length = CharacterLength(bytes, at);
-    if (length == 0) {
-      out += kReplacement;
-      ++at;
-    } else if (length == 1) {
-      AppendEscaped(out, bytes[at++]);
-    } else {
-      out.append(bytes, at, length);
-      at += length;
-    }
-  }
-  return out + "\"";
+  AppendJsonString(out, bytes);
+  return out;
+}
+
+void AppendTrackJson(std::string& out, std::string_view path, const TTrackInfo& track) {
+  JsonObject json(out);
+  json.Text("path", path);
+  json.Bool("accepted", true);
+  AddRecord(json, track);
+  json.Close();
+}
+
+void AppendRefusedJson(std::string& out, std::string_view path, std::string_view reason) {
+  JsonObject json(out);
+  json.Text("path", path);
+  json.Bool("accepted", false);
+  if (!reason.empty()) json.Text("reason", reason);
+  json.Close();
 }
 
 std::string TrackJsonLine(std::string_view path, const TTrackInfo* track) {
-  JsonObject json;
-  json.Text("path", path);
-  json.Bool("accepted", track != nullptr);
-  if (track != nullptr) AddRecord(json, *track);
-  return json.Close();
+  std::string out;
+  if (track != nullptr) {
+    AppendTrackJson(out, path, *track);
+  } else {
+    AppendRefusedJson(out, path, {});
+  }
+  return out;
 }
 
 }  // namespace tarvello

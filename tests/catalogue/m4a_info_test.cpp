@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "catalogue/m4a_info.h"
 #include "catalogue/m4a_memory_files.h"
 #include "catalogue/track_json.h"
+#include "common/cp932.h"
 
 namespace tarvello {
 namespace {
@@ -33,6 +35,19 @@ TEST(JsonStringTest, KeepsUtf8AndReplacesWhatIsNot) {
   EXPECT_EQ(JsonString("\xF4\x90\x80\x80").find("\xF4"), std::string::npos);  // past U+10FFFF
   // A quote after a broken lead byte is still escaped.
   EXPECT_EQ(JsonString("\xC3\""), "\"" + replacement + "\\\"\"");
+}
+
+TEST(TrackJsonLineTest, AsciiTextsReadTheSameAsThroughTheConverter) {
+  std::string printable;
+  for (char byte = 0x20; byte < 0x7F; ++byte) printable += byte;
+  ASSERT_EQ(Cp932ToUtf8(printable), printable);  // why such texts may skip the conversion
+  TTrackInfo track{};
+  StoreText(track.Title, "C:\\Music ~ \"Best\"");
+  // The converter swaps some control bytes: 0x7F becomes 0x1A.
+  StoreText(track.Artist, "a\x7F");
+  const std::string line = TrackJsonLine("/a", &track);
+  EXPECT_NE(line.find(R"("Title":"C:\\Music ~ \"Best\"")"), std::string::npos) << line;
+  EXPECT_NE(line.find(R"("Artist":"a\u001a")"), std::string::npos) << line;
 }
 
 TEST(TrackJsonLineTest, RefusedFileHasOnlyPathAndFlag) {
@@ -83,17 +98,51 @@ TEST(WriteM4aInfoTest, OneLinePerFileInOrderAndStatusOne) {
   std::vector<std::string> all;
   while (std::getline(lines, line)) all.push_back(line);
   ASSERT_EQ(all.size(), 4u);
-  EXPECT_EQ(all[0], R"({"path":"/b.xml","accepted":false})");
+  EXPECT_EQ(all[0],
+            R"({"path":"/b.xml","accepted":false,"reason":"no file type box at the start"})");
   EXPECT_EQ(all[1].rfind(R"({"path":"/a.m4a","accepted":true,"Deleted":0,"TrackID":0,)"
                          R"("Title":"春","Time":200,)",
                          0),
             0u)
       << all[1];
-  EXPECT_EQ(all[2], R"({"path":"/gone.m4a","accepted":false})");
+  EXPECT_EQ(all[2], R"({"path":"/gone.m4a","accepted":false,"reason":"cannot open /gone.m4a"})");
   EXPECT_EQ(all[3], all[1]);
-  EXPECT_NE(err.str().find("/b.xml"), std::string::npos);
+  EXPECT_NE(err.str().find("not an M4A song (no file type box at the start): /b.xml"),
+            std::string::npos);
   EXPECT_NE(err.str().find("/gone.m4a"), std::string::npos);
   EXPECT_EQ(err.str().find("/a.m4a"), std::string::npos);
+}
+
+TEST(WriteM4aInfoTest, RefusedSongSaysWhy) {
+  testing::MemoryFileSystem files;
+  testing::SongLayout movie_last;
+  movie_last.movie_after_media = true;
+  files.Add("/ffmpeg.m4a", testing::BuildSong(movie_last));
+  testing::SongLayout mp42;
+  mp42.major_brand = "mp42";
+  files.Add("/mp42.m4a", testing::BuildSong(mp42));
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(WriteM4aInfo(files, {"/ffmpeg.m4a", "/mp42.m4a"}, out, err), 1);
+  EXPECT_EQ(out.str(),
+            "{\"path\":\"/ffmpeg.m4a\",\"accepted\":false,"
+            "\"reason\":\"movie box after the media data\"}\n"
+            "{\"path\":\"/mp42.m4a\",\"accepted\":false,\"reason\":\"major brand is mp42\"}\n");
+}
+
+TEST(WriteM4aInfoTest, ManyFilesGiveOneLineEach) {
+  // More output than one written block.
+  testing::MemoryFileSystem files;
+  testing::SongLayout song;
+  song.items = {testing::TextItem("\xA9nam", std::string(200, 'x'))};
+  files.Add("/a.m4a", testing::BuildSong(song));
+  const std::vector<std::string> paths(600, "/a.m4a");
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(WriteM4aInfo(files, paths, out, err), 0);
+  const std::string text = out.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 600);
+  EXPECT_EQ(text.substr(text.size() - 2), "}\n");
 }
 
 TEST(WriteM4aInfoTest, StatusZeroWhenEveryFileIsAccepted) {

@@ -101,7 +101,7 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenRead(const std::string& path) {
     return nullptr;
   }
   const int64_t size = S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : 0;
-  return std::make_unique<PosixByteFile>(fd, size, read_count_);
+  return std::make_unique<PosixByteFile>(fd, size, read_counter_);
 }
 
 bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
