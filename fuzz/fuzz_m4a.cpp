@@ -57,6 +57,9 @@ class OneFileSystem : public tarvello::FileSystem {
   bool FileExists(const std::string&) override { return true; }
   bool DirectoryExists(const std::string&) override { return false; }
   bool CopyFile(const std::string&, const std::string&) override { return false; }
+  tarvello::NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
+    return tarvello::NewFileResult::kFailed;
+  }
   bool MoveFile(const std::string&, const std::string&) override { return false; }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string&) override { return false; }

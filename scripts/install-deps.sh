@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libicu-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libcli11-dev
   libbenchmark-dev libtag1-dev
   fonts-ipafont-gothic
+  xvfb
 )
 packages+=("$@")
 

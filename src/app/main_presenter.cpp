@@ -71,7 +71,12 @@ void MainPresenter::SetStartupDefaults(const ScreenSize& screen) {
 }
 
 void MainPresenter::ReadSettingsFile() {
-  const std::optional<std::string> bytes = platform_.files.ReadWholeFile(state_.IniFileName);
+  std::optional<std::string> bytes;
+  try {
+    bytes = platform_.files.ReadWholeFile(state_.IniFileName);
+  } catch (const FileError&) {
+    // Unreadable past its opening: the defaults stand and the start-up goes on.
+  }
   if (!bytes) {
     view_.ShowInformation(std::string(kSettingsUnreadable) + "\r\n" + state_.IniFileName);
     return;
@@ -127,7 +132,6 @@ void MainPresenter::Import1Click() {}
 void MainPresenter::Dest1Click() {
   ImportOutputFolder(false);
 }
-void MainPresenter::Execute1Click() {}
 void MainPresenter::Property1Click() {}
 void MainPresenter::Check1Click() {}
 void MainPresenter::Uncheck1Click() {}

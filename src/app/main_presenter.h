@@ -90,13 +90,14 @@ class MainPresenter {
   // Songs.
   void AddFilesDialog();
   void AddPaths(const std::vector<std::string>& paths, bool trim);
-  // Returns false when the limit stops the adding.
-  bool AddPath(const std::string& path);
-  void AddOneFile(const std::string& path_to_read, const std::string& path_to_record);
+  void ShowAddedRows();
   bool ReadTrackList(const std::string& path);
   void FocusFirstNewRow();
   void SortRows(int code);
   void ShowOutputSummary(bool recount);
+
+  // The output command: checks, confirmation, the run in the progress dialog, the refresh.
+  void ExecuteOutput();
 
   // Runs a command; an unexpected error ends it with a box that names the system's message.
   template <typename Body>

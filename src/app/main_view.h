@@ -3,12 +3,14 @@
 // What the presenter asks of the main window. The Qt window implements it; tests use a
 // recording fake. Texts are UTF-8.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "output/drive_list.h"
+#include "output/output_progress.h"
 
 namespace tarvello {
 
@@ -84,6 +86,9 @@ class MainView {
 
   // Long work.
   virtual std::unique_ptr<CursorGuard> ShowWaitCursor() = 0;
+  // Shows a new progress dialog modally; `work` runs once the dialog is visible, and the
+  // dialog closes when `work` returns.
+  virtual void RunWithProgress(const std::function<void(OutputProgress&)>& work) = 0;
   virtual void ProcessEvents() = 0;
 };
 

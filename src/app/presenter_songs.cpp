@@ -1,11 +1,8 @@
-// Songs entering the list: the add command, dropped files, and the reading of one file.
-
-#include <algorithm>
-#include <cctype>
+// Songs entering the list: the add command and dropped files. The adding of each path is
+// the adding unit's; the presenter shows the new rows, the summary and the focus.
 
 #include "app/main_presenter.h"
-#include "catalogue/m4a_reader.h"
-#include "common/common_routine.h"
+#include "sources/add_files.h"
 
 namespace tarvello {
 
@@ -14,20 +11,6 @@ namespace {
 constexpr const char* kAddDialogTitle = "追加";
 constexpr const char* kAddDialogFilter =
     "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|すべてのファイル (*.*)|*.*";
-constexpr const char* kCannotOpen = "ファイルがオープンできません.";
-constexpr const char* kNotASong = "追加できる曲情報ではありません.";
-
-// The path without leading and trailing blanks and control characters.
-std::string TrimBlanks(const std::string& path) {
-  const auto is_blank = [](unsigned char c) { return c <= ' '; };
-  auto first = std::find_if_not(path.begin(), path.end(), is_blank);
-  auto last = std::find_if_not(path.rbegin(), path.rend(), is_blank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
-std::string WithPath(const char* message, const std::string& path) {
-  return std::string(message) + "\r\n" + path;
-}
 
 }  // namespace
 
@@ -54,43 +37,22 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     MainPresenter& presenter;
     ~FocusOnExit() { presenter.FocusFirstNewRow(); }
   } focus{*this};
+  AddContext context{platform_.files,
+                     state_.temp_names,
+                     state_.TempFolder,
+                     state_.table,
+                     state_.StagingTrack,
+                     [this](const std::string& path) { return ReadTrackList(path); },
+                     [this](const std::string& text) { view_.ShowInformation(text); }};
   for (const std::string& path : paths) {
-    if (!AddPath(trim ? TrimBlanks(path) : path)) break;
+    const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
+    if (outcome == AddOutcome::kAdded) ShowAddedRows();
+    if (outcome == AddOutcome::kStop) break;
   }
 }
 
-bool MainPresenter::AddPath(const std::string& path) {
-  const std::string readable = GetReadablePath(platform_.files, state_.temp_names, path, true,
-                                               state_.TempFolder, kCopyPrefix, kCopyExtension);
-  if (readable.empty()) {
-    view_.ShowInformation(WithPath(kCannotOpen, path));
-    return true;
-  }
-  if (!state_.table.CanAdd()) {
-    view_.ShowInformation(TrackLimitText());
-    return false;
-  }
-  struct DeleteCopy {
-    FileSystem& files;
-    const std::string& readable;
-    const std::string& path;
-    ~DeleteCopy() {
-      if (readable != path) files.DeleteFile(readable);
-    }
-  } delete_copy{platform_.files, readable, path};
-  AddOneFile(readable, path);
-  return true;
-}
-
-void MainPresenter::AddOneFile(const std::string& path_to_read, const std::string& path_to_record) {
-  const M4aResult result = ReadM4aTrack(platform_.files, state_.table, state_.StagingTrack,
-                                        path_to_read, path_to_record, state_.table.TrackCount());
-  if (result == M4aResult::kOutOfMemory) view_.ShowInformation(kOutOfMemoryMessage);
-  const bool stored = result == M4aResult::kStored || ReadTrackList(path_to_read);
-  if (!stored) {
-    view_.ShowInformation(WithPath(kNotASong, path_to_record));
-    return;
-  }
+// Each added file gets its rows and summary at once, so the list grows visibly.
+void MainPresenter::ShowAddedRows() {
   const int first_new = state_.rows.RowCount();
   if (first_new >= state_.table.TrackCount()) return;
   SortRows(kSortForget);

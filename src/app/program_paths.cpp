@@ -79,11 +79,15 @@ ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files) {
 
   ProgramPaths paths;
   paths.IniFileName = ini_folder + IniNameFor(executable.file_name);
-  paths.BackupFolder = data_folder + "Backup/" + DateStamp(environment.Now());
+  paths.BackupFolder = DayBackupFolder(data_folder + "Backup", environment.Now());
   paths.TempFolder = GetTempFolder(environment);
   paths.LibraryFileName =
       GetSpecialFolderPath(environment, files, kCsidlPersonal) + std::string(kLibraryPath);
   return paths;
+}
+
+std::string DayBackupFolder(const std::string& backups, std::time_t now) {
+  return backups + "/" + DateStamp(now);
 }
 
 bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name) {

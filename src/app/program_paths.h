@@ -3,6 +3,7 @@
 // The paths the program settles at start-up: its settings file, the day's backup folder,
 // the temporary folder and the iTunes library file.
 
+#include <ctime>
 #include <string>
 
 #include "platform/platform.h"
@@ -20,6 +21,10 @@ struct ProgramPaths {
 // $XDG_CONFIG_HOME/tarvello/ and the backups to $XDG_DATA_HOME/tarvello/. The backup
 // folder is named after the day of `environment.Now()`, in local time.
 ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files);
+
+// The day's backup folder below `backups` (no trailing "/"): `backups` + "/yyyymmdd" of
+// the local date of `now`.
+std::string DayBackupFolder(const std::string& backups, std::time_t now);
 
 // Creates the settings file's folder when it is missing; false when that fails.
 bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name);

@@ -1,35 +1,19 @@
 #pragma once
 
-// Box headers of the MPEG-4 file format as the M4A walk sees them, and the big-endian
-// numbers the format stores.
+// Box headers of the MPEG-4 file format as the M4A walk sees them.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "common/byte_order.h"
+
 namespace tarvello {
 
 inline constexpr size_t kBoxHeaderSize = 8;
 // The smallest box the walk descends into: a header and one more header's worth of bytes.
 inline constexpr uint32_t kMinContainerSize = 16;
-
-inline uint16_t BigEndian16(const uint8_t* bytes) {
-  return static_cast<uint16_t>((bytes[0] << 8) | bytes[1]);
-}
-
-inline uint32_t BigEndian32(const uint8_t* bytes) {
-  return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
-         uint32_t{bytes[3]};
-}
-
-inline int16_t SignedBigEndian16(const uint8_t* bytes) {
-  return static_cast<int16_t>(BigEndian16(bytes));
-}
-
-inline int32_t SignedBigEndian32(const uint8_t* bytes) {
-  return static_cast<int32_t>(BigEndian32(bytes));
-}
 
 // An 8-byte header: a 32-bit size that counts the header, then a 4-byte type. All zero
 // bytes mean "no box" in the walk's registers.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "catalogue/m4a_box.h"
+#include "common/byte_order.h"
 
 namespace tarvello {
 namespace {

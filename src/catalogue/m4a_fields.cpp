@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "catalogue/m4a_box.h"
+#include "common/byte_order.h"
 #include "common/cp932.h"
 #include "common/utf8.h"
 
@@ -47,7 +47,7 @@ void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& tra
 void StoreMovieHeaderVersion1(const uint8_t (&buffer)[kMovieHeaderVersion1Size],
                               TTrackInfo& track) {
   const uint32_t time_scale = BigEndian32(buffer + 12);
-  const uint64_t duration = (uint64_t{BigEndian32(buffer + 16)} << 32) | BigEndian32(buffer + 20);
+  const uint64_t duration = BigEndian64(buffer + 16);
   // A zero scale has no meaning, and a play time past the field's range (an unknown
   // duration is all ones) is none either: Time stays as it is.
   if (time_scale == 0) return;
@@ -70,7 +70,7 @@ void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize
   const char* text = reinterpret_cast<const char*>(buffer);
   const std::string_view value(text, strnlen(text, kTextBufferSize));
   if (key == "day") {
-    StoreText(track.Year, value);  // the first four bytes, unconverted
+    StoreBytes(track.Year, value);  // the first four bytes, unconverted
     return;
   }
   if (key == "nam") {

@@ -1,6 +1,7 @@
 #include "catalogue/m4a_info.h"
 
 #include <exception>
+#include <string_view>
 
 #include "catalogue/m4a_reader.h"
 #include "catalogue/track_json.h"
@@ -10,6 +11,13 @@ namespace {
 
 // Output is written in blocks of about this size rather than line by line.
 constexpr size_t kOutputBlockSize = 64 * 1024;
+
+// The first line of an error's text: a file error's second line is the path, which the
+// JSON line holds already.
+std::string FirstLine(const std::exception& error) {
+  const std::string_view text = error.what();
+  return std::string(text.substr(0, text.find("\r\n")));
+}
 
 // Reads one file into `track`; when it is refused or cannot be read, false with the
 // reason in `reason` and a message on `err`.
@@ -21,8 +29,8 @@ bool ReadOne(FileSystem& files, const std::string& path, TTrackInfo& track, std:
     reason = RefusalText(verdict);
     err << "not an M4A song (" << reason << "): " << path << "\n";
   } catch (const std::exception& error) {
-    reason = error.what();
-    err << reason << "\n";
+    reason = FirstLine(error);
+    err << error.what() << "\n";
   }
   return false;
 }

@@ -9,15 +9,14 @@ namespace tarvello {
 
 M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
                          const std::string& path_to_record) {
-  // StoreText zero-fills the path's field past the path, so each byte is zeroed once.
+  // StoreBytes zero-fills the path's field past the path, so each byte is zeroed once.
   constexpr size_t kPathAt = offsetof(TTrackInfo, FileName);
   constexpr size_t kPathEnd = kPathAt + sizeof staging.FileName;
   auto* bytes = reinterpret_cast<unsigned char*>(&staging);
   std::memset(bytes, 0, kPathAt);
   std::memset(bytes + kPathEnd, 0, sizeof staging - kPathEnd);
-  StoreText(staging.FileName, path_to_record);
-  const std::unique_ptr<ByteFile> file = files.OpenRead(path_to_open);
-  if (!file) throw FileError("cannot open " + path_to_open);
+  StoreBytes(staging.FileName, path_to_record);
+  const std::unique_ptr<ByteFile> file = files.OpenReadOrThrow(path_to_open);
   staging.FileSize = file->Size();
   return WalkM4aFile(*file, staging);
 }

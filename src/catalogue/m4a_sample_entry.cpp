@@ -7,6 +7,7 @@
 
 #include "catalogue/m4a_box.h"
 #include "catalogue/m4a_es_descriptor.h"
+#include "common/byte_order.h"
 
 namespace tarvello {
 namespace {

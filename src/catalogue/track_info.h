@@ -10,6 +10,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "common/cp932.h"
+
 namespace tarvello {
 
 struct TTrackInfo {
@@ -43,12 +45,21 @@ struct TTrackInfo {
 
 static_assert(std::is_trivially_copyable_v<TTrackInfo>);
 
-// Stores `text` into a fixed field, cut to the field's width minus one bytes.
+// Stores bytes into a fixed field as they are, cut to the field's width minus one bytes:
+// paths, and texts kept unconverted.
+template <size_t N>
+void StoreBytes(char (&field)[N], std::string_view bytes) {
+  const size_t length = bytes.size() < N - 1 ? bytes.size() : N - 1;
+  std::memcpy(field, bytes.data(), length);
+  std::memset(field + length, 0, N - length);
+}
+
+// Stores a CP932 text into a fixed field, cut to the field's width minus one bytes; a
+// double-byte character that does not fit whole is left out, so no lone lead byte ends
+// the field (it would swallow the next byte wherever the text is shown or written).
 template <size_t N>
 void StoreText(char (&field)[N], std::string_view text) {
-  const size_t length = text.size() < N - 1 ? text.size() : N - 1;
-  std::memcpy(field, text.data(), length);
-  std::memset(field + length, 0, N - length);
+  StoreBytes(field, text.substr(0, Cp932CutLength(text, N - 1)));
 }
 
 // The text of a fixed field, up to its first zero byte.

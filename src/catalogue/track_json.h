@@ -9,10 +9,6 @@
 
 namespace tarvello {
 
-// `bytes` as a quoted JSON string. Control characters are escaped as \u00XX, and bytes
-// that are not well-formed UTF-8 become U+FFFD, so any input gives valid JSON.
-std::string JsonString(std::string_view bytes);
-
 // {"path":...,"accepted":false} for a refused file; with a record, "accepted":true and
 // every field of the record by its name, texts converted from CP932 to UTF-8.
 std::string TrackJsonLine(std::string_view path, const TTrackInfo* track);

@@ -19,6 +19,7 @@ StoreResult TrackTable::StoreTrack(int32_t index, const TTrackInfo& staging) {
     records_[index] = staging;
     return StoreResult::kStored;
   }
+  if (TrackCount() >= growth_limit_) return StoreResult::kOutOfMemory;
   try {
     // Exactly one more record: the block never holds spare capacity beyond what
     // the standard container keeps, and a failed growth leaves it untouched.

@@ -3,6 +3,7 @@
 // The table of songs in order of addition, and the one way records enter it.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,13 @@ class TrackTable {
   // old index, its new index or -1 when it was removed.
   std::vector<int32_t> CompactTable();
 
+  // Makes growth past `records` records fail as if memory ran out, so tests reach the
+  // out-of-memory path without exhausting the machine.
+  void LimitGrowthForTests(int32_t records) { growth_limit_ = records; }
+
  private:
   std::vector<TTrackInfo> records_;
+  int32_t growth_limit_ = std::numeric_limits<int32_t>::max();
 };
 
 }  // namespace tarvello

@@ -1,6 +1,7 @@
 #include "cli/info_command.h"
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,14 +10,16 @@
 
 namespace tarvello::cli {
 
-int RunInfoCommand(int argc, char** argv) {
-  if (argc < 1) {
-    std::cerr << "Usage: tarvello-cli info FILE...\n";
-    return 2;
-  }
-  const std::vector<std::string> paths(argv, argv + argc);
-  PosixFileSystem files;
-  return WriteM4aInfo(files, paths, std::cout, std::cerr);
+void AddInfoCommand(CLI::App& app, int& exit_status) {
+  CLI::App* command = app.add_subcommand(
+      "info", "What the M4A reader stores for each file, one JSON line per file");
+  // The paths must outlive this function: the callback runs during parsing.
+  auto paths = std::make_shared<std::vector<std::string>>();
+  command->add_option("FILE", *paths, "M4A files (native paths)")->required();
+  command->callback([paths, &exit_status] {
+    PosixFileSystem files;
+    exit_status = WriteM4aInfo(files, *paths, std::cout, std::cerr);
+  });
 }
 
 }  // namespace tarvello::cli

@@ -2,10 +2,12 @@
 
 // tarvello-cli info FILE...: what the M4A reader stores for each file, as JSON lines.
 
+#include <CLI/CLI.hpp>
+
 namespace tarvello::cli {
 
-// `argv` holds the `argc` arguments after "info". Returns the exit status: 0 when every file was
-// accepted, 1 otherwise, 2 without files.
-int RunInfoCommand(int argc, char** argv);
+// Registers the subcommand; when it runs, `exit_status` becomes 0 when every file was
+// accepted and 1 otherwise.
+void AddInfoCommand(CLI::App& app, int& exit_status);
 
 }  // namespace tarvello::cli

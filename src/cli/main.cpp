@@ -1,39 +1,59 @@
-// tarvello-cli: the companion command over the same core, for scripts.
+// tarvello-cli: the companion command over the same core, for scripts. Each subcommand
+// registers itself from its own file; this one only parses and maps the exit status.
 
-#include <cstring>
+#include <CLI/CLI.hpp>
+
+#include <exception>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "cli/info_command.h"
+#include "cli/mgr_command.h"
+#include "cli/output_command.h"
 #include "version.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: tarvello-cli COMMAND [ARGS...]\n"
-    "\n"
-    "Commands:\n"
-    "  --help       show this text\n"
-    "  --version    show the version\n"
-    "  info FILE... what the M4A reader stores for each file, one JSON line per file\n";
+constexpr int kExitFailed = 1;
+constexpr int kExitBadArguments = 2;
+
+// A first argument that names no subcommand reads better as such than as CLI11's "a
+// subcommand is required". True when that was the case and the message is out.
+bool ReportUnknownCommand(const CLI::App& app) {
+  if (!app.get_subcommands().empty()) return false;
+  const std::vector<std::string> unparsed = app.remaining();
+  if (unparsed.empty()) return false;
+  const std::string& first = unparsed.front();
+  std::cerr << "tarvello-cli: unknown " << (first.starts_with('-') ? "option" : "command") << " \""
+            << first << "\"\nRun with --help for more information.\n";
+  return true;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::cerr << kUsage;
-    return 2;
+  CLI::App app(
+      "The companion command of Tarvello: JSON lines on standard output, messages on "
+      "standard error; exit status 0 on success, 1 when a read or a run failed, 2 for "
+      "bad arguments.",
+      "tarvello-cli");
+  app.set_version_flag("--version",
+                       std::string(tarvello::kProductName) + "-cli " + tarvello::kFileVersion);
+  app.require_subcommand(1);
+  int exit_status = 0;
+  tarvello::cli::AddInfoCommand(app, exit_status);
+  tarvello::cli::AddMgrCommand(app, exit_status);
+  tarvello::cli::AddOutputCommand(app, exit_status);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (ReportUnknownCommand(app)) return kExitBadArguments;
+    // Help and version are "errors" that succeed; every other one is a bad argument.
+    return app.exit(error) == 0 ? 0 : kExitBadArguments;
+  } catch (const std::exception& error) {
+    std::cerr << "tarvello-cli: " << error.what() << "\n";
+    return kExitFailed;
   }
-  const std::string command = argv[1];
-  if (command == "--help" || command == "-h") {
-    std::cout << kUsage;
-    return 0;
-  }
-  if (command == "--version") {
-    std::cout << tarvello::kProductName << "-cli " << tarvello::kFileVersion << "\n";
-    return 0;
-  }
-  if (command == "info") return tarvello::cli::RunInfoCommand(argc - 2, argv + 2);
-  std::cerr << "tarvello-cli: unknown command \"" << command << "\"\n" << kUsage;
-  return 2;
+  return exit_status;
 }

@@ -38,7 +38,8 @@ std::string MakeTempFileName(FileSystem& files, TempNameCounter& counter,
                              const std::string& extension);
 
 // The path to read `path` from: the path itself, a fresh temporary copy when the file
-// cannot be opened (and copying is allowed), or empty when neither works.
+// cannot be opened (and copying is allowed), or empty when neither works. The copy is a
+// new file of the owner's only; a name found taken when creating it is passed over.
 std::string GetReadablePath(FileSystem& files, TempNameCounter& counter, const std::string& path,
                             bool copy_allowed, const std::string& folder,
                             const std::string& prefix, const std::string& extension);

@@ -31,8 +31,8 @@ UConverter* Cp932Converter() {
 
 std::string Utf8ToCp932(std::string_view utf8) {
   if (utf8.empty()) return {};
-  const icu::UnicodeString text =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+  const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
   UConverter* converter = Cp932Converter();
   std::string out(static_cast<size_t>(text.length()) * 2 + 1, '\0');
   UErrorCode status = U_ZERO_ERROR;

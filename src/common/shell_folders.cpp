@@ -50,7 +50,12 @@ std::string DocumentsFolder(Environment& environment, FileSystem& files) {
   const std::string home = WithoutTrailingSlash(environment.HomeDirectory());
   std::string config = environment.GetVariable("XDG_CONFIG_HOME").value_or("");
   if (config.empty() || config.front() != '/') config = home + "/.config";
-  const auto dirs = files.ReadWholeFile(WithoutTrailingSlash(config) + "/user-dirs.dirs");
+  std::optional<std::string> dirs;
+  try {
+    dirs = files.ReadWholeFile(WithoutTrailingSlash(config) + "/user-dirs.dirs");
+  } catch (const FileError&) {
+    // A file that opens but cannot be read counts as absent.
+  }
   if (dirs) {
     std::string documents = UserDirValue(*dirs, "XDG_DOCUMENTS_DIR", home);
     if (!documents.empty()) return WithoutTrailingSlash(documents);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <unicode/ustring.h>
+
 namespace tarvello {
 bool IsUtf8Text(std::string_view bytes) {
   size_t sequences = 0;
@@ -27,6 +29,15 @@ bool IsUtf8Text(std::string_view bytes) {
     i += trail + 1;
   }
   return sequences > 0;
+}
+
+bool IsWellFormedUtf8(std::string_view bytes) {
+  if (bytes.empty()) return true;
+  // Measuring the UTF-16 length checks every sequence without converting anything.
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = 0;
+  u_strFromUTF8(nullptr, 0, &length, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+  return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
 }
 
 }  // namespace tarvello

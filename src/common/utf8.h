@@ -23,4 +23,8 @@ constexpr bool IsUtf8Continuation(uint8_t byte) {
 // broken one; pure ASCII is not taken as UTF-8.
 bool IsUtf8Text(std::string_view bytes);
 
+// True when the bytes are well-formed UTF-8 throughout (the empty text is): what a text
+// typed on a UTF-8 desktop always is.
+bool IsWellFormedUtf8(std::string_view bytes);
+
 }  // namespace tarvello

@@ -1,5 +1,6 @@
 #include "gui/dialogs.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -20,6 +21,13 @@ QString MessageText(const std::string& text) {
 QString NameWithoutPatterns(QString name) {
   static const QRegularExpression kTrailingGroup(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
   return name.remove(kTrailingGroup).trimmed();
+}
+
+// A box opens above the modal dialog that is up, such as the progress dialog, so the
+// window manager cannot put it behind that dialog.
+QWidget* BoxParent(QWidget* owner) {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return owner;
 }
 
 }  // namespace
@@ -58,13 +66,13 @@ void Dialogs::ShowInformation(const std::string& text) {
     responder_(history_.back());
     return;
   }
-  MakeMessageBox(DialogKind::kInformation, text, parent_)->exec();
+  MakeMessageBox(DialogKind::kInformation, text, BoxParent(parent_))->exec();
 }
 
 bool Dialogs::Confirm(const std::string& text) {
   history_.push_back({DialogKind::kConfirm, text, {}});
   if (responder_) return responder_(history_.back()).ok;
-  return MakeMessageBox(DialogKind::kConfirm, text, parent_)->exec() == QMessageBox::Ok;
+  return MakeMessageBox(DialogKind::kConfirm, text, BoxParent(parent_))->exec() == QMessageBox::Ok;
 }
 
 std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileRequest& request) {

@@ -25,6 +25,7 @@
 
 #include "app/window_layout.h"
 #include "gui/drive_combo_box.h"
+#include "gui/progress_form.h"
 #include "gui/status_bar.h"
 #include "gui/track_list_model.h"
 #include "gui/ui_font.h"
@@ -525,6 +526,15 @@ std::unique_ptr<CursorGuard> TMainForm::ShowWaitCursor() {
 
 void TMainForm::ProcessEvents() {
   QCoreApplication::processEvents();
+}
+
+void TMainForm::RunWithProgress(const std::function<void(OutputProgress&)>& work) {
+  // The hourglass of the command must not hide that the cancel button can be clicked.
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+  } restore;
+  RunWithProgressDialog(this, work, [this](const std::string& text) { ShowInformation(text); });
 }
 
 }  // namespace tarvello

@@ -75,6 +75,7 @@ class TMainForm : public QMainWindow, public MainView {
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override;
   std::unique_ptr<CursorGuard> ShowWaitCursor() override;
   void ProcessEvents() override;
+  void RunWithProgress(const std::function<void(OutputProgress&)>& work) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -21,6 +21,8 @@ inline constexpr size_t kManagementHeaderBytes = 32;
 inline constexpr size_t kManagementEntryBytes = 96;
 inline constexpr int kManagementEntriesPerFile = 100;
 inline constexpr size_t kManagementTitleBytes = 40;
+inline constexpr size_t kManagementFileBytes =
+    kManagementHeaderBytes + kManagementEntryBytes * kManagementEntriesPerFile;  // 9632
 
 // The title text of one entry from a song's title and artist (CP932) by the title format
 // (0 title, 1 title + separator + artist, 2 artist + separator + title), cut to 40 bytes

@@ -4,6 +4,7 @@
 // the system goes through these interfaces, so tests can replace any part of them.
 // Paths are native bytes (UTF-8 on Linux).
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace tarvello {
@@ -69,7 +71,20 @@ struct DirEntry {
 class FileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  // The system's message for `error_number` in the user's language (the C library's
+  // messages of the current locale), a line break and the path.
+  FileError(int error_number, const std::string& path)
+      : std::runtime_error(std::system_category().message(error_number) + "\r\n" + path),
+        error_number_(error_number) {}
+  // The system's error number; 0 when the error did not come from the system.
+  int error_number() const { return error_number_; }
+
+ private:
+  int error_number_ = 0;
 };
+
+// How a copy into a new file ended.
+enum class NewFileResult { kCopied, kExists, kFailed };
 
 class FileSystem {
  public:
@@ -85,8 +100,19 @@ class FileSystem {
   virtual bool DirectoryExists(const std::string& path) = 0;
   // Opens a file for reading; nullptr when it cannot be opened.
   virtual std::unique_ptr<ByteFile> OpenRead(const std::string& path) = 0;
+  // Opens a file for reading; raises FileError with the system's reason when it cannot.
+  // File systems that cannot tell the reason report an input/output error.
+  virtual std::unique_ptr<ByteFile> OpenReadOrThrow(const std::string& path) {
+    std::unique_ptr<ByteFile> file = OpenRead(path);
+    if (!file) throw FileError(EIO, path);
+    return file;
+  }
   // Copies a file, replacing the target; false on failure.
   virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+  // Copies a file into a new file that only its owner may read and write. Nothing that
+  // already has the name `to` is replaced or followed, not even a dangling symbolic link:
+  // that gives kExists, and the caller picks another name. A failed copy leaves no file.
+  virtual NewFileResult CopyToNewFile(const std::string& from, const std::string& to) = 0;
   virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   virtual bool CreateDirectories(const std::string& path) = 0;

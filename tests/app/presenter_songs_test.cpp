@@ -1,8 +1,13 @@
 // Adding songs through the add command and dropped files, the first-new-row focus, the
 // messages for files that are not songs, the song limit, sorting and the summary.
 
+#include <stdlib.h>
+
+#include <cerrno>
+#include <clocale>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/presenter_fixture.h"
@@ -67,17 +72,6 @@ TEST_F(PresenterSongsTest, FilesThatAreNotSongsOrCannotBeOpenedAreReportedWithTh
   EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
 }
 
-TEST_F(PresenterSongsTest, ALockedFileIsReadThroughACopyThatIsDeletedAfterwards) {
-  Start();
-  fake_.files.locked.insert(Song("tagged.m4a"));
-  presenter_->FilesDropped({Song("tagged.m4a")});
-  EXPECT_TRUE(view_.boxes.empty());
-  ASSERT_EQ(presenter_->Rows().RowCount(), 1);
-  EXPECT_EQ(presenter_->Rows().Row(0).sub_items[9], Song("tagged.m4a"));
-  EXPECT_EQ(presenter_->State().temp_names.value(), 1);
-  EXPECT_EQ(TempFileCount(), 0u);
-}
-
 TEST_F(PresenterSongsTest, TheDialogPathsAreTrimmedAndACancelChangesNothing) {
   Start();
   view_.file_choices.push_back(std::nullopt);
@@ -99,6 +93,41 @@ TEST_F(PresenterSongsTest, TheSongLimitStopsTheAddingOnceAndDisablesTheAddComman
   EXPECT_EQ(presenter_->Rows().RowCount(), kMaxTracks);
   EXPECT_EQ(view_.boxes, std::vector<std::string>{"表示できるのは最大 10000 曲です."});
   EXPECT_FALSE(view_.IsCommandEnabled(Command::kAdd1));
+  EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
+
+  // A locked file's copy is made before the limit is known; it does not stay behind.
+  fake_.files.locked.insert(Song("tagged.m4a"));
+  presenter_->FilesDropped({Song("tagged.m4a")});
+  EXPECT_EQ(view_.boxes.size(), 2u);
+  EXPECT_EQ(presenter_->State().temp_names.value(), 1);
+  EXPECT_EQ(TempFileCount(), 0u);
+}
+
+// The C library's messages in Japanese for as long as it lives, as on a Japanese desktop.
+class JapaneseSystemMessages {
+ public:
+  JapaneseSystemMessages() {
+    ::setenv("LANGUAGE", "ja", 1);
+    std::setlocale(LC_ALL, "C.UTF-8");
+  }
+  ~JapaneseSystemMessages() {
+    std::setlocale(LC_ALL, "C");
+    ::unsetenv("LANGUAGE");
+  }
+};
+
+TEST_F(PresenterSongsTest, AReadErrorEndsTheAddingWithTheSystemsMessageInTheUsersLanguage) {
+  Start();
+  const JapaneseSystemMessages japanese;
+  fake_.files.unreadable.insert(Song("japanese.m4a"));
+  presenter_->FilesDropped({Song("tagged.m4a"), Song("japanese.m4a"), Song("faststart.m4a")});
+  const std::string reason = std::system_category().message(EIO);
+  EXPECT_EQ(view_.boxes, std::vector<std::string>{reason + "\r\n" + Song("japanese.m4a")});
+  if (reason == "Input/output error") {
+    GTEST_SKIP() << "the C library has no Japanese messages on this machine";
+  }
+  EXPECT_EQ(reason, "入力/出力エラーです");
+  EXPECT_EQ(presenter_->Rows().RowCount(), 1);  // songs added before the error stay
   EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
 }
 

@@ -1,6 +1,7 @@
 // The main window's start-up, exit, drive box and adding of songs, driven through the
 // presenter with a recording view over a fake platform.
 
+#include <filesystem>
 #include <string>
 
 #include "app/presenter_fixture.h"
@@ -31,6 +32,30 @@ TEST_F(PresenterTest, FirstStartUsesTheDefaults) {
   EXPECT_EQ(view_.drive_index, -1);
   EXPECT_EQ(view_.cursor_depth, 0);
   EXPECT_GE(view_.max_cursor_depth, 1);
+}
+
+TEST_F(PresenterTest, ASettingsFileThatCannotBeReadIsReportedAndTheStartGoesOn) {
+  // One that the file seam fails, and a link to a device attribute that opens but refuses
+  // every read.
+  WriteIni("[Window]\r\nHEIGHT = 300\r\n");
+  fake_.files.unreadable.insert(IniPath());
+  Start();
+  fake_.files.unreadable.clear();
+  std::filesystem::remove(IniPath());
+  const char* device = "/sys/class/net/lo/speed";
+  if (std::filesystem::exists(device)) {
+    std::filesystem::create_symlink(device, IniPath());
+    Start();
+  }
+  for (const std::string& box : view_.boxes) {
+    EXPECT_EQ(box, "設定ファイルを読み込めませんでした.\r\n" + IniPath());
+  }
+  EXPECT_EQ(view_.boxes.size(), std::filesystem::exists(device) ? 2u : 1u);
+  EXPECT_EQ(view_.geometry.height, 512);  // the defaults stand
+  EXPECT_EQ(view_.status[0], "出力対象 0 / 0, 0:00, 0 バイト 必要領域 0 バイト");
+  EXPECT_TRUE(view_.accepts_drops);
+  EXPECT_EQ(view_.startup_timer, 100);
+  EXPECT_EQ(view_.cursor_depth, 0);
 }
 
 TEST_F(PresenterTest, SettingsChooseTheStartupDriveAndItsStatus) {

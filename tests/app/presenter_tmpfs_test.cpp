@@ -1,45 +1,30 @@
 // A small tmpfs stands in for the card: the real volume layer must list it, measure it,
 // and the main window must choose it at start-up and show its status.
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/presenter_fixture.h"
+#include "fakes/tmpfs_card.h"
 #include "platform/posix/posix_volumes.h"
 
 namespace tarvello {
 namespace {
 
-class TmpfsCard {
- public:
-  TmpfsCard() {
-    mounted_ = ::mount("tarvello-card", dir_.path().c_str(), "tmpfs", 0, "size=8m") == 0;
-  }
-  ~TmpfsCard() {
-    if (mounted_) ::umount2(dir_.path().c_str(), MNT_DETACH);
-  }
-  bool mounted() const { return mounted_; }
-  const std::string& root() const { return dir_.path(); }
-
- private:
-  fakes::TempDir dir_;
-  bool mounted_ = false;
-};
-
 class TmpfsCardTest : public PresenterTest {
  protected:
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs card needs root; skipped";
-    card_ = std::make_unique<TmpfsCard>();
+    card_ = std::make_unique<fakes::TmpfsCard>();
     if (!card_->mounted()) GTEST_SKIP() << "this system refused to mount a tmpfs; skipped";
   }
 
-  std::unique_ptr<TmpfsCard> card_;
+  std::unique_ptr<fakes::TmpfsCard> card_;
 };
 
 TEST_F(TmpfsCardTest, TheRealVolumeLayerListsAndMeasuresTheCard) {
@@ -72,6 +57,27 @@ TEST_F(TmpfsCardTest, TheWindowChoosesTheCardAndShowsItsStatus) {
   EXPECT_EQ(view_.status[1],
             name + ": 出力可能領域 8.00 MB （空き 8.00 MB＋使用 4.0 KB）/ 容量 8.00 MB");
   EXPECT_TRUE(view_.IsCommandEnabled(Command::kDest1));
+}
+
+TEST_F(TmpfsCardTest, SongsReachTheCardThroughTheRealVolumeLayer) {
+  PosixVolumes volumes;
+  Platform real{volumes, fake_.files, fake_.environment};
+  const std::string folder = card_->root() + "/PRIVATE/AU/DF/D_SD";
+  fakes::WriteFile(folder + "/SDS_0007.3G2", "old song");
+  WriteIni("OUTDRV = " + card_->root() + "\r\nAUTOIMPORT = 0\r\n");
+  MainPresenter presenter(real, view_, NumberSymbols{}, std::make_unique<ByteOrderCollator>());
+  presenter.FormCreate({1024, 768});
+  presenter.FilesDropped({Fixture("m4a/tagged.m4a"), Fixture("m4a/japanese.m4a")});
+  view_.confirm_answers.push_back(true);
+
+  presenter.Execute1Click();
+
+  EXPECT_EQ(view_.progress.messages.back(), "出力先フォルダへ 2 曲を出力しました.");
+  EXPECT_EQ(fakes::ReadFile(folder + "/SDS_0000.3G2"), fakes::ReadFile(Fixture("m4a/tagged.m4a")));
+  EXPECT_EQ(fakes::ReadFile(folder + "/SD_F_000.MGR").size(), 9632u);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/SDS_0007.3G2"));
+  EXPECT_EQ(fakes::ReadFile(presenter.State().BackupFolder + "/SDS_0007.3G2"), "old song");
+  EXPECT_EQ(fake_.files.sync_calls, 1);
 }
 
 }  // namespace

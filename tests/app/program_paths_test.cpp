@@ -19,6 +19,9 @@ class StubFileSystem : public FileSystem {
   bool DirectoryExists(const std::string& path) override { return folders.count(path) != 0; }
   std::unique_ptr<ByteFile> OpenRead(const std::string&) override { return nullptr; }
   bool CopyFile(const std::string&, const std::string&) override { return false; }
+  NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
+    return NewFileResult::kFailed;
+  }
   bool MoveFile(const std::string&, const std::string&) override { return false; }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string& path) override {

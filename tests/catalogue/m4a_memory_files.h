@@ -85,6 +85,9 @@ class MemoryFileSystem : public FileSystem {
     return std::make_unique<MemoryByteFile>(found->second.bytes, found->second.size, stats_);
   }
   bool CopyFile(const std::string&, const std::string&) override { return false; }
+  NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
+    return NewFileResult::kFailed;
+  }
   bool MoveFile(const std::string&, const std::string&) override { return false; }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string&) override { return false; }

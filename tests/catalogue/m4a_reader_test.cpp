@@ -132,6 +132,12 @@ TEST_F(M4aReaderTest, RecordsThePathToRecordWhole) {
   ASSERT_EQ(ReadM4aTrack(files_, table_, staging_, "/tmp/~VARKELIN00000.TMP", path, 0),
             M4aResult::kStored);
   EXPECT_EQ(Text(FieldText(table_[0].FileName)), path);
+  // A native path is bytes, not CP932: the last byte of "あ" (E3 81 82) would read as a
+  // lone lead byte there, and still stays.
+  const std::string ending_in_a = "/songs/\xE3\x81\x82";
+  files_.Add(ending_in_a, BuildSong({}));
+  ASSERT_TRUE(ReadM4aRecord(files_, staging_, ending_in_a, ending_in_a).Accepted());
+  EXPECT_EQ(Text(FieldText(staging_.FileName)), ending_in_a);
 }
 
 TEST_F(M4aReaderTest, FileSizeIsTheFull64BitLength) {
@@ -281,6 +287,21 @@ TEST_F(M4aReaderTest, Utf8TextCutInsideACharacterByTheBufferIsStillConverted) {
   for (int i = 0; i < 32; ++i) expected += "\x83\x41";
   EXPECT_EQ(Text(FieldText(track.Title)), expected);
   EXPECT_EQ(Text(FieldText(track.Comment)), expected + expected);
+}
+
+TEST_F(M4aReaderTest, FieldsEndOnAWholeDoubleByteCharacter) {
+  // One letter and 40 kanji: the 64th byte of the CP932 text is the lead byte of the 32nd.
+  std::string kanji;
+  for (int i = 0; i < 40; ++i) kanji += "\xE6\x97\xA5";  // 日
+  std::string title = "A";
+  for (int i = 0; i < 31; ++i) title += "\x93\xFA";
+  const TTrackInfo& track =
+      ReadItems({TextItem("\xA9nam", "A" + kanji), TextItem("\xA9"
+                                                            "cmt",
+                                                            "A" + kanji + kanji)});
+  EXPECT_EQ(Text(FieldText(track.Title)), title);
+  EXPECT_EQ(FieldText(track.Comment).size(), 127u);
+  EXPECT_EQ(Text(FieldText(track.Comment)).substr(0, title.size()), title);
 }
 
 // --- Number items

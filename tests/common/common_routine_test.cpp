@@ -1,5 +1,8 @@
 #include "common/common_routine.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +14,7 @@ namespace {
 
 using fakes::FakeEnvironment;
 using fakes::FakeVolumes;
+using fakes::FileOp;
 using fakes::LockingFileSystem;
 using fakes::ReadFile;
 using fakes::TempDir;
@@ -54,6 +58,12 @@ TEST_F(SpecialFolderTest, DocumentsComeFromUserDirs) {
             "XDG_DOCUMENTS_DIR=\"$HOME/\\\"Doku\\\" mente/\"\n"
             "XDG_MUSIC_DIR=\"$HOME/Music\"\n");
   EXPECT_EQ(Documents(), home_.path() + "/\"Doku\" mente");
+}
+
+TEST_F(SpecialFolderTest, UserDirsThatCannotBeReadCountAsAbsent) {
+  WriteFile(home_.Path(".config/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"$HOME/Doku\"\n");
+  files_.unreadable.insert(home_.Path(".config/user-dirs.dirs"));
+  EXPECT_EQ(Documents(), home_.path() + "/Documents");
 }
 
 TEST_F(SpecialFolderTest, ConfigHomeAndAbsolutePathsAreHonoured) {
@@ -134,7 +144,7 @@ class ReadablePathTest : public ::testing::Test {
 TEST_F(ReadablePathTest, ReadableFilesAreReadInPlace) {
   WriteFile(song_, "ftyp");
   EXPECT_EQ(Readable(song_), song_);
-  EXPECT_EQ(files_.copy_calls, 0);
+  EXPECT_EQ(files_.copy_to_new_calls, 0);
   EXPECT_EQ(counter_.value(), 0);
 }
 
@@ -142,7 +152,7 @@ TEST_F(ReadablePathTest, MissingFilesGiveNothing) {
   EXPECT_EQ(Readable(music_.Path("missing.m4a")), "");
   EXPECT_EQ(Readable(music_.path()), "");  // a folder is not a file
   EXPECT_EQ(Readable(""), "");
-  EXPECT_EQ(files_.copy_calls, 0);
+  EXPECT_EQ(files_.copy_to_new_calls, 0);
   EXPECT_TRUE(files_.ListDirectory(temp_.path()).empty());
 }
 
@@ -165,10 +175,36 @@ TEST_F(ReadablePathTest, CopiesNeverReuseANumber) {
   EXPECT_NE(first, second);
 }
 
+TEST_F(ReadablePathTest, ANameTakenJustBeforeTheCopyMovesOnToTheNextNumber) {
+  WriteFile(song_, "locked song");
+  files_.locked.insert(song_);
+  // Another program takes the free name between the test and the copy.
+  files_.before = [&](FileOp op, int call) {
+    if (op == FileOp::kCopyToNew && call == 1) WriteFile(temp_.Path("~VARKELIN00000.TMP"), "its");
+  };
+  EXPECT_EQ(Readable(song_), temp_.Path("~VARKELIN00001.TMP"));
+  EXPECT_EQ(ReadFile(temp_.Path("~VARKELIN00000.TMP")), "its");
+  EXPECT_EQ(ReadFile(temp_.Path("~VARKELIN00001.TMP")), "locked song");
+  EXPECT_EQ(counter_.value(), 2);
+}
+
+TEST_F(ReadablePathTest, APlantedLinkIsPassedOverAndTheCopyIsPrivate) {
+  WriteFile(song_, "locked song");
+  files_.locked.insert(song_);
+  const std::string victim = music_.Path("victim");
+  ASSERT_EQ(::symlink(victim.c_str(), temp_.Path("~VARKELIN00000.TMP").c_str()), 0);
+  const std::string copy = Readable(song_);
+  EXPECT_EQ(copy, temp_.Path("~VARKELIN00001.TMP"));
+  EXPECT_FALSE(files_.FileExists(victim));
+  struct stat info {};
+  ASSERT_EQ(::lstat(copy.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
 TEST_F(ReadablePathTest, AFailedCopyGivesNothing) {
   WriteFile(song_, "locked song");
   files_.locked.insert(song_);
-  files_.fail_copy_at = 1;
+  files_.FailAt(FileOp::kCopyToNew, 1);
   EXPECT_EQ(Readable(song_), "");
   EXPECT_TRUE(files_.ListDirectory(temp_.path()).empty());
   // A copy into a folder that does not exist fails the same way.

@@ -39,5 +39,16 @@ TEST(IsUtf8TextTest, StopsAtTheEndOfTheGivenBytes) {
   EXPECT_TRUE(IsUtf8Text(std::string_view(text)));
 }
 
+TEST(IsWellFormedUtf8Test, AcceptsWholeSequencesOnly) {
+  EXPECT_TRUE(IsWellFormedUtf8(""));
+  EXPECT_TRUE(IsWellFormedUtf8("SDS"));
+  EXPECT_TRUE(IsWellFormedUtf8("\xE6\x97\xA5 \xF0\x9F\x8E\xB5"));  // 日 and a four-byte emoji
+  EXPECT_FALSE(IsWellFormedUtf8("\x93\xFA\x96\x7B"));              // 日本 in CP932
+  EXPECT_FALSE(IsWellFormedUtf8("ab\xE6\x97"));                    // cut short
+  EXPECT_FALSE(IsWellFormedUtf8("\xC0\xAF"));                      // overlong
+  EXPECT_FALSE(IsWellFormedUtf8("\xED\xA0\x80"));                  // a surrogate
+  EXPECT_FALSE(IsWellFormedUtf8(std::string("a\xFF", 2)));
+}
+
 }  // namespace
 }  // namespace tarvello

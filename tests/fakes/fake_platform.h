@@ -156,16 +156,43 @@ class FakeEnvironment : public Environment {
 };
 
 // The file operations that LockingFileSystem can make fail.
-enum class FileOp { kCopy, kMove, kDelete, kCreateDirectories, kWrite, kSetTime, kSync };
+enum class FileOp {
+  kCopy,
+  kCopyToNew,
+  kMove,
+  kDelete,
+  kCreateDirectories,
+  kWrite,
+  kSetTime,
+  kSync
+};
 
-// Real file operations, with files that another program seems to hold open and
-// operations that fail on a chosen call.
+// A file that opens but fails every read, as a bad sector or a device file does.
+class UnreadableByteFile : public ByteFile {
+ public:
+  UnreadableByteFile(std::string path, int64_t size) : path_(std::move(path)), size_(size) {}
+  size_t Read(void*, size_t) override { throw FileError(EIO, path_); }
+  void Seek(int64_t position) override { position_ = position; }
+  int64_t Position() const override { return position_; }
+  int64_t Size() const override { return size_; }
+
+ private:
+  std::string path_;
+  int64_t size_;
+  int64_t position_ = 0;
+};
+
+// Real file operations, with files that another program seems to hold open, files that
+// cannot be read, and operations that fail on a chosen call.
 class LockingFileSystem : public FileSystem {
  public:
   // Paths OpenRead refuses, as if held open without read sharing; copying still works.
   std::set<std::string> locked;
+  // Paths that open but whose reading raises FileError (ReadWholeFile raises it too).
+  std::set<std::string> unreadable;
   // 1-based number of the call that fails; 0: none fails.
   int fail_copy_at = 0;
+  int fail_copy_to_new_at = 0;
   int fail_move_at = 0;
   int fail_delete_at = 0;
   int fail_create_at = 0;
@@ -175,6 +202,7 @@ class LockingFileSystem : public FileSystem {
   // Calls made so far.
   int open_calls = 0;
   int copy_calls = 0;
+  int copy_to_new_calls = 0;
   int move_calls = 0;
   int delete_calls = 0;
   int create_calls = 0;
@@ -198,10 +226,19 @@ class LockingFileSystem : public FileSystem {
   std::unique_ptr<ByteFile> OpenRead(const std::string& path) override {
     ++open_calls;
     if (locked.count(path) != 0) return nullptr;
-    return real_.OpenRead(path);
+    return Unreadable(real_.OpenRead(path), path);
+  }
+  std::unique_ptr<ByteFile> OpenReadOrThrow(const std::string& path) override {
+    ++open_calls;
+    if (locked.count(path) != 0) throw FileError(EACCES, path);
+    return Unreadable(real_.OpenReadOrThrow(path), path);
   }
   bool CopyFile(const std::string& from, const std::string& to) override {
     return Allowed(FileOp::kCopy, copy_calls) && real_.CopyFile(from, to);
+  }
+  NewFileResult CopyToNewFile(const std::string& from, const std::string& to) override {
+    if (!Allowed(FileOp::kCopyToNew, copy_to_new_calls)) return NewFileResult::kFailed;
+    return real_.CopyToNewFile(from, to);
   }
   bool MoveFile(const std::string& from, const std::string& to) override {
     return Allowed(FileOp::kMove, move_calls) && real_.MoveFile(from, to);
@@ -217,6 +254,7 @@ class LockingFileSystem : public FileSystem {
   }
   std::optional<std::string> ReadWholeFile(const std::string& path) override {
     if (locked.count(path) != 0) return std::nullopt;
+    if (unreadable.count(path) != 0) throw FileError(EIO, path);
     return real_.ReadWholeFile(path);
   }
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
@@ -233,9 +271,15 @@ class LockingFileSystem : public FileSystem {
   }
 
  private:
+  // The file, or one that fails its reads when the path is unreadable.
+  std::unique_ptr<ByteFile> Unreadable(std::unique_ptr<ByteFile> file, const std::string& path) {
+    if (!file || unreadable.count(path) == 0) return file;
+    return std::make_unique<UnreadableByteFile>(path, file->Size());
+  }
   int* FailField(FileOp op) {
     switch (op) {
       case FileOp::kCopy: return &fail_copy_at;
+      case FileOp::kCopyToNew: return &fail_copy_to_new_at;
       case FileOp::kMove: return &fail_move_at;
       case FileOp::kDelete: return &fail_delete_at;
       case FileOp::kCreateDirectories: return &fail_create_at;

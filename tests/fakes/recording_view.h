@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_view.h"
+#include "fakes/recording_progress.h"
 
 namespace tarvello::testing {
 
@@ -83,6 +84,15 @@ class RecordingView : public MainView {
 
   std::unique_ptr<CursorGuard> ShowWaitCursor() override { return std::make_unique<Guard>(*this); }
   void ProcessEvents() override {}
+  void RunWithProgress(const std::function<void(OutputProgress&)>& work) override {
+    ++progress_dialogs;
+    progress.cursor_depth_seen = cursor_depth;
+    work(progress);
+  }
+
+  // The progress dialog's recording, and how many dialogs were shown.
+  RecordingProgress progress;
+  int progress_dialogs = 0;
 
  private:
   class Guard : public CursorGuard {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <system_error>
 
 #include "fakes/fake_platform.h"
 #include "platform/posix/posix_byte_file.h"
@@ -123,13 +125,34 @@ TEST_F(ByteFileTest, MissingFilesAndFoldersDoNotOpen) {
   EXPECT_EQ(files_.OpenRead(""), nullptr);
 }
 
-TEST(ByteFileErrorTest, ReadErrorsThrow) {
+TEST(ByteFileErrorTest, ReadErrorsThrowTheSystemsMessageAndThePath) {
   // A process's own memory at offset 0 is unmapped: reading it fails with an I/O error.
   const int fd = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
-  PosixByteFile file(fd, 100, std::make_shared<SystemReadCounter>());
+  PosixByteFile file(fd, 100, std::make_shared<SystemReadCounter>(), "/proc/self/mem");
   char byte;
-  EXPECT_THROW(file.Read(&byte, 1), FileError);
+  try {
+    file.Read(&byte, 1);
+    ADD_FAILURE() << "no error";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.what(), std::system_category().message(EIO) + "\r\n/proc/self/mem");
+  }
+}
+
+TEST_F(ByteFileTest, OpenErrorsNameTheSystemsReason) {
+  const struct {
+    std::string path;
+    int error;
+  } cases[] = {{dir_.Path("missing"), ENOENT}, {dir_.path(), EISDIR}, {"", ENOENT}};
+  for (const auto& c : cases) {
+    try {
+      files_.OpenReadOrThrow(c.path);
+      ADD_FAILURE() << c.path << " opened";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.what(), std::system_category().message(c.error) + "\r\n" + c.path);
+    }
+  }
+  EXPECT_NE(files_.OpenReadOrThrow(path_), nullptr);
 }
 
 TEST_F(ByteFileTest, ReadCountAddsUpOverFiles) {

@@ -84,6 +84,37 @@ TEST_F(FileSystemTest, DevicesAndPipesAreNotCopied) {
   EXPECT_EQ(pipe->Read(&byte, 1), 0u);
 }
 
+int ModeOf(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+TEST_F(FileSystemTest, CopyToNewFileMakesAPrivateFileAndNeverTouchesATakenName) {
+  WriteFile(dir_.Path("song"), "song bytes");
+  const mode_t old_mask = ::umask(0);  // even a permissive mask gives the owner alone
+  EXPECT_EQ(files_.CopyToNewFile(dir_.Path("song"), dir_.Path("copy")), NewFileResult::kCopied);
+  ::umask(old_mask);
+  EXPECT_EQ(ReadFile(dir_.Path("copy")), "song bytes");
+  EXPECT_EQ(ModeOf(dir_.Path("copy")), 0600);
+
+  WriteFile(dir_.Path("taken"), "someone else's");
+  EXPECT_EQ(files_.CopyToNewFile(dir_.Path("song"), dir_.Path("taken")), NewFileResult::kExists);
+  EXPECT_EQ(ReadFile(dir_.Path("taken")), "someone else's");
+  // Planted links, dangling or not, are neither followed nor replaced.
+  ASSERT_EQ(::symlink(dir_.Path("victim").c_str(), dir_.Path("dangling").c_str()), 0);
+  ASSERT_EQ(::symlink(dir_.Path("taken").c_str(), dir_.Path("link").c_str()), 0);
+  EXPECT_EQ(files_.CopyToNewFile(dir_.Path("song"), dir_.Path("dangling")), NewFileResult::kExists);
+  EXPECT_EQ(files_.CopyToNewFile(dir_.Path("song"), dir_.Path("link")), NewFileResult::kExists);
+  EXPECT_FALSE(files_.FileExists(dir_.Path("victim")));
+  EXPECT_EQ(ReadFile(dir_.Path("taken")), "someone else's");
+}
+
+TEST_F(FileSystemTest, FailedCopiesToNewFilesLeaveNothing) {
+  EXPECT_EQ(files_.CopyToNewFile(dir_.Path("missing"), dir_.Path("to")), NewFileResult::kFailed);
+  EXPECT_EQ(files_.CopyToNewFile("/proc/self/mem", dir_.Path("to")), NewFileResult::kFailed);
+  EXPECT_FALSE(files_.FileExists(dir_.Path("to")));
+}
+
 TEST_F(FileSystemTest, MoveRenamesButNeverReplaces) {
   WriteFile(dir_.Path("a"), "first");
   WriteFile(dir_.Path("b"), "second");
@@ -159,6 +190,16 @@ TEST_F(FileSystemTest, WholeFilesRoundTrip) {
   EXPECT_EQ(files_.ReadWholeFile(dir_.path()), std::nullopt);
 }
 
+TEST_F(FileSystemTest, AFileThatOpensButCannotBeReadIsNotRead) {
+  // A device attribute that refuses every read, reached through a link as a settings
+  // file could be.
+  const char* device = "/sys/class/net/lo/speed";
+  if (!files_.FileExists(device)) GTEST_SKIP() << device << " is missing on this machine";
+  ASSERT_EQ(::symlink(device, dir_.Path("tarvello.INI").c_str()), 0);
+  ASSERT_NE(files_.OpenRead(dir_.Path("tarvello.INI")), nullptr);
+  EXPECT_EQ(files_.ReadWholeFile(dir_.Path("tarvello.INI")), std::nullopt);
+}
+
 TEST_F(FileSystemTest, SetsLastWriteTimeAndLeavesAccessTime) {
   WriteFile(dir_.Path("song"), "x");
   struct stat before {};
@@ -170,6 +211,22 @@ TEST_F(FileSystemTest, SetsLastWriteTimeAndLeavesAccessTime) {
   EXPECT_EQ(after.st_mtim.tv_nsec, 0);
   EXPECT_EQ(after.st_atim.tv_sec, before.st_atim.tv_sec);
   EXPECT_FALSE(files_.SetLastWriteTime(dir_.Path("missing"), 1000000000));
+}
+
+TEST_F(FileSystemTest, ACopyNeverTakesTheSourceModeSoItsTimeCanBeSet) {
+  WriteFile(dir_.Path("song"), "read-only song");
+  ASSERT_EQ(::chmod(dir_.Path("song").c_str(), 0444), 0);
+  ASSERT_TRUE(files_.CopyFile(dir_.Path("song"), dir_.Path("SDS_0000.3G2")));
+  struct stat copy {};
+  ASSERT_EQ(::stat(dir_.Path("SDS_0000.3G2").c_str(), &copy), 0);
+  EXPECT_NE(copy.st_mode & S_IWUSR, 0u);
+  EXPECT_TRUE(files_.SetLastWriteTime(dir_.Path("SDS_0000.3G2"), 1000000000));
+}
+
+TEST_F(FileSystemTest, FlushesTheVolumeOfAnExistingFolderOnly) {
+  EXPECT_TRUE(files_.SyncVolume(dir_.path()));
+  EXPECT_FALSE(files_.SyncVolume(dir_.Path("pulled out")));
+  EXPECT_FALSE(files_.SyncVolume(""));
 }
 
 }  // namespace

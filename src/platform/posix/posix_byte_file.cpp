@@ -15,8 +15,9 @@ constexpr int64_t kWindowAlignment = 512;
 
 }  // namespace
 
-PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter)
-    : fd_(fd), size_(size), counter_(std::move(counter)) {}
+PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter,
+                             std::string path)
+    : fd_(fd), size_(size), counter_(std::move(counter)), path_(std::move(path)) {}
 
 PosixByteFile::~PosixByteFile() {
   ::close(fd_);
@@ -30,7 +31,7 @@ size_t PosixByteFile::ReadAt(void* buffer, size_t count, int64_t offset) {
       counter_->bytes += static_cast<uint64_t>(got);
       return static_cast<size_t>(got);
     }
-    if (errno != EINTR) throw FileError(std::string("read error: ") + std::strerror(errno));
+    if (errno != EINTR) throw FileError(errno, path_);
   }
 }
 

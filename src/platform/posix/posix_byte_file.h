@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -23,8 +24,8 @@ class PosixByteFile : public ByteFile {
   static constexpr size_t kFirstWindowSize = 4 * 1024;
   static constexpr size_t kMaxWindowSize = 64 * 1024;
 
-  // Takes ownership of `fd`; every system read is added to `counter`.
-  PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter);
+  // Takes ownership of `fd`, the file at `path`; every system read is added to `counter`.
+  PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter, std::string path);
   ~PosixByteFile() override;
   PosixByteFile(const PosixByteFile&) = delete;
   PosixByteFile& operator=(const PosixByteFile&) = delete;
@@ -35,7 +36,8 @@ class PosixByteFile : public ByteFile {
   int64_t Size() const override { return size_; }
 
  private:
-  // Reads at `offset` straight from the file; 0 at the end. Throws FileError.
+  // Reads at `offset` straight from the file; 0 at the end. Throws FileError with the
+  // system's message and the path.
   size_t ReadAt(void* buffer, size_t count, int64_t offset);
   // Fills the window with the bytes from just before position_; false at the end.
   bool FillWindow();
@@ -48,6 +50,7 @@ class PosixByteFile : public ByteFile {
   int64_t window_start_ = 0;
   size_t window_length_ = 0;
   std::shared_ptr<SystemReadCounter> counter_;
+  std::string path_;
 };
 
 }  // namespace tarvello

@@ -91,17 +91,36 @@ bool PosixFileSystem::DirectoryExists(const std::string& path) {
   return info && S_ISDIR(info->st_mode);
 }
 
-std::unique_ptr<ByteFile> PosixFileSystem::OpenRead(const std::string& path) {
-  if (path.empty()) return nullptr;
+std::unique_ptr<ByteFile> PosixFileSystem::Open(const std::string& path, int& error) {
+  if (path.empty()) {
+    error = ENOENT;
+    return nullptr;
+  }
   const int fd = OpenForReading(path);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
   struct stat info {};
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : errno;
     ::close(fd);
     return nullptr;
   }
   const int64_t size = S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : 0;
-  return std::make_unique<PosixByteFile>(fd, size, read_counter_);
+  return std::make_unique<PosixByteFile>(fd, size, read_counter_, path);
+}
+
+std::unique_ptr<ByteFile> PosixFileSystem::OpenRead(const std::string& path) {
+  int error = 0;
+  return Open(path, error);
+}
+
+std::unique_ptr<ByteFile> PosixFileSystem::OpenReadOrThrow(const std::string& path) {
+  int error = 0;
+  std::unique_ptr<ByteFile> file = Open(path, error);
+  if (!file) throw FileError(error, path);
+  return file;
 }
 
 bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
@@ -121,6 +140,25 @@ bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
   if (copied && closed) return true;
   ::unlink(to.c_str());  // never leave a partial copy behind
   return false;
+}
+
+NewFileResult PosixFileSystem::CopyToNewFile(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return NewFileResult::kFailed;
+  Descriptor in(OpenForReading(from));
+  struct stat source {};
+  if (!in.valid() || ::fstat(in.get(), &source) != 0 || !S_ISREG(source.st_mode)) {
+    return NewFileResult::kFailed;
+  }
+  // O_EXCL refuses any existing name, a symbolic link included, so a name planted in a
+  // shared folder can neither redirect the copy nor be read by others afterwards.
+  Descriptor out(
+      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR));
+  if (!out.valid()) return errno == EEXIST ? NewFileResult::kExists : NewFileResult::kFailed;
+  const bool copied = CopyFileContents(in.get(), out.get());
+  const bool closed = out.Close();
+  if (copied && closed) return NewFileResult::kCopied;
+  ::unlink(to.c_str());  // the file is ours: the exclusive create made it
+  return NewFileResult::kFailed;
 }
 
 bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to) {
@@ -164,7 +202,11 @@ std::optional<std::string> PosixFileSystem::ReadWholeFile(const std::string& pat
   auto file = OpenRead(path);
   if (!file) return std::nullopt;
   std::string bytes(static_cast<size_t>(file->Size()), '\0');
-  bytes.resize(file->Read(bytes.data(), bytes.size()));
+  try {
+    bytes.resize(file->Read(bytes.data(), bytes.size()));
+  } catch (const FileError&) {
+    return std::nullopt;  // opened, but the reading failed (a bad sector, a device file)
+  }
   return bytes;
 }
 

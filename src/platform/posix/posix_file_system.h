@@ -17,7 +17,9 @@ class PosixFileSystem : public FileSystem {
   std::vector<bool> FilesExist(const std::vector<std::string>& paths) override;
   bool DirectoryExists(const std::string& path) override;
   std::unique_ptr<ByteFile> OpenRead(const std::string& path) override;
+  std::unique_ptr<ByteFile> OpenReadOrThrow(const std::string& path) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
+  NewFileResult CopyToNewFile(const std::string& from, const std::string& to) override;
   bool MoveFile(const std::string& from, const std::string& to) override;
   bool DeleteFile(const std::string& path) override;
   bool CreateDirectories(const std::string& path) override;
@@ -34,6 +36,9 @@ class PosixFileSystem : public FileSystem {
   uint64_t SystemReadBytes() const { return read_counter_->bytes; }
 
  private:
+  // Opens for reading; nullptr with the system's error number in `error` when it cannot.
+  std::unique_ptr<ByteFile> Open(const std::string& path, int& error);
+
   std::shared_ptr<SystemReadCounter> read_counter_ = std::make_shared<SystemReadCounter>();
 };
 

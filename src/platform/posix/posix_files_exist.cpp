@@ -1,8 +1,12 @@
 // Existence checks for many files at once. The song list asks for thousands of files
 // that mostly share a few folders; one listing of a folder answers all of its files for
-// the cost of a few system calls, where a stat per file costs one call each.
+// the cost of a few system calls, where a stat per file costs one call each. The listing
+// only answers where it is sure to agree with the one-file test; everything else is
+// asked one by one.
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string_view>
@@ -49,6 +53,14 @@ Answer FromEntryType(unsigned char type) {
   }
 }
 
+// The folder's listing, when the folder may also be searched: a listing of a folder
+// without search permission names files that cannot be reached. nullptr otherwise.
+DIR* OpenSearchable(std::string_view folder) {
+  const std::string path(folder);
+  if (faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) != 0) return nullptr;
+  return opendir(path.c_str());
+}
+
 }  // namespace
 
 std::vector<bool> PosixFileSystem::FilesExist(const std::vector<std::string>& paths) {
@@ -68,8 +80,8 @@ std::vector<bool> PosixFileSystem::FilesExist(const std::vector<std::string>& pa
   for (auto& [folder, names] : folders) {
     size_t asked = 0;
     for (const auto& [name, indexes] : names) asked += indexes.size();
-    std::unique_ptr<DIR, DirCloser> dir(
-        asked >= kListingThreshold ? opendir(std::string(folder).c_str()) : nullptr);
+    std::unique_ptr<DIR, DirCloser> dir(asked >= kListingThreshold ? OpenSearchable(folder)
+                                                                   : nullptr);
     if (!dir) {
       for (const auto& [name, indexes] : names)
         one_by_one.insert(one_by_one.end(), indexes.begin(), indexes.end());
@@ -86,7 +98,11 @@ std::vector<bool> PosixFileSystem::FilesExist(const std::vector<std::string>& pa
           exists[index] = answer == Answer::kExists;
         }
       }
+      names.erase(found);
     }
+    // A name the listing lacks may still open: a card's file system ignores case.
+    for (const auto& [name, indexes] : names)
+      one_by_one.insert(one_by_one.end(), indexes.begin(), indexes.end());
   }
   for (size_t index : one_by_one) exists[index] = FileExists(paths[index]);
   return exists;

@@ -1,0 +1,50 @@
+// The output command: the checks before the run, the confirmation, the run inside the
+// progress dialog, and the refresh afterwards.
+
+#include <exception>
+
+#include "app/main_presenter.h"
+#include "output/drives.h"
+#include "output/output_messages.h"
+#include "output/output_run.h"
+
+namespace tarvello {
+
+void MainPresenter::Execute1Click() {
+  ExecuteOutput();
+}
+
+void MainPresenter::ExecuteOutput() {
+  RunCommand([&] {
+    const auto cursor = view_.ShowWaitCursor();
+    if (SelectedDriveIndex() < 0) return;
+    ShowDriveStatus();
+    ShowOutputSummary(true);
+    const TDriveInfo* drive = SelectedDrive();
+    if (state_.totals.Count == 0 || drive == nullptr || drive->TotalBytes == 0) return;
+    if (!view_.IsCommandEnabled(Command::kExecute1)) {
+      view_.ShowInformation(kNotEnoughRoom);
+      return;
+    }
+    if (!view_.Confirm(kConfirmOutput)) return;
+
+    const TOutputOptions& options = state_.settings.options;
+    const OutputRunSettings settings{OutputFolderPath(drive->Root, options.OutDir), options,
+                                     state_.BackupFolder};
+    // An error inside the dialog's event handler must not cross the event loop; it is
+    // reported once the dialog has closed and the window is refreshed.
+    std::exception_ptr error;
+    view_.RunWithProgress([&](OutputProgress& progress) {
+      try {
+        RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names, progress);
+      } catch (...) {
+        error = std::current_exception();
+      }
+    });
+    ShowDriveStatus();
+    FollowOutputFolder();
+    if (error) std::rethrow_exception(error);
+  });
+}
+
+}  // namespace tarvello

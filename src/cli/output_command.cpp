@@ -1,0 +1,224 @@
+#include "cli/output_command.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <clocale>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program_paths.h"
+#include "app/settings.h"
+#include "catalogue/track_list.h"
+#include "cli/terminal_progress.h"
+#include "cli/text_arguments.h"
+#include "common/common_routine.h"
+#include "common/cp932.h"
+#include "common/json_text.h"
+#include "common/utf8.h"
+#include "output/drives.h"
+#include "output/output_messages.h"
+#include "output/output_run.h"
+#include "output/output_summary.h"
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_volumes.h"
+#include "sources/add_files.h"
+
+namespace tarvello::cli {
+namespace {
+
+constexpr int kExitSongsFailed = 1;
+constexpr int kExitRefused = 2;
+constexpr const char* kNothingToOutput = "出力する曲がありません.";
+constexpr const char* kNoFolder = "出力先のフォルダがありません.";
+
+struct OutputArguments {
+  std::string root;
+  std::string out_dir = "\\PRIVATE\\AU\\DF\\D_SD";
+  std::string prefix = "SDS";
+  std::string ext = "3G2";
+  int title_format = 0;
+  int separator = 0;
+  std::string backup_dir;
+  bool no_backup = false;
+  std::vector<std::string> songs;
+};
+
+// At most three characters that keep the names inside the folder, upper case as the
+// options dialog types them.
+const CLI::Validator& NamePart() {
+  static const CLI::Validator validator(
+      [](std::string& value) -> std::string {
+        if (!IsWellFormedUtf8(value)) return "the text is not valid UTF-8";
+        if (value.find('/') != std::string::npos) return "a name part must not hold \"/\"";
+        const auto characters = std::count_if(value.begin(), value.end(), [](char c) {
+          return !IsUtf8Continuation(static_cast<uint8_t>(c));
+        });
+        if (characters > 3) return "at most 3 characters";
+        for (char& c : value) {
+          if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        }
+        return {};
+      },
+      "TEXT(max 3)", "name part");
+  return validator;
+}
+
+// The steps of one output command, over the real system.
+class OutputCommand {
+ public:
+  OutputCommand(const OutputArguments& arguments, std::ostream& out, std::ostream& err)
+      : arguments_(arguments),
+        out_(out),
+        err_(err),
+        rows_(NumberSymbols::FromLocale(), MakeLocaleCollator()) {}
+
+  int Run() {
+    if (!files_.DirectoryExists(arguments_.root)) return Refuse(kNoFolder, arguments_.root);
+    AddSongs();
+    OutputTotals ignored;
+    rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
+    TDriveInfo drive{arguments_.root, arguments_.root};
+    err_ << MeasureDrive(drive, volumes_, files_, Options().OutDir, NumberSymbols::FromLocale())
+         << "\n";
+    const OutputTotals totals = Recount(rows_, table_, files_, drive.ClusterSize()).totals;
+    if (totals.Count == 0) return Report(kNothingToOutput, kExitSongsFailed);
+    if (!ExecuteAllowed(totals, &drive)) return Report(kNotEnoughRoom, kExitRefused);
+    return Output(drive);
+  }
+
+ private:
+  TOutputOptions Options() const {
+    TOutputOptions options;
+    options.OutDir = NormalizeOutDir(Utf8ToCp932(arguments_.out_dir));
+    options.Prefix = Utf8ToCp932(arguments_.prefix);
+    options.Ext = Utf8ToCp932(arguments_.ext);
+    options.TitleFormat = static_cast<uint8_t>(arguments_.title_format);
+    options.Separator = static_cast<uint8_t>(arguments_.separator);
+    options.BackupBeforeOutput = !arguments_.no_backup;
+    return options;
+  }
+
+  void AddSongs() {
+    AddContext context{files_,
+                       temp_names_,
+                       GetTempFolder(environment_),
+                       table_,
+                       staging_,
+                       [](const std::string&) { return false; },
+                       [this](const std::string& text) {
+                         ++refused_;
+                         Report(text, 0);
+                       }};
+    for (const std::string& song : arguments_.songs) {
+      if (AddSongPath(context, song) == AddOutcome::kStop) break;
+    }
+  }
+
+  int Output(const TDriveInfo& drive) {
+    const OutputRunSettings settings{OutputFolderPath(drive.Root, Options().OutDir), Options(),
+                                     BackupBase()};
+    OutputRunResult result;
+    {
+      TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
+      result = RunOutput(settings, rows_, table_, platform_, temp_names_, progress);
+    }
+    out_ << JsonObject()
+                .Number("written", result.written)
+                .Number("targets", result.targets)
+                .Text("folder", settings.folder)
+                .Text("backup_folder", result.backup_folder)
+                .Text("result", ResultName(result.end))
+                .Close()
+         << "\n";
+    const bool all_written =
+        result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
+    return all_written ? 0 : kExitSongsFailed;
+  }
+
+  std::string BackupBase() {
+    if (!arguments_.backup_dir.empty()) {
+      return DayBackupFolder(arguments_.backup_dir, environment_.Now());
+    }
+    return MakeProgramPaths(environment_, files_).BackupFolder;
+  }
+
+  static const char* ResultName(OutputRunEnd end) {
+    switch (end) {
+      case OutputRunEnd::kCompleted:
+        return "completed";
+      case OutputRunEnd::kCancelled:
+        return "cancelled";
+      case OutputRunEnd::kFailed:
+        return "failed";
+    }
+    return "failed";
+  }
+
+  int Report(const std::string& text, int exit_status) {
+    err_ << TerminalText(text) << "\n";
+    return exit_status;
+  }
+  int Refuse(const std::string& text, const std::string& path) {
+    return Report(text + "\n" + path, kExitRefused);
+  }
+
+  const OutputArguments& arguments_;
+  std::ostream& out_;
+  std::ostream& err_;
+  PosixVolumes volumes_;
+  PosixFileSystem files_;
+  PosixEnvironment environment_;
+  Platform platform_{volumes_, files_, environment_};
+  TrackTable table_;
+  TTrackInfo staging_{};
+  TrackList rows_;
+  TempNameCounter temp_names_;
+  int refused_ = 0;
+};
+
+}  // namespace
+
+void AddOutputCommand(CLI::App& app, int& exit_status) {
+  auto arguments = std::make_shared<OutputArguments>();
+  CLI::App* command = app.add_subcommand(
+      "output",
+      "Adds the songs in the given order, as the window's add command does, and outputs them "
+      "onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered songs. The "
+      "last line on standard output is a JSON object with \"written\" and \"targets\".");
+  command->add_option("--root", arguments->root, "the card's root folder (native path)")
+      ->required();
+  command->add_option("--outdir", arguments->out_dir, "the output folder on the card")
+      ->check(Utf8Text())
+      ->capture_default_str();
+  command->add_option("--prefix", arguments->prefix, "prefix of the song names")
+      ->transform(NamePart())
+      ->capture_default_str();
+  command->add_option("--ext", arguments->ext, "extension of the song names")
+      ->transform(NamePart())
+      ->capture_default_str();
+  command
+      ->add_option("--title-format", arguments->title_format,
+                   "0 title, 1 title + separator + artist, 2 artist + separator + title")
+      ->check(CLI::Range(0, 2))
+      ->capture_default_str();
+  command->add_option("--separator", arguments->separator, "separator index 0 to 7")
+      ->check(CLI::Range(0, 7))
+      ->capture_default_str();
+  CLI::Option* backup_dir =
+      command->add_option("--backup-dir", arguments->backup_dir,
+                          "folder that receives the day's backup folder (default: the program's)");
+  command->add_flag("--no-backup", arguments->no_backup, "replace the folder's files unsaved")
+      ->excludes(backup_dir);
+  command->add_option("SONG", arguments->songs, "song files (native paths)")->required();
+  command->callback([arguments, &exit_status] {
+    // System messages in the user's language.
+    std::setlocale(LC_ALL, "");
+    exit_status = OutputCommand(*arguments, std::cout, std::cerr).Run();
+  });
+}
+
+}  // namespace tarvello::cli

@@ -1,0 +1,29 @@
+#pragma once
+
+// The messages of the output command and the output run.
+
+#include <string>
+
+namespace tarvello {
+
+inline constexpr const char* kNotEnoughRoom =
+    "出力先の空き領域が十分ではありません.\r\n出力対象曲を減らしてください.";
+inline constexpr const char* kConfirmOutput =
+    "出力先フォルダが存在しない場合フォルダを作成します.\r\n"
+    "出力先フォルダ内のファイルは置き換えられます.\r\n\r\n出力を実行しますか？";
+
+inline constexpr const char* kBackupFailed = "バックアップフォルダへのコピーに失敗しました.";
+inline constexpr const char* kRenameFailed = "ファイルのリネームに失敗しました.";
+inline constexpr const char* kDeleteFailed = "出力先フォルダ内のファイル削除に失敗しました.";
+inline constexpr const char* kCreateFolderFailed = "出力先フォルダの作成に失敗しました.";
+inline constexpr const char* kCopyFailed = "出力先フォルダへのファイルコピーに失敗しました.";
+inline constexpr const char* kManagementFailed = "管理ファイルの書き込みに失敗しました.";
+inline constexpr const char* kSetTimeFailed = "出力したファイルの日時を設定できませんでした.";
+inline constexpr const char* kFlushFailed = "出力先への書き込みを完了できませんでした.";
+
+// "出力先フォルダへ %d 曲を出力しました." for `written` songs.
+inline std::string CompletionText(int written) {
+  return "出力先フォルダへ " + std::to_string(written) + " 曲を出力しました.";
+}
+
+}  // namespace tarvello

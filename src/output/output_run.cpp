@@ -1,0 +1,290 @@
+#include "output/output_run.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "common/cp932.h"
+#include "output/backup_folder.h"
+#include "output/management_files.h"
+#include "output/output_messages.h"
+#include "output/output_targets.h"
+
+namespace tarvello {
+namespace {
+
+constexpr const char* kPreparing = "出力の準備中... ";
+constexpr const char* kBackingUp = "ファイルのバックアップ中... ";
+constexpr const char* kWriting = "ファイルの出力中... ";
+constexpr const char* kTempPrefix = "RN";
+constexpr const char* kTempExtension = "TMP";
+constexpr int kCountEventsEvery = 20;
+constexpr int kCleanEventsEvery = 10;
+constexpr int kManagementEventsEvery = 5;
+constexpr std::time_t kSecondsPerSong = 2;
+
+std::string WithLine(const char* message, const std::string& text) {
+  return std::string(message) + "\r\n" + text;
+}
+
+// The files of the folder that the run replaces: neither folders nor system files.
+std::vector<std::string> FolderFiles(FileSystem& files, const std::string& folder,
+                                     OutputProgress& progress) {
+  std::vector<std::string> names;
+  for (const DirEntry& entry : files.ListDirectory(folder)) {
+    if (entry.is_directory || entry.is_system) continue;
+    names.push_back(entry.name);
+    if (names.size() % kCountEventsEvery == 0) progress.ProcessEvents();
+  }
+  return names;
+}
+
+// True when `path` names a file directly in `folder` (which ends with "/").
+bool DirectlyIn(const std::string& path, const std::string& folder) {
+  return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+         path.find('/', folder.size()) == std::string::npos;
+}
+
+// The label text: phase text, counter and suffix.
+class Label {
+ public:
+  explicit Label(OutputProgress& progress) : progress_(progress) {}
+  void Begin(const char* phase, int total) {
+    phase_ = phase;
+    suffix_ = " / " + std::to_string(total);
+    Show(0);
+  }
+  void Show(int counter) { progress_.SetLabel(phase_ + std::to_string(counter) + suffix_); }
+
+ private:
+  OutputProgress& progress_;
+  std::string phase_;
+  std::string suffix_;
+};
+
+class OutputRun {
+ public:
+  OutputRun(const OutputRunSettings& settings, const TrackList& rows, TrackTable& table,
+            Platform& platform, TempNameCounter& temp_names, OutputProgress& progress)
+      : settings_(settings),
+        rows_(rows),
+        table_(table),
+        files_(platform.files),
+        environment_(platform.environment),
+        temp_names_(temp_names),
+        progress_(progress),
+        label_(progress),
+        folder_(settings.folder + "/") {}
+
+  OutputRunResult Run() {
+    result_.targets = CountTargets();
+    progress_.SetMaximum(result_.targets / kManagementEntriesPerFile + result_.targets + 1);
+    progress_.SetLabel(kPreparing);
+    const bool ready = files_.DirectoryExists(settings_.folder) ? CleanFolder() : CreateFolder();
+    if (!ready) return result_;
+    if (progress_.CancelRequested()) return Ended(OutputRunEnd::kCancelled);
+    label_.Begin(kWriting, result_.targets);
+    if (!WriteManagement()) return result_;
+    if (!WriteSongs()) return result_;
+    if (!files_.SyncVolume(settings_.folder)) {
+      return Failed(WithLine(kFlushFailed, settings_.folder));
+    }
+    if (progress_.CancelRequested()) return Ended(OutputRunEnd::kCancelled);
+    progress_.Beep();
+    progress_.ShowMessage(CompletionText(result_.written));
+    return Ended(OutputRunEnd::kCompleted);
+  }
+
+ private:
+  int CountTargets() const {
+    int count = 0;
+    for (int row = 0; row < rows_.RowCount(); ++row) count += IsOutputTarget(rows_.Row(row));
+    return count;
+  }
+
+  OutputRunResult& Ended(OutputRunEnd end) {
+    result_.end = end;
+    return result_;
+  }
+
+  OutputRunResult& Failed(const std::string& message) {
+    progress_.ShowMessage(message);
+    return Ended(OutputRunEnd::kFailed);
+  }
+
+  bool CreateFolder() {
+    if (files_.CreateDirectories(settings_.folder)) return true;
+    Failed(kCreateFolderFailed);
+    return false;
+  }
+
+  // Backs up the folder's files, parks the songs that are output again under temporary
+  // names and deletes the rest.
+  bool CleanFolder() {
+    const std::vector<std::string> names = FolderFiles(files_, settings_.folder, progress_);
+    const bool backup = settings_.options.BackupBeforeOutput;
+    if (backup) progress_.SetMaximum(progress_.Maximum() + static_cast<int>(names.size()));
+    if (backup && !names.empty()) StartBackup(static_cast<int>(names.size()));
+    OutputTargetIndex targets(rows_, table_);
+    int backed_up = 0;
+    int visited = 0;
+    for (const std::string& name : names) {
+      if (progress_.CancelRequested()) break;
+      const std::string path = folder_ + name;
+      if (backup) {
+        if (!files_.CopyFile(path, backup_folder_ + name)) {
+          Failed(WithLine(kBackupFailed, path));
+          return false;
+        }
+        progress_.Step();
+        label_.Show(++backed_up);
+      }
+      if (!Clear(path, targets)) return false;
+      ++visited;
+      if (backed_up > 0 ? backed_up % 2 == 0 : visited % kCleanEventsEvery == 0) {
+        progress_.ProcessEvents();
+      }
+    }
+    return true;
+  }
+
+  void StartBackup(int count) {
+    label_.Begin(kBackingUp, count);
+    const std::string folder = ChooseBackupFolder(files_, settings_.backup_base);
+    // A folder that cannot be made shows up as the first failed copy.
+    files_.CreateDirectories(folder);
+    backup_folder_ = folder + "/";
+    result_.backup_folder = folder;
+  }
+
+  // One file of the folder: parked when it is a song to output, kept when it is one
+  // already parked, deleted otherwise.
+  bool Clear(const std::string& path, OutputTargetIndex& targets) {
+    if (const int row = targets.FirstByListedPath(path); row >= 0) return Park(path, row, targets);
+    if (targets.FirstByFileName(path) >= 0) return true;
+    if (files_.DeleteFile(path)) return true;
+    Failed(WithLine(kDeleteFailed, path));
+    return false;
+  }
+
+  bool Park(const std::string& path, int row, OutputTargetIndex& targets) {
+    const std::string temp =
+        MakeTempFileName(files_, temp_names_, folder_, kTempPrefix, kTempExtension);
+    if (!files_.MoveFile(path, temp)) {
+      Failed(WithLine(kRenameFailed, ListedPath(row)));
+      return false;
+    }
+    if (TTrackInfo* record = RowRecord(rows_, table_, row)) {
+      const std::string old_name(FieldText(record->FileName));
+      StoreText(record->FileName, temp);
+      targets.FileNameChanged(row, old_name, temp);
+    }
+    return true;
+  }
+
+  bool WriteManagement() {
+    int written = 0;
+    const std::optional<std::string> failed =
+        WriteManagementFiles(files_, folder_, ManagementTitles(), [&] {
+          progress_.Step();
+          if (++written % kManagementEventsEvery == 0) progress_.ProcessEvents();
+        });
+    if (!failed) return true;
+    Failed(WithLine(kManagementFailed, *failed));
+    return false;
+  }
+
+  std::vector<std::string> ManagementTitles() const {
+    std::vector<std::string> titles;
+    titles.reserve(static_cast<size_t>(result_.targets));
+    for (int row = 0; row < rows_.RowCount(); ++row) {
+      if (!IsOutputTarget(rows_.Row(row))) continue;
+      const TTrackInfo* record = RowRecord(rows_, table_, row);
+      const std::string title = record != nullptr ? std::string(FieldText(record->Title))
+                                                  : Utf8ToCp932(rows_.Row(row).caption);
+      const std::string artist = record != nullptr ? std::string(FieldText(record->Artist))
+                                                   : Utf8ToCp932(rows_.Row(row).sub_items[1]);
+      titles.push_back(ManagementTitle(title, artist, settings_.options));
+    }
+    return titles;
+  }
+
+  // Copies or moves every output target to its numbered name, newest time first.
+  bool WriteSongs() {
+    progress_.ProcessEvents();
+    std::time_t time = environment_.Now();
+    int number = 0;
+    for (int row = 0; row < rows_.RowCount() && !progress_.CancelRequested(); ++row) {
+      if (!IsOutputTarget(rows_.Row(row))) continue;
+      const std::string target = SongFileName(number);
+      if (PutSong(row, target)) {
+        ++result_.written;
+        if (!files_.SetLastWriteTime(target, time)) {
+          Failed(WithLine(kSetTimeFailed, target));
+          return false;
+        }
+      } else if (!files_.DirectoryExists(settings_.folder)) {
+        // The card is gone: every further song would fail the same way.
+        Ended(OutputRunEnd::kFailed);
+        return false;
+      }
+      ++number;
+      time -= kSecondsPerSong;
+      progress_.Step();
+      label_.Show(result_.written);
+      if (result_.written % 2 == 0) progress_.ProcessEvents();
+    }
+    return true;
+  }
+
+  // Prefix + "_" + four digits, and "." + Ext when there is an extension.
+  std::string SongFileName(int number) const {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%.4d", number);
+    std::string name = Cp932ToUtf8(settings_.options.Prefix) + "_" + digits;
+    if (!settings_.options.Ext.empty()) name += "." + Cp932ToUtf8(settings_.options.Ext);
+    // A "/" in the prefix or extension must not lead the song out of the folder.
+    std::replace(name.begin(), name.end(), '/', '_');
+    return folder_ + name;
+  }
+
+  // A song already in the folder is moved to its name, any other is copied.
+  bool PutSong(int row, const std::string& target) {
+    TTrackInfo* record = RowRecord(rows_, table_, row);
+    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
+    if (DirectlyIn(source, folder_)) {
+      const bool moved = files_.MoveFile(source, target);
+      if (!moved) progress_.ShowMessage(WithLine(kRenameFailed, ListedPath(row)));
+      StoreText(record->FileName, ListedPath(row));
+      return moved;
+    }
+    if (files_.CopyFile(source, target)) return true;
+    progress_.ShowMessage(WithLine(kCopyFailed, ListedPath(row)));
+    return false;
+  }
+
+  const std::string& ListedPath(int row) const { return rows_.Row(row).sub_items[kSubFileName]; }
+
+  const OutputRunSettings& settings_;
+  const TrackList& rows_;
+  TrackTable& table_;
+  FileSystem& files_;
+  Environment& environment_;
+  TempNameCounter& temp_names_;
+  OutputProgress& progress_;
+  Label label_;
+  const std::string folder_;   // with the trailing "/"
+  std::string backup_folder_;  // with the trailing "/" once the backup has begun
+  OutputRunResult result_;
+};
+
+}  // namespace
+
+OutputRunResult RunOutput(const OutputRunSettings& settings, const TrackList& rows,
+                          TrackTable& table, Platform& platform, TempNameCounter& temp_names,
+                          OutputProgress& progress) {
+  return OutputRun(settings, rows, table, platform, temp_names, progress).Run();
+}
+
+}  // namespace tarvello

@@ -1,0 +1,80 @@
+#include "sources/add_files.h"
+
+#include <algorithm>
+
+#include "catalogue/m4a_reader.h"
+
+namespace tarvello {
+namespace {
+
+std::string WithPath(const char* message, const std::string& path) {
+  return std::string(message) + "\r\n" + path;
+}
+
+// The temporary copy a song was read from, deleted however the reading ends.
+class TemporaryCopy {
+ public:
+  TemporaryCopy(FileSystem& files, const std::string& readable, const std::string& path)
+      : files_(files), copy_(readable != path ? readable : std::string()) {}
+  ~TemporaryCopy() {
+    if (!copy_.empty()) files_.DeleteFile(copy_);
+  }
+  TemporaryCopy(const TemporaryCopy&) = delete;
+  TemporaryCopy& operator=(const TemporaryCopy&) = delete;
+
+ private:
+  FileSystem& files_;
+  std::string copy_;
+};
+
+// Reads one file as a song, else as a track list; the table's limit was checked before.
+AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
+                      const std::string& path_to_record) {
+  const M4aResult result = ReadM4aTrack(context.files, context.table, context.staging, path_to_read,
+                                        path_to_record, context.table.TrackCount());
+  switch (result) {
+    case M4aResult::kStored:
+      return AddOutcome::kAdded;
+    case M4aResult::kOutOfMemory:
+      // Nothing more fits, so the rest is not tried and the file is not called "not a song".
+      context.report(kOutOfMemoryMessage);
+      return AddOutcome::kStop;
+    case M4aResult::kRejected:
+      break;
+  }
+  if (context.read_track_list && context.read_track_list(path_to_read)) return AddOutcome::kAdded;
+  context.report(WithPath(kNotASongMessage, path_to_record));
+  return AddOutcome::kSkipped;
+}
+
+}  // namespace
+
+AddOutcome AddSongPath(AddContext& context, const std::string& path) {
+  const std::string readable = GetReadablePath(context.files, context.temp_names, path, true,
+                                               context.temp_folder, kCopyPrefix, kCopyExtension);
+  if (readable.empty()) {
+    context.report(WithPath(kCannotOpenMessage, path));
+    return AddOutcome::kSkipped;
+  }
+  const TemporaryCopy copy(context.files, readable, path);
+  if (!context.table.CanAdd()) {
+    context.report(TrackLimitText());
+    return AddOutcome::kStop;
+  }
+  try {
+    return AddOneFile(context, readable, path);
+  } catch (const FileError& error) {
+    // The message names the user's file, not the temporary copy it was read from.
+    if (readable == path || error.error_number() == 0) throw;
+    throw FileError(error.error_number(), path);
+  }
+}
+
+std::string TrimBlanks(const std::string& path) {
+  const auto is_blank = [](unsigned char c) { return c <= ' '; };
+  const auto first = std::find_if_not(path.begin(), path.end(), is_blank);
+  const auto last = std::find_if_not(path.rbegin(), path.rend(), is_blank).base();
+  return first < last ? std::string(first, last) : std::string();
+}
+
+}  // namespace tarvello

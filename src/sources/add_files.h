@@ -1,0 +1,44 @@
+#pragma once
+
+// The adding of one user path, shared by the add command, dropped files and the
+// companion command: a readable path (a temporary copy of a locked file), the song
+// limit, the M4A reader, then the track-list reader, and the messages of each way out.
+
+#include <functional>
+#include <string>
+
+#include "catalogue/track_table.h"
+#include "common/common_routine.h"
+#include "platform/platform.h"
+
+namespace tarvello {
+
+inline constexpr const char* kCannotOpenMessage = "ファイルがオープンできません.";
+inline constexpr const char* kNotASongMessage = "追加できる曲情報ではありません.";
+
+struct AddContext {
+  FileSystem& files;
+  TempNameCounter& temp_names;
+  std::string temp_folder;  // TempFolder, ending with "/"
+  TrackTable& table;
+  TTrackInfo& staging;  // StagingTrack
+  // Reads a file the M4A reader refused as an XML/RMP track list; true when it stored songs.
+  std::function<bool(const std::string& path)> read_track_list;
+  // Shows one of the adding's messages (an information box, or a line on stderr). UTF-8.
+  std::function<void(const std::string& text)> report;
+};
+
+// kStop: the limit or out of memory ends the adding.
+enum class AddOutcome { kAdded, kSkipped, kStop };
+
+// Adds one user path as the add command and the drop do: readable path (temporary copy of a
+// locked file, deleted afterwards on every way out), the song limit, the M4A reader, then the
+// track-list reader, and the messages. Stores records in the table only; rows are the caller's.
+// An input/output error the readers do not handle raises FileError, which ends the adding.
+AddOutcome AddSongPath(AddContext& context, const std::string& path);
+
+// The path with leading and trailing blanks and control characters removed (the add dialog
+// trims, drops do not).
+std::string TrimBlanks(const std::string& path);
+
+}  // namespace tarvello

@@ -1,0 +1,96 @@
+// The output command through the presenter: its checks, the confirmation, the run in the
+// progress dialog and the refresh afterwards.
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/presenter_fixture.h"
+#include "output/management_files.h"
+
+namespace tarvello {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr const char* kConfirm =
+    "出力先フォルダが存在しない場合フォルダを作成します.\r\n"
+    "出力先フォルダ内のファイルは置き換えられます.\r\n\r\n出力を実行しますか？";
+
+class PresenterOutputTest : public PresenterTest {
+ protected:
+  // A card chosen at start-up, with two songs in the list.
+  void StartWithCard(VolumeSpace space = {64 << 20, 32 << 20, 512, 8}) {
+    card_ = &fake_.volumes.AddTemp("CARD", DriveType::kRemovable, space);
+    WriteIni("OUTDRV = " + card_->root + "\r\nAUTOIMPORT = 0\r\n");
+    Start();
+    presenter_->FilesDropped({Fixture("m4a/tagged.m4a"), Fixture("m4a/japanese.m4a")});
+    view_.boxes.clear();
+  }
+  std::string Folder() const { return card_->root + "/PRIVATE/AU/DF/D_SD"; }
+
+  fakes::FakeVolume* card_ = nullptr;
+};
+
+TEST_F(PresenterOutputTest, ConfirmedOutputWritesTheCardAndRefreshesTheWindow) {
+  StartWithCard();
+  EXPECT_FALSE(view_.IsCommandEnabled(Command::kDest1));
+  view_.confirm_answers.push_back(true);
+
+  presenter_->Execute1Click();
+
+  EXPECT_THAT(view_.boxes, ElementsAre(kConfirm));
+  EXPECT_EQ(view_.progress_dialogs, 1);
+  EXPECT_EQ(view_.progress.messages.back(), "出力先フォルダへ 2 曲を出力しました.");
+  EXPECT_EQ(fakes::ReadFile(Folder() + "/SDS_0001.3G2"),
+            fakes::ReadFile(Fixture("m4a/japanese.m4a")));
+  const auto mgr = ParseManagementFile(fakes::ReadFile(Folder() + "/SD_F_000.MGR"));
+  ASSERT_TRUE(mgr.has_value());
+  EXPECT_EQ(mgr->entries[0].title, "Sine in A");
+  // The refreshed status counts the songs now in the folder; the import command follows it.
+  EXPECT_NE(view_.status[1].find("＋使用 36.0 KB"), std::string::npos) << view_.status[1];
+  EXPECT_TRUE(view_.IsCommandEnabled(Command::kDest1));
+  EXPECT_EQ(view_.cursor_depth, 0);
+  // The rows still list the songs' own paths.
+  EXPECT_EQ(presenter_->Rows().Row(0).sub_items[kSubFileName], Fixture("m4a/tagged.m4a"));
+}
+
+TEST_F(PresenterOutputTest, CancelInTheConfirmationWritesNothing) {
+  StartWithCard();
+  view_.confirm_answers.push_back(false);
+  presenter_->Execute1Click();
+  EXPECT_THAT(view_.boxes, ElementsAre(kConfirm));
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_FALSE(std::filesystem::exists(Folder()));
+}
+
+TEST_F(PresenterOutputTest, SongsThatDoNotFitAreRefusedWithAMessage) {
+  StartWithCard({64 << 20, 8192, 512, 8});
+  presenter_->Execute1Click();
+  EXPECT_THAT(
+      view_.boxes,
+      ElementsAre("出力先の空き領域が十分ではありません.\r\n出力対象曲を減らしてください."));
+  EXPECT_EQ(view_.progress_dialogs, 0);
+}
+
+TEST_F(PresenterOutputTest, WithoutADriveOrWithoutMediumTheCommandEndsSilently) {
+  Start();
+  presenter_->FilesDropped({Fixture("m4a/tagged.m4a")});
+  presenter_->Execute1Click();
+  EXPECT_THAT(view_.boxes, IsEmpty());
+
+  auto& card = fake_.volumes.AddTemp("EMPTY", DriveType::kRemovable);
+  card.no_medium = true;
+  WriteIni("OUTDRV = " + card.root + "\r\n");
+  Start();
+  presenter_->FilesDropped({Fixture("m4a/tagged.m4a")});
+  presenter_->Execute1Click();
+  EXPECT_THAT(view_.boxes, IsEmpty());
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_EQ(view_.cursor_depth, 0);
+}
+
+}  // namespace
+}  // namespace tarvello

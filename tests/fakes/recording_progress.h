@@ -1,0 +1,47 @@
+#pragma once
+
+// An OutputProgress that records what the run shows and can press cancel at a chosen
+// moment.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "output/output_progress.h"
+
+namespace tarvello::testing {
+
+class RecordingProgress : public OutputProgress {
+ public:
+  std::vector<std::string> labels;
+  std::vector<std::string> messages;
+  int maximum = 0;
+  int position = 0;
+  int events = 0;
+  int beeps = 0;
+  int cursor_depth_seen = 0;  // wait cursors shown when the dialog opened
+  bool cancel = false;
+  // Asked at every event point; returning true presses cancel.
+  std::function<bool(const RecordingProgress&)> press_cancel;
+
+  void SetLabel(const std::string& text) override { labels.push_back(text); }
+  void SetMaximum(int value) override { maximum = value; }
+  int Maximum() const override { return maximum; }
+  void Step() override { ++position; }
+  void ProcessEvents() override {
+    ++events;
+    if (press_cancel && press_cancel(*this)) cancel = true;
+  }
+  bool CancelRequested() const override { return cancel; }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void Beep() override { ++beeps; }
+
+  bool ShowedLabel(const std::string& text) const {
+    for (const std::string& label : labels) {
+      if (label == text) return true;
+    }
+    return false;
+  }
+};
+
+}  // namespace tarvello::testing
