@@ -87,5 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Every text field must stay terminated inside its width.
   if (stored && table[0].Title[sizeof table[0].Title - 1] != 0) std::abort();
   if (stored && table[0].Comment[sizeof table[0].Comment - 1] != 0) std::abort();
+  // The table-free read agrees, and every refusal has a reason to show.
+  const tarvello::M4aVerdict verdict = tarvello::ReadM4aRecord(files, staging, "in.m4a", "in.m4a");
+  if (verdict.Accepted() != stored) std::abort();
+  if (!verdict.Accepted() && tarvello::RefusalText(verdict).empty()) std::abort();
   return 0;
 }

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev libcli11-dev
+  libbenchmark-dev libtag1-dev
   fonts-ipafont-gothic
   qt6-translations-l10n
   xvfb openbox x11-utils xdotool

@@ -1,12 +1,10 @@
 #pragma once
 
-// Box headers of the MPEG-4 file format as the M4A walk sees them, and the big-endian
-// numbers the format stores.
+// Box headers of the MPEG-4 file format as the M4A walk sees them.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "common/byte_order.h"
@@ -26,8 +24,9 @@ struct BoxHeader {
 
   // The type's bytes up to the first zero byte: types compare as exact byte strings.
   std::string_view Type() const {
-    const char* type = reinterpret_cast<const char*>(bytes.data()) + 4;
-    return std::string_view(type, strnlen(type, 4));
+    size_t length = 0;
+    while (length < 4 && bytes[4 + length] != 0) ++length;
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()) + 4, length);
   }
 
   bool TypeIs(std::string_view type) const { return Type() == type; }

@@ -4,19 +4,12 @@
 #include <limits>
 #include <string>
 
-#include "catalogue/m4a_box.h"
+#include "common/byte_order.h"
 #include "common/cp932.h"
 #include "common/utf8.h"
 
 namespace tarvello {
 namespace {
-
-int16_t Signed16(const uint8_t* bytes) {
-  return static_cast<int16_t>(BigEndian16(bytes));
-}
-int32_t Signed32(const uint8_t* bytes) {
-  return static_cast<int32_t>(BigEndian32(bytes));
-}
 
 bool IsContinuation(char byte) {
   return IsUtf8Continuation(static_cast<uint8_t>(byte));
@@ -42,8 +35,8 @@ std::string_view DropCutCharacter(std::string_view value) {
 }  // namespace
 
 void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& track) {
-  const int32_t time_scale = Signed32(buffer + 4);
-  const int32_t duration = Signed32(buffer + 8);
+  const int32_t time_scale = SignedBigEndian32(buffer + 4);
+  const int32_t duration = SignedBigEndian32(buffer + 8);
   // A zero scale has no meaning, and the one quotient that does not fit 32 bits
   // (most negative / -1) cannot be a play time either: Time stays as it is.
   if (time_scale == 0) return;
@@ -51,13 +44,16 @@ void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& tra
   track.Time = duration / time_scale;
 }
 
-void StoreSampleDescription(const uint8_t (&buffer)[kSampleDescriptionSize], TTrackInfo& track) {
-  track.ChNum = Signed16(buffer + 24);
-  track.SampleSize = Signed16(buffer + 26);
-  // Two reserved zero bytes, then the integer part of the 16.16 rate: the rate in Hz.
-  track.SampleRate = Signed32(buffer + 30);
-  track.BitRate = Signed32(buffer + 66);
-  track.AvgBitRate = Signed32(buffer + 70);
+void StoreMovieHeaderVersion1(const uint8_t (&buffer)[kMovieHeaderVersion1Size],
+                              TTrackInfo& track) {
+  const uint32_t time_scale = BigEndian32(buffer + 12);
+  const uint64_t duration = BigEndian64(buffer + 16);
+  // A zero scale has no meaning, and a play time past the field's range (an unknown
+  // duration is all ones) is none either: Time stays as it is.
+  if (time_scale == 0) return;
+  const uint64_t seconds = duration / time_scale;
+  if (seconds > uint64_t{std::numeric_limits<int32_t>::max()}) return;
+  track.Time = static_cast<int32_t>(seconds);
 }
 
 std::string TagTextToCp932(std::string_view value) {
@@ -99,15 +95,15 @@ void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize
 void StoreNumberItem(std::string_view tag, const uint8_t (&buffer)[kNumberBufferSize],
                      TTrackInfo& track) {
   if (tag == "trkn") {
-    track.TrackNo = Signed16(buffer + 2);
-    track.TrackTotal = Signed16(buffer + 4);
+    track.TrackNo = SignedBigEndian16(buffer + 2);
+    track.TrackTotal = SignedBigEndian16(buffer + 4);
   } else if (tag == "disk") {
-    track.DiskNo = Signed16(buffer + 2);
-    track.DiskTotal = Signed16(buffer + 4);
+    track.DiskNo = SignedBigEndian16(buffer + 2);
+    track.DiskTotal = SignedBigEndian16(buffer + 4);
   } else if (tag == "tmpo") {
-    track.Tempo = Signed16(buffer);
+    track.Tempo = SignedBigEndian16(buffer);
   } else if (tag == "gnre") {
-    track.GenreNo = Signed16(buffer);
+    track.GenreNo = SignedBigEndian16(buffer);
   } else if (tag == "cpil") {
     // The item's one-byte flag; the zeroed byte after it makes this little-endian read
     // give the flag itself.

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the M4A walk takes from the contents it reads: the movie header, the sample
-// description and the tag items, each stored into the song record.
+// What the M4A walk takes from the contents it reads: the movie header and the tag
+// items, each stored into the song record.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,15 +14,17 @@ namespace tarvello {
 
 inline constexpr size_t kBrandBufferSize = 24;
 inline constexpr size_t kMovieHeaderSize = 12;
-inline constexpr size_t kSampleDescriptionSize = 74;
+inline constexpr size_t kMovieHeaderVersion1Size = 24;
 inline constexpr size_t kTextBufferSize = 256;
 inline constexpr size_t kNumberBufferSize = 8;
 
-// Time scale at 4, duration at 8; Time is duration div time scale (whole seconds).
+// A version 0 movie header after its first 8 bytes: time scale at 4, duration at 8, both
+// 32 bits; Time is duration div time scale (whole seconds).
 void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& track);
 
-// The first sample entry: channels, sample size, sample rate and the decoder's bit rates.
-void StoreSampleDescription(const uint8_t (&buffer)[kSampleDescriptionSize], TTrackInfo& track);
+// A version 1 movie header after its first 8 bytes: the 64-bit times end at 12, then the
+// 32-bit time scale and the 64-bit duration.
+void StoreMovieHeaderVersion1(const uint8_t (&buffer)[kMovieHeaderVersion1Size], TTrackInfo& track);
 
 // A text item: `key` is the tag after its leading 0xA9 byte, `buffer` the item's text
 // bytes (zero-filled past what the item holds).

@@ -1,29 +1,35 @@
 #include "catalogue/m4a_info.h"
 
 #include <exception>
+#include <string_view>
 
 #include "catalogue/m4a_reader.h"
 #include "catalogue/track_json.h"
-#include "catalogue/track_table.h"
 
 namespace tarvello {
 namespace {
 
-// The stored record of one file, or false with the reason written to `err`.
-bool ReadOne(FileSystem& files, const std::string& path, TTrackInfo& track, std::ostream& err) {
-  TrackTable table;
+// Output is written in blocks of about this size rather than line by line.
+constexpr size_t kOutputBlockSize = 64 * 1024;
+
+// The first line of an error's text: a file error's second line is the path, which the
+// JSON line holds already.
+std::string FirstLine(const std::exception& error) {
+  const std::string_view text = error.what();
+  return std::string(text.substr(0, text.find("\r\n")));
+}
+
+// Reads one file into `track`; when it is refused or cannot be read, false with the
+// reason in `reason` and a message on `err`.
+bool ReadOne(FileSystem& files, const std::string& path, TTrackInfo& track, std::string& reason,
+             std::ostream& err) {
   try {
-    switch (ReadM4aTrack(files, table, track, path, path, 0)) {
-      case M4aResult::kStored:
-        return true;
-      case M4aResult::kRejected:
-        err << "not an M4A song: " << path << "\n";
-        return false;
-      case M4aResult::kOutOfMemory:
-        err << "out of memory: " << path << "\n";
-        return false;
-    }
+    const M4aVerdict verdict = ReadM4aRecord(files, track, path, path);
+    if (verdict.Accepted()) return true;
+    reason = RefusalText(verdict);
+    err << "not an M4A song (" << reason << "): " << path << "\n";
   } catch (const std::exception& error) {
+    reason = FirstLine(error);
     err << error.what() << "\n";
   }
   return false;
@@ -34,12 +40,24 @@ bool ReadOne(FileSystem& files, const std::string& path, TTrackInfo& track, std:
 int WriteM4aInfo(FileSystem& files, const std::vector<std::string>& paths, std::ostream& out,
                  std::ostream& err) {
   int status = 0;
-  TTrackInfo track{};
+  TTrackInfo track;  // each read zero-fills it first
+  std::string reason;
+  std::string block;
+  block.reserve(kOutputBlockSize + 4096);
   for (const std::string& path : paths) {
-    const bool accepted = ReadOne(files, path, track, err);
-    out << TrackJsonLine(path, accepted ? &track : nullptr) << "\n";
-    if (!accepted) status = 1;
+    if (ReadOne(files, path, track, reason, err)) {
+      AppendTrackJson(block, path, track);
+    } else {
+      AppendRefusedJson(block, path, reason);
+      status = 1;
+    }
+    block += '\n';
+    if (block.size() >= kOutputBlockSize) {
+      out.write(block.data(), static_cast<std::streamsize>(block.size()));
+      block.clear();
+    }
   }
+  out.write(block.data(), static_cast<std::streamsize>(block.size()));
   out.flush();
   return status;
 }

@@ -1,20 +1,33 @@
 #include "catalogue/m4a_reader.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "catalogue/m4a_walk.h"
 
 namespace tarvello {
 
+M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
+                         const std::string& path_to_record) {
+  // StoreBytes zero-fills the path's field past the path, so each byte is zeroed once.
+  constexpr size_t kPathAt = offsetof(TTrackInfo, FileName);
+  constexpr size_t kPathEnd = kPathAt + sizeof staging.FileName;
+  auto* bytes = reinterpret_cast<unsigned char*>(&staging);
+  std::memset(bytes, 0, kPathAt);
+  std::memset(bytes + kPathEnd, 0, sizeof staging - kPathEnd);
+  StoreBytes(staging.FileName, path_to_record);
+  const std::unique_ptr<ByteFile> file = files.OpenReadOrThrow(path_to_open);
+  staging.FileSize = file->Size();
+  return WalkM4aFile(*file, staging);
+}
+
 M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,
                        const std::string& path_to_open, const std::string& path_to_record,
                        int32_t index) {
   if (index < 0 || index > table.TrackCount()) return M4aResult::kRejected;
-  std::memset(&staging, 0, sizeof staging);
-  StoreBytes(staging.FileName, path_to_record);
-  const std::unique_ptr<ByteFile> file = files.OpenReadOrThrow(path_to_open);
-  staging.FileSize = file->Size();
-  if (!WalkM4aFile(*file, staging)) return M4aResult::kRejected;
+  if (!ReadM4aRecord(files, staging, path_to_open, path_to_record).Accepted()) {
+    return M4aResult::kRejected;
+  }
   switch (table.StoreTrack(index, staging)) {
     case StoreResult::kStored:
       return M4aResult::kStored;

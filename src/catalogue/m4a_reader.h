@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "catalogue/m4a_refusal.h"
 #include "catalogue/track_table.h"
 #include "platform/platform.h"
 
@@ -18,5 +19,11 @@ enum class M4aResult { kStored, kRejected, kOutOfMemory };
 M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,
                        const std::string& path_to_open, const std::string& path_to_record,
                        int32_t index);
+
+// The same read without a table: fills `staging` (zeroed first, FileName set) and says
+// whether the file qualifies, or why not. A file that cannot be opened or read raises
+// FileError with the system's message and the path.
+M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
+                         const std::string& path_to_record);
 
 }  // namespace tarvello

@@ -36,12 +36,28 @@ void AddRecord(JsonObject& json, const TTrackInfo& track) {
 
 }  // namespace
 
+void AppendTrackJson(std::string& out, std::string_view path, const TTrackInfo& track) {
+  JsonObject json(out);
+  json.Text("path", path).Bool("accepted", true);
+  AddRecord(json, track);
+  json.Close();
+}
+
+void AppendRefusedJson(std::string& out, std::string_view path, std::string_view reason) {
+  JsonObject json(out);
+  json.Text("path", path).Bool("accepted", false);
+  if (!reason.empty()) json.Text("reason", reason);
+  json.Close();
+}
+
 std::string TrackJsonLine(std::string_view path, const TTrackInfo* track) {
-  JsonObject json;
-  json.Text("path", path);
-  json.Bool("accepted", track != nullptr);
-  if (track != nullptr) AddRecord(json, *track);
-  return json.Close();
+  std::string out;
+  if (track != nullptr) {
+    AppendTrackJson(out, path, *track);
+  } else {
+    AppendRefusedJson(out, path, {});
+  }
+  return out;
 }
 
 }  // namespace tarvello

@@ -16,6 +16,19 @@ inline uint32_t BigEndian32(const uint8_t* bytes) {
          uint32_t{bytes[3]};
 }
 
+inline uint64_t BigEndian64(const uint8_t* bytes) {
+  return (uint64_t{BigEndian32(bytes)} << 32) | BigEndian32(bytes + 4);
+}
+
+// Two's-complement readings of the same bytes, for the fields stored as signed numbers.
+inline int16_t SignedBigEndian16(const uint8_t* bytes) {
+  return static_cast<int16_t>(BigEndian16(bytes));
+}
+
+inline int32_t SignedBigEndian32(const uint8_t* bytes) {
+  return static_cast<int32_t>(BigEndian32(bytes));
+}
+
 inline void PutBigEndian16(char* out, uint16_t value) {
   out[0] = static_cast<char>(value >> 8);
   out[1] = static_cast<char>(value);

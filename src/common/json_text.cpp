@@ -1,6 +1,7 @@
 #include "common/json_text.h"
 
-#include <cstdio>
+#include <charconv>
+#include <utility>
 
 #include "common/cp932.h"
 
@@ -38,33 +39,46 @@ size_t CharacterLength(std::string_view bytes, size_t at) {
   return 0;
 }
 
+// Bytes that go into a JSON string as they are: ASCII from the space up, but the quote
+// and the backslash.
+bool IsPlain(char byte) {
+  const auto value = static_cast<uint8_t>(byte);
+  return value >= 0x20 && value < 0x80 && byte != '"' && byte != '\\';
+}
+
+// One ASCII byte that is not plain.
 void AppendEscaped(std::string& out, char byte) {
-  switch (byte) {
-    case '"':
-      out += "\\\"";
-      return;
-    case '\\':
-      out += "\\\\";
-      return;
-    default:
-      break;
-  }
-  if (static_cast<uint8_t>(byte) < 0x20) {
-    char escape[8];
-    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(byte));
-    out += escape;
+  if (byte == '"' || byte == '\\') {
+    out += '\\';
+    out += byte;
     return;
   }
-  out += byte;
+  constexpr char kHex[] = "0123456789abcdef";
+  const auto value = static_cast<uint8_t>(byte);
+  const char escape[] = {'\\', 'u', '0', '0', kHex[value >> 4], kHex[value & 0xF]};
+  out.append(escape, sizeof escape);
+}
+
+// Printable ASCII reads the same in CP932 (some control bytes do not).
+bool IsPrintableAscii(std::string_view bytes) {
+  for (char byte : bytes) {
+    if (byte < 0x20 || byte > 0x7E) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-std::string JsonString(std::string_view bytes) {
-  std::string out = "\"";
-  out.reserve(bytes.size() + 2);
+void AppendJsonString(std::string& out, std::string_view bytes) {
+  out += '"';
   size_t at = 0;
   while (at < bytes.size()) {
+    // Runs of plain bytes, the common case, go in with one append.
+    size_t plain_end = at;
+    while (plain_end < bytes.size() && IsPlain(bytes[plain_end])) ++plain_end;
+    out.append(bytes.data() + at, plain_end - at);
+    at = plain_end;
+    if (at == bytes.size()) break;
     const size_t length = CharacterLength(bytes, at);
     if (length == 0) {
       out += kReplacement;
@@ -76,20 +90,36 @@ std::string JsonString(std::string_view bytes) {
       at += length;
     }
   }
-  return out + "\"";
+  out += '"';
+}
+
+std::string JsonString(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + 2);
+  AppendJsonString(out, bytes);
+  return out;
+}
+
+JsonObject::JsonObject(std::string& out) : out_(out) {
+  out_ += '{';
+  first_member_at_ = out_.size();
 }
 
 JsonObject& JsonObject::Text(std::string_view key, std::string_view utf8) {
-  Key(key) += JsonString(utf8);
+  AppendJsonString(Key(key), utf8);
   return *this;
 }
 
 JsonObject& JsonObject::Cp932(std::string_view key, std::string_view cp932) {
+  // Most texts are plain ASCII and need no conversion.
+  if (IsPrintableAscii(cp932)) return Text(key, cp932);
   return Text(key, Cp932ToUtf8(cp932));
 }
 
 JsonObject& JsonObject::Number(std::string_view key, int64_t value) {
-  Key(key) += std::to_string(value);
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  Key(key).append(digits, end);
   return *this;
 }
 
@@ -103,13 +133,14 @@ JsonObject& JsonObject::Raw(std::string_view key, std::string_view json) {
   return *this;
 }
 
-std::string JsonObject::Close() const {
-  return out_ + "}";
+std::string JsonObject::Close() {
+  out_ += '}';
+  return std::move(own_);
 }
 
 std::string& JsonObject::Key(std::string_view key) {
-  out_ += out_.size() == 1 ? "" : ",";
-  out_ += JsonString(key);
+  if (out_.size() != first_member_at_) out_ += ',';
+  AppendJsonString(out_, key);
   out_ += ':';
   return out_;
 }

@@ -62,6 +62,14 @@ inline Box Ftyp(std::string_view major = "M4A ",
   return ftyp;
 }
 
+// A version 1 movie header: 64-bit times and duration.
+inline Box MvhdVersion1(uint32_t time_scale, uint64_t duration) {
+  Box mvhd("mvhd");
+  mvhd.U32(0x01000000).Zeros(16).U32(time_scale);
+  mvhd.U32(static_cast<uint32_t>(duration >> 32)).U32(static_cast<uint32_t>(duration));
+  return mvhd.U32(0x00010000).U16(0x0100).Zeros(10 + 36 + 24).U32(2);
+}
+
 // A version 0 movie header.
 inline Box Mvhd(uint32_t time_scale, uint32_t duration) {
   Box mvhd("mvhd");
@@ -75,32 +83,60 @@ struct AudioEntry {
   uint16_t sample_rate = 44100;
   uint32_t max_bit_rate = 160000;
   uint32_t avg_bit_rate = 128000;
+  // The decoder-specific information's channel configuration; -1 takes `channels`.
+  int channel_config = -1;
+  // Bytes of each descriptor's length field: most encoders write 4, some 1.
+  int length_bytes = 4;
+  uint8_t object_type = 0x40;  // MPEG-4 audio
+  std::string type = "mp4a";
 };
 
-// Descriptor with the four-byte length field most encoders write.
-inline std::string Descriptor(uint8_t tag, const std::string& body) {
-  return std::string{static_cast<char>(tag), '\x80', '\x80', '\x80',
-                     static_cast<char>(body.size())} +
-         body;
+// A descriptor whose length field takes `length_bytes` bytes.
+inline std::string Descriptor(uint8_t tag, const std::string& body, int length_bytes = 4) {
+  std::string bytes(1, static_cast<char>(tag));
+  for (int shift = 7 * (length_bytes - 1); shift > 0; shift -= 7) {
+    bytes += static_cast<char>(0x80 | ((body.size() >> shift) & 0x7F));
+  }
+  bytes += static_cast<char>(body.size() & 0x7F);
+  return bytes + body;
+}
+
+// The AAC low-complexity audio specific configuration at 44.1 kHz.
+inline std::string AudioSpecificConfig(int channel_config) {
+  return {'\x12', static_cast<char>(channel_config << 3)};
+}
+
+// An "esds" box with the elementary-stream descriptors of `entry`.
+inline Box Esds(const AudioEntry& entry) {
+  const int channel_config = entry.channel_config >= 0 ? entry.channel_config : entry.channels;
+  const std::string decoder_config =
+      std::string{static_cast<char>(entry.object_type), '\x15', '\0', '\x03', '\0'} +
+      BigEndian32Bytes(entry.max_bit_rate) + BigEndian32Bytes(entry.avg_bit_rate) +
+      Descriptor(0x05, AudioSpecificConfig(channel_config), entry.length_bytes);
+  const std::string es = BigEndian16Bytes(1) + std::string(1, '\0') +
+                         Descriptor(0x04, decoder_config, entry.length_bytes) +
+                         Descriptor(0x06, "\x02", entry.length_bytes);
+  return Box("esds").U32(0).Raw(Descriptor(0x03, es, entry.length_bytes));
+}
+
+// The fixed fields of a version 0 sound sample entry, without children.
+inline Box SoundEntry(const AudioEntry& entry) {
+  Box sound(entry.type);
+  sound.Zeros(6).U16(1).Zeros(8).U16(entry.channels).U16(entry.sample_size).U16(0).U16(0);
+  return sound.U16(entry.sample_rate).U16(0);
 }
 
 // An AAC sample entry with its elementary-stream descriptors.
 inline Box Mp4a(const AudioEntry& entry) {
-  const std::string decoder_config =
-      std::string{'\x40', '\x15', '\0', '\x03', '\0'} + BigEndian32Bytes(entry.max_bit_rate) +
-      BigEndian32Bytes(entry.avg_bit_rate) + Descriptor(0x05, "\x12\x10");
-  const std::string es = BigEndian16Bytes(1) + std::string(1, '\0') +
-                         Descriptor(0x04, decoder_config) + Descriptor(0x06, "\x02");
-  Box esds("esds");
-  esds.U32(0).Raw(Descriptor(0x03, es));
-  Box mp4a("mp4a");
-  mp4a.Zeros(6).U16(1).Zeros(8).U16(entry.channels).U16(entry.sample_size).U16(0).U16(0);
-  return mp4a.U16(entry.sample_rate).U16(0).Add(esds);
+  return SoundEntry(entry).Add(Esds(entry));
+}
+
+inline Box StsdOf(const Box& entry) {
+  return Box("stsd").U32(0).U32(1).Add(entry);
 }
 
 inline Box Stsd(const AudioEntry& entry = {}) {
-  Box stsd("stsd");
-  return stsd.U32(0).U32(1).Add(Mp4a(entry));
+  return StsdOf(Mp4a(entry));
 }
 
 // A full box whose contents are zero apart from an entry count of 0.
@@ -108,7 +144,8 @@ inline Box EmptyTable(std::string_view type) {
   return Box(type).U32(0).U32(0);
 }
 
-inline Box Trak(const Box& stsd) {
+// A track with the handler type `handler` ("soun" for sound, "text" for chapters).
+inline Box Trak(const Box& stsd, std::string_view handler = "soun") {
   Box stbl("stbl");
   stbl.Add(stsd).Add(EmptyTable("stts")).Add(EmptyTable("stsc"));
   stbl.Add(Box("stsz").U32(0).U32(0).U32(0)).Add(EmptyTable("stco"));
@@ -118,7 +155,8 @@ inline Box Trak(const Box& stsd) {
   minf.Add(Box("smhd").U32(0).U32(0)).Add(dinf).Add(stbl);
   Box mdia("mdia");
   mdia.Add(Box("mdhd").U32(0).Zeros(8).U32(44100).U32(0).U32(0x55c40000));
-  mdia.Add(Box("hdlr").U32(0).U32(0).Raw("soun").Zeros(12).Raw("SoundHandler").Zeros(1));
+  const std::string_view name = handler == "soun" ? "SoundHandler" : "Handler";
+  mdia.Add(Box("hdlr").U32(0).U32(0).Raw(handler).Zeros(12).Raw(name).Zeros(1));
   mdia.Add(minf);
   Box trak("trak");
   return trak.Add(Box("tkhd").U32(7).Zeros(76)).Add(mdia);

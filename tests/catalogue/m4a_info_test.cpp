@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "catalogue/box_builder.h"
 #include "catalogue/m4a_info.h"
 #include "catalogue/m4a_memory_files.h"
 #include "catalogue/track_json.h"
+#include "platform/platform.h"
 
 namespace tarvello {
 namespace {
@@ -62,17 +66,53 @@ TEST(WriteM4aInfoTest, OneLinePerFileInOrderAndStatusOne) {
   std::vector<std::string> all;
   while (std::getline(lines, line)) all.push_back(line);
   ASSERT_EQ(all.size(), 4u);
-  EXPECT_EQ(all[0], R"({"path":"/b.xml","accepted":false})");
+  EXPECT_EQ(all[0],
+            R"({"path":"/b.xml","accepted":false,"reason":"no file type box at the start"})");
   EXPECT_EQ(all[1].rfind(R"({"path":"/a.m4a","accepted":true,"Deleted":0,"TrackID":0,)"
                          R"("Title":"春","Time":200,)",
                          0),
             0u)
       << all[1];
-  EXPECT_EQ(all[2], R"({"path":"/gone.m4a","accepted":false})");
+  // The system's message, without the path the line holds already.
+  EXPECT_EQ(all[2], R"({"path":"/gone.m4a","accepted":false,"reason":")" +
+                        std::system_category().message(EIO) + "\"}");
   EXPECT_EQ(all[3], all[1]);
-  EXPECT_NE(err.str().find("/b.xml"), std::string::npos);
-  EXPECT_NE(err.str().find("/gone.m4a"), std::string::npos);
+  EXPECT_NE(err.str().find("not an M4A song (no file type box at the start): /b.xml"),
+            std::string::npos);
+  EXPECT_NE(err.str().find(FileError(EIO, "/gone.m4a").what()), std::string::npos);
   EXPECT_EQ(err.str().find("/a.m4a"), std::string::npos);
+}
+
+TEST(WriteM4aInfoTest, RefusedSongSaysWhy) {
+  testing::MemoryFileSystem files;
+  testing::SongLayout movie_last;
+  movie_last.movie_after_media = true;
+  files.Add("/ffmpeg.m4a", testing::BuildSong(movie_last));
+  testing::SongLayout mp42;
+  mp42.major_brand = "mp42";
+  files.Add("/mp42.m4a", testing::BuildSong(mp42));
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(WriteM4aInfo(files, {"/ffmpeg.m4a", "/mp42.m4a"}, out, err), 1);
+  EXPECT_EQ(out.str(),
+            "{\"path\":\"/ffmpeg.m4a\",\"accepted\":false,"
+            "\"reason\":\"movie box after the media data\"}\n"
+            "{\"path\":\"/mp42.m4a\",\"accepted\":false,\"reason\":\"major brand is mp42\"}\n");
+}
+
+TEST(WriteM4aInfoTest, ManyFilesGiveOneLineEach) {
+  // More output than one written block.
+  testing::MemoryFileSystem files;
+  testing::SongLayout song;
+  song.items = {testing::TextItem("\xA9nam", std::string(200, 'x'))};
+  files.Add("/a.m4a", testing::BuildSong(song));
+  const std::vector<std::string> paths(600, "/a.m4a");
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(WriteM4aInfo(files, paths, out, err), 0);
+  const std::string text = out.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 600);
+  EXPECT_EQ(text.substr(text.size() - 2), "}\n");
 }
 
 TEST(WriteM4aInfoTest, StatusZeroWhenEveryFileIsAccepted) {

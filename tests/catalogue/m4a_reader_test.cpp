@@ -132,6 +132,12 @@ TEST_F(M4aReaderTest, RecordsThePathToRecordWhole) {
   ASSERT_EQ(ReadM4aTrack(files_, table_, staging_, "/tmp/~VARKELIN00000.TMP", path, 0),
             M4aResult::kStored);
   EXPECT_EQ(Text(FieldText(table_[0].FileName)), path);
+  // A native path is bytes, not CP932: the last byte of "あ" (E3 81 82) would read as a
+  // lone lead byte there, and still stays.
+  const std::string ending_in_a = "/songs/\xE3\x81\x82";
+  files_.Add(ending_in_a, BuildSong({}));
+  ASSERT_TRUE(ReadM4aRecord(files_, staging_, ending_in_a, ending_in_a).Accepted());
+  EXPECT_EQ(Text(FieldText(staging_.FileName)), ending_in_a);
 }
 
 TEST_F(M4aReaderTest, FileSizeIsTheFull64BitLength) {

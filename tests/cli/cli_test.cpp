@@ -75,7 +75,8 @@ TEST(CliInfoTest, ANonSongFailsButTheOtherFilesArePrinted) {
   EXPECT_NE(result.err.find(text), std::string::npos);
   const std::vector<std::string> lines = result.OutLines();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "{\"path\":\"" + text + "\",\"accepted\":false}");
+  EXPECT_EQ(lines[0], "{\"path\":\"" + text +
+                          "\",\"accepted\":false,\"reason\":\"no file type box at the start\"}");
   EXPECT_NE(lines[1].find("\"accepted\":true"), std::string::npos);
 }
 

@@ -26,7 +26,7 @@ std::string Pattern(size_t size) {
 class ByteFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    content_ = Pattern(3 * PosixByteFile::kWindowSize + 1234);
+    content_ = Pattern(3 * PosixByteFile::kMaxWindowSize + 1234);
     WriteFile(path_, content_);
   }
 
@@ -47,7 +47,7 @@ TEST_F(ByteFileTest, ReportsSizeAndReadsAcrossWindowBoundaries) {
   auto file = files_.OpenRead(path_);
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->Size(), static_cast<int64_t>(content_.size()));
-  const int64_t edge = PosixByteFile::kWindowSize;
+  const int64_t edge = PosixByteFile::kMaxWindowSize;
   EXPECT_EQ(ReadAt(*file, edge - 3, 8), content_.substr(edge - 3, 8));
   EXPECT_EQ(file->Position(), edge + 5);
   EXPECT_EQ(ReadAt(*file, 10, 4), content_.substr(10, 4));  // backwards, out of the window
@@ -78,7 +78,25 @@ TEST_F(ByteFileTest, ManySmallReadsCostFewSystemReads) {
     file->Seek(position > 16 ? position - 16 : 0);
     ASSERT_EQ(file->Read(header, 4), 4u);
   }
-  EXPECT_LE(files_.SystemReadCount() - before, 2u);
+  // The window doubles from its first size: 60,000 bytes take five fills.
+  EXPECT_LE(files_.SystemReadCount() - before, 5u);
+}
+
+TEST_F(ByteFileTest, WindowStartsSmallAndGrows) {
+  auto file = files_.OpenRead(path_);
+  ASSERT_NE(file, nullptr);
+  const uint64_t before = files_.SystemReadBytes();
+  EXPECT_EQ(ReadAt(*file, 0, 8), content_.substr(0, 8));
+  EXPECT_EQ(ReadAt(*file, 3000, 8), content_.substr(3000, 8));
+  // A song's first boxes cost one small read, not a large window.
+  EXPECT_EQ(files_.SystemReadBytes() - before, PosixByteFile::kFirstWindowSize);
+  // Later windows start where the reads went and are larger, up to the largest size.
+  EXPECT_EQ(ReadAt(*file, 100000, 8), content_.substr(100000, 8));
+  EXPECT_EQ(files_.SystemReadBytes() - before, 3 * PosixByteFile::kFirstWindowSize);
+  for (int64_t position = 100000; position < 180000; position += 4000) {
+    ASSERT_EQ(ReadAt(*file, position, 8), content_.substr(position, 8));
+  }
+  EXPECT_LE(files_.SystemReadCount(), 6u);
 }
 
 TEST_F(ByteFileTest, SeekPastTheEndReadsNothing) {
@@ -111,7 +129,7 @@ TEST(ByteFileErrorTest, ReadErrorsThrowTheSystemsMessageAndThePath) {
   // A process's own memory at offset 0 is unmapped: reading it fails with an I/O error.
   const int fd = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
-  PosixByteFile file(fd, 100, std::make_shared<uint64_t>(0), "/proc/self/mem");
+  PosixByteFile file(fd, 100, std::make_shared<SystemReadCounter>(), "/proc/self/mem");
   char byte;
   try {
     file.Read(&byte, 1);

@@ -11,13 +11,13 @@ namespace tarvello {
 namespace {
 
 // Windows start on this boundary, so a step back a few bytes stays inside the window.
-constexpr int64_t kWindowAlignment = 4096;
+constexpr int64_t kWindowAlignment = 512;
 
 }  // namespace
 
-PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count,
+PosixByteFile::PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter,
                              std::string path)
-    : fd_(fd), size_(size), read_count_(std::move(read_count)), path_(std::move(path)) {}
+    : fd_(fd), size_(size), counter_(std::move(counter)), path_(std::move(path)) {}
 
 PosixByteFile::~PosixByteFile() {
   ::close(fd_);
@@ -25,17 +25,21 @@ PosixByteFile::~PosixByteFile() {
 
 size_t PosixByteFile::ReadAt(void* buffer, size_t count, int64_t offset) {
   for (;;) {
-    ++*read_count_;
+    ++counter_->reads;
     const ssize_t got = ::pread(fd_, buffer, count, static_cast<off_t>(offset));
-    if (got >= 0) return static_cast<size_t>(got);
+    if (got >= 0) {
+      counter_->bytes += static_cast<uint64_t>(got);
+      return static_cast<size_t>(got);
+    }
     if (errno != EINTR) throw FileError(errno, path_);
   }
 }
 
 bool PosixByteFile::FillWindow() {
-  if (window_.empty()) window_.resize(kWindowSize);
+  if (!window_) window_ = std::make_unique_for_overwrite<char[]>(kMaxWindowSize);
   window_start_ = position_ - position_ % kWindowAlignment;
-  window_length_ = ReadAt(window_.data(), window_.size(), window_start_);
+  window_length_ = ReadAt(window_.get(), next_window_size_, window_start_);
+  next_window_size_ = std::min(next_window_size_ * 2, kMaxWindowSize);
   return window_start_ + static_cast<int64_t>(window_length_) > position_;
 }
 
@@ -47,15 +51,15 @@ size_t PosixByteFile::Read(void* buffer, size_t count) {
     if (position_ >= window_start_ && position_ < window_end) {
       const size_t offset = static_cast<size_t>(position_ - window_start_);
       const size_t take = std::min(count - done, window_length_ - offset);
-      std::memcpy(out + done, window_.data() + offset, take);
+      std::memcpy(out + done, window_.get() + offset, take);
       done += take;
       position_ += static_cast<int64_t>(take);
       continue;
     }
     if (position_ >= size_) break;  // nothing to read; spare the system call
     const size_t wanted = count - done;
-    if (wanted >= kWindowSize) {
-      // Large reads go straight into the caller's buffer.
+    if (wanted >= next_window_size_) {
+      // Reads as large as the window go straight into the caller's buffer.
       const size_t got = ReadAt(out + done, wanted, position_);
       if (got == 0) break;
       done += got;

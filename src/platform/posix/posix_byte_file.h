@@ -1,24 +1,31 @@
 #pragma once
 
 // A file read through a read-ahead window, so the many tiny reads and seeks of the tag
-// reader cost a handful of system reads.
+// reader cost a handful of system reads. The window starts small, since a song's boxes
+// before its media data usually take a few kilobytes, and doubles with each refill for
+// files that need more.
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 
 namespace tarvello {
 
+// What the files of one file system read from the system.
+struct SystemReadCounter {
+  uint64_t reads = 0;
+  uint64_t bytes = 0;
+};
+
 class PosixByteFile : public ByteFile {
  public:
-  static constexpr size_t kWindowSize = 64 * 1024;
+  static constexpr size_t kFirstWindowSize = 4 * 1024;
+  static constexpr size_t kMaxWindowSize = 64 * 1024;
 
-  // Takes ownership of `fd`, the file at `path`; every system read adds one to
-  // `read_count`.
-  PosixByteFile(int fd, int64_t size, std::shared_ptr<uint64_t> read_count, std::string path);
+  // Takes ownership of `fd`, the file at `path`; every system read is added to `counter`.
+  PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter, std::string path);
   ~PosixByteFile() override;
   PosixByteFile(const PosixByteFile&) = delete;
   PosixByteFile& operator=(const PosixByteFile&) = delete;
@@ -32,16 +39,17 @@ class PosixByteFile : public ByteFile {
   // Reads at `offset` straight from the file; 0 at the end. Throws FileError with the
   // system's message and the path.
   size_t ReadAt(void* buffer, size_t count, int64_t offset);
-  // Fills the window with the bytes around position_; false at the end of the file.
+  // Fills the window with the bytes from just before position_; false at the end.
   bool FillWindow();
 
   int fd_;
   int64_t size_;
   int64_t position_ = 0;
-  std::vector<char> window_;  // allocated on the first buffered read
+  std::unique_ptr<char[]> window_;  // kMaxWindowSize bytes, allocated on the first fill
+  size_t next_window_size_ = kFirstWindowSize;
   int64_t window_start_ = 0;
   size_t window_length_ = 0;
-  std::shared_ptr<uint64_t> read_count_;
+  std::shared_ptr<SystemReadCounter> counter_;
   std::string path_;
 };
 

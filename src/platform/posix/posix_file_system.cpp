@@ -108,7 +108,7 @@ std::unique_ptr<ByteFile> PosixFileSystem::Open(const std::string& path, int& er
     return nullptr;
   }
   const int64_t size = S_ISREG(info.st_mode) ? static_cast<int64_t>(info.st_size) : 0;
-  return std::make_unique<PosixByteFile>(fd, size, read_count_, path);
+  return std::make_unique<PosixByteFile>(fd, size, read_counter_, path);
 }
 
 std::unique_ptr<ByteFile> PosixFileSystem::OpenRead(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_byte_file.h"
 
 namespace tarvello {
 
@@ -29,14 +30,16 @@ class PosixFileSystem : public FileSystem {
   bool SetLastWriteTime(const std::string& path, std::time_t time) override;
   bool SyncVolume(const std::string& path) override;
 
-  // System reads made so far by all the files this object opened.
-  uint64_t SystemReadCount() const { return *read_count_; }
+  // System reads made so far by all the files this object opened, and the bytes they
+  // brought.
+  uint64_t SystemReadCount() const { return read_counter_->reads; }
+  uint64_t SystemReadBytes() const { return read_counter_->bytes; }
 
  private:
   // Opens for reading; nullptr with the system's error number in `error` when it cannot.
   std::unique_ptr<ByteFile> Open(const std::string& path, int& error);
 
-  std::shared_ptr<uint64_t> read_count_ = std::make_shared<uint64_t>(0);
+  std::shared_ptr<SystemReadCounter> read_counter_ = std::make_shared<SystemReadCounter>();
 };
 
 }  // namespace tarvello

@@ -1,0 +1,39 @@
+#pragma once
+
+// Why the M4A walk refused a file, so that a user can be told what to change.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tarvello {
+
+enum class M4aRefusal {
+  kNone,                 // the file was accepted
+  kCutShort,             // the file ends inside a box or its header
+  kNoFileTypeBox,        // the file does not begin with a file type box
+  kSmallFileTypeBox,     // the file type box cannot hold a major brand
+  kMajorBrand,           // the major brand is not "M4A "
+  kNoMovieBox,           // no movie box follows the file type box
+  kSmallMovieBox,        // the movie box cannot hold a child box
+  kMovieAfterMediaData,  // the media data comes before the movie box
+  kNoMediaData,          // no media data box follows the movie box
+  kEmptyMediaData,       // the media data box is the empty end of the file
+  kBadBoxSize,           // a box is smaller than its own header
+  kTooManyBoxes,         // the walk would take more reads than any song needs
+  kBadIndex,             // the table slot to fill does not exist
+  kOutOfMemory,          // the table could not grow
+};
+
+// The outcome of reading one file: the refusal, and the major brand for kMajorBrand.
+struct M4aVerdict {
+  M4aRefusal refusal = M4aRefusal::kNone;
+  std::array<uint8_t, 4> major_brand{};
+
+  bool Accepted() const { return refusal == M4aRefusal::kNone; }
+};
+
+// A short English text for a refusal, such as "major brand is mp42"; empty when accepted.
+std::string RefusalText(const M4aVerdict& verdict);
+
+}  // namespace tarvello
