@@ -79,7 +79,9 @@ struct Bench {
   }
 
   OutputRunResult Run(const std::string& folder) {
-    OutputRunSettings settings{folder, {}, folder + "-backup"};
+    OutputRunSettings settings;
+    settings.folder = folder;
+    settings.backup_base = folder + "-backup";
     settings.options.BackupBeforeOutput = false;
     return RunOutput(settings, rows, table, platform, temp_names, progress);
   }

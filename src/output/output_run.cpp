@@ -243,7 +243,7 @@ class OutputRun {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%.4d", number);
     std::string name = Cp932ToUtf8(settings_.options.Prefix) + "_" + digits;
-    if (!settings_.options.Ext.empty()) name += "." + Cp932ToUtf8(settings_.options.Ext);
+    if (!settings_.options.Ext.empty()) name.append(".").append(Cp932ToUtf8(settings_.options.Ext));
     // A "/" in the prefix or extension must not lead the song out of the folder.
     std::replace(name.begin(), name.end(), '/', '_');
     return folder_ + name;
