@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/option_form_values.h"
+#include "app/version_info.h"
+#include "catalogue/track_properties.h"
 #include "output/drive_list.h"
 #include "output/output_progress.h"
 
@@ -17,10 +20,25 @@ namespace tarvello {
 // Every menu command whose enabling the presenter maintains. Tool buttons are never
 // disabled and have no entry here.
 enum class Command {
-  kAdd1, kImport1, kDest1, kExecute1, kProperty1, kExit1,
-  kCheck1, kUncheck1, kDelete1, kSelectAll1, kSelectNon1, kOption1,
-  kUnOrder1, kRefresh1, kAbout1,
-  kProperty2, kCheck2, kUncheck2, kDelete2,
+  kAdd1,
+  kImport1,
+  kDest1,
+  kExecute1,
+  kProperty1,
+  kExit1,
+  kCheck1,
+  kUncheck1,
+  kDelete1,
+  kSelectAll1,
+  kSelectNon1,
+  kOption1,
+  kUnOrder1,
+  kRefresh1,
+  kAbout1,
+  kProperty2,
+  kCheck2,
+  kUncheck2,
+  kDelete2,
 };
 
 // The window's outer rectangle.
@@ -83,6 +101,11 @@ class MainView {
   virtual void ShowInformation(const std::string& text) = 0;
   virtual bool Confirm(const std::string& text) = 0;  // OK / Cancel; true for OK
   virtual std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) = 0;
+  // The modal dialogs of the properties, options and About commands, made afresh each time.
+  virtual void ShowPropertyDialog(const TrackProperties& properties) = 0;
+  // The values confirmed with OK; nullopt for anything else.
+  virtual std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) = 0;
+  virtual void ShowAboutDialog(const std::optional<VersionInfo>& version) = 0;
 
   // Long work.
   virtual std::unique_ptr<CursorGuard> ShowWaitCursor() = 0;
