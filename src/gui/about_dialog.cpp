@@ -58,7 +58,11 @@ TAboutDialog::TAboutDialog(const std::string& application_title,
   ProductName_->setText(Text(texts.product_name));
   Version_->setText(Text(texts.version));
   Copyright_->setText(Text(texts.copyright));
-  for (QLabel* label : {ProductName_, Version_, Copyright_}) label->adjustSize();
+  for (QLabel* label : {ProductName_, Version_}) label->adjustSize();
+  // A long copyright line wraps inside the panel instead of running past its edge.
+  Copyright_->setWordWrap(true);
+  Copyright_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Copyright_->setGeometry(10, 76, panel->width() - 20, panel->height() - 78);
   if (texts.show_picture) ProgramImage_->setPixmap(QPixmap(QStringLiteral(":/AboutImage")));
 
   OKButton_ = new QPushButton(QStringLiteral("OK"), this);

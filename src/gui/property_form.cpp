@@ -59,6 +59,7 @@ QPlainTextEdit* TPropertyForm::AddMemo(const char* name, int top, int height) {
   auto* memo = new QPlainTextEdit(this);
   memo->setObjectName(QString::fromLatin1(name));
   memo->setReadOnly(true);
+  memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   memo->setGeometry(kFieldLeft, top, kFieldWidth, height);
   return memo;
 }
