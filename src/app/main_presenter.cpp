@@ -131,12 +131,6 @@ void MainPresenter::Import1Click() {}
 void MainPresenter::Dest1Click() {
   ImportOutputFolder(false);
 }
-void MainPresenter::Property1Click() {}
-void MainPresenter::Check1Click() {}
-void MainPresenter::Uncheck1Click() {}
-void MainPresenter::Delete1Click() {}
-void MainPresenter::Option1Click() {}
 void MainPresenter::Refresh1Click() {}
-void MainPresenter::About1Click() {}
 
 }  // namespace tarvello

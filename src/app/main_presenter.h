@@ -60,6 +60,13 @@ class MainPresenter {
 
   // List, drives and drops.
   void lvTrackInfoColumnClick(int column);
+  // The selection changed: the edit commands follow it.
+  void lvTrackInfoSelectItem();
+  // A left click on a row's icon.
+  void lvTrackInfoIconClick(int row);
+  // Dragged rows dropped onto row `target_row`, or below the last row (-1). The view
+  // selects and focuses what the result names.
+  DropResult lvTrackInfoDragDrop(const std::vector<int>& selected, int target_row);
   void cbxDrivesChange(int index);
   // Rebuilds the drive box; the chosen volume stays chosen while it is listed.
   void LoadDriveList();
@@ -101,6 +108,19 @@ class MainPresenter {
   void FocusFirstNewRow();
   void SortRows(int code);
   void ShowOutputSummary(bool recount);
+
+  // Marking, deletion and the commands that follow the selection.
+  void CheckSelected();
+  void UncheckSelected();
+  void DeleteSelectedSongs();
+  void EnableSelectionCommands(size_t selected_count);
+  void ShowChangedRows(const std::vector<int>& rows);
+
+  // The properties command: the song's file read again, then the dialog.
+  void ShowTrackProperties();
+  void RereadTrack(int row);
+  // The mount points a folder chosen in the options dialog is taken relative to.
+  std::vector<std::string> MountPoints() const;
 
   // The output command: checks, confirmation, the run in the progress dialog, the refresh.
   void ExecuteOutput();

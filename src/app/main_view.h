@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/option_form_values.h"
+#include "app/version_info.h"
+#include "catalogue/track_properties.h"
 #include "output/drive_list.h"
 #include "output/output_progress.h"
 
@@ -102,6 +105,11 @@ class MainView {
   virtual void ShowInformation(const std::string& text) = 0;
   virtual bool Confirm(const std::string& text) = 0;  // OK / Cancel; true for OK
   virtual std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) = 0;
+  // The modal dialogs of the properties, options and About commands, made afresh each time.
+  virtual void ShowPropertyDialog(const TrackProperties& properties) = 0;
+  // The values confirmed with OK; nullopt for anything else.
+  virtual std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) = 0;
+  virtual void ShowAboutDialog(const std::optional<VersionInfo>& version) = 0;
 
   // Long work.
   virtual std::unique_ptr<CursorGuard> ShowWaitCursor() = 0;

@@ -39,6 +39,18 @@ inline constexpr int32_t kSortKeyAdditionOrder = 12;
 inline constexpr int kSortAdditionOrder = -1;
 inline constexpr int kSortForget = -2;
 
+// What a drop of dragged rows leaves selected: rows first..first + count - 1, with the
+// row `focus` focused. `moved` is false when the drop changed nothing.
+struct DropResult {
+  bool moved = false;
+  int first = 0;
+  int count = 0;
+  int focus = -1;
+};
+
+// The rows of `selected` that exist in a list of `row_count` rows, ascending, once each.
+std::vector<int> ValidRows(std::vector<int> selected, int row_count);
+
 struct TrackRow {
   std::string caption;
   std::array<std::string, kSubItemCount> sub_items;
@@ -84,6 +96,12 @@ class TrackList {
   int lvTrackInfoCompare(const TrackRow& first, const TrackRow& second) const;
 
   void Clear();
+  // Removes the given rows; the others keep their order.
+  void RemoveRows(const std::vector<int>& rows);
+  // Moves the selected rows, in their order, to just before row `target`, or to the end
+  // when `target` is -1 (a drop below the last row). Dropping onto a selected row changes
+  // nothing. A move forgets the column sort. Records and keys stay as they are.
+  DropResult MoveRows(const std::vector<int>& selected, int target);
 
  private:
   void FillSubItems(TrackRow& row, const TTrackInfo& track) const;

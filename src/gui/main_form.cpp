@@ -24,8 +24,10 @@
 #include <algorithm>
 
 #include "app/window_layout.h"
+#include "gui/about_dialog.h"
 #include "gui/drive_combo_box.h"
 #include "gui/progress_form.h"
+#include "gui/property_form.h"
 #include "gui/status_bar.h"
 #include "gui/track_list_header.h"
 #include "gui/track_list_model.h"
@@ -85,6 +87,7 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent),
   CreatePopupMenu();
   CreateControls(client_);
   CreateToolBar(client_);
+  WireListEvents();
 
   Timer1_ = new QTimer(this);
   Timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -327,6 +330,18 @@ void TMainForm::CreateControls(QWidget* client) {
   StatusBar1_->SetPanelAlignment(1, Qt::AlignLeft);
 }
 
+// The list's own events: the selection, the icon click, the context menu and the drop.
+void TMainForm::WireListEvents() {
+  connect(lvTrackInfo_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (!closing_ && !destroyed_) presenter_->lvTrackInfoSelectItem();
+  });
+  lvTrackInfo_->on_icon_click = [this](int row) { presenter_->lvTrackInfoIconClick(row); };
+  lvTrackInfo_->on_context_menu = [this](const QPoint& position) { PopupMenu1_->popup(position); };
+  lvTrackInfo_->on_drop = [this](const std::vector<int>& selected, int target_row) {
+    return presenter_->lvTrackInfoDragDrop(selected, target_row);
+  };
+}
+
 // Layout.
 
 bool TMainForm::event(QEvent* event) {
@@ -536,12 +551,7 @@ void TMainForm::FocusRow(int row) {
 }
 
 std::vector<int> TMainForm::SelectedRows() const {
-  std::vector<int> rows;
-  for (const QModelIndex& index : lvTrackInfo_->selectionModel()->selectedRows()) {
-    rows.push_back(index.row());
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
+  return lvTrackInfo_->SelectedRows();
 }
 
 // MainView: boxes, dialogs and long work.
@@ -556,6 +566,22 @@ bool TMainForm::Confirm(const std::string& text) {
 
 std::optional<std::vector<std::string>> TMainForm::ChooseFiles(const OpenFileRequest& request) {
   return dialogs_.ChooseFiles(request);
+}
+
+void TMainForm::ShowPropertyDialog(const TrackProperties& properties) {
+  TPropertyForm form(properties, this);
+  form.exec();
+}
+
+std::optional<OptionFormValues> TMainForm::ShowOptionDialog(const OptionDialogRequest& request) {
+  TOptionForm form(request, folder_chooser_, this);
+  if (form.exec() != QDialog::Accepted) return std::nullopt;
+  return form.Values();
+}
+
+void TMainForm::ShowAboutDialog(const std::optional<VersionInfo>& version) {
+  TAboutDialog dialog(kApplicationTitle, version, this);
+  dialog.exec();
 }
 
 std::unique_ptr<CursorGuard> TMainForm::ShowWaitCursor() {

@@ -12,6 +12,7 @@
 #include "app/main_view.h"
 #include "gui/dialogs.h"
 #include "gui/image_list.h"
+#include "gui/option_form.h"
 
 class QAction;
 class QComboBox;
@@ -27,6 +28,7 @@ namespace tarvello {
 class DriveComboBox;
 class StatusBar;
 class TrackListModel;
+class TrackListView;
 
 inline constexpr int kCommandCount = static_cast<int>(Command::kDelete2) + 1;
 
@@ -44,6 +46,10 @@ class TMainForm : public QMainWindow, public MainView {
   void SetDialogResponder(DialogResponder responder);
   // Every box and file dialog asked for so far.
   const std::vector<DialogRequest>& DialogHistory() const { return dialogs_.History(); }
+
+  // Test seam: chooses the folder for the options dialog's "..." button instead of the
+  // real folder chooser.
+  void SetFolderChooser(FolderChooser chooser) { folder_chooser_ = std::move(chooser); }
 
   QAction* CommandAction(Command command) const;
   const ImageList& Images() const { return ImageList1_; }
@@ -75,6 +81,9 @@ class TMainForm : public QMainWindow, public MainView {
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override;
+  void ShowPropertyDialog(const TrackProperties& properties) override;
+  std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) override;
+  void ShowAboutDialog(const std::optional<VersionInfo>& version) override;
   std::unique_ptr<CursorGuard> ShowWaitCursor() override;
   void ProcessEvents() override;
   void RunWithProgress(const std::function<void(OutputProgress&)>& work) override;
@@ -96,6 +105,7 @@ class TMainForm : public QMainWindow, public MainView {
   void CreatePopupMenu();
   void CreateToolBar(QWidget* client);
   void CreateControls(QWidget* client);
+  void WireListEvents();
   void ApplyPlacement();
   void FollowFrame();
   void FormResize();
@@ -112,13 +122,14 @@ class TMainForm : public QMainWindow, public MainView {
   QLabel* Label2_ = nullptr;
   QComboBox* cbPlayLists_ = nullptr;
   QWidget* ToolBar1_ = nullptr;
-  QTreeView* lvTrackInfo_ = nullptr;
+  TrackListView* lvTrackInfo_ = nullptr;
   TrackListModel* model_ = nullptr;
   DriveComboBox* cbxDrives_ = nullptr;
   QLabel* lbOutDir_ = nullptr;
   StatusBar* StatusBar1_ = nullptr;
   QMenu* PopupMenu1_ = nullptr;
   QTimer* Timer1_ = nullptr;
+  FolderChooser folder_chooser_;
 
   std::optional<WindowGeometry> placement_;
   bool started_ = false;

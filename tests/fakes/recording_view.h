@@ -88,6 +88,21 @@ class RecordingView : public MainView {
     return choice;
   }
 
+  void ShowPropertyDialog(const TrackProperties& shown) override {
+    property_dialogs.push_back(shown);
+    cursor_depth_at_dialog = cursor_depth;
+  }
+  std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) override {
+    option_requests.push_back(request);
+    if (option_answers.empty()) return std::nullopt;
+    auto answer = option_answers.front();
+    option_answers.pop_front();
+    return answer;
+  }
+  void ShowAboutDialog(const std::optional<VersionInfo>& version) override {
+    about_dialogs.push_back(version);
+  }
+
   std::unique_ptr<CursorGuard> ShowWaitCursor() override { return std::make_unique<Guard>(*this); }
   void ProcessEvents() override {}
   void RunWithProgress(const std::function<void(OutputProgress&)>& work) override {
@@ -95,6 +110,13 @@ class RecordingView : public MainView {
     progress.cursor_depth_seen = cursor_depth;
     work(progress);
   }
+
+  // The dialogs of the properties, options and About commands, and the options' answers.
+  std::vector<TrackProperties> property_dialogs;
+  int cursor_depth_at_dialog = -1;
+  std::vector<OptionDialogRequest> option_requests;
+  std::deque<std::optional<OptionFormValues>> option_answers;
+  std::vector<std::optional<VersionInfo>> about_dialogs;
 
   // The progress dialog's recording, and how many dialogs were shown.
   RecordingProgress progress;

@@ -99,12 +99,12 @@ run_once() {
   [ -n "$id" ] || fail "the window did not appear"
   # The placement follows the frame once the window manager has drawn it.
   local previous="" stable=0
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     sleep 0.1
     rectangle=$(outer_rectangle "$id")
     if [ "$rectangle" = "$previous" ]; then
       stable=$((stable + 1))
-      [ $stable -ge 5 ] && break
+      [ $stable -ge 10 ] && break
     else
       stable=0
       previous=$rectangle

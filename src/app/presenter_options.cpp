@@ -1,0 +1,48 @@
+// The options dialog and what a confirmed dialog sets off in the main window, and the
+// About box.
+
+#include "app/main_presenter.h"
+#include "app/option_form_values.h"
+#include "app/version_info.h"
+#include "common/common_routine.h"
+#include "common/cp932.h"
+#include "output/output_summary.h"
+
+namespace tarvello {
+
+void MainPresenter::Option1Click() {
+  RunCommand([&] {
+    TOutputOptions& options = state_.settings.options;
+    const std::string old_out_dir = options.OutDir;
+    const bool old_auto_import = options.AutoImport;
+    const std::optional<OptionFormValues> values =
+        view_.ShowOptionDialog({LoadOptionForm(options), MountPoints()});
+    if (!values) return;
+    StoreOptionForm(*values, options);
+
+    const auto cursor = view_.ShowWaitCursor();
+    view_.SetOutDirLabel(Cp932ToUtf8(options.OutDir));
+    const TDriveInfo* drive = SelectedDrive();
+    if (drive != nullptr && drive->TotalBytes > 0) {
+      ShowDriveStatus();
+      UpdateDestEnabling();
+    }
+    if (!OutputFolderOptionsChanged(old_out_dir, old_auto_import, options)) return;
+    if (SelectedDrive() != nullptr && options.AutoImport) ImportOutputFolder(true);
+    view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
+  });
+}
+
+std::vector<std::string> MainPresenter::MountPoints() const {
+  std::vector<std::string> mount_points;
+  for (const VolumeEntry& volume : GetDriveLetters(platform_.volumes)) {
+    mount_points.push_back(volume.root);
+  }
+  return mount_points;
+}
+
+void MainPresenter::About1Click() {
+  RunCommand([&] { view_.ShowAboutDialog(ProgramVersionInfo()); });
+}
+
+}  // namespace tarvello

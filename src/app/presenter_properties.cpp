@@ -1,0 +1,76 @@
+// The properties command: the song's file is read again into its slot, its row is
+// refreshed, and the dialog shows the record.
+
+#include "app/main_presenter.h"
+#include "catalogue/m4a_reader.h"
+#include "catalogue/track_properties.h"
+#include "common/common_routine.h"
+
+namespace tarvello {
+
+namespace {
+
+// Deletes the temporary copy a song was read from, however the reading ends.
+class CopyRemover {
+ public:
+  CopyRemover(FileSystem& files, const std::string& readable, const std::string& path)
+      : files_(files), copy_(readable != path ? readable : std::string()) {}
+  ~CopyRemover() {
+    if (!copy_.empty()) files_.DeleteFile(copy_);
+  }
+  CopyRemover(const CopyRemover&) = delete;
+  CopyRemover& operator=(const CopyRemover&) = delete;
+
+ private:
+  FileSystem& files_;
+  std::string copy_;
+};
+
+}  // namespace
+
+void MainPresenter::Property1Click() {
+  RunCommand([&] { ShowTrackProperties(); });
+}
+
+void MainPresenter::ShowTrackProperties() {
+  TrackProperties properties;
+  {
+    const auto cursor = view_.ShowWaitCursor();
+    const std::vector<int> selected = view_.SelectedRows();
+    if (selected.size() != 1) {
+      view_.SetCommandEnabled(Command::kProperty1, false);
+      view_.SetCommandEnabled(Command::kProperty2, false);
+      return;
+    }
+    const int row = selected.front();
+    const int32_t index = state_.rows.TableIndex(row);
+    if (index < 0 || index >= state_.table.TrackCount()) return;
+    state_.CurrentTrackIndex = index;
+    RereadTrack(row);
+    properties = PropertyTexts(state_.table[index], state_.symbols);
+  }
+  view_.ShowPropertyDialog(properties);
+}
+
+// A missing, unreadable or no longer valid file leaves the record and the row as they
+// were; the dialog then shows what was stored before.
+void MainPresenter::RereadTrack(int row) {
+  const int32_t index = state_.CurrentTrackIndex;
+  const std::string path(FieldText(state_.table[index].FileName));
+  const std::string readable = GetReadablePath(platform_.files, state_.temp_names, path, true,
+                                               state_.TempFolder, kCopyPrefix, kCopyExtension);
+  if (readable.empty()) return;
+  const CopyRemover remover(platform_.files, readable, path);
+  M4aResult result = M4aResult::kRejected;
+  try {
+    result =
+        ReadM4aTrack(platform_.files, state_.table, state_.StagingTrack, readable, path, index);
+  } catch (const FileError&) {
+    return;
+  }
+  if (result != M4aResult::kStored) return;
+  state_.rows.BuildRows(row, row, state_.table, state_.totals, ClusterSize());
+  view_.RowsChanged(row, row);
+}
+
+}  // namespace tarvello

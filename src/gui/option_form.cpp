@@ -1,0 +1,182 @@
+#include "gui/option_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "common/cp932.h"
+
+namespace tarvello {
+namespace {
+
+constexpr int kWidth = 394;
+constexpr int kHeight = 250;
+constexpr int kOutDirLength = 240;
+constexpr int kShortLength = 3;
+
+QString Text(const std::string& utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string Utf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+// Letters typed into the field become upper case where the cursor is.
+void TypeUpperCase(QLineEdit* edit) {
+  QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+    const QString upper = text.toUpper();
+    if (upper == text) return;
+    const int cursor = edit->cursorPosition();
+    edit->setText(upper);
+    edit->setCursorPosition(cursor);
+  });
+}
+
+}  // namespace
+
+bool BrowseForFolder(QWidget* owner, const std::string& title, const std::string& root,
+                     std::string& folder) {
+  if (!QDir(QFile::decodeName(folder.c_str())).exists() || folder.empty()) folder.clear();
+  const std::string start = !folder.empty() ? folder : root;
+  const QString chosen = QFileDialog::getExistingDirectory(
+      owner, Text(title), QFile::decodeName(start.c_str()), QFileDialog::ShowDirsOnly);
+  if (chosen.isEmpty()) return false;
+  folder = QFile::encodeName(chosen).toStdString();
+  return true;
+}
+
+TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choose_folder,
+                         QWidget* parent)
+    : QDialog(parent),
+      mount_points_(request.mount_points),
+      choose_folder_(std::move(choose_folder)) {
+  setObjectName(QStringLiteral("TOptionForm"));
+  setWindowTitle(QStringLiteral("Options"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(kWidth, kHeight);
+  if (!choose_folder_) {
+    choose_folder_ = [this](std::string& folder) { return BrowseForFolder(this, "", "", folder); };
+  }
+
+  PageControl1_ = new QTabWidget(this);
+  PageControl1_->setObjectName(QStringLiteral("PageControl1"));
+  PageControl1_->setGeometry(8, 8, kWidth - 16, kHeight - 52);
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("TabSheet1"));
+  PageControl1_->addTab(page, QStringLiteral("出力情報"));
+
+  edOutDir_ = AddEdit(page, "edOutDir", "フォルダ", 12, 250, kOutDirLength);
+  btDirDialog_ = new QPushButton(QStringLiteral("..."), page);
+  btDirDialog_->setObjectName(QStringLiteral("btDirDialog"));
+  btDirDialog_->setGeometry(334, 11, 28, 22);
+  connect(btDirDialog_, &QPushButton::clicked, this, &TOptionForm::btDirDialogClick);
+  edPrefix_ = AddEdit(page, "edPrefix", "接頭語", 40, 48, kShortLength);
+  edExt_ = AddEdit(page, "edExt", "拡張子", 68, 48, kShortLength);
+  for (QLineEdit* edit : {edPrefix_, edExt_}) {
+    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edit->setInputMethodHints(Qt::ImhPreferUppercase | Qt::ImhLatinOnly);
+    TypeUpperCase(edit);
+  }
+
+  auto* title_label = new QLabel(QStringLiteral("タイトル"), page);
+  title_label->move(12, 99);
+  cbTitleFormat_ = new QComboBox(page);
+  cbTitleFormat_->setObjectName(QStringLiteral("cbTitleFormat"));
+  cbTitleFormat_->setGeometry(80, 96, 160, 22);
+  cbTitleFormat_->addItems({QStringLiteral("曲名"), QStringLiteral("曲名/アーティスト"),
+                            QStringLiteral("アーティスト/曲名")});
+  auto* separator_label = new QLabel(QStringLiteral("区切り記号"), page);
+  separator_label->move(250, 99);
+  cbSeparater_ = new QComboBox(page);
+  cbSeparater_->setObjectName(QStringLiteral("cbSeparater"));
+  cbSeparater_->setGeometry(316, 96, 46, 22);
+  title_label->setBuddy(cbTitleFormat_);
+  separator_label->setBuddy(cbSeparater_);
+
+  chAutoGetDest_ =
+      new QCheckBox(QStringLiteral("出力先フォルダ内のファイルを自動的に取り込む"), page);
+  chAutoGetDest_->setObjectName(QStringLiteral("chAutoGetDest"));
+  chAutoGetDest_->move(12, 128);
+  chAutoGetDest_->adjustSize();
+  chBackup_ =
+      new QCheckBox(QStringLiteral("出力時に出力先フォルダ内のファイルをバックアップする"), page);
+  chBackup_->setObjectName(QStringLiteral("chBackup"));
+  chBackup_->move(12, 152);
+  chBackup_->adjustSize();
+
+  btOK_ = new QPushButton(QStringLiteral("OK"), this);
+  btOK_->setObjectName(QStringLiteral("btOK"));
+  btOK_->setGeometry(kWidth - 170, kHeight - 36, 75, 25);
+  connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
+  btCancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
+  btCancel_->setObjectName(QStringLiteral("btCancel"));
+  btCancel_->setGeometry(kWidth - 87, kHeight - 36, 75, 25);
+  connect(btCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  btCancel_->setDefault(true);
+
+  setTabOrder(edOutDir_, btDirDialog_);
+  setTabOrder(btDirDialog_, edPrefix_);
+  setTabOrder(edPrefix_, edExt_);
+  setTabOrder(edExt_, cbTitleFormat_);
+  setTabOrder(cbTitleFormat_, cbSeparater_);
+  setTabOrder(cbSeparater_, chAutoGetDest_);
+  setTabOrder(chAutoGetDest_, chBackup_);
+  setTabOrder(chBackup_, btOK_);
+  setTabOrder(btOK_, btCancel_);
+
+  FormCreate(request.values);
+  edOutDir_->setFocus();
+}
+
+QLineEdit* TOptionForm::AddEdit(QWidget* page, const char* name, const char* label, int top,
+                                int width, int max_length) {
+  auto* caption = new QLabel(QString::fromUtf8(label), page);
+  caption->move(12, top + 3);
+  auto* edit = new QLineEdit(page);
+  edit->setObjectName(QString::fromLatin1(name));
+  edit->setGeometry(80, top, width, 22);
+  edit->setMaxLength(max_length);
+  caption->setBuddy(edit);
+  return edit;
+}
+
+void TOptionForm::FormCreate(const OptionFormValues& values) {
+  edOutDir_->setText(Text(values.out_dir));
+  edPrefix_->setText(Text(values.prefix));
+  edExt_->setText(Text(values.ext));
+  cbTitleFormat_->setCurrentIndex(values.title_format);
+  for (const std::string_view separator : kSeparators) {
+    cbSeparater_->addItem(Text(Cp932ToUtf8(separator)));
+  }
+  cbSeparater_->setCurrentIndex(values.separator);
+  chAutoGetDest_->setChecked(values.auto_import);
+  chBackup_->setChecked(values.backup);
+}
+
+void TOptionForm::btDirDialogClick() {
+  std::string folder;
+  if (!choose_folder_(folder)) return;
+  edOutDir_->setText(Text(OutDirFromFolder(folder, mount_points_)));
+}
+
+OptionFormValues TOptionForm::Values() const {
+  OptionFormValues values;
+  values.out_dir = Utf8(edOutDir_->text());
+  values.prefix = Utf8(edPrefix_->text());
+  values.ext = Utf8(edExt_->text());
+  values.title_format = cbTitleFormat_->currentIndex();
+  values.separator = cbSeparater_->currentIndex();
+  values.auto_import = chAutoGetDest_->isChecked();
+  values.backup = chBackup_->isChecked();
+  return values;
+}
+
+}  // namespace tarvello

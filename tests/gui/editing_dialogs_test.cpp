@@ -1,0 +1,238 @@
+// The properties, options and About dialogs, opened from the real window and on their
+// own: their fields, Enter and Escape, the folder chooser's seam, the options' follow-up
+// steps, and a screenshot of each.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "gui/about_dialog.h"
+#include "gui/main_form.h"
+#include "gui/option_form.h"
+#include "gui/window_fixture.h"
+
+namespace tarvello {
+namespace {
+
+// Runs `act` on the modal dialog once it is up; a dialog left open is closed later so a
+// failing check cannot hang the test.
+void OnModal(std::function<void(QDialog&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog != nullptr) act(*dialog);
+  });
+  QTimer::singleShot(5000, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+}
+
+template <typename T>
+T* Child(QWidget& parent, const char* name) {
+  return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+QString LabelText(QWidget& dialog, const char* name) {
+  return Child<QLabel>(dialog, name)->text();
+}
+
+}  // namespace
+
+class EditingDialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void OptionsCancelOnEnterAndEscapeAndConfirmOnTheOkButton() {
+    WindowFixture f("card");
+    QLabel* out_dir = f.Find<QLabel>("lbOutDir");
+    QAction* options = f.form->CommandAction(Command::kOption1);
+
+    QString typed_prefix;
+    OnModal([&](QDialog& dialog) {
+      QCOMPARE(dialog.windowTitle(), QString("Options"));
+      QCOMPARE(dialog.size(), QSize(394, 250));
+      auto* prefix = Child<QLineEdit>(dialog, "edPrefix");
+      QCOMPARE(prefix->text(), QString("SDS"));
+      prefix->clear();
+      QTest::keyClicks(prefix, "ab1d");
+      typed_prefix = prefix->text();
+      QCOMPARE(Child<QLineEdit>(dialog, "edOutDir")->maxLength(), 240);
+      QCOMPARE(Child<QComboBox>(dialog, "cbSeparater")->count(), 8);
+      QCOMPARE(Child<QComboBox>(dialog, "cbTitleFormat")->itemText(2),
+               QString("アーティスト/曲名"));
+      QVERIFY(!Child<QCheckBox>(dialog, "chAutoGetDest")->isChecked());
+      SaveScreenshot(dialog, "options_dialog.png");
+      Child<QLineEdit>(dialog, "edOutDir")->setText("MUSIC\\");
+      QTest::keyClick(Child<QLineEdit>(dialog, "edOutDir"), Qt::Key_Return);
+    });
+    options->trigger();
+    QCOMPARE(typed_prefix, QString("AB1"));
+    QCOMPARE(out_dir->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
+
+    for (const char* field : {"cbTitleFormat", "chBackup"}) {
+      OnModal([&](QDialog& dialog) {
+        Child<QLineEdit>(dialog, "edOutDir")->setText("MUSIC");
+        QTest::keyClick(Child<QWidget>(dialog, field), Qt::Key_Return);
+      });
+      options->trigger();
+      QCOMPARE(out_dir->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
+    }
+    OnModal([&](QDialog& dialog) {
+      Child<QLineEdit>(dialog, "edOutDir")->setText("MUSIC");
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    options->trigger();
+    QCOMPARE(out_dir->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
+    QVERIFY(f.form->IsCommandEnabled(Command::kDest1));
+
+    // Enter on the OK button confirms: the folder takes its rule and Dest1 follows it.
+    OnModal([&](QDialog& dialog) {
+      Child<QLineEdit>(dialog, "edOutDir")->setText("MUSIC\\");
+      QTest::keyClick(Child<QPushButton>(dialog, "btOK"), Qt::Key_Return);
+    });
+    options->trigger();
+    QCOMPARE(out_dir->text(), QString("\\MUSIC"));
+    QVERIFY(!f.form->IsCommandEnabled(Command::kDest1));
+    QVERIFY(f.answered.empty());
+  }
+
+  void TheFolderButtonAndTheFollowUpSteps() {
+    WindowFixture f("card");
+    const std::string data = TARVELLO_TEST_DATA "/m4a/";
+    f.form->SetDialogResponder([&](const DialogRequest& request) {
+      DialogAnswer answer;
+      if (request.kind == DialogKind::kOpenFiles) answer.files = {data + "tagged.m4a"};
+      return answer;
+    });
+    f.form->CommandAction(Command::kAdd1)->trigger();
+    std::string chooser_start = "unset";
+    f.form->SetFolderChooser([&](std::string& folder) {
+      chooser_start = folder;
+      folder = f.card_root + "/PRIVATE/AU/DF/D_SD";
+      return true;
+    });
+    // The output command is switched off to see the follow-up test switch it on again.
+    f.form->SetCommandEnabled(Command::kExecute1, false);
+    QString chosen;
+    OnModal([&](QDialog& dialog) {
+      Child<QLineEdit>(dialog, "edOutDir")->setText("\\ELSEWHERE");
+      QTest::keyClick(Child<QPushButton>(dialog, "btDirDialog"), Qt::Key_Return);
+      chosen = Child<QLineEdit>(dialog, "edOutDir")->text();
+      Child<QCheckBox>(dialog, "chAutoGetDest")->setChecked(true);
+      QTest::mouseClick(Child<QPushButton>(dialog, "btOK"), Qt::LeftButton);
+    });
+    f.form->CommandAction(Command::kOption1)->trigger();
+    QCOMPARE(QString::fromStdString(chooser_start), QString());
+    QCOMPARE(chosen, QString("\\PRIVATE\\AU\\DF\\D_SD"));
+    QVERIFY(f.form->IsCommandEnabled(Command::kDest1));
+    QVERIFY(f.form->IsCommandEnabled(Command::kExecute1));
+
+    // Nothing of the folder or the import switch changed: the output command stays off.
+    f.form->SetCommandEnabled(Command::kExecute1, false);
+    OnModal([&](QDialog& dialog) {
+      Child<QLineEdit>(dialog, "edExt")->setText("M4A");
+      Child<QPushButton>(dialog, "btOK")->click();
+    });
+    f.form->CommandAction(Command::kOption1)->trigger();
+    QVERIFY(!f.form->IsCommandEnabled(Command::kExecute1));
+  }
+
+  void OptionsFormLoadsAndHandsBackItsValues() {
+    OptionDialogRequest request;
+    request.values = {"\\A", "X", "Y", kNoItem, kNoItem, true, false};
+    TOptionForm form(request, [](std::string& folder) {
+      folder = "/media/card";
+      return true;
+    });
+    QCOMPARE(Child<QComboBox>(form, "cbSeparater")->currentIndex(), -1);
+    QCOMPARE(Child<QComboBox>(form, "cbTitleFormat")->currentIndex(), -1);
+    QCOMPARE(form.Values(), request.values);
+    QVERIFY(!Child<QLineEdit>(form, "edPrefix")->testAttribute(Qt::WA_InputMethodEnabled));
+    request.mount_points = {"/media/card"};
+    TOptionForm root(request, [](std::string& folder) {
+      folder = "/media/card";
+      return true;
+    });
+    Child<QPushButton>(root, "btDirDialog")->click();
+    QCOMPARE(root.Values().out_dir, std::string("\\"));
+  }
+
+  void PropertiesShowTheSongReadAgain() {
+    WindowFixture f("card");
+    f.form->SetDialogResponder([&](const DialogRequest& request) {
+      DialogAnswer answer;
+      if (request.kind == DialogKind::kOpenFiles) {
+        answer.files = {TARVELLO_TEST_DATA "/m4a/tagged.m4a",
+                        TARVELLO_TEST_DATA "/m4a/japanese.m4a"};
+      }
+      return answer;
+    });
+    f.form->CommandAction(Command::kAdd1)->trigger();
+    SaveScreenshot(*f.form, "main_window_two_songs.png");
+    f.List()->selectionModel()->select(
+        f.List()->model()->index(1, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QVERIFY(f.form->IsCommandEnabled(Command::kProperty1));
+    f.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+    bool checked = false;
+    OnModal([&](QDialog& dialog) {
+      QCOMPARE(dialog.windowTitle(), QString("Property"));
+      QCOMPARE(dialog.size(), QSize(480, 462));
+      auto* title = Child<QLineEdit>(dialog, "edTitle");
+      QCOMPARE(title->text(), QString("春の海"));
+      QVERIFY(title->isReadOnly());
+      QCOMPARE(Child<QLineEdit>(dialog, "edFileSize")->text(), QString("6.2 KB"));
+      QCOMPARE(Child<QPlainTextEdit>(dialog, "memFileName")->toPlainText(),
+               QString(TARVELLO_TEST_DATA "/m4a/japanese.m4a"));
+      QVERIFY(Child<QLineEdit>(dialog, "edBitRate")->text().endsWith(" kbps"));
+      QVERIFY(!Child<QCheckBox>(dialog, "chkCompilation")->isEnabled());
+      QVERIFY(!Child<QGroupBox>(dialog, "GroupBox1")->isEnabled());
+      SaveScreenshot(dialog, "properties_dialog.png");
+      checked = true;
+      QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    QTest::keyClick(f.form.get(), Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(checked);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  void AboutShowsTheVersionOrItsDesignTexts() {
+    WindowFixture f("");
+    bool checked = false;
+    OnModal([&](QDialog& dialog) {
+      QCOMPARE(dialog.windowTitle(), QString("About Tarvello"));
+      QCOMPARE(LabelText(dialog, "ProductName"), QString("Tarvello"));
+      QCOMPARE(LabelText(dialog, "Version"), QString("Version 1.4 (1.4.0.0)"));
+      QVERIFY(LabelText(dialog, "Copyright").startsWith("Copyright"));
+      QVERIFY(!Child<QLabel>(dialog, "ProgramImage")->pixmap().isNull());
+      SaveScreenshot(dialog, "about_dialog.png");
+      checked = true;
+      Child<QPushButton>(dialog, "OKButton")->click();
+    });
+    f.form->CommandAction(Command::kAbout1)->trigger();
+    QVERIFY(checked);
+
+    TAboutDialog bare("Tarvello", std::nullopt);
+    QCOMPARE(bare.windowTitle(), QString("About Tarvello"));
+    QCOMPARE(LabelText(bare, "ProductName"), QString("Application Name"));
+    QCOMPARE(LabelText(bare, "Version"), QString("Version 1.0.0.0"));
+    QCOMPARE(LabelText(bare, "Copyright"), QString("Copyright (C)"));
+    QVERIFY(Child<QLabel>(bare, "ProgramImage")->pixmap().isNull());
+  }
+};
+
+}  // namespace tarvello
+
+QTEST_MAIN(tarvello::EditingDialogsTest)
+#include "editing_dialogs_test.moc"
