@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libcli11-dev
   fonts-ipafont-gothic
   xvfb
+  librsvg2-bin desktop-file-utils appstream
+  dbus-daemon python3-dbusmock
+  dpkg-dev file bash-completion
 )
 packages+=("$@")
 

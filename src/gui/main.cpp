@@ -2,18 +2,13 @@
 
 #include <QApplication>
 
-#include "app/main_presenter.h"
-#include "gui/image_list.h"
+#include "gui/application_identity.h"
 #include "gui/main_form.h"
-#include "gui/ui_font.h"
 #include "platform/posix/posix_platform.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(tarvello::kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromUtf8(tarvello::kApplicationTitle));
-  QApplication::setFont(tarvello::TarvelloFont());
-  QApplication::setWindowIcon(tarvello::ProgramIcon());
+  tarvello::SetUpApplicationIdentity();
 
   tarvello::PosixPlatform platform;
   tarvello::TMainForm form(platform.Get());

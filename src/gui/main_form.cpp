@@ -25,6 +25,7 @@
 
 #include "app/window_layout.h"
 #include "gui/drive_combo_box.h"
+#include "gui/program_icon.h"
 #include "gui/progress_form.h"
 #include "gui/status_bar.h"
 #include "gui/track_list_model.h"

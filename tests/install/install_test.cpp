@@ -1,0 +1,106 @@
+// The install rules, checked as a packager uses them: everything goes into a DESTDIR, and
+// the desktop's own validators judge the menu entry and the metainfo.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_runner.h"
+#include "fakes/fake_platform.h"
+
+namespace tarvello {
+namespace {
+
+using cli_test::CliResult;
+using cli_test::RunProgram;
+using fakes::ReadFile;
+using fakes::TempDir;
+
+constexpr const char* kId = "io.github.tarvello.Tarvello";
+
+// The build installed below a fresh DESTDIR with the prefix /usr.
+class InstalledTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::setenv("DESTDIR", destdir_.path().c_str(), 1), 0);
+    const CliResult installed =
+        RunProgram(TARVELLO_CMAKE_COMMAND, {"--install", TARVELLO_BUILD_DIR, "--prefix", "/usr"});
+    ::unsetenv("DESTDIR");
+    ASSERT_EQ(installed.exit_status, 0) << installed.out << installed.err;
+  }
+
+  std::string Installed(const std::string& path) const { return destdir_.path() + "/usr/" + path; }
+  std::string Share(const std::string& path) const { return Installed("share/" + path); }
+
+  TempDir destdir_;
+};
+
+// Width and height from a PNG file's header; {0, 0} when it is no PNG.
+std::pair<uint32_t, uint32_t> PngSize(const std::string& path) {
+  const std::string bytes = ReadFile(path);
+  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+  auto big_endian = [&](size_t at) {
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+  };
+  return {big_endian(16), big_endian(20)};
+}
+
+TEST_F(InstalledTree, ProgramsGoIntoTheBinaryFolder) {
+  for (const char* program : {"bin/tarvello", "bin/tarvello-cli"}) {
+    const auto status = std::filesystem::status(Installed(program));
+    EXPECT_TRUE(std::filesystem::is_regular_file(status)) << program;
+    EXPECT_NE(status.permissions() & std::filesystem::perms::others_exec,
+              std::filesystem::perms::none)
+        << program;
+  }
+  const CliResult version = RunProgram(Installed("bin/tarvello-cli"), {"--version"});
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_EQ(version.out, "Tarvello-cli 1.4.0.0\n");
+}
+
+TEST_F(InstalledTree, DesktopEntryIsValidAndNamesTheProgramInJapanese) {
+  const std::string entry = Share("applications/" + std::string(kId) + ".desktop");
+  const CliResult validated = RunProgram("/usr/bin/desktop-file-validate", {entry});
+  EXPECT_EQ(validated.exit_status, 0);
+  EXPECT_EQ(validated.out + validated.err, "");  // not even a hint
+
+  const std::string text = ReadFile(entry);
+  for (const char* line :
+       {"\nName=Tarvello\n", "\nName[ja]=", "\nComment=", "\nComment[ja]=", "\nExec=tarvello\n",
+        "\nIcon=io.github.tarvello.Tarvello\n", "\nCategories=AudioVideo;Audio;\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+}
+
+TEST_F(InstalledTree, MetainfoIsValidAndLaunchesTheDesktopEntry) {
+  const std::string metainfo = Share("metainfo/" + std::string(kId) + ".metainfo.xml");
+  const CliResult validated =
+      RunProgram("/usr/bin/appstreamcli", {"validate", "--no-net", "--no-color", metainfo});
+  EXPECT_EQ(validated.exit_status, 0) << validated.out << validated.err;
+
+  const std::string text = ReadFile(metainfo);
+  EXPECT_NE(text.find("<launchable type=\"desktop-id\">io.github.tarvello.Tarvello.desktop<"),
+            std::string::npos);
+  EXPECT_NE(text.find("<description>"), std::string::npos);
+  EXPECT_NE(text.find("<screenshot type=\"default\">"), std::string::npos);
+}
+
+TEST_F(InstalledTree, IconThemeHoldsTheArtworkAsSvgAndInThreePngSizes) {
+  const std::string svg =
+      ReadFile(Share("icons/hicolor/scalable/apps/" + std::string(kId) + ".svg"));
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  for (uint32_t size : {48u, 128u, 256u}) {
+    const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+    EXPECT_EQ(PngSize(Share("icons/hicolor/" + folder + "/apps/" + std::string(kId) + ".png")),
+              std::make_pair(size, size));
+  }
+}
+
+}  // namespace
+}  // namespace tarvello
