@@ -17,10 +17,26 @@ namespace tarvello {
 // Every menu command whose enabling the presenter maintains. Tool buttons are never
 // disabled and have no entry here.
 enum class Command {
-  kAdd1, kImport1, kDest1, kExecute1, kProperty1, kExit1,
-  kCheck1, kUncheck1, kDelete1, kSelectAll1, kSelectNon1, kOption1,
-  kUnOrder1, kRefresh1, kAbout1,
-  kProperty2, kCheck2, kUncheck2, kDelete2,
+  kAdd1,
+  kImport1,
+  kDest1,
+  kExecute1,
+  kEject1,
+  kProperty1,
+  kExit1,
+  kCheck1,
+  kUncheck1,
+  kDelete1,
+  kSelectAll1,
+  kSelectNon1,
+  kOption1,
+  kUnOrder1,
+  kRefresh1,
+  kAbout1,
+  kProperty2,
+  kCheck2,
+  kUncheck2,
+  kDelete2,
 };
 
 // The window's outer rectangle.

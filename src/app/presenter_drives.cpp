@@ -13,11 +13,12 @@ void MainPresenter::LoadDriveList() {
                                      : std::string();
   view_.SetDriveIndex(-1);
   view_.SetDriveItems(tarvello::LoadDriveList(platform_.volumes, state_.drives));
-  if (remembered.empty()) return;
-  const int index = FindDrive(state_.drives, remembered);
-  if (index < 0) return;
-  view_.SetDriveIndex(index);
-  state_.CurrentDrive = index;
+  const int index = remembered.empty() ? -1 : FindDrive(state_.drives, remembered);
+  if (index >= 0) {
+    view_.SetDriveIndex(index);
+    state_.CurrentDrive = index;
+  }
+  UpdateEjectEnabling();
 }
 
 void MainPresenter::ShowDriveStatus() {
@@ -66,6 +67,7 @@ void MainPresenter::cbxDrivesChange(int index) {
     const auto cursor = view_.ShowWaitCursor();
     state_.CurrentDrive = index;
     ShowDriveStatus();
+    UpdateEjectEnabling();
     FollowOutputFolder();
     ShowOutputSummary(true);
   });

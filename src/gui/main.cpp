@@ -1,9 +1,11 @@
 // tarvello: the desktop program.
 
 #include <QApplication>
+#include <QDBusConnection>
 
 #include "gui/application_identity.h"
 #include "gui/main_form.h"
+#include "gui/udisks_ejector.h"
 #include "platform/posix/posix_platform.h"
 
 int main(int argc, char* argv[]) {
@@ -11,7 +13,9 @@ int main(int argc, char* argv[]) {
   tarvello::SetUpApplicationIdentity();
 
   tarvello::PosixPlatform platform;
+  tarvello::UDisksEjector ejector(QDBusConnection::systemBus());
   tarvello::TMainForm form(platform.Get());
+  form.SetVolumeEjector(&ejector);
   form.Start();
   form.show();
   return QApplication::exec();

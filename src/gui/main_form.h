@@ -45,6 +45,10 @@ class TMainForm : public QMainWindow, public MainView {
   // Every box and file dialog asked for so far.
   const std::vector<DialogRequest>& DialogHistory() const { return dialogs_.History(); }
 
+  // The eject command's way to the system (not owned); without one the command stays
+  // disabled.
+  void SetVolumeEjector(VolumeEjector* ejector);
+
   QAction* CommandAction(Command command) const;
   const ImageList& Images() const { return ImageList1_; }
 
