@@ -32,6 +32,9 @@ endfunction()
 
 function(tarvello_install_cli)
   install(TARGETS tarvello-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${TARVELLO_DATA_DIR}/tarvello-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${TARVELLO_DATA_DIR}/completion/tarvello-cli
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endfunction()
 
 function(tarvello_install_desktop)

@@ -102,5 +102,44 @@ TEST_F(InstalledTree, IconThemeHoldsTheArtworkAsSvgAndInThreePngSizes) {
   }
 }
 
+TEST_F(InstalledTree, ManPageDescribesEverySubcommandItsOutputAndExitCodes) {
+  const std::string page = Share("man/man1/tarvello-cli.1");
+  // man's own check of the page, and its text as a reader sees it.
+  const CliResult checked = RunProgram(
+      "/bin/sh", {"-c", "MANWIDTH=80 man --warnings -E UTF-8 -l \"$0\" 2>&1 >/dev/null", page});
+  EXPECT_EQ(checked.exit_status, 0);
+  EXPECT_EQ(checked.out, "");
+  const CliResult shown =
+      RunProgram("/bin/sh", {"-c", "MANWIDTH=200 man -E UTF-8 -l \"$0\" | col -b", page});
+  ASSERT_EQ(shown.exit_status, 0);
+  for (const char* text :
+       {"info FILE...", "mgr FILE...", "output --root ROOT", "playlists LIBRARY",
+        "playlist LIBRARY NAME", "tracklist FILE", "folder DIR", "EXIT STATUS", "--title-format",
+        "--separator", "--backup-dir", "--no-backup", "backup_folder", "entry_count"}) {
+    EXPECT_NE(shown.out.find(text), std::string::npos) << text;
+  }
+}
+
+// What bash offers after `line` with the installed completion loaded.
+std::string Completions(const std::string& completion, const std::string& line) {
+  const std::string script =
+      "source /usr/share/bash-completion/bash_completion; source \"$1\"; "
+      "COMP_LINE=\"$2\"; COMP_POINT=${#COMP_LINE}; read -ra COMP_WORDS <<<\"$COMP_LINE\"; "
+      "[[ \"$COMP_LINE\" == *' ' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+      "_tarvello_cli; echo \"${COMPREPLY[*]}\"";
+  return RunProgram("/bin/bash", {"-c", script, "bash", completion, line}).out;
+}
+
+TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
+  const std::string completion = Share("bash-completion/completions/tarvello-cli");
+  EXPECT_EQ(Completions(completion, "tarvello-cli "),
+            "info mgr output playlists playlist tracklist folder\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli pl"), "playlists playlist\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli output --ti"), "--title-format\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli output --root /tmp --no"), "--no-backup\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli output --title-format "), "0 1 2\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli --"), "--help --version\n");
+}
+
 }  // namespace
 }  // namespace tarvello
