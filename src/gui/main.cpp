@@ -5,12 +5,14 @@
 
 #include "gui/application_identity.h"
 #include "gui/main_form.h"
+#include "gui/termination_signals.h"
 #include "gui/udisks_ejector.h"
 #include "platform/posix/posix_platform.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   tarvello::SetUpApplicationIdentity();
+  tarvello::CloseWindowsOnTerminationSignals();
 
   tarvello::PosixPlatform platform;
   tarvello::UDisksEjector ejector(QDBusConnection::systemBus());

@@ -2,7 +2,11 @@
 // the desktop's own validators judge the menu entry and the metainfo.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -139,6 +143,84 @@ TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
   EXPECT_EQ(Completions(completion, "tarvello-cli output --root /tmp --no"), "--no-backup\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --title-format "), "0 1 2\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli --"), "--help --version\n");
+}
+
+// Whether `pid` has a handler for `signal_number`, from the kernel's view of the process.
+bool CatchesSignal(pid_t pid, int signal_number) {
+  const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+  const size_t at = status.find("SigCgt:\t");
+  if (at == std::string::npos) return false;
+  const uint64_t caught = std::stoull(status.substr(at + 8, 16), nullptr, 16);
+  return (caught >> (signal_number - 1) & 1) != 0;
+}
+
+// Waits up to `seconds` for the child to end; its exit status, or -1 after a kill.
+int WaitForExit(pid_t pid, int seconds) {
+  for (int tick = 0; tick < seconds * 20; ++tick) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid)
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ::usleep(50 * 1000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+TEST_F(InstalledTree, ProgramInAnUnwritableFolderKeepsItsSettingsUnderXdgConfigHome) {
+  const std::string bin = Installed("bin");
+  TempDir home;
+  const std::string config = home.Path("config");
+  const std::string data = home.Path("data");
+
+  // Root writes anywhere a mode allows nothing, so it gets a read-only view of the folder
+  // in a mount namespace of the program's own; anyone else gets a folder without write
+  // permission.
+  std::vector<std::string> command;
+  if (::geteuid() == 0) {
+    command = {
+        "/usr/bin/unshare",
+        "--mount",
+        "/bin/sh",
+        "-c",
+        "mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && exec \"$0/tarvello\"",
+        bin};
+  } else {
+    std::filesystem::permissions(bin, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    command = {bin + "/tarvello"};
+  }
+  std::vector<std::string> environment = {"HOME=" + home.path(),       "XDG_CONFIG_HOME=" + config,
+                                          "XDG_DATA_HOME=" + data,     "TEMP=" + home.path(),
+                                          "QT_QPA_PLATFORM=offscreen", "LC_ALL=C.UTF-8",
+                                          "PATH=/usr/bin:/bin"};
+  if (const char* asan = std::getenv("ASAN_OPTIONS"))
+    environment.push_back(std::string("ASAN_OPTIONS=") + asan);
+
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()), 0);
+
+  // Once the program listens for the end of the session, SIGTERM closes its window as the
+  // close box does, and the settings are written.
+  bool listening = false;
+  for (int tick = 0; tick < 600 && !listening; ++tick) {
+    listening = CatchesSignal(pid, SIGTERM);
+    if (!listening) ::usleep(50 * 1000);
+  }
+  ASSERT_TRUE(listening) << "the program did not start";
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  EXPECT_EQ(WaitForExit(pid, 30), 0);
+
+  const std::string settings = ReadFile(config + "/tarvello/tarvello.INI");
+  EXPECT_NE(settings.find("[SIZE]"), std::string::npos) << settings;
+  EXPECT_FALSE(std::filesystem::exists(bin + "/tarvello.INI"));
+  EXPECT_FALSE(std::filesystem::exists(bin + "/Backup"));
 }
 
 }  // namespace
