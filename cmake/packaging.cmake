@@ -9,11 +9,12 @@ set(CPACK_PACKAGE_VERSION
 set(CPACK_PACKAGE_VENDOR "The Tarvello developers")
 set(CPACK_PACKAGE_CONTACT "The Tarvello developers <tarvello@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fills a phone's memory card with AAC songs")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Tarvello fills the music folder of a phone's memory card with AAC songs (.m4a).\n"
-    "It writes the marked songs of its list in list order under short numbered names,\n"
-    "with the management files that give the phone each song's title, after a backup of\n"
-    "the folder. The user interface is Japanese. tarvello-cli does the same from scripts.")
+# One string: separate arguments would make a list, joined with ";".
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+       "Tarvello fills the music folder of a phone's memory card with AAC songs (.m4a).\n"
+       "It writes the marked songs of its list in list order under short numbered names,\n"
+       "with the management files that give the phone each song's title, after a backup of\n"
+       "the folder. The user interface is Japanese. tarvello-cli does the same from scripts.")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/tarvello/tarvello")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
