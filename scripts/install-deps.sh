@@ -11,6 +11,9 @@ packages=(
   fonts-ipafont-gothic
   qt6-translations-l10n
   xvfb openbox x11-utils xdotool
+  librsvg2-bin desktop-file-utils appstream
+  dbus-daemon python3-dbusmock
+  dpkg-dev file bash-completion
 )
 packages+=("$@")
 

@@ -12,9 +12,9 @@ namespace tarvello {
 namespace {
 
 constexpr Command kDisabledAtStart[] = {
-    Command::kImport1, Command::kDest1,    Command::kExecute1, Command::kProperty1,
-    Command::kCheck1,  Command::kUncheck1, Command::kDelete1,  Command::kProperty2,
-    Command::kCheck2,  Command::kUncheck2, Command::kDelete2,
+    Command::kImport1,   Command::kDest1,  Command::kExecute1, Command::kEject1,
+    Command::kProperty1, Command::kCheck1, Command::kUncheck1, Command::kDelete1,
+    Command::kProperty2, Command::kCheck2, Command::kUncheck2, Command::kDelete2,
 };
 
 constexpr const char* kSettingsUnreadable = "設定ファイルを読み込めませんでした.";
@@ -91,6 +91,7 @@ void MainPresenter::SelectStartupDrive(const std::string& root) {
   state_.CurrentDrive = index;
   ShowDriveStatus();
   UpdateDestEnabling();
+  UpdateEjectEnabling();
 }
 
 void MainPresenter::Timer1Timer() {

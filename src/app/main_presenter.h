@@ -49,6 +49,7 @@ class MainPresenter {
   void Import1Click();
   void Dest1Click();
   void Execute1Click();
+  void Eject1Click();
   void Property1Click();
   void Check1Click();
   void Uncheck1Click();
@@ -71,6 +72,9 @@ class MainPresenter {
   // Rebuilds the drive box; the chosen volume stays chosen while it is listed.
   void LoadDriveList();
   void FilesDropped(const std::vector<std::string>& paths);
+
+  // The eject command works through `ejector` (not owned); without one it stays disabled.
+  void SetVolumeEjector(VolumeEjector* ejector);
 
   const TrackList& Rows() const { return state_.rows; }
   const AppState& State() const { return state_; }
@@ -125,6 +129,11 @@ class MainPresenter {
   // The output command: checks, confirmation, the run in the progress dialog, the refresh.
   void ExecuteOutput();
 
+  // The eject command: offered for a chosen removable volume; after an eject the drive
+  // box is read afresh.
+  void UpdateEjectEnabling();
+  void RefreshAfterEject();
+
   // Runs a command; an unexpected error ends it with a box that names the system's message.
   template <typename Body>
   void RunCommand(Body&& body);
@@ -132,6 +141,7 @@ class MainPresenter {
   Platform& platform_;
   MainView& view_;
   AppState state_;
+  VolumeEjector* ejector_ = nullptr;
 };
 
 }  // namespace tarvello

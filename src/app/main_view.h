@@ -24,6 +24,7 @@ enum class Command {
   kImport1,
   kDest1,
   kExecute1,
+  kEject1,
   kProperty1,
   kExit1,
   kCheck1,

@@ -17,6 +17,7 @@ void MainPresenter::LoadDriveList() {
   const int index = remembered.empty() ? -1 : FindDrive(state_.drives, remembered);
   state_.CurrentDrive = index;
   if (index >= 0) view_.SetDriveIndex(index);
+  UpdateEjectEnabling();
 }
 
 std::string MainPresenter::ChosenDriveRoot() const {
@@ -71,6 +72,7 @@ void MainPresenter::cbxDrivesChange(int index) {
     const auto cursor = view_.ShowWaitCursor();
     state_.CurrentDrive = index;
     ShowDriveStatus();
+    UpdateEjectEnabling();
     FollowOutputFolder();
     ShowOutputSummary(true);
   });

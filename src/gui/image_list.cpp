@@ -215,23 +215,4 @@ QIcon DriveIconFor(DriveIcon icon) {
   return QIcon();
 }
 
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 32, 48}) {
-    icon.addPixmap(Draw(
-                       [](QPainter& p) {
-                         PaintCard(p, QRectF(2.5, 1.5, 11, 13), QColor(40, 110, 200));
-                         p.setPen(QPen(Qt::white, 1.6));
-                         p.drawLine(QPointF(10.5, 4), QPointF(10.5, 10.5));
-                         p.drawLine(QPointF(10.5, 4), QPointF(12.5, 5));
-                         p.setBrush(Qt::white);
-                         p.setPen(Qt::NoPen);
-                         p.drawEllipse(QRectF(6.5, 9, 4, 3));
-                       },
-                       size)
-                       .pixmap(size, size));
-  }
-  return icon;
-}
-
 }  // namespace tarvello

@@ -1,7 +1,7 @@
 #pragma once
 
 // The window's artwork, drawn at start-up so the program needs no image files: the tool
-// bar glyphs, the header arrows, the row icons, the drive icons and the program icon.
+// bar glyphs, the header arrows, the row icons and the drive icons.
 
 #include <QIcon>
 #include <array>
@@ -32,8 +32,5 @@ class ImageList {
 
 // One distinct icon per drive kind.
 QIcon DriveIconFor(DriveIcon icon);
-
-// The program's own icon.
-QIcon ProgramIcon();
 
 }  // namespace tarvello

@@ -1,24 +1,25 @@
 // tarvello: the desktop program.
 
 #include <QApplication>
+#include <QDBusConnection>
 
-#include "app/main_presenter.h"
-#include "gui/image_list.h"
+#include "gui/application_identity.h"
 #include "gui/main_form.h"
 #include "gui/qt_translations.h"
-#include "gui/ui_font.h"
+#include "gui/termination_signals.h"
+#include "gui/udisks_ejector.h"
 #include "platform/posix/posix_platform.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(tarvello::kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString::fromUtf8(tarvello::kApplicationTitle));
+  tarvello::SetUpApplicationIdentity();
   tarvello::LoadQtTranslations(application);
-  QApplication::setFont(tarvello::TarvelloFont());
-  QApplication::setWindowIcon(tarvello::ProgramIcon());
+  tarvello::CloseWindowsOnTerminationSignals();
 
   tarvello::PosixPlatform platform;
+  tarvello::UDisksEjector ejector(QDBusConnection::systemBus());
   tarvello::TMainForm form(platform.Get());
+  form.SetVolumeEjector(&ejector);
   form.Start();
   form.show();
   return QApplication::exec();

@@ -26,6 +26,7 @@
 #include "app/window_layout.h"
 #include "gui/about_dialog.h"
 #include "gui/drive_combo_box.h"
+#include "gui/program_icon.h"
 #include "gui/progress_form.h"
 #include "gui/property_form.h"
 #include "gui/status_bar.h"
@@ -119,6 +120,10 @@ void TMainForm::SetDialogResponder(DialogResponder responder) {
   dialogs_.SetResponder(std::move(responder));
 }
 
+void TMainForm::SetVolumeEjector(VolumeEjector* ejector) {
+  presenter_->SetVolumeEjector(ejector);
+}
+
 QAction* TMainForm::CommandAction(Command command) const {
   const int index = Index(command);
   return index >= 0 && index < kCommandCount ? actions_[index] : nullptr;
@@ -146,6 +151,7 @@ void TMainForm::CreateActions() {
              &P::Import1Click);
   MakeAction(Command::kDest1, "Dest1", "出力先から取り込む(&D)", {}, &P::Dest1Click);
   MakeAction(Command::kExecute1, "Execute1", "出力実行(&E)", {}, &P::Execute1Click);
+  MakeAction(Command::kEject1, "Eject1", "カードを取り出す(&J)", {}, &P::Eject1Click);
   MakeAction(Command::kProperty1, "Property1", "プロパティ(&G)", QKeySequence(Qt::CTRL | Qt::Key_I),
              &P::Property1Click);
   QAction* exit = MakeAction(Command::kExit1, "Exit1", "終了(&X)", {}, nullptr);
@@ -186,7 +192,7 @@ void TMainForm::CreateMenus() {
   QMenu* file = add_menu("File1", "ファイル(&F)");
   file->addActions({action(Command::kAdd1), action(Command::kImport1), action(Command::kDest1)});
   file->addSeparator();
-  file->addAction(action(Command::kExecute1));
+  file->addActions({action(Command::kExecute1), action(Command::kEject1)});
   file->addSeparator();
   file->addAction(action(Command::kProperty1));
   file->addSeparator();

@@ -50,6 +50,9 @@ class TMainForm : public QMainWindow, public MainView {
   // Test seam: chooses the folder for the options dialog's "..." button instead of the
   // real folder chooser.
   void SetFolderChooser(FolderChooser chooser) { folder_chooser_ = std::move(chooser); }
+  // The eject command's way to the system (not owned); without one the command stays
+  // disabled.
+  void SetVolumeEjector(VolumeEjector* ejector);
 
   QAction* CommandAction(Command command) const;
   const ImageList& Images() const { return ImageList1_; }

@@ -142,6 +142,22 @@ class Environment {
   virtual std::time_t Now() = 0;
 };
 
+// How an eject ended.
+struct EjectResult {
+  bool unmounted = false;  // the volume is off the system: the card may be pulled out
+  std::string refusal;     // the system's reason when it refused a step; empty otherwise
+};
+
+// Ejects removable volumes as the desktop's file manager does.
+class VolumeEjector {
+ public:
+  virtual ~VolumeEjector() = default;
+  // Unmounts the volume mounted at `root`, then powers its drive off where the drive
+  // allows it. A refused unmount changes nothing; a refused power-off leaves the volume
+  // unmounted and gives the reason.
+  virtual EjectResult Eject(const std::string& root) = 0;
+};
+
 // What the core is given to reach the system.
 struct Platform {
   Volumes& volumes;

@@ -64,10 +64,10 @@ class MainWindowTest : public QObject {
     for (const QAction* action : f.form->menuBar()->actions()) menus << action->text();
     QCOMPARE(menus, QStringList({"ファイル(&F)", "編集(&E)", "表示(&V)", "ヘルプ(&H)"}));
 
-    QCOMPARE(
-        Entries(MenuNamed(*f.form, "File1")),
-        QStringList({"追加(&A)...", "iTunesプレイリストを読み込む(&I)", "出力先から取り込む(&D)",
-                     "-", "出力実行(&E)", "-", "プロパティ(&G)", "-", "終了(&X)"}));
+    QCOMPARE(Entries(MenuNamed(*f.form, "File1")),
+             QStringList({"追加(&A)...", "iTunesプレイリストを読み込む(&I)",
+                          "出力先から取り込む(&D)", "-", "出力実行(&E)", "カードを取り出す(&J)",
+                          "-", "プロパティ(&G)", "-", "終了(&X)"}));
     QCOMPARE(Entries(MenuNamed(*f.form, "Edit1")),
              QStringList({"選択行を出力対象にする(&S)", "選択行を出力対象から外す(&U)", "削除(&D)",
                           "-", "すべて選択(&A)", "何も選択しない(&N)", "-", "オプション(&O)..."}));

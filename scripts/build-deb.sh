@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Debian package build-deb/tarvello_<version>_amd64.deb: a Release build
+# without tests, installed below /usr, its dependencies found by dpkg-shlibdeps.
+# Install it with: apt install ./build-deb/tarvello_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=Release -DTARVELLO_BUILD_TESTS=OFF \
+  -DTARVELLO_SANITIZE=OFF -DCMAKE_INSTALL_PREFIX=/usr
+cmake --build build-deb -j"$(nproc)"
+rm -f build-deb/tarvello_*.deb
+(cd build-deb && cpack -G DEB)
+package=$(ls build-deb/tarvello_*.deb)
+dpkg-deb --info "$package"
+echo "Built $package"

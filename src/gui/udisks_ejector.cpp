@@ -1,0 +1,125 @@
+#include "gui/udisks_ejector.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QMap>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+#include <optional>
+
+namespace {
+
+// What UDisks2's object manager reports: interfaces and their properties, by object.
+using InterfaceProperties = QMap<QString, QVariantMap>;
+using ManagedObjects = QMap<QDBusObjectPath, InterfaceProperties>;
+
+}  // namespace
+
+Q_DECLARE_METATYPE(InterfaceProperties)
+Q_DECLARE_METATYPE(ManagedObjects)
+
+namespace tarvello {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.UDisks2");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/UDisks2");
+const QString kObjectManager = QStringLiteral("org.freedesktop.DBus.ObjectManager");
+const QString kBlock = QStringLiteral("org.freedesktop.UDisks2.Block");
+const QString kFilesystem = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
+const QString kDrive = QStringLiteral("org.freedesktop.UDisks2.Drive");
+const QString kNoDrive = QStringLiteral("/");
+
+// Unmounting writes what is still cached, and the system may first ask the user for a
+// password: both can take a while.
+constexpr int kCallTimeoutMilliseconds = 120 * 1000;
+
+constexpr const char* kNotManaged =
+    "システムのディスク管理 (UDisks2) にこのボリュームがありません: ";
+
+std::string Utf8(const QString& text) {
+  return text.toStdString();
+}
+
+// A property that D-Bus delivered as a variant, in the type `T`.
+template <typename T>
+T PropertyAs(const QVariant& value) {
+  if (value.canConvert<QDBusArgument>()) return qdbus_cast<T>(value.value<QDBusArgument>());
+  return value.value<T>();
+}
+
+// The mount points of a file system; UDisks2 sends each as bytes ending with a zero.
+QByteArrayList MountPoints(const InterfaceProperties& interfaces) {
+  QByteArrayList points = PropertyAs<QByteArrayList>(
+      interfaces.value(kFilesystem).value(QStringLiteral("MountPoints")));
+  for (QByteArray& point : points) {
+    while (point.endsWith('\0')) point.chop(1);
+  }
+  return points;
+}
+
+QString DriveOf(const InterfaceProperties& interfaces) {
+  return PropertyAs<QDBusObjectPath>(interfaces.value(kBlock).value(QStringLiteral("Drive")))
+      .path();
+}
+
+// True when another file system of `drive` than `except` is still mounted: powering the
+// drive off would pull it away unsynced.
+bool OtherMountsOnDrive(const ManagedObjects& objects, const QString& drive,
+                        const QDBusObjectPath& except) {
+  for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
+    if (it.key() == except || !it.value().contains(kFilesystem)) continue;
+    if (DriveOf(it.value()) == drive && !MountPoints(it.value()).isEmpty()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+EjectResult UDisksEjector::Eject(const std::string& root) {
+  qDBusRegisterMetaType<InterfaceProperties>();
+  qDBusRegisterMetaType<ManagedObjects>();
+
+  const QDBusMessage listing =
+      bus_.call(QDBusMessage::createMethodCall(kService, kManagerPath, kObjectManager,
+                                               QStringLiteral("GetManagedObjects")),
+                QDBus::Block, kCallTimeoutMilliseconds);
+  if (listing.type() != QDBusMessage::ReplyMessage || listing.arguments().isEmpty()) {
+    return {false, Utf8(listing.errorMessage())};
+  }
+  const ManagedObjects objects = PropertyAs<ManagedObjects>(listing.arguments().constFirst());
+
+  const QByteArray wanted = QByteArray::fromStdString(root);
+  std::optional<QDBusObjectPath> block;
+  for (auto it = objects.cbegin(); it != objects.cend() && !block; ++it) {
+    if (MountPoints(it.value()).contains(wanted)) block = it.key();
+  }
+  if (!block) return {false, kNotManaged + root};
+
+  // No options: the system may ask the user to authorise the unmount.
+  QDBusMessage unmount = QDBusMessage::createMethodCall(kService, block->path(), kFilesystem,
+                                                        QStringLiteral("Unmount"));
+  unmount << QVariantMap();
+  const QDBusMessage unmounted = bus_.call(unmount, QDBus::Block, kCallTimeoutMilliseconds);
+  if (unmounted.type() != QDBusMessage::ReplyMessage)
+    return {false, Utf8(unmounted.errorMessage())};
+
+  const QString drive = DriveOf(objects.value(*block));
+  const QVariantMap drive_properties = objects.value(QDBusObjectPath(drive)).value(kDrive);
+  const bool can_power_off =
+      drive != kNoDrive && PropertyAs<bool>(drive_properties.value(QStringLiteral("CanPowerOff")));
+  if (!can_power_off || OtherMountsOnDrive(objects, drive, *block)) return {true, {}};
+
+  QDBusMessage power_off =
+      QDBusMessage::createMethodCall(kService, drive, kDrive, QStringLiteral("PowerOff"));
+  power_off << QVariantMap();
+  const QDBusMessage powered_off = bus_.call(power_off, QDBus::Block, kCallTimeoutMilliseconds);
+  if (powered_off.type() != QDBusMessage::ReplyMessage) {
+    return {true, Utf8(powered_off.errorMessage())};
+  }
+  return {true, {}};
+}
+
+}  // namespace tarvello

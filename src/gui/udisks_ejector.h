@@ -1,0 +1,25 @@
+#pragma once
+
+// Ejecting a volume on a Linux desktop the way its file manager does: UDisks2, reached
+// over the system bus, unmounts the volume's file system and then powers its drive off
+// where the drive allows it.
+
+#include <QDBusConnection>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tarvello {
+
+class UDisksEjector : public VolumeEjector {
+ public:
+  // `bus`: the bus on which the UDisks2 service answers (the system bus on a desktop).
+  explicit UDisksEjector(QDBusConnection bus) : bus_(std::move(bus)) {}
+
+  EjectResult Eject(const std::string& root) override;
+
+ private:
+  QDBusConnection bus_;
+};
+
+}  // namespace tarvello
