@@ -42,6 +42,7 @@ void MainPresenter::FormCreate(const ScreenSize& screen) {
   state_.LibraryFileName = paths.LibraryFileName;
   view_.SetCaption(kApplicationTitle);
   for (Command command : kDisabledAtStart) view_.SetCommandEnabled(command, false);
+  state_.PlaylistNames.clear();
   state_.PlaylistTrackIds.clear();
   state_.TrackIdList.clear();
 
@@ -99,6 +100,7 @@ void MainPresenter::Timer1Timer() {
 
 void MainPresenter::FormDestroy(const ExitGeometry& geometry) {
   const auto cursor = view_.ShowWaitCursor();
+  state_.PlaylistNames.clear();
   state_.PlaylistTrackIds.clear();
   state_.TrackIdList.clear();
   if (state_.table.HasStorage()) state_.table.ClearTable();
@@ -126,18 +128,11 @@ void MainPresenter::WriteSettingsFile(const ExitGeometry& geometry) {
 
 // Operations whose work arrives with later features: the menu items exist and keep their
 // enabling; the operations do nothing yet.
-void MainPresenter::ImportOutputFolder(bool /*silent*/) {}
-void MainPresenter::LoadPlaylists() {}
-void MainPresenter::Import1Click() {}
-void MainPresenter::Dest1Click() {
-  ImportOutputFolder(false);
-}
 void MainPresenter::Property1Click() {}
 void MainPresenter::Check1Click() {}
 void MainPresenter::Uncheck1Click() {}
 void MainPresenter::Delete1Click() {}
 void MainPresenter::Option1Click() {}
-void MainPresenter::Refresh1Click() {}
 void MainPresenter::About1Click() {}
 
 }  // namespace tarvello

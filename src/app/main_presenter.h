@@ -55,8 +55,10 @@ class MainPresenter {
   void Refresh1Click();
   void About1Click();
 
-  // List, drives and drops.
+  // List, drives, playlists and drops.
   void lvTrackInfoColumnClick(int column);
+  void cbPlayListsDropDown();
+  void cbPlayListsChange(int index);
   void cbxDrivesChange(int index);
   void FilesDropped(const std::vector<std::string>& paths);
 
@@ -80,9 +82,21 @@ class MainPresenter {
   const TDriveInfo* SelectedDrive() const;
   int64_t ClusterSize() const;
 
-  // Song sources that arrive with later features.
-  void ImportOutputFolder(bool silent);
+  // Song sources: the library's playlists, the card's output folder, the refresh.
   void LoadPlaylists();
+  void ImportPlaylist();
+  void ImportOutputFolder(bool silent);
+  void RefreshAll();
+  // The output folder of the selected drive when the drive has a medium and the folder
+  // exists; empty otherwise.
+  std::string PresentOutputFolder() const;
+  // Empties the table, the rows and the totals.
+  void ClearSongList();
+  // Shows the rows of records added since the last row, the summary and the readers'
+  // messages.
+  void ShowImportedRows(const std::vector<std::string>& messages);
+  // Clears the playlist selection when the list stops matching the playlist.
+  void ForgetPlaylistSelection();
   // After a drive change or an output run: the import command follows the output
   // folder, and with automatic import on the folder is read in silently.
   void FollowOutputFolder();
