@@ -23,6 +23,7 @@ void ReadName(std::string_view line, PlaylistCatalogue& catalogue) {
   const std::optional<std::string_view> name = TagValue(line, "<string>", "</string>");
   if (!name) return;
   catalogue.names.push_back(LibraryUtf8ToCp932(*name));
+  catalogue.utf8_names.emplace_back(catalogue.names.back().empty() ? std::string_view() : *name);
   catalogue.track_ids.emplace_back();
 }
 

@@ -14,6 +14,8 @@ namespace tarvello {
 struct PlaylistCatalogue {
   // Names in file order, CP932; not entity-decoded.
   std::vector<std::string> names;
+  // The same names as the file writes them (UTF-8); empty where that is not well-formed.
+  std::vector<std::string> utf8_names;
   // Entry i belongs to names[i]: the playlist's track IDs as written, each followed by ",".
   std::vector<std::string> track_ids;
 };
