@@ -58,8 +58,13 @@ std::optional<std::string_view> TagValue(std::string_view line, std::string_view
   return rest.substr(0, stop);
 }
 
-LineReader::LineReader(ByteFile& file, size_t block_size)
-    : file_(file), buffer_(std::max<size_t>(block_size, 16), '\0') {}
+LineReader::LineReader(ByteFile& file, size_t block_size) : file_(file) {
+  // A small file needs no full block; a line that outgrows the buffer grows it.
+  const int64_t rest = std::max<int64_t>(file.Size() - file.Position(), 0);
+  const size_t wanted =
+      rest < static_cast<int64_t>(block_size) ? static_cast<size_t>(rest) + 1 : block_size;
+  buffer_.resize(std::max<size_t>(wanted, kSmallestBuffer));
+}
 
 bool LineReader::Fill() {
   if (at_end_) return false;

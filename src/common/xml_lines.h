@@ -42,6 +42,7 @@ class LineReader {
   bool SkipTo(std::string_view prefix, std::string_view& line);
 
   static constexpr size_t kDefaultBlockSize = size_t{1} << 20;
+  static constexpr size_t kSmallestBuffer = 16;
 
  private:
   // Reads more of the file behind the unread bytes; false at the end of the file.
