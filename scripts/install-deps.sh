@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev libcli11-dev
+  libxml2-dev
   fonts-ipafont-gothic
   xvfb
 )
