@@ -35,9 +35,12 @@ struct AppState {
   OutputTotals totals;
   DriveList drives;
   int CurrentDrive = -1;
+  std::string DriveStatusText;  // status panel 1 as last shown
   int32_t ListedCount = 0;
   int32_t CurrentTrackIndex = 0;
   TempNameCounter temp_names;
+  // The playlist box's items (CP932) and, parallel to them, each playlist's track IDs.
+  std::vector<std::string> PlaylistNames;
   std::vector<std::string> PlaylistTrackIds;
   std::vector<std::string> TrackIdList;
 };

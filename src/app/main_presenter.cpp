@@ -42,6 +42,7 @@ void MainPresenter::FormCreate(const ScreenSize& screen) {
   state_.LibraryFileName = paths.LibraryFileName;
   view_.SetCaption(kApplicationTitle);
   for (Command command : kDisabledAtStart) view_.SetCommandEnabled(command, false);
+  state_.PlaylistNames.clear();
   state_.PlaylistTrackIds.clear();
   state_.TrackIdList.clear();
 
@@ -100,6 +101,7 @@ void MainPresenter::Timer1Timer() {
 
 void MainPresenter::FormDestroy(const ExitGeometry& geometry) {
   const auto cursor = view_.ShowWaitCursor();
+  state_.PlaylistNames.clear();
   state_.PlaylistTrackIds.clear();
   state_.TrackIdList.clear();
   if (state_.table.HasStorage()) state_.table.ClearTable();
@@ -123,15 +125,5 @@ void MainPresenter::WriteSettingsFile(const ExitGeometry& geometry) {
     view_.ShowInformation(std::string(kSettingsUnwritable) + "\r\n" + state_.IniFileName);
   }
 }
-
-// Operations whose work arrives with later features: the menu items exist and keep their
-// enabling; the operations do nothing yet.
-void MainPresenter::ImportOutputFolder(bool /*silent*/) {}
-void MainPresenter::LoadPlaylists() {}
-void MainPresenter::Import1Click() {}
-void MainPresenter::Dest1Click() {
-  ImportOutputFolder(false);
-}
-void MainPresenter::Refresh1Click() {}
 
 }  // namespace tarvello

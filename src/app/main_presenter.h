@@ -59,7 +59,7 @@ class MainPresenter {
   void Refresh1Click();
   void About1Click();
 
-  // List, drives and drops.
+  // List, drives, playlists and drops.
   void lvTrackInfoColumnClick(int column);
   // The selection changed: the edit commands follow it.
   void lvTrackInfoSelectItem();
@@ -68,6 +68,8 @@ class MainPresenter {
   // Dragged rows dropped onto row `target_row`, or below the last row (-1). The view
   // selects and focuses what the result names.
   DropResult lvTrackInfoDragDrop(const std::vector<int>& selected, int target_row);
+  void cbPlayListsDropDown();
+  void cbPlayListsChange(int index);
   void cbxDrivesChange(int index);
   // Rebuilds the drive box; the chosen volume stays chosen while it is listed.
   void LoadDriveList();
@@ -97,9 +99,21 @@ class MainPresenter {
   // The mount point of the volume chosen in the drive box; empty when none is.
   std::string ChosenDriveRoot() const;
 
-  // Song sources that arrive with later features.
-  void ImportOutputFolder(bool silent);
+  // Song sources: the library's playlists, the card's output folder, the refresh.
   void LoadPlaylists();
+  void ImportPlaylist();
+  void ImportOutputFolder(bool silent);
+  void RefreshAll();
+  // The output folder of the selected drive when the drive has a medium and the folder
+  // exists; empty otherwise.
+  std::string PresentOutputFolder() const;
+  // Empties the table, the rows and the totals.
+  void ClearSongList();
+  // Shows the rows of records added since the last row, the summary and the readers'
+  // messages.
+  void ShowImportedRows(const std::vector<std::string>& messages);
+  // Clears the playlist selection when the list stops matching the playlist.
+  void ForgetPlaylistSelection();
   // After a drive change or an output run: the import command follows the output
   // folder, and with automatic import on the folder is read in silently.
   void FollowOutputFolder();

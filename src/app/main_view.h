@@ -56,6 +56,9 @@ class CursorGuard {
   virtual ~CursorGuard() = default;
 };
 
+// The answer of a Yes / No / Cancel box; closing the box or Escape is kCancel.
+enum class YesNoCancel { kYes, kNo, kCancel };
+
 // The file dialog's settings.
 struct OpenFileRequest {
   std::string title;
@@ -87,6 +90,14 @@ class MainView {
   virtual bool PlaylistBoxEnabled() const = 0;
   virtual int PlaylistIndex() const = 0;
   virtual void SetPlaylistIndex(int index) = 0;
+  // Replaces the items; nothing is selected afterwards.
+  virtual void SetPlaylistItems(const std::vector<std::string>& names) = 0;
+  // Enables or greys the box and its label (with the box's colour).
+  virtual void SetPlaylistBoxEnabled(bool enabled) = 0;
+  // Each item's text width in pixels in the box's font, in item order.
+  virtual std::vector<int> PlaylistItemWidths() const = 0;
+  virtual int VerticalScrollBarWidth() const = 0;
+  virtual void SetPlaylistDropDownWidth(int width) = 0;
 
   // Song list: the presenter tells the view what changed in its rows.
   virtual void RowsAppended(int first, int last) = 0;
@@ -105,6 +116,8 @@ class MainView {
   // Boxes and dialogs.
   virtual void ShowInformation(const std::string& text) = 0;
   virtual bool Confirm(const std::string& text) = 0;  // OK / Cancel; true for OK
+  // A confirmation box with Yes (the default), No and Cancel.
+  virtual YesNoCancel AskYesNoCancel(const std::string& text) = 0;
   virtual std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) = 0;
   // The modal dialogs of the properties, options and About commands, made afresh each time.
   virtual void ShowPropertyDialog(const TrackProperties& properties) = 0;

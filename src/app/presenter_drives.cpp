@@ -27,12 +27,14 @@ std::string MainPresenter::ChosenDriveRoot() const {
 }
 
 void MainPresenter::ShowDriveStatus() {
+  state_.DriveStatusText.clear();
   view_.SetStatusText(1, "");
   const int index = SelectedDriveIndex();
   if (index < 0) return;
-  view_.SetStatusText(1,
-                      MeasureDrive(state_.drives.entries[index], platform_.volumes, platform_.files,
-                                   state_.settings.options.OutDir, state_.symbols));
+  state_.DriveStatusText =
+      MeasureDrive(state_.drives.entries[index], platform_.volumes, platform_.files,
+                   state_.settings.options.OutDir, state_.symbols);
+  view_.SetStatusText(1, state_.DriveStatusText);
 }
 
 bool MainPresenter::OutputFolderPresent() const {

@@ -3,6 +3,7 @@
 
 #include "app/main_presenter.h"
 #include "sources/add_files.h"
+#include "sources/track_list_file.h"
 
 namespace tarvello {
 
@@ -56,10 +57,7 @@ void MainPresenter::ShowAddedRows() {
   const int first_new = state_.rows.RowCount();
   if (first_new >= state_.table.TrackCount()) return;
   SortRows(kSortForget);
-  if (view_.PlaylistBoxEnabled() && view_.PlaylistIndex() >= 0) {
-    view_.SetPlaylistIndex(-1);
-    view_.SetCommandEnabled(Command::kImport1, false);
-  }
+  ForgetPlaylistSelection();
   const int last_new = state_.table.TrackCount() - 1;
   if (state_.rows.BuildRows(first_new, last_new, state_.table, state_.totals, ClusterSize())) {
     view_.SetCommandEnabled(Command::kAdd1, false);
@@ -68,9 +66,18 @@ void MainPresenter::ShowAddedRows() {
   ShowOutputSummary(false);
 }
 
-// Track-list files (XML and RMP) are not read yet: every such file is refused.
-bool MainPresenter::ReadTrackList(const std::string& /*path*/) {
-  return false;
+bool MainPresenter::ReadTrackList(const std::string& path) {
+  const TrackListResult result = tarvello::ReadTrackList(platform_.files, path, state_.table,
+                                                         state_.StagingTrack, state_.TrackIdList);
+  for (const std::string& message : result.messages) view_.ShowInformation(message);
+  return result.accepted;
+}
+
+void MainPresenter::ForgetPlaylistSelection() {
+  if (view_.PlaylistBoxEnabled() && view_.PlaylistIndex() >= 0) {
+    view_.SetPlaylistIndex(-1);
+    view_.SetCommandEnabled(Command::kImport1, false);
+  }
 }
 
 void MainPresenter::FocusFirstNewRow() {

@@ -11,6 +11,7 @@
 #include "cli/info_command.h"
 #include "cli/mgr_command.h"
 #include "cli/output_command.h"
+#include "cli/source_commands.h"
 #include "version.h"
 
 namespace {
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
   tarvello::cli::AddInfoCommand(app, exit_status);
   tarvello::cli::AddMgrCommand(app, exit_status);
   tarvello::cli::AddOutputCommand(app, exit_status);
+  tarvello::cli::AddPlaylistsCommand(app, exit_status);
+  tarvello::cli::AddPlaylistCommand(app, exit_status);
+  tarvello::cli::AddTracklistCommand(app, exit_status);
+  tarvello::cli::AddFolderCommand(app, exit_status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

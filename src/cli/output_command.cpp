@@ -26,6 +26,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_volumes.h"
 #include "sources/add_files.h"
+#include "sources/track_list_file.h"
 
 namespace tarvello::cli {
 namespace {
@@ -108,7 +109,7 @@ class OutputCommand {
                        GetTempFolder(environment_),
                        table_,
                        staging_,
-                       [](const std::string&) { return false; },
+                       [this](const std::string& path) { return ReadTrackListFile(path); },
                        [this](const std::string& text) {
                          ++refused_;
                          Report(text, 0);
@@ -116,6 +117,13 @@ class OutputCommand {
     for (const std::string& song : arguments_.songs) {
       if (AddSongPath(context, song) == AddOutcome::kStop) break;
     }
+  }
+
+  // An XML or RMP track list given as a song adds the songs it lists.
+  bool ReadTrackListFile(const std::string& path) {
+    const TrackListResult result = ReadTrackList(files_, path, table_, staging_, track_id_list_);
+    for (const std::string& message : result.messages) Report(message, 0);
+    return result.accepted;
   }
 
   int Output(const TDriveInfo& drive) {
@@ -175,6 +183,7 @@ class OutputCommand {
   Platform platform_{volumes_, files_, environment_};
   TrackTable table_;
   TTrackInfo staging_{};
+  std::vector<std::string> track_id_list_;
   TrackList rows_;
   TempNameCounter temp_names_;
   int refused_ = 0;

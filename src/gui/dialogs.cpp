@@ -93,6 +93,25 @@ bool Dialogs::Confirm(const std::string& text) {
   return MakeMessageBox(DialogKind::kConfirm, text, BoxParent(parent_))->exec() == QMessageBox::Ok;
 }
 
+YesNoCancel Dialogs::AskYesNoCancel(const std::string& text) {
+  history_.push_back({DialogKind::kYesNoCancel, text, {}});
+  if (responder_) return responder_(history_.back()).choice;
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle), MessageText(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, BoxParent(parent_));
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  // Escape and closing the box answer Cancel.
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return YesNoCancel::kYes;
+    case QMessageBox::No:
+      return YesNoCancel::kNo;
+    default:
+      return YesNoCancel::kCancel;
+  }
+}
+
 std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileRequest& request) {
   history_.push_back({DialogKind::kOpenFiles, {}, request});
   if (responder_) {

@@ -19,7 +19,7 @@ class QWidget;
 
 namespace tarvello {
 
-enum class DialogKind { kInformation, kConfirm, kOpenFiles };
+enum class DialogKind { kInformation, kConfirm, kOpenFiles, kYesNoCancel };
 
 struct DialogRequest {
   DialogKind kind = DialogKind::kInformation;
@@ -30,6 +30,7 @@ struct DialogRequest {
 struct DialogAnswer {
   bool ok = true;                  // OK, or files were chosen
   std::vector<std::string> files;  // native paths
+  YesNoCancel choice = YesNoCancel::kYes;  // the answer of a Yes / No / Cancel box
 };
 
 using DialogResponder = std::function<DialogAnswer(const DialogRequest&)>;
@@ -55,6 +56,7 @@ class Dialogs {
 
   void ShowInformation(const std::string& text);
   bool Confirm(const std::string& text);
+  YesNoCancel AskYesNoCancel(const std::string& text);
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request);
 
  private:

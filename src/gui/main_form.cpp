@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -27,6 +28,7 @@
 #include "gui/about_dialog.h"
 #include "gui/drive_combo_box.h"
 #include "gui/program_icon.h"
+#include "gui/playlist_combo_box.h"
 #include "gui/progress_form.h"
 #include "gui/property_form.h"
 #include "gui/status_bar.h"
@@ -278,9 +280,13 @@ void TMainForm::CreateControls(QWidget* client) {
   Label2_->move(8, 9);
   Label2_->adjustSize();
 
-  cbPlayLists_ = new QComboBox(client);
+  cbPlayLists_ = new PlaylistComboBox(client);
   cbPlayLists_->setObjectName(QStringLiteral("cbPlayLists"));
   cbPlayLists_->setGeometry(108, 5, 197, cbPlayLists_->sizeHint().height());
+  cbPlayLists_->SetOnDropDown([this] { presenter_->cbPlayListsDropDown(); });
+  // activated: the user's choice only, never a selection made by the program.
+  connect(cbPlayLists_, &QComboBox::activated, this,
+          [this](int index) { presenter_->cbPlayListsChange(index); });
 
   lvTrackInfo_ = new TrackListView(client);
   lvTrackInfo_->setObjectName(QStringLiteral("lvTrackInfo"));
@@ -522,6 +528,27 @@ void TMainForm::SetPlaylistIndex(int index) {
   cbPlayLists_->setCurrentIndex(index >= 0 && index < cbPlayLists_->count() ? index : -1);
 }
 
+void TMainForm::SetPlaylistItems(const std::vector<std::string>& names) {
+  cbPlayLists_->SetItems(names);
+}
+
+void TMainForm::SetPlaylistBoxEnabled(bool enabled) {
+  Label2_->setEnabled(enabled);
+  cbPlayLists_->SetBoxEnabled(enabled);
+}
+
+std::vector<int> TMainForm::PlaylistItemWidths() const {
+  return cbPlayLists_->ItemWidths();
+}
+
+int TMainForm::VerticalScrollBarWidth() const {
+  return style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+}
+
+void TMainForm::SetPlaylistDropDownWidth(int width) {
+  cbPlayLists_->SetDropDownWidth(width);
+}
+
 // MainView: the song list.
 
 void TMainForm::RowsAppended(int, int) {
@@ -568,6 +595,10 @@ void TMainForm::ShowInformation(const std::string& text) {
 
 bool TMainForm::Confirm(const std::string& text) {
   return dialogs_.Confirm(text);
+}
+
+YesNoCancel TMainForm::AskYesNoCancel(const std::string& text) {
+  return dialogs_.AskYesNoCancel(text);
 }
 
 std::optional<std::vector<std::string>> TMainForm::ChooseFiles(const OpenFileRequest& request) {

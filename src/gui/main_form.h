@@ -26,6 +26,7 @@ class QTreeView;
 namespace tarvello {
 
 class DriveComboBox;
+class PlaylistComboBox;
 class StatusBar;
 class TrackListModel;
 class TrackListView;
@@ -73,6 +74,11 @@ class TMainForm : public QMainWindow, public MainView {
   bool PlaylistBoxEnabled() const override;
   int PlaylistIndex() const override;
   void SetPlaylistIndex(int index) override;
+  void SetPlaylistItems(const std::vector<std::string>& names) override;
+  void SetPlaylistBoxEnabled(bool enabled) override;
+  std::vector<int> PlaylistItemWidths() const override;
+  int VerticalScrollBarWidth() const override;
+  void SetPlaylistDropDownWidth(int width) override;
   void RowsAppended(int first, int last) override;
   void RowsChanged(int first, int last) override;
   void RowsReset() override;
@@ -83,6 +89,7 @@ class TMainForm : public QMainWindow, public MainView {
   std::vector<int> SelectedRows() const override;
   void ShowInformation(const std::string& text) override;
   bool Confirm(const std::string& text) override;
+  YesNoCancel AskYesNoCancel(const std::string& text) override;
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override;
   void ShowPropertyDialog(const TrackProperties& properties) override;
   std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) override;
@@ -123,7 +130,7 @@ class TMainForm : public QMainWindow, public MainView {
   QFrame* Panel1_ = nullptr;
   QLabel* Label1_ = nullptr;
   QLabel* Label2_ = nullptr;
-  QComboBox* cbPlayLists_ = nullptr;
+  PlaylistComboBox* cbPlayLists_ = nullptr;
   QWidget* ToolBar1_ = nullptr;
   TrackListView* lvTrackInfo_ = nullptr;
   TrackListModel* model_ = nullptr;

@@ -24,7 +24,7 @@ class PresenterOutputTest : public PresenterTest {
   // A card chosen at start-up, with two songs in the list.
   void StartWithCard(VolumeSpace space = {64 << 20, 32 << 20, 512, 8}) {
     card_ = &fake_.volumes.AddTemp("CARD", DriveType::kRemovable, space);
-    WriteIni("OUTDRV = " + card_->root + "\r\nAUTOIMPORT = 0\r\n");
+    WriteIni("OUTDRV = " + card_->root + "\r\nAUTDST = 0\r\n");
     Start();
     presenter_->FilesDropped({Fixture("m4a/tagged.m4a"), Fixture("m4a/japanese.m4a")});
     view_.boxes.clear();

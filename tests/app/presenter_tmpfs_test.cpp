@@ -64,7 +64,7 @@ TEST_F(TmpfsCardTest, SongsReachTheCardThroughTheRealVolumeLayer) {
   Platform real{volumes, fake_.files, fake_.environment};
   const std::string folder = card_->root() + "/PRIVATE/AU/DF/D_SD";
   fakes::WriteFile(folder + "/SDS_0007.3G2", "old song");
-  WriteIni("OUTDRV = " + card_->root() + "\r\nAUTOIMPORT = 0\r\n");
+  WriteIni("OUTDRV = " + card_->root() + "\r\nAUTDST = 0\r\n");
   MainPresenter presenter(real, view_, NumberSymbols{}, std::make_unique<ByteOrderCollator>());
   presenter.FormCreate({1024, 768});
   presenter.FilesDropped({Fixture("m4a/tagged.m4a"), Fixture("m4a/japanese.m4a")});

@@ -29,6 +29,10 @@ class RecordingView : public MainView {
   int drive_index = -1;
   bool playlist_enabled = false;
   int playlist_index = -1;
+  std::vector<std::string> playlist_items;
+  std::vector<int> playlist_widths;  // the widths the box reports; 10 per item when empty
+  int scroll_bar_width = 17;
+  int drop_down_width = -1;
   std::vector<int> focused_rows;
   std::vector<int> selected_rows;
   int row_notifications = 0;
@@ -39,6 +43,7 @@ class RecordingView : public MainView {
   // Boxes shown, in order, and the scripted answers.
   std::vector<std::string> boxes;
   std::deque<bool> confirm_answers;
+  std::deque<YesNoCancel> yes_no_cancel_answers;
   std::deque<std::optional<std::vector<std::string>>> file_choices;
   std::vector<OpenFileRequest> file_requests;
 
@@ -60,6 +65,17 @@ class RecordingView : public MainView {
   bool PlaylistBoxEnabled() const override { return playlist_enabled; }
   int PlaylistIndex() const override { return playlist_index; }
   void SetPlaylistIndex(int index) override { playlist_index = index; }
+  void SetPlaylistItems(const std::vector<std::string>& names) override {
+    playlist_items = names;
+    playlist_index = -1;
+  }
+  void SetPlaylistBoxEnabled(bool on) override { playlist_enabled = on; }
+  std::vector<int> PlaylistItemWidths() const override {
+    if (!playlist_widths.empty()) return playlist_widths;
+    return std::vector<int>(playlist_items.size(), 10);
+  }
+  int VerticalScrollBarWidth() const override { return scroll_bar_width; }
+  void SetPlaylistDropDownWidth(int width) override { drop_down_width = width; }
   void RowsAppended(int, int) override { ++row_notifications; }
   void RowsChanged(int, int) override { ++row_notifications; }
   void RowsReset() override { ++row_notifications; }
@@ -78,6 +94,13 @@ class RecordingView : public MainView {
     if (confirm_answers.empty()) return false;
     bool answer = confirm_answers.front();
     confirm_answers.pop_front();
+    return answer;
+  }
+  YesNoCancel AskYesNoCancel(const std::string& text) override {
+    boxes.push_back(text);
+    if (yes_no_cancel_answers.empty()) return YesNoCancel::kCancel;
+    const YesNoCancel answer = yes_no_cancel_answers.front();
+    yes_no_cancel_answers.pop_front();
     return answer;
   }
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override {

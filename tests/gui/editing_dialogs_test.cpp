@@ -121,7 +121,10 @@ class EditingDialogsTest : public QObject {
       folder = f.card_root + "/PRIVATE/AU/DF/D_SD";
       return true;
     });
-    // The output command is switched off to see the follow-up test switch it on again.
+    // The card's folder holds a song, which the follow-up import lists in place of the
+    // added one; the output command is switched off to see the follow-up switch it on again.
+    const std::string card_song = f.card_root + "/PRIVATE/AU/DF/D_SD/SDS_0000.3G2";
+    fakes::WriteFile(card_song, fakes::ReadFile(data + "japanese.m4a"));
     f.form->SetCommandEnabled(Command::kExecute1, false);
     QString chosen;
     OnModal([&](QDialog& dialog) {
@@ -136,6 +139,8 @@ class EditingDialogsTest : public QObject {
     QCOMPARE(chosen, QString("\\PRIVATE\\AU\\DF\\D_SD"));
     QVERIFY(f.form->IsCommandEnabled(Command::kDest1));
     QVERIFY(f.form->IsCommandEnabled(Command::kExecute1));
+    QCOMPARE(f.List()->model()->rowCount(), 1);
+    QCOMPARE(f.List()->model()->index(0, 0).data().toString(), QStringLiteral("春の海"));
 
     // Nothing of the folder or the import switch changed: the output command stays off.
     f.form->SetCommandEnabled(Command::kExecute1, false);

@@ -1,0 +1,56 @@
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/source_commands.h"
+#include "cli/source_records.h"
+#include "common/json_text.h"
+#include "platform/posix/posix_file_system.h"
+#include "sources/library_playlists.h"
+#include "sources/playlist_import.h"
+
+namespace tarvello::cli {
+namespace {
+
+// An ID as a JSON number when it is a plain decimal integer, else as the text written.
+std::string TrackIdJson(const std::string& id) {
+  const bool plain =
+      !id.empty() && id.size() <= 18 && id.find_first_not_of("0123456789") == std::string::npos;
+  return plain ? std::to_string(std::stoll(id)) : JsonString(id);
+}
+
+int WritePlaylists(const std::string& library, std::ostream& out, std::ostream& err) {
+  PosixFileSystem files;
+  const std::unique_ptr<ByteFile> file = files.OpenRead(library);
+  if (!file) {
+    err << "tarvello-cli: cannot open " << library << "\n";
+    return kExitReadFailed;
+  }
+  const PlaylistCatalogue catalogue = ScanPlaylists(*file);
+  for (size_t i = 0; i < catalogue.names.size(); ++i) {
+    std::vector<std::string> ids;
+    for (const std::string& id : SplitTrackIds(catalogue.track_ids[i])) {
+      ids.push_back(TrackIdJson(id));
+    }
+    out << JsonObject()
+               .Text("name", catalogue.utf8_names[i])
+               .Raw("track_ids", JsonArray(ids))
+               .Close()
+        << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddPlaylistsCommand(CLI::App& app, int& exit_status) {
+  CLI::App* command = app.add_subcommand(
+      "playlists", "The playlists of a music library file, one JSON line each: name and track IDs");
+  auto library = std::make_shared<std::string>();
+  command->add_option("LIBRARY", *library, "the library's XML file (native path)")->required();
+  command->callback(
+      [library, &exit_status] { exit_status = WritePlaylists(*library, std::cout, std::cerr); });
+}
+
+}  // namespace tarvello::cli

@@ -1,0 +1,18 @@
+#include "cli/source_records.h"
+
+#include "catalogue/track_json.h"
+#include "cli/terminal_progress.h"
+
+namespace tarvello::cli {
+
+void WriteRecords(const TrackTable& table, std::ostream& out) {
+  for (int32_t i = 0; i < table.TrackCount(); ++i) {
+    out << TrackJsonLine(FieldText(table[i].FileName), &table[i]) << "\n";
+  }
+}
+
+void WriteMessages(const std::vector<std::string>& messages, std::ostream& err) {
+  for (const std::string& message : messages) err << TerminalText(message) << "\n";
+}
+
+}  // namespace tarvello::cli

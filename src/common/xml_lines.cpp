@@ -1,0 +1,156 @@
+#include "common/xml_lines.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace tarvello {
+namespace {
+
+constexpr size_t kHeaderBytes = 256;
+
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+// True when a CR stands anywhere but right before an LF; the bytes end with an LF.
+bool HasStrayCr(const char* data, size_t size) {
+  const char* end = data + size;
+  const char* at = data;
+  while ((at = static_cast<const char*>(std::memchr(at, '\r', static_cast<size_t>(end - at))))) {
+    if (at[1] != '\n') return true;
+    ++at;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool HasXmlDeclaration(ByteFile& file) {
+  std::array<char, kHeaderBytes> header{};
+  file.Seek(0);
+  size_t filled = 0;
+  while (filled < header.size()) {
+    const size_t read = file.Read(header.data() + filled, header.size() - filled);
+    if (read == 0) break;
+    filled += read;
+  }
+  const std::string_view text(header.data(), strnlen(header.data(), header.size()));
+  const size_t first = std::find_if_not(text.begin(), text.end(), IsBlank) - text.begin();
+  return text.substr(first).starts_with(kXmlDeclarationStart);
+}
+
+std::string_view TrimLine(std::string_view line) {
+  size_t first = 0;
+  while (first < line.size() && IsBlank(line[first])) ++first;
+  size_t last = line.size();
+  while (last > first && IsBlank(line[last - 1])) --last;
+  return line.substr(first, last - first);
+}
+
+std::optional<std::string_view> TagValue(std::string_view line, std::string_view open,
+                                         std::string_view close) {
+  const size_t start = line.find(open);
+  if (start == std::string_view::npos) return std::nullopt;
+  const std::string_view rest = line.substr(start + open.size());
+  const size_t stop = rest.find(close);
+  if (stop == std::string_view::npos) return std::nullopt;
+  return rest.substr(0, stop);
+}
+
+LineReader::LineReader(ByteFile& file, size_t block_size) : file_(file) {
+  // A small file needs no full block; a line that outgrows the buffer grows it.
+  const int64_t rest = std::max<int64_t>(file.Size() - file.Position(), 0);
+  const size_t wanted =
+      rest < static_cast<int64_t>(block_size) ? static_cast<size_t>(rest) + 1 : block_size;
+  buffer_.resize(std::max<size_t>(wanted, kSmallestBuffer));
+}
+
+bool LineReader::Fill() {
+  if (at_end_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    scanned_ -= begin_;
+    begin_ = 0;
+  }
+  // A line longer than the buffer: room for more of it.
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  const size_t read = file_.Read(buffer_.data() + end_, buffer_.size() - end_);
+  if (read == 0) {
+    at_end_ = true;
+    return false;
+  }
+  end_ += read;
+  return true;
+}
+
+std::string_view LineReader::TakeLine(size_t begin, size_t end, size_t next) {
+  begin_ = next;
+  scanned_ = next;
+  std::string_view line(buffer_.data() + begin, end - begin);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  if (line.find('\r') == std::string_view::npos) return line;
+  clean_.assign(line);
+  clean_.erase(std::remove(clean_.begin(), clean_.end(), '\r'), clean_.end());
+  return clean_;
+}
+
+bool LineReader::Next(std::string_view& line) {
+  for (;;) {
+    const char* data = buffer_.data();
+    const void* lf = std::memchr(data + scanned_, '\n', end_ - scanned_);
+    if (lf != nullptr) {
+      const size_t at = static_cast<const char*>(lf) - data;
+      line = TakeLine(begin_, at, at + 1);
+      return true;
+    }
+    scanned_ = end_;
+    if (!Fill()) break;
+  }
+  if (begin_ == end_) return false;
+  // The last line has no line end.
+  line = TakeLine(begin_, end_, end_);
+  return true;
+}
+
+LineReader::Search LineReader::SearchWholeLines(std::string_view prefix, std::string_view& line) {
+  const char* data = buffer_.data();
+  const void* last_lf = memrchr(data + begin_, '\n', end_ - begin_);
+  if (last_lf == nullptr) return Search::kNotFound;
+  const size_t limit = static_cast<const char*>(last_lf) - data + 1;
+  // A stray CR may join or split the prefix: such text is read line by line.
+  if (HasStrayCr(data + begin_, limit - begin_)) return Search::kLineByLine;
+  size_t from = begin_;
+  while (from < limit) {
+    const void* hit = memmem(data + from, limit - from, prefix.data(), prefix.size());
+    if (hit == nullptr) break;
+    const size_t at = static_cast<const char*>(hit) - data;
+    const void* previous_lf = memrchr(data + begin_, '\n', at - begin_);
+    const size_t line_start =
+        previous_lf != nullptr ? static_cast<const char*>(previous_lf) - data + 1 : begin_;
+    if (std::all_of(data + line_start, data + at, IsBlank)) {
+      const size_t lf = static_cast<const char*>(std::memchr(data + at, '\n', limit - at)) - data;
+      line = TakeLine(line_start, lf, lf + 1);
+      return Search::kFound;
+    }
+    from = at + 1;
+  }
+  begin_ = limit;
+  scanned_ = limit;
+  return Search::kNotFound;
+}
+
+bool LineReader::SkipTo(std::string_view prefix, std::string_view& line) {
+  for (;;) {
+    const Search search = SearchWholeLines(prefix, line);
+    if (search == Search::kFound) return true;
+    if (search == Search::kLineByLine || !Fill()) break;
+  }
+  while (Next(line)) {
+    if (TrimLine(line).starts_with(prefix)) return true;
+  }
+  return false;
+}
+
+}  // namespace tarvello

@@ -1,0 +1,72 @@
+// The output folder as a song source: which files are read, in the listing's order, the
+// song limit and locked files.
+
+#include "sources/output_folder_import.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "fakes/fake_platform.h"
+
+namespace tarvello {
+namespace {
+
+class ReadFolderSongsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(folder_);
+    for (int i = 0; i < 3; ++i) CopySong("SDS_000" + std::to_string(i) + ".3G2");
+    fakes::WriteFile(folder_ + "/SD_F_000.MGR", std::string(9632, '\0'));
+    CopySong(".hidden.3G2");
+    std::filesystem::create_directories(folder_ + "/sub.3G2");
+  }
+  void CopySong(const std::string& name) {
+    std::filesystem::copy_file(std::string(TARVELLO_TEST_DATA) + "/m4a/tagged.m4a",
+                               folder_ + "/" + name);
+  }
+  SourceMessages Read() {
+    return ReadFolderSongs(files_, names_, temp_.path() + "/", folder_, table_, staging_);
+  }
+  std::set<std::string> Paths() const {
+    std::set<std::string> paths;
+    for (int32_t i = 0; i < table_.TrackCount(); ++i) paths.emplace(FieldText(table_[i].FileName));
+    return paths;
+  }
+
+  fakes::TempDir temp_;
+  std::string folder_ = temp_.Path("card/PRIVATE/AU/DF/D_SD");
+  fakes::LockingFileSystem files_;
+  TempNameCounter names_;
+  TrackTable table_;
+  TTrackInfo staging_{};
+};
+
+TEST_F(ReadFolderSongsTest, SongsOnlyUnderTheirFolderPaths) {
+  files_.locked.insert(folder_ + "/SDS_0001.3G2");  // read through a temporary copy
+  EXPECT_TRUE(Read().empty());
+  EXPECT_EQ(Paths(), (std::set<std::string>{folder_ + "/SDS_0000.3G2", folder_ + "/SDS_0001.3G2",
+                                            folder_ + "/SDS_0002.3G2"}));
+  // The copy is gone again.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST_F(ReadFolderSongsTest, TheSongLimitStopsTheListingOnce) {
+  TTrackInfo empty{};
+  while (table_.TrackCount() < kMaxTracks - 1) table_.StoreTrack(table_.TrackCount(), empty);
+  EXPECT_EQ(Read(), std::vector<std::string>{TrackLimitText()});
+  EXPECT_EQ(table_.TrackCount(), kMaxTracks);
+}
+
+TEST_F(ReadFolderSongsTest, UnreadableFilesAreSkipped) {
+  files_.unreadable.insert(folder_ + "/SDS_0000.3G2");
+  EXPECT_TRUE(Read().empty());
+  EXPECT_EQ(table_.TrackCount(), 2);
+}
+
+}  // namespace
+}  // namespace tarvello

@@ -1,0 +1,147 @@
+// Track-list files: the kind test, RMP packages and property lists.
+
+#include "sources/track_list_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "sources/library_builder.h"
+
+namespace tarvello {
+namespace {
+
+using testing::BuildLibrary;
+using testing::LibraryTrack;
+
+constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n";
+
+class TrackListFileTest : public ::testing::Test {
+ protected:
+  TrackListResult Read(const std::string& bytes, int32_t pending_limit = kMaxTracks + 1) {
+    const std::string path = temp_.Path("list.rmp");
+    fakes::WriteFile(path, bytes);
+    return ReadTrackList(files_, path, table_, staging_, track_id_list_, pending_limit);
+  }
+  std::string Song(const std::string& name) {
+    const std::string path = temp_.Path(name);
+    fakes::WriteFile(path, "song");
+    return path;
+  }
+  std::string RmpTrack(const std::string& title, const std::string& format,
+                       const std::string& file_name) {
+    std::string track = "<TRACK>\r\n<TITLE>" + title + "</TITLE>\r\n";
+    if (!format.empty()) track += "<FORMAT>" + format + "</FORMAT>\r\n";
+    if (!file_name.empty()) track += "<FILENAME>" + file_name + "</FILENAME>\r\n";
+    return track + "</TRACK>\r\n";
+  }
+  std::string Rmp(const std::string& tracks) {
+    return std::string(kDeclaration) + "<PACKAGE>\r\n<TRACKLIST>\r\n" + tracks +
+           "</TRACKLIST>\r\n<TRACK>\r\n</TRACK>\r\n</PACKAGE>\r\n";
+  }
+  std::string Location(const std::string& path) { return "file://localhost" + path; }
+
+  fakes::TempDir temp_;
+  fakes::LockingFileSystem files_;
+  TrackTable table_;
+  TTrackInfo staging_{};
+  std::vector<std::string> track_id_list_;
+};
+
+TEST_F(TrackListFileTest, RmpTracksInFileOrder) {
+  const std::string song = Song("a.m4a");
+  const std::string tracks =
+      "<TRACK>\r\n<TITLE>\x82\xA0 title</TITLE>\r\n<ARTIST>Ar</ARTIST>\r\n<ALBUM>Al</ALBUM>\r\n"
+      "<GENRE>Ge</GENRE>\r\n<FORMAT>.m4a audio</FORMAT>\r\n<SIZE>6000000000</SIZE>\r\n"
+      "<DURATION>245</DURATION>\r\n<QUALITY>128</QUALITY>\r\n<CHANNELS>2</CHANNELS>\r\n"
+      "<FILENAME>" +
+      song + "</FILENAME>\r\n</TRACK>\r\n" + RmpTrack("caps", ".M4A", song) +
+      RmpTrack("short format", "aac", song) +
+      RmpTrack("missing file", ".m4a", temp_.Path("gone.m4a")) + RmpTrack("no file name", "", "");
+  const TrackListResult result = Read(Rmp(tracks));
+  EXPECT_TRUE(result.accepted);
+  EXPECT_TRUE(result.messages.empty());
+  ASSERT_EQ(table_.TrackCount(), 3);
+  const TTrackInfo& first = table_[0];
+  EXPECT_EQ(FieldText(first.Title), "\x82\xA0 title");  // copied byte for byte
+  EXPECT_EQ(FieldText(first.Artist), "Ar");
+  EXPECT_EQ(FieldText(first.Album), "Al");
+  EXPECT_EQ(FieldText(first.Genre), "Ge");
+  EXPECT_EQ(first.FileSize, 6000000000LL);
+  EXPECT_EQ(first.Time, 245);
+  EXPECT_EQ(first.BitRate, 128);
+  EXPECT_EQ(first.AvgBitRate, 128);
+  EXPECT_EQ(first.ChNum, 2);
+  EXPECT_EQ(FieldText(first.FileName), song);
+  EXPECT_EQ(FieldText(table_[1].Title), "short format");
+  EXPECT_EQ(FieldText(table_[2].Title), "no file name");
+  EXPECT_EQ(FieldText(table_[2].FileName), "");
+}
+
+TEST_F(TrackListFileTest, WhatIsNoTrackList) {
+  EXPECT_FALSE(Read("").accepted);
+  EXPECT_FALSE(Read(std::string(1000, '\0')).accepted);
+  // "<PACKAGE>" on the third line, or a blank first line pushing the declaration down.
+  EXPECT_FALSE(Read(std::string(kDeclaration) + "\r\n<PACKAGE>\r\n").accepted);
+  EXPECT_FALSE(Read("\n" + Rmp(RmpTrack("t", "", ""))).accepted);
+  EXPECT_FALSE(Read(std::string(kDeclaration) + "<music/>\n").accepted);
+  // Ends inside a track: nothing committed.
+  EXPECT_FALSE(
+      Read(std::string(kDeclaration) + "<PACKAGE>\n<TRACKLIST>\n<TRACK>\n<TITLE>").accepted);
+  EXPECT_EQ(table_.TrackCount(), 0);
+  EXPECT_THROW(ReadTrackList(files_, temp_.Path("none"), table_, staging_, track_id_list_),
+               FileError);
+}
+
+TEST_F(TrackListFileTest, RmpStopsAtTheSongLimit) {
+  TTrackInfo empty{};
+  while (table_.TrackCount() < kMaxTracks - 1) table_.StoreTrack(table_.TrackCount(), empty);
+  const TrackListResult result =
+      Read(Rmp(RmpTrack("1", "", "") + RmpTrack("2", "", "") + RmpTrack("3", "", "")));
+  EXPECT_TRUE(result.accepted);
+  EXPECT_EQ(result.messages, std::vector<std::string>{TrackLimitText()});
+  EXPECT_EQ(table_.TrackCount(), kMaxTracks);
+}
+
+TEST_F(TrackListFileTest, PropertyListAddsItsFirstPlaylistsExistingTracks) {
+  std::vector<LibraryTrack> tracks;
+  for (int id = 1; id <= 20; ++id) {
+    tracks.push_back({id, "s" + std::to_string(id), "AAC audio file",
+                      Location(Song("s" + std::to_string(id) + ".m4a"))});
+  }
+  tracks.push_back({21, "gone", "AAC audio file", Location(temp_.Path("gone.m4a"))});
+  tracks.push_back({22, "mp3", "MPEG audio file", Location(Song("x.mp3"))});
+  std::vector<int> first{21, 22};
+  for (int id = 12; id >= 1; --id) first.push_back(id);
+  const TrackListResult result = Read(BuildLibrary(tracks, {{"first", first}, {"second", {20}}}));
+  EXPECT_TRUE(result.accepted);
+  ASSERT_EQ(table_.TrackCount(), 12);
+  EXPECT_EQ(table_[0].TrackID, 12);
+  EXPECT_EQ(table_[11].TrackID, 1);
+  EXPECT_EQ(track_id_list_.size(), 14u);
+}
+
+TEST_F(TrackListFileTest, PropertyListWithoutPlaylistsAddsNothingButIsAccepted) {
+  const std::string library =
+      BuildLibrary({{1, "a", "AAC audio file", Location(Song("a.m4a"))}}, {});
+  EXPECT_TRUE(Read(library.substr(0, library.find("<key>Playlists</key>"))).accepted);
+  EXPECT_EQ(table_.TrackCount(), 0);
+  // Only tracks whose file is missing: none qualifies.
+  EXPECT_FALSE(
+      Read(BuildLibrary({{1, "a", "AAC audio file", Location(temp_.Path("no"))}}, {{"p", {1}}}))
+          .accepted);
+}
+
+TEST_F(TrackListFileTest, PropertyListOutOfMemoryAddsNothing) {
+  const std::vector<LibraryTrack> tracks{{1, "a", "AAC audio file", Location(Song("a.m4a"))},
+                                         {2, "b", "AAC audio file", Location(Song("b.m4a"))}};
+  const TrackListResult result = Read(BuildLibrary(tracks, {{"p", {1, 2}}}), 1);
+  EXPECT_TRUE(result.accepted);
+  EXPECT_EQ(result.messages, std::vector<std::string>{kOutOfMemoryMessage});
+  EXPECT_EQ(table_.TrackCount(), 0);
+}
+
+}  // namespace
+}  // namespace tarvello
