@@ -66,10 +66,7 @@ void MainPresenter::DeleteSelectedSongs() {
   DeleteRows(state_.rows, state_.table, selected, state_.totals, ClusterSize());
   view_.RowsReset();
   view_.HeaderImagesChanged();
-  if (view_.PlaylistBoxEnabled() && view_.PlaylistIndex() >= 0) {
-    view_.SetPlaylistIndex(-1);
-    view_.SetCommandEnabled(Command::kImport1, false);
-  }
+  ForgetPlaylistSelection();
   state_.ListedCount = state_.rows.RowCount();
   // A full list that lost songs has room again.
   if (state_.table.CanAdd()) view_.SetCommandEnabled(Command::kAdd1, true);

@@ -17,12 +17,9 @@ namespace {
 int WritePlaylist(const std::string& library, const std::string& name, std::ostream& out,
                   std::ostream& err) {
   PosixFileSystem files;
-  const std::unique_ptr<ByteFile> file = files.OpenRead(library);
-  if (!file) {
-    err << "tarvello-cli: cannot open " << library << "\n";
-    return kExitReadFailed;
-  }
-  const PlaylistCatalogue catalogue = ScanPlaylists(*file);
+  const std::optional<PlaylistCatalogue> scanned = ScanLibraryFile(files, library, err);
+  if (!scanned) return kExitReadFailed;
+  const PlaylistCatalogue& catalogue = *scanned;
   // The first playlist of that name, as the window's box selects it.
   const auto found = std::find(catalogue.utf8_names.begin(), catalogue.utf8_names.end(), name);
   if (found == catalogue.utf8_names.end()) {

@@ -22,12 +22,9 @@ std::string TrackIdJson(const std::string& id) {
 
 int WritePlaylists(const std::string& library, std::ostream& out, std::ostream& err) {
   PosixFileSystem files;
-  const std::unique_ptr<ByteFile> file = files.OpenRead(library);
-  if (!file) {
-    err << "tarvello-cli: cannot open " << library << "\n";
-    return kExitReadFailed;
-  }
-  const PlaylistCatalogue catalogue = ScanPlaylists(*file);
+  const std::optional<PlaylistCatalogue> scanned = ScanLibraryFile(files, library, err);
+  if (!scanned) return kExitReadFailed;
+  const PlaylistCatalogue& catalogue = *scanned;
   for (size_t i = 0; i < catalogue.names.size(); ++i) {
     std::vector<std::string> ids;
     for (const std::string& id : SplitTrackIds(catalogue.track_ids[i])) {

@@ -1,5 +1,7 @@
 #include "cli/source_records.h"
 
+#include <memory>
+
 #include "catalogue/track_json.h"
 #include "cli/terminal_progress.h"
 
@@ -13,6 +15,16 @@ void WriteRecords(const TrackTable& table, std::ostream& out) {
 
 void WriteMessages(const std::vector<std::string>& messages, std::ostream& err) {
   for (const std::string& message : messages) err << TerminalText(message) << "\n";
+}
+
+std::optional<PlaylistCatalogue> ScanLibraryFile(FileSystem& files, const std::string& library,
+                                                 std::ostream& err) {
+  const std::unique_ptr<ByteFile> file = files.OpenRead(library);
+  if (!file) {
+    err << "tarvello-cli: cannot open " << library << "\n";
+    return std::nullopt;
+  }
+  return ScanPlaylists(*file);
 }
 
 }  // namespace tarvello::cli

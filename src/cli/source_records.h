@@ -2,11 +2,14 @@
 
 // Output shared by the song-source subcommands.
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "catalogue/track_table.h"
+#include "platform/platform.h"
+#include "sources/library_playlists.h"
 
 namespace tarvello::cli {
 
@@ -14,6 +17,11 @@ inline constexpr int kExitReadFailed = 1;
 
 // Every record of the table as one JSON line in the field names of `info`.
 void WriteRecords(const TrackTable& table, std::ostream& out);
+
+// The playlists of a library file; nullopt, with a message on `err`, when it cannot be
+// opened.
+std::optional<PlaylistCatalogue> ScanLibraryFile(FileSystem& files, const std::string& library,
+                                                 std::ostream& err);
 
 // The readers' messages, one line each on the terminal.
 void WriteMessages(const std::vector<std::string>& messages, std::ostream& err);
