@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/common_routine.h"
+#include "version.h"
 
 namespace tarvello {
 namespace {
@@ -64,12 +65,21 @@ ExecutableLocation LocateExecutable(Environment& environment) {
   return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
+// An installed program never writes beside itself, even when it could (run as root).
+bool IsInstalledLocation(const std::string& folder) {
+  for (const std::string_view system : {"/usr/bin/", "/usr/local/bin/", "/bin/", "/usr/games/"}) {
+    if (folder == system) return true;
+  }
+  return folder == std::string(kInstallBinDir) + "/";
+}
+
 }  // namespace
 
 ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files) {
   const ExecutableLocation executable = LocateExecutable(environment);
-  const bool beside_executable =
-      !executable.folder.empty() && files.IsWritableDirectory(executable.folder);
+  const bool beside_executable = !executable.folder.empty() &&
+                                 !IsInstalledLocation(executable.folder) &&
+                                 files.IsWritableDirectory(executable.folder);
   const std::string ini_folder =
       beside_executable ? executable.folder
                         : ProgramFolderIn(XdgFolder(environment, "XDG_CONFIG_HOME", "/.config"));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
+#include "version.h"
 
 namespace tarvello {
 namespace {
@@ -104,6 +105,16 @@ TEST_F(ProgramPathsTest, ReadOnlyExecutableFolderUsesTheXdgFolders) {
   const ProgramPaths paths = MakeProgramPaths(environment_, files_);
   EXPECT_EQ(paths.IniFileName, "/cfg/tarvello/tarvello.INI");
   EXPECT_EQ(paths.BackupFolder, "/data/tarvello/Backup/20251231");
+}
+
+TEST_F(ProgramPathsTest, AnInstalledProgramUsesTheXdgFoldersEvenWhenItCouldWriteBesideItself) {
+  environment_.variables["XDG_CONFIG_HOME"] = "/cfg";
+  for (const std::string& folder : {std::string("/usr/bin"), std::string(kInstallBinDir)}) {
+    files_.writable.insert(folder + "/");
+    environment_.executable_path = folder + "/tarvello";
+    EXPECT_EQ(MakeProgramPaths(environment_, files_).IniFileName, "/cfg/tarvello/tarvello.INI")
+        << folder;
+  }
 }
 
 TEST_F(ProgramPathsTest, MissingOrRelativeXdgVariablesMeanTheHomeDefaults) {
