@@ -23,7 +23,7 @@ void MainPresenter::Option1Click() {
     const auto cursor = view_.ShowWaitCursor();
     view_.SetOutDirLabel(Cp932ToUtf8(options.OutDir));
     const TDriveInfo* drive = SelectedDrive();
-    if (drive != nullptr && drive->TotalBytes > 0) {
+    if (drive != nullptr && drive->HasMedium) {
       ShowDriveStatus();
       UpdateDestEnabling();
     }

@@ -21,7 +21,7 @@ void MainPresenter::ExecuteOutput() {
     ShowDriveStatus();
     ShowOutputSummary(true);
     const TDriveInfo* drive = SelectedDrive();
-    if (state_.totals.Count == 0 || drive == nullptr || drive->TotalBytes == 0) return;
+    if (state_.totals.Count == 0 || drive == nullptr || !drive->HasMedium) return;
     if (!view_.IsCommandEnabled(Command::kExecute1)) {
       view_.ShowInformation(kNotEnoughRoom);
       return;

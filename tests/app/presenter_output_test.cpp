@@ -67,12 +67,15 @@ TEST_F(PresenterOutputTest, CancelInTheConfirmationWritesNothing) {
 }
 
 TEST_F(PresenterOutputTest, SongsThatDoNotFitAreRefusedWithAMessage) {
-  StartWithCard({64 << 20, 8192, 512, 8});
-  presenter_->Execute1Click();
-  EXPECT_THAT(
-      view_.boxes,
-      ElementsAre("出力先の空き領域が十分ではありません.\r\n出力対象曲を減らしてください."));
-  EXPECT_EQ(view_.progress_dialogs, 0);
+  // A volume that measures but reads a capacity of 0 (ramfs) is a medium without room.
+  for (const VolumeSpace& space :
+       {VolumeSpace{64 << 20, 8192, 512, 8}, VolumeSpace{0, 0, 512, 8}}) {
+    StartWithCard(space);
+    presenter_->Execute1Click();
+    EXPECT_THAT(view_.boxes, ElementsAre("出力先の空き領域が十分ではありません.\r\n"
+                                         "出力対象曲を減らしてください."));
+    EXPECT_EQ(view_.progress_dialogs, 0);
+  }
 }
 
 TEST_F(PresenterOutputTest, WithoutADriveOrWithoutMediumTheCommandEndsSilently) {
