@@ -51,34 +51,31 @@ TEST(Cp932Test, LeadBytesAreRecognised) {
   EXPECT_FALSE(IsCp932LeadByte('A'));
 }
 
-TEST(TruncateToBytesTest, CutsByBytesWithoutSplittingADoubleByteCharacter) {
-  EXPECT_EQ(TruncateToBytes("abcdef", 4), "abcd");
-  EXPECT_EQ(TruncateToBytes("abc", 40), "abc");
-  EXPECT_EQ(TruncateToBytes("", 40), "");
-  EXPECT_EQ(TruncateToBytes("abc", 0), "");
-  // "ab" + 出 (8F 6F): the character would end at byte 4 of 3.
-  EXPECT_EQ(TruncateToBytes("ab\x8f\x6f", 3), "ab");
-  EXPECT_EQ(TruncateToBytes("ab\x8f\x6f", 4), "ab\x8f\x6f");
-  // A second byte in the ASCII range still belongs to its lead byte (ソ is 83 5C).
-  EXPECT_EQ(TruncateToBytes("\x83\x5cZ", 2), "\x83\x5c");
-  // Half-width katakana takes one byte.
-  EXPECT_EQ(TruncateToBytes("\xb1\xb2\xb3", 2), "\xb1\xb2");
-}
-
-TEST(TruncateToBytesTest, DropsALeadByteThatEndsTheText) {
-  EXPECT_EQ(TruncateToBytes("ab\x81", 40), "ab");
-  EXPECT_EQ(TruncateToBytes("\x81", 1), "");
-}
-
-TEST(Cp932Test, CutsNeverSplitADoubleByteCharacter) {
-  const std::string kanji = "\x93\xFA";     // 日
-  const std::string half_width_a = "\xB1";  // ｱ, one byte though above 0x80
-  EXPECT_EQ(Cp932CutLength("abc", 5), 3u);
-  EXPECT_EQ(Cp932CutLength(kanji + kanji, 4), 4u);  // 0xFA trails here, though it can lead
-  EXPECT_EQ(Cp932CutLength(kanji + kanji, 3), 2u);
-  EXPECT_EQ(Cp932CutLength("a" + kanji + kanji, 4), 3u);
-  EXPECT_EQ(Cp932CutLength(half_width_a + kanji, 2), 1u);
-  EXPECT_EQ(Cp932CutLength(kanji, 0), 0u);
+TEST(Cp932Test, CutsByBytesWithoutSplittingADoubleByteCharacter) {
+  const std::string kanji = "\x93\xFA";  // 日; 0xFA can lead too, but trails here
+  struct Case {
+    std::string text;
+    size_t limit;
+    size_t length;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"abcdef", 4, 4},
+           {"abc", 40, 3},
+           {"", 40, 0},
+           {"abc", 0, 0},
+           {"ab\x8f\x6f", 3, 2},  // "ab" + 出: the character would end past the limit
+           {"ab\x8f\x6f", 4, 4},
+           {"\x83\x5cZ", 2, 2},     // ソ: a second byte in the ASCII range still belongs to it
+           {"\xb1\xb2\xb3", 2, 2},  // half-width katakana takes one byte
+           {"\xb1" + kanji, 2, 1},
+           {kanji + kanji, 4, 4},
+           {kanji + kanji, 3, 2},
+           {"a" + kanji + kanji, 4, 3},
+           {"ab\x81", 40, 2},  // a lead byte that ends the text is half a character
+           {"\x81", 1, 0}}) {
+    EXPECT_EQ(Cp932CutLength(c.text, c.limit), c.length) << c.text << " " << c.limit;
+    EXPECT_EQ(TruncateToBytes(c.text, c.limit), c.text.substr(0, c.length));
+  }
 }
 
 }  // namespace
