@@ -3,8 +3,6 @@
 
 #include "sources/add_files.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -13,34 +11,24 @@
 #include <system_error>
 #include <vector>
 
-#include "fakes/fake_platform.h"
+#include "sources/source_test.h"
 
 namespace tarvello {
 namespace {
 
-using fakes::LockingFileSystem;
-using fakes::TempDir;
-
-class AddSongPathTest : public ::testing::Test {
+class AddSongPathTest : public testing::SourceTest {
  protected:
-  std::string Song(const std::string& name) const {
-    return std::string(TARVELLO_TEST_DATA) + "/m4a/" + name;
-  }
   AddOutcome Add(const std::string& path) { return AddSongPath(context_, path); }
-  size_t TempFileCount() const {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(temp_.path()),
-                                             std::filesystem::directory_iterator()));
-  }
-  void FillTable(int32_t count) {
-    TTrackInfo record{};
-    while (table_.TrackCount() < count) table_.StoreTrack(table_.TrackCount(), record);
+  // The message of the error the adding of `path` raises.
+  std::string ErrorOf(const std::string& path) {
+    try {
+      Add(path);
+    } catch (const FileError& error) {
+      return error.what();
+    }
+    return "no error";
   }
 
-  TempDir temp_;
-  LockingFileSystem files_;
-  TempNameCounter names_;
-  TrackTable table_;
-  TTrackInfo staging_{};
   std::vector<std::string> lists_read_;
   bool list_stores_songs_ = false;
   std::vector<std::string> messages_;
@@ -57,64 +45,64 @@ class AddSongPathTest : public ::testing::Test {
 };
 
 TEST_F(AddSongPathTest, SongsAreStoredUnderTheUsersPathWithoutAMessage) {
-  EXPECT_EQ(Add(Song("tagged.m4a")), AddOutcome::kAdded);
-  files_.locked.insert(Song("japanese.m4a"));
-  EXPECT_EQ(Add(Song("japanese.m4a")), AddOutcome::kAdded);
+  EXPECT_EQ(Add(TestSong("tagged.m4a")), AddOutcome::kAdded);
+  files_.locked.insert(TestSong("japanese.m4a"));
+  EXPECT_EQ(Add(TestSong("japanese.m4a")), AddOutcome::kAdded);
   ASSERT_EQ(table_.TrackCount(), 2);
-  EXPECT_EQ(FieldText(table_[0].FileName), Song("tagged.m4a"));
-  EXPECT_EQ(FieldText(table_[1].FileName), Song("japanese.m4a"));  // not the copy's name
+  EXPECT_EQ(FieldText(table_[0].FileName), TestSong("tagged.m4a"));
+  EXPECT_EQ(FieldText(table_[1].FileName), TestSong("japanese.m4a"));  // not the copy's name
   EXPECT_EQ(names_.value(), 1);
-  EXPECT_EQ(TempFileCount(), 0u);
+  EXPECT_EQ(TempEntryCount(), 0u);
   EXPECT_TRUE(messages_.empty());
   EXPECT_TRUE(lists_read_.empty());
 }
 
 TEST_F(AddSongPathTest, FilesTheReaderRefusesGoToTheTrackListReader) {
-  EXPECT_EQ(Add(Song("isom_brand.m4a")), AddOutcome::kSkipped);
+  EXPECT_EQ(Add(TestSong("isom_brand.m4a")), AddOutcome::kSkipped);
   EXPECT_EQ(messages_, std::vector<std::string>{"追加できる曲情報ではありません.\r\n" +
-                                                Song("isom_brand.m4a")});
+                                                TestSong("isom_brand.m4a")});
   list_stores_songs_ = true;
-  files_.locked.insert(Song("isom_brand.m4a"));
-  EXPECT_EQ(Add(Song("isom_brand.m4a")), AddOutcome::kAdded);
+  files_.locked.insert(TestSong("isom_brand.m4a"));
+  EXPECT_EQ(Add(TestSong("isom_brand.m4a")), AddOutcome::kAdded);
   EXPECT_EQ(messages_.size(), 1u);
   ASSERT_EQ(lists_read_.size(), 2u);
-  EXPECT_EQ(lists_read_[0], Song("isom_brand.m4a"));
+  EXPECT_EQ(lists_read_[0], TestSong("isom_brand.m4a"));
   EXPECT_EQ(lists_read_[1], temp_.Path("~VARKELIN00000.TMP"));  // the list reads the copy
-  EXPECT_EQ(TempFileCount(), 0u);
+  EXPECT_EQ(TempEntryCount(), 0u);
 }
 
 TEST_F(AddSongPathTest, AFileThatCannotBeOpenedIsSkippedWithItsPath) {
   const std::string missing = temp_.Path("gone.m4a");
   EXPECT_EQ(Add(missing), AddOutcome::kSkipped);
-  files_.locked.insert(Song("tagged.m4a"));
+  files_.locked.insert(TestSong("tagged.m4a"));
   files_.FailAt(fakes::FileOp::kCopyToNew, 1);
-  EXPECT_EQ(Add(Song("tagged.m4a")), AddOutcome::kSkipped);
-  EXPECT_EQ(messages_,
-            (std::vector<std::string>{"ファイルがオープンできません.\r\n" + missing,
-                                      "ファイルがオープンできません.\r\n" + Song("tagged.m4a")}));
+  EXPECT_EQ(Add(TestSong("tagged.m4a")), AddOutcome::kSkipped);
+  EXPECT_EQ(messages_, (std::vector<std::string>{
+                           "ファイルがオープンできません.\r\n" + missing,
+                           "ファイルがオープンできません.\r\n" + TestSong("tagged.m4a")}));
   EXPECT_EQ(table_.TrackCount(), 0);
 }
 
 TEST_F(AddSongPathTest, TheSongLimitStopsTheAddingAndLeavesNoCopy) {
-  FillTable(kMaxTracks - 1);
-  EXPECT_EQ(Add(Song("tagged.m4a")), AddOutcome::kAdded);
-  files_.locked.insert(Song("tagged.m4a"));
-  EXPECT_EQ(Add(Song("tagged.m4a")), AddOutcome::kStop);
+  FillToOneBelowTheLimit();
+  EXPECT_EQ(Add(TestSong("tagged.m4a")), AddOutcome::kAdded);
+  files_.locked.insert(TestSong("tagged.m4a"));
+  EXPECT_EQ(Add(TestSong("tagged.m4a")), AddOutcome::kStop);
   EXPECT_EQ(messages_, std::vector<std::string>{"表示できるのは最大 10000 曲です."});
   EXPECT_EQ(table_.TrackCount(), kMaxTracks);
   EXPECT_EQ(names_.value(), 1);  // the copy was made, and deleted again
-  EXPECT_EQ(TempFileCount(), 0u);
+  EXPECT_EQ(TempEntryCount(), 0u);
 }
 
 TEST_F(AddSongPathTest, RunningOutOfMemoryStopsTheAddingWithOneMessage) {
   table_.LimitGrowthForTests(1);
-  EXPECT_EQ(Add(Song("tagged.m4a")), AddOutcome::kAdded);
-  files_.locked.insert(Song("japanese.m4a"));
-  EXPECT_EQ(Add(Song("japanese.m4a")), AddOutcome::kStop);
+  EXPECT_EQ(Add(TestSong("tagged.m4a")), AddOutcome::kAdded);
+  files_.locked.insert(TestSong("japanese.m4a"));
+  EXPECT_EQ(Add(TestSong("japanese.m4a")), AddOutcome::kStop);
   EXPECT_EQ(messages_, std::vector<std::string>{"メモリ不足のためこれ以上曲を追加できません."});
   EXPECT_TRUE(lists_read_.empty());
   EXPECT_EQ(table_.TrackCount(), 1);
-  EXPECT_EQ(TempFileCount(), 0u);
+  EXPECT_EQ(TempEntryCount(), 0u);
 }
 
 TEST_F(AddSongPathTest, AReadErrorNamesTheSystemsReasonAndTheUsersFile) {
@@ -124,23 +112,14 @@ TEST_F(AddSongPathTest, AReadErrorNamesTheSystemsReasonAndTheUsersFile) {
   const std::string link = temp_.Path("speed.m4a");
   if (std::filesystem::exists(device)) {
     std::filesystem::create_symlink(device, link);
-    try {
-      Add(link);
-      ADD_FAILURE() << "read";
-    } catch (const FileError& error) {
-      EXPECT_EQ(error.what(), std::system_category().message(EINVAL) + "\r\n" + link);
-    }
+    EXPECT_EQ(ErrorOf(link), std::system_category().message(EINVAL) + "\r\n" + link);
   }
-  files_.locked.insert(Song("tagged.m4a"));
+  files_.locked.insert(TestSong("tagged.m4a"));
   files_.unreadable.insert(temp_.Path("~VARKELIN00000.TMP"));
-  try {
-    Add(Song("tagged.m4a"));
-    ADD_FAILURE() << "read";
-  } catch (const FileError& error) {
-    EXPECT_EQ(error.what(), std::system_category().message(EIO) + "\r\n" + Song("tagged.m4a"));
-  }
+  EXPECT_EQ(ErrorOf(TestSong("tagged.m4a")),
+            std::system_category().message(EIO) + "\r\n" + TestSong("tagged.m4a"));
   EXPECT_EQ(table_.TrackCount(), 0);
-  EXPECT_EQ(TempFileCount(), std::filesystem::exists(link) ? 1u : 0u);  // only the link
+  EXPECT_EQ(TempEntryCount(), std::filesystem::exists(link) ? 1u : 0u);  // only the link
 }
 
 TEST(TrimBlanksTest, RemovesBlanksAndControlCharactersAtBothEnds) {

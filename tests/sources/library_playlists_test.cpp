@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/memory_byte_file.h"
-#include "fakes/fake_platform.h"
 #include "sources/library_builder.h"
+#include "sources/source_test.h"
 
 namespace tarvello {
 namespace {
@@ -86,22 +86,21 @@ TEST(ScanPlaylistsTest, PlaylistsFarIntoALargeFile) {
   EXPECT_EQ(found.track_ids, std::vector<std::string>{"6000,1,"});
 }
 
-TEST(ReadLibraryPlaylistsTest, ReadsTheFileOrALockedFilesCopy) {
-  fakes::TempDir temp;
-  fakes::LockingFileSystem files;
-  TempNameCounter names;
-  const std::string library = temp.Path("iTunes Music Library.xml");
-  EXPECT_TRUE(ReadLibraryPlaylists(files, names, library, temp.path() + "/").read_path.empty());
+using ReadLibraryPlaylistsTest = testing::SourceTest;
 
+TEST_F(ReadLibraryPlaylistsTest, ReadsTheFileOrALockedFilesCopy) {
+  const std::string library = temp_.Path("iTunes Music Library.xml");
+  const auto read = [&] {
+    return ReadLibraryPlaylists(files_, names_, library, temp_.path() + "/");
+  };
+  EXPECT_TRUE(read().read_path.empty());
   fakes::WriteFile(library, BuildLibrary({}, {{"P", {}}}));
-  LibraryPlaylists read = ReadLibraryPlaylists(files, names, library, temp.path() + "/");
-  EXPECT_EQ(read.read_path, library);
-  EXPECT_EQ(read.playlists.names, std::vector<std::string>{"P"});
-
-  files.locked.insert(library);
-  read = ReadLibraryPlaylists(files, names, library, temp.path() + "/");
-  EXPECT_NE(read.read_path, library);
-  EXPECT_EQ(read.playlists.names, std::vector<std::string>{"P"});
+  EXPECT_EQ(read().read_path, library);
+  EXPECT_EQ(read().playlists.names, std::vector<std::string>{"P"});
+  files_.locked.insert(library);
+  const LibraryPlaylists copy = read();
+  EXPECT_NE(copy.read_path, library);
+  EXPECT_EQ(copy.playlists.names, std::vector<std::string>{"P"});
 }
 
 }  // namespace

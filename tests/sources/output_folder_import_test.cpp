@@ -9,12 +9,12 @@
 #include <set>
 #include <string>
 
-#include "fakes/fake_platform.h"
+#include "sources/source_test.h"
 
 namespace tarvello {
 namespace {
 
-class ReadFolderSongsTest : public ::testing::Test {
+class ReadFolderSongsTest : public testing::SourceTest {
  protected:
   void SetUp() override {
     std::filesystem::create_directories(folder_);
@@ -24,8 +24,7 @@ class ReadFolderSongsTest : public ::testing::Test {
     std::filesystem::create_directories(folder_ + "/sub.3G2");
   }
   void CopySong(const std::string& name) {
-    std::filesystem::copy_file(std::string(TARVELLO_TEST_DATA) + "/m4a/tagged.m4a",
-                               folder_ + "/" + name);
+    std::filesystem::copy_file(TestSong("tagged.m4a"), folder_ + "/" + name);
   }
   SourceMessages Read() {
     return ReadFolderSongs(files_, names_, temp_.path() + "/", folder_, table_, staging_);
@@ -36,12 +35,7 @@ class ReadFolderSongsTest : public ::testing::Test {
     return paths;
   }
 
-  fakes::TempDir temp_;
   std::string folder_ = temp_.Path("card/PRIVATE/AU/DF/D_SD");
-  fakes::LockingFileSystem files_;
-  TempNameCounter names_;
-  TrackTable table_;
-  TTrackInfo staging_{};
 };
 
 TEST_F(ReadFolderSongsTest, SongsOnlyUnderTheirFolderPaths) {
@@ -49,15 +43,11 @@ TEST_F(ReadFolderSongsTest, SongsOnlyUnderTheirFolderPaths) {
   EXPECT_TRUE(Read().empty());
   EXPECT_EQ(Paths(), (std::set<std::string>{folder_ + "/SDS_0000.3G2", folder_ + "/SDS_0001.3G2",
                                             folder_ + "/SDS_0002.3G2"}));
-  // The copy is gone again.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.path()),
-                          std::filesystem::directory_iterator()),
-            1);
+  EXPECT_EQ(TempEntryCount(), 1u);  // the card's folder only: the copy is gone again
 }
 
 TEST_F(ReadFolderSongsTest, TheSongLimitStopsTheListingOnce) {
-  TTrackInfo empty{};
-  while (table_.TrackCount() < kMaxTracks - 1) table_.StoreTrack(table_.TrackCount(), empty);
+  FillToOneBelowTheLimit();
   EXPECT_EQ(Read(), std::vector<std::string>{TrackLimitText()});
   EXPECT_EQ(table_.TrackCount(), kMaxTracks);
 }

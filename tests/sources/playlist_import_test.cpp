@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/memory_byte_file.h"
-#include "fakes/fake_platform.h"
 #include "sources/library_builder.h"
+#include "sources/source_test.h"
 
 namespace tarvello {
 namespace {
@@ -19,7 +19,7 @@ using testing::BuildLibrary;
 using testing::LibraryLayout;
 using testing::LibraryTrack;
 
-class PlaylistImportTest : public ::testing::Test {
+class PlaylistImportTest : public testing::SourceTest {
  protected:
   SourceMessages Import(const std::vector<LibraryTrack>& tracks, const std::string& entry,
                         const LibraryLayout& layout = {}) {
@@ -32,12 +32,7 @@ class PlaylistImportTest : public ::testing::Test {
     return ids;
   }
 
-  fakes::TempDir temp_;
   std::string library_ = temp_.Path("library.xml");
-  fakes::LockingFileSystem files_;
-  TrackTable table_;
-  TTrackInfo staging_{};
-  std::vector<std::string> track_id_list_;
 };
 
 TEST_F(PlaylistImportTest, EveryKeySetsItsField) {
@@ -107,8 +102,7 @@ TEST_F(PlaylistImportTest, CrLfAndBlankIndentation) {
 }
 
 TEST_F(PlaylistImportTest, TheSongLimitEndsTheSecondPass) {
-  TTrackInfo empty{};
-  while (table_.TrackCount() < kMaxTracks - 1) table_.StoreTrack(table_.TrackCount(), empty);
+  FillToOneBelowTheLimit();
   const SourceMessages messages = Import({{1, "a"}, {2, "b"}, {3, "c"}}, "1,2,3,");
   EXPECT_EQ(messages, std::vector<std::string>{TrackLimitText()});
   EXPECT_EQ(table_.TrackCount(), kMaxTracks);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_platform.h"
 #include "sources/library_builder.h"
+#include "sources/source_test.h"
 
 namespace tarvello {
 namespace {
@@ -18,7 +18,7 @@ using testing::LibraryTrack;
 
 constexpr const char* kDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n";
 
-class TrackListFileTest : public ::testing::Test {
+class TrackListFileTest : public testing::SourceTest {
  protected:
   TrackListResult Read(const std::string& bytes, int32_t pending_limit = kMaxTracks + 1) {
     const std::string path = temp_.Path("list.rmp");
@@ -42,12 +42,6 @@ class TrackListFileTest : public ::testing::Test {
            "</TRACKLIST>\r\n<TRACK>\r\n</TRACK>\r\n</PACKAGE>\r\n";
   }
   std::string Location(const std::string& path) { return "file://localhost" + path; }
-
-  fakes::TempDir temp_;
-  fakes::LockingFileSystem files_;
-  TrackTable table_;
-  TTrackInfo staging_{};
-  std::vector<std::string> track_id_list_;
 };
 
 TEST_F(TrackListFileTest, RmpTracksInFileOrder) {
@@ -96,8 +90,7 @@ TEST_F(TrackListFileTest, WhatIsNoTrackList) {
 }
 
 TEST_F(TrackListFileTest, RmpStopsAtTheSongLimit) {
-  TTrackInfo empty{};
-  while (table_.TrackCount() < kMaxTracks - 1) table_.StoreTrack(table_.TrackCount(), empty);
+  FillToOneBelowTheLimit();
   const TrackListResult result =
       Read(Rmp(RmpTrack("1", "", "") + RmpTrack("2", "", "") + RmpTrack("3", "", "")));
   EXPECT_TRUE(result.accepted);
