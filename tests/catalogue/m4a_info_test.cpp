@@ -83,23 +83,6 @@ TEST(WriteM4aInfoTest, OneLinePerFileInOrderAndStatusOne) {
   EXPECT_EQ(err.str().find("/a.m4a"), std::string::npos);
 }
 
-TEST(WriteM4aInfoTest, RefusedSongSaysWhy) {
-  testing::MemoryFileSystem files;
-  testing::SongLayout movie_last;
-  movie_last.movie_after_media = true;
-  files.Add("/ffmpeg.m4a", testing::BuildSong(movie_last));
-  testing::SongLayout mp42;
-  mp42.major_brand = "mp42";
-  files.Add("/mp42.m4a", testing::BuildSong(mp42));
-  std::ostringstream out;
-  std::ostringstream err;
-  EXPECT_EQ(WriteM4aInfo(files, {"/ffmpeg.m4a", "/mp42.m4a"}, out, err), 1);
-  EXPECT_EQ(out.str(),
-            "{\"path\":\"/ffmpeg.m4a\",\"accepted\":false,"
-            "\"reason\":\"movie box after the media data\"}\n"
-            "{\"path\":\"/mp42.m4a\",\"accepted\":false,\"reason\":\"major brand is mp42\"}\n");
-}
-
 TEST(WriteM4aInfoTest, ManyFilesGiveOneLineEach) {
   // More output than one written block.
   testing::MemoryFileSystem files;

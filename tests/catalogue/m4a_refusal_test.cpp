@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "catalogue/box_builder.h"
 #include "catalogue/m4a_memory_files.h"
@@ -39,15 +40,14 @@ std::string Head() {
 }
 
 TEST(M4aRefusalTest, BrandAndFileTypeBox) {
-  SongLayout mp42;
-  mp42.major_brand = "mp42";
-  EXPECT_EQ(ReasonFor(BuildSong(mp42)), "major brand is mp42");
-  SongLayout isom;
-  isom.major_brand = "isom";
-  EXPECT_EQ(ReasonFor(BuildSong(isom)), "major brand is isom");
-  SongLayout odd;
-  odd.major_brand = std::string("M4A\0", 4);
-  EXPECT_EQ(ReasonFor(BuildSong(odd)), "major brand is 0x4D344100");
+  for (const auto& [brand, reason] :
+       {std::pair<std::string, std::string>{"mp42", "major brand is mp42"},
+        {"isom", "major brand is isom"},
+        {std::string("M4A\0", 4), "major brand is 0x4D344100"}}) {
+    SongLayout song;
+    song.major_brand = brand;
+    EXPECT_EQ(ReasonFor(BuildSong(song)), reason);
+  }
   EXPECT_EQ(ReasonFor(""), "no file type box at the start");
   EXPECT_EQ(ReasonFor("<?xml version=\"1.0\"?><plist/>"), "no file type box at the start");
   EXPECT_EQ(ReasonFor(Box("ftyp").Raw("M4A").Bytes() + Head()),

@@ -19,6 +19,7 @@ using testing::Box;
 using testing::Ftyp;
 using testing::Mdat;
 using testing::Mvhd;
+using testing::StsdOf;
 using testing::Trak;
 
 constexpr char kPath[] = "/music/stream.m4a";
@@ -38,8 +39,6 @@ class M4aStreamTest : public ::testing::Test {
   TTrackInfo ReadAudio(const Box& entry) {
     return ReadMovie({Mvhd(1000, 1000), Trak(StsdOf(entry))});
   }
-
-  static Box StsdOf(const Box& entry) { return testing::StsdOf(entry); }
 
   testing::MemoryFileSystem files_;
 };

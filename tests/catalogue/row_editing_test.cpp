@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,11 @@ OutputTotals FreshRecount(const TrackList& rows, const TrackTable& table) {
   OutputTotals totals;
   AdjustTotals(totals, +1, marked, kCluster);
   return totals;
+}
+
+// Where a drop put the rows: the first moved row, how many moved, and the focus.
+std::tuple<int, int, int> Placement(const DropResult& result) {
+  return {result.first, result.count, result.focus};
 }
 
 void ExpectTotalsEqual(const OutputTotals& actual, const OutputTotals& expected) {
@@ -215,9 +221,7 @@ TEST_F(DropTest, RowsGoBeforeTheTargetInTheirOrder) {
   const DropResult result = rows_.MoveRows({3, 4}, 1);
   EXPECT_THAT(Captions(), ElementsAre("1", "4", "5", "2", "3"));
   EXPECT_TRUE(result.moved);
-  EXPECT_EQ(result.first, 1);
-  EXPECT_EQ(result.count, 2);
-  EXPECT_EQ(result.focus, 1);
+  EXPECT_EQ(Placement(result), std::tuple(1, 2, 1));
   EXPECT_EQ(rows_.SortKey(), kSortKeyAdditionOrder);
   EXPECT_EQ(rows_.HeaderImage(2), kNoHeaderImage);
 
@@ -225,8 +229,7 @@ TEST_F(DropTest, RowsGoBeforeTheTargetInTheirOrder) {
   EXPECT_THAT(Captions(), ElementsAre("1", "2", "3", "4", "5"));
   const DropResult down = rows_.MoveRows({2, 0}, 4);
   EXPECT_THAT(Captions(), ElementsAre("2", "4", "1", "3", "5"));
-  EXPECT_EQ(down.first, 2);
-  EXPECT_EQ(down.focus, 2);
+  EXPECT_EQ(Placement(down), std::tuple(2, 2, 2));
 }
 
 TEST_F(DropTest, BelowTheLastRowMovesThemToTheEnd) {
@@ -237,9 +240,7 @@ TEST_F(DropTest, BelowTheLastRowMovesThemToTheEnd) {
   EXPECT_THAT(Keys(), ElementsAre("00000", "00002", "00004", "00001", "00003"));
   EXPECT_EQ(rows_.Row(3).icon, kIconUnmarked);  // the mark travels with its row
   ExpectTotalsEqual(totals_, before);
-  EXPECT_EQ(result.first, 3);
-  EXPECT_EQ(result.count, 2);
-  EXPECT_EQ(result.focus, 3);
+  EXPECT_EQ(Placement(result), std::tuple(3, 2, 3));
 }
 
 TEST_F(DropTest, DroppingOntoASelectedRowChangesNothing) {
