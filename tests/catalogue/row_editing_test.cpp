@@ -122,14 +122,6 @@ TEST_F(RowEditingTest, MarkingChangesOnlyRowsThatCanChange) {
   ExpectTotalsEqual(totals_, FreshRecount(rows_, table_));
 }
 
-TEST_F(RowEditingTest, UnmarkingTheHundredAndFirstSongDropsAManagementFile) {
-  AddNumbered(101, 4096);
-  EXPECT_EQ(totals_.Space, 101 * 4096 + 2 * 12288);
-  UncheckRows(rows_, {50}, totals_, kCluster);
-  EXPECT_EQ(totals_.Count, 100);
-  EXPECT_EQ(totals_.Space, 100 * 4096 + 12288);
-}
-
 TEST_F(RowEditingTest, DeletingRowsCompactsTheTableAndRenumbersTheKeys) {
   AddNumbered(5);
   rows_.SortRows(0);
