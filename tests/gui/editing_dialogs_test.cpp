@@ -13,9 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <string>
+#include <utility>
 
 #include "gui/about_dialog.h"
 #include "gui/main_form.h"
@@ -24,18 +23,6 @@
 
 namespace tarvello {
 namespace {
-
-// Runs `act` on the modal dialog once it is up; a dialog left open is closed later so a
-// failing check cannot hang the test.
-void OnModal(std::function<void(QDialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog != nullptr) act(*dialog);
-  });
-  QTimer::singleShot(5000, [] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
-  });
-}
 
 template <typename T>
 T* Child(QWidget& parent, const char* name) {
@@ -79,20 +66,17 @@ class EditingDialogsTest : public QObject {
     QCOMPARE(typed_prefix, QString("AB1"));
     QCOMPARE(out_dir->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
 
-    for (const char* field : {"cbTitleFormat", "chBackup"}) {
+    // Enter in other fields and Escape anywhere cancel too (nullptr: the dialog itself).
+    for (const auto& [field, key] :
+         {std::pair{"cbTitleFormat", Qt::Key_Return}, std::pair{"chBackup", Qt::Key_Return},
+          std::pair<const char*, Qt::Key>{nullptr, Qt::Key_Escape}}) {
       OnModal([&](QDialog& dialog) {
         Child<QLineEdit>(dialog, "edOutDir")->setText("MUSIC");
-        QTest::keyClick(Child<QWidget>(dialog, field), Qt::Key_Return);
+        QTest::keyClick(field ? Child<QWidget>(dialog, field) : &dialog, key);
       });
       options->trigger();
       QCOMPARE(out_dir->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
     }
-    OnModal([&](QDialog& dialog) {
-      Child<QLineEdit>(dialog, "edOutDir")->setText("MUSIC");
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-    });
-    options->trigger();
-    QCOMPARE(out_dir->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
     QVERIFY(f.form->IsCommandEnabled(Command::kDest1));
 
     // Enter on the OK button confirms: the folder takes its rule and Dest1 follows it.
@@ -108,13 +92,7 @@ class EditingDialogsTest : public QObject {
 
   void TheFolderButtonAndTheFollowUpSteps() {
     WindowFixture f("card");
-    const std::string data = TARVELLO_TEST_DATA "/m4a/";
-    f.form->SetDialogResponder([&](const DialogRequest& request) {
-      DialogAnswer answer;
-      if (request.kind == DialogKind::kOpenFiles) answer.files = {data + "tagged.m4a"};
-      return answer;
-    });
-    f.form->CommandAction(Command::kAdd1)->trigger();
+    f.AddSongs({TestSong("tagged.m4a")});
     std::string chooser_start = "unset";
     f.form->SetFolderChooser([&](std::string& folder) {
       chooser_start = folder;
@@ -124,7 +102,7 @@ class EditingDialogsTest : public QObject {
     // The card's folder holds a song, which the follow-up import lists in place of the
     // added one; the output command is switched off to see the follow-up switch it on again.
     const std::string card_song = f.card_root + "/PRIVATE/AU/DF/D_SD/SDS_0000.3G2";
-    fakes::WriteFile(card_song, fakes::ReadFile(data + "japanese.m4a"));
+    fakes::WriteFile(card_song, fakes::ReadFile(TestSong("japanese.m4a")));
     f.form->SetCommandEnabled(Command::kExecute1, false);
     QString chosen;
     OnModal([&](QDialog& dialog) {
@@ -153,36 +131,26 @@ class EditingDialogsTest : public QObject {
   }
 
   void OptionsFormLoadsAndHandsBackItsValues() {
-    OptionDialogRequest request;
-    request.values = {"\\A", "X", "Y", kNoItem, kNoItem, true, false};
-    TOptionForm form(request, [](std::string& folder) {
+    const auto choose_card = [](std::string& folder) {
       folder = "/media/card";
       return true;
-    });
+    };
+    OptionDialogRequest request;
+    request.values = {"\\A", "X", "Y", kNoItem, kNoItem, true, false};
+    TOptionForm form(request, choose_card);
     QCOMPARE(Child<QComboBox>(form, "cbSeparater")->currentIndex(), -1);
     QCOMPARE(Child<QComboBox>(form, "cbTitleFormat")->currentIndex(), -1);
     QCOMPARE(form.Values(), request.values);
     QVERIFY(!Child<QLineEdit>(form, "edPrefix")->testAttribute(Qt::WA_InputMethodEnabled));
     request.mount_points = {"/media/card"};
-    TOptionForm root(request, [](std::string& folder) {
-      folder = "/media/card";
-      return true;
-    });
+    TOptionForm root(request, choose_card);
     Child<QPushButton>(root, "btDirDialog")->click();
     QCOMPARE(root.Values().out_dir, std::string("\\"));
   }
 
   void PropertiesShowTheSongReadAgain() {
     WindowFixture f("card");
-    f.form->SetDialogResponder([&](const DialogRequest& request) {
-      DialogAnswer answer;
-      if (request.kind == DialogKind::kOpenFiles) {
-        answer.files = {TARVELLO_TEST_DATA "/m4a/tagged.m4a",
-                        TARVELLO_TEST_DATA "/m4a/japanese.m4a"};
-      }
-      return answer;
-    });
-    f.form->CommandAction(Command::kAdd1)->trigger();
+    f.AddSongs({TestSong("tagged.m4a"), TestSong("japanese.m4a")});
     SaveScreenshot(*f.form, "main_window_two_songs.png");
     f.List()->selectionModel()->select(
         f.List()->model()->index(1, 0),
@@ -199,7 +167,7 @@ class EditingDialogsTest : public QObject {
       QVERIFY(title->isReadOnly());
       QCOMPARE(Child<QLineEdit>(dialog, "edFileSize")->text(), QString("6.2 KB"));
       QCOMPARE(Child<QPlainTextEdit>(dialog, "memFileName")->toPlainText(),
-               QString(TARVELLO_TEST_DATA "/m4a/japanese.m4a"));
+               QString::fromStdString(TestSong("japanese.m4a")));
       QVERIFY(Child<QLineEdit>(dialog, "edBitRate")->text().endsWith(" kbps"));
       QVERIFY(!Child<QCheckBox>(dialog, "chkCompilation")->isEnabled());
       QVERIFY(!Child<QGroupBox>(dialog, "GroupBox1")->isEnabled());

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
@@ -30,16 +31,9 @@ struct ListFixture : WindowFixture {
     std::vector<std::string> paths;
     for (int i = 1; i <= count; ++i) {
       paths.push_back(songs.Path(std::to_string(i) + ".m4a"));
-      fs::copy_file(TARVELLO_TEST_DATA "/m4a/tagged.m4a", paths.back());
+      fs::copy_file(TestSong("tagged.m4a"), paths.back());
     }
-    form->SetDialogResponder([this, paths](const DialogRequest& request) {
-      answered.push_back(request);
-      DialogAnswer answer;
-      answer.ok = confirm;
-      if (request.kind == DialogKind::kOpenFiles) answer.files = paths;
-      return answer;
-    });
-    form->CommandAction(Command::kAdd1)->trigger();
+    AddSongs(paths);
     answered.clear();
     form->activateWindow();
     if (!QTest::qWaitForWindowActive(form.get())) qWarning("the window did not become active");
@@ -56,10 +50,7 @@ struct ListFixture : WindowFixture {
   QStringList Names() const {
     QStringList names;
     for (int row = 0; row < View()->model()->rowCount(); ++row) {
-      names << QString::fromStdString(
-          fs::path(View()->model()->index(row, 10).data().toString().toStdString())
-              .stem()
-              .string());
+      names << QFileInfo(View()->model()->index(row, 10).data().toString()).completeBaseName();
     }
     return names;
   }
@@ -79,8 +70,6 @@ struct ListFixture : WindowFixture {
     QTest::mouseRelease(Port(), Qt::LeftButton, {}, to);
   }
   std::vector<int> Selected() const { return View()->SelectedRows(); }
-
-  bool confirm = true;
 };
 
 }  // namespace
@@ -111,24 +100,17 @@ class ListEditingTest : public QObject {
     const int y = f.RowRect(0).center().y();
     const int label_left = f.View()->LabelLeft(0);
     QVERIFY(label_left > 8);
-    const auto icon = [&] { return f.form->Images().Icon(kIconMarked).pixmap(16).toImage(); };
-    const auto shown = [&](int row) {
-      return f.View()
-          ->model()
-          ->index(row, 0)
-          .data(Qt::DecorationRole)
-          .value<QIcon>()
-          .pixmap(16)
-          .toImage();
-    };
-    QCOMPARE(shown(0), icon());
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16).toImage(); };
+    const QPersistentModelIndex first = f.View()->model()->index(0, 0);
+    const auto shown = [&] { return image(first.data(Qt::DecorationRole).value<QIcon>()); };
+    QCOMPARE(shown(), image(f.form->Images().Icon(kIconMarked)));
     // x = 2 and x = label left - 2 lie outside the icon; 3 and label left - 3 inside.
     QTest::mouseClick(f.Port(), Qt::LeftButton, {}, QPoint(2, y));
     QTest::mouseClick(f.Port(), Qt::LeftButton, {}, QPoint(label_left - 2, y));
     QVERIFY(f.Status()->PanelText(0).startsWith("出力対象 2 / 2"));
     QTest::mouseClick(f.Port(), Qt::LeftButton, {}, QPoint(3, y));
     QVERIFY(f.Status()->PanelText(0).startsWith("出力対象 1 / 2"));
-    QCOMPARE(shown(0), f.form->Images().Icon(kIconUnmarked).pixmap(16).toImage());
+    QCOMPARE(shown(), image(f.form->Images().Icon(kIconUnmarked)));
     QTest::mouseClick(f.Port(), Qt::LeftButton, {}, QPoint(label_left - 3, y), 600);
     QVERIFY(f.Status()->PanelText(0).startsWith("出力対象 2 / 2"));
     // The right button over the icon does nothing.
@@ -154,13 +136,13 @@ class ListEditingTest : public QObject {
   void DeletingRowsTwoAndFourKeepsTheOrderOfAddition() {
     ListFixture f(5);
     f.SelectRows({1, 3});
-    f.confirm = false;
+    f.reply.ok = false;
     QTest::keyClick(f.form.get(), Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(f.answered.size(), size_t{1});
     QCOMPARE(f.answered[0].kind, DialogKind::kConfirm);
     QCOMPARE(f.Names(), QStringList({"1", "2", "3", "4", "5"}));
 
-    f.confirm = true;
+    f.reply.ok = true;
     f.form->CommandAction(Command::kDelete1)->trigger();
     QCOMPARE(f.Names(), QStringList({"1", "3", "5"}));
     QCOMPARE(f.View()->model()->index(2, 10).data().toString(),

@@ -17,10 +17,6 @@
 namespace tarvello {
 namespace {
 
-std::string Song(const char* name) {
-  return std::string(TARVELLO_TEST_DATA) + "/m4a/" + name;
-}
-
 std::time_t WriteTime(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 ? info.st_mtime : 0;
@@ -48,7 +44,7 @@ class OutputCommandTest : public QObject {
     f.form->SetDialogResponder([&](const DialogRequest& request) {
       requests.push_back(request);
       if (request.kind == DialogKind::kOpenFiles) {
-        return DialogAnswer{true, {Song("tagged.m4a"), Song("japanese.m4a")}};
+        return DialogAnswer{true, {TestSong("tagged.m4a"), TestSong("japanese.m4a")}};
       }
       if (auto* dialog = qobject_cast<TProgressForm*>(QApplication::activeModalWidget())) {
         seen = {dialog->windowTitle(), dialog->findChild<QLabel*>("lbMessage")->text(),
@@ -75,8 +71,8 @@ class OutputCommandTest : public QObject {
     QCOMPARE(seen.value, seen.maximum);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 
-    QCOMPARE(fakes::ReadFile(folder + "/SDS_0000.3G2"), fakes::ReadFile(Song("tagged.m4a")));
-    QCOMPARE(fakes::ReadFile(folder + "/SDS_0001.3G2"), fakes::ReadFile(Song("japanese.m4a")));
+    QCOMPARE(fakes::ReadFile(folder + "/SDS_0000.3G2"), fakes::ReadFile(TestSong("tagged.m4a")));
+    QCOMPARE(fakes::ReadFile(folder + "/SDS_0001.3G2"), fakes::ReadFile(TestSong("japanese.m4a")));
     QCOMPARE(WriteTime(folder + "/SDS_0000.3G2"), std::time_t{1700000000});
     QCOMPARE(WriteTime(folder + "/SDS_0001.3G2"), std::time_t{1700000000 - 2});
     const std::string mgr = fakes::ReadFile(folder + "/SD_F_000.MGR");

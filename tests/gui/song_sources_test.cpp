@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_platform.h"
 #include "gui/main_form.h"
 #include "gui/playlist_combo_box.h"
+#include "gui/window_fixture.h"
 #include "sources/library_builder.h"
 
 namespace tarvello {
@@ -28,51 +28,29 @@ namespace {
 using testing::BuildLibrary;
 using testing::LibraryPlaylist;
 
-std::string Song(const std::string& name) {
-  return std::string(TARVELLO_TEST_DATA) + "/m4a/" + name;
-}
-
-// The window over one card whose output folder holds two songs, with a music library in
-// the documents folder.
-struct SourcesWindow {
-  fakes::TempDir program_folder;
-  fakes::TempDir temp_folder;
-  fakes::FakePlatform fake;
+// The window over a card whose output folder holds two songs, with a music library of two
+// tracks in the documents folder.
+struct SourcesWindow : WindowFixture {
   std::string folder;
-  std::unique_ptr<TMainForm> form;
-  std::vector<DialogRequest> requests;
-  YesNoCancel answer = YesNoCancel::kCancel;
 
-  SourcesWindow(bool auto_import, const std::vector<LibraryPlaylist>& playlists) {
-    auto& card = fake.volumes.AddTemp("CARD", DriveType::kRemovable, {64 << 20, 32 << 20, 512, 8});
-    folder = card.root + "/PRIVATE/AU/DF/D_SD";
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(Song("tagged.m4a"), folder + "/SDS_0000.3G2");
-    std::filesystem::copy_file(Song("japanese.m4a"), folder + "/SDS_0001.3G2");
-    const std::string location = "file://localhost" + Song("faststart.m4a");
-    fakes::WriteFile(program_folder.path() + "/Documents/My Music/iTunes/iTunes Music Library.xml",
-                     BuildLibrary({{1, "one", "AAC audio file", location},
-                                   {2, "two", "AAC audio file", location}},
-                                  playlists));
-    fake.environment.executable_path = program_folder.Path("tarvello");
-    fake.environment.home = program_folder.path();
-    fake.environment.variables["TEMP"] = temp_folder.path();
-    fakes::WriteFile(
-        program_folder.Path("tarvello.INI"),
-        "[OUTPUT]\r\nOUTDRV = " + card.root + "\r\nAUTDST = " + (auto_import ? "1" : "0") + "\r\n");
-    form = std::make_unique<TMainForm>(fake.platform);
-    form->SetDialogResponder([this](const DialogRequest& request) {
-      requests.push_back(request);
-      DialogAnswer reply;
-      reply.choice = answer;
-      return reply;
-    });
-    form->Start();
-    form->show();
-  }
+  SourcesWindow(bool auto_import, const std::vector<LibraryPlaylist>& playlists)
+      : WindowFixture(
+            "card",
+            [&](WindowFixture& w) {
+              const std::string songs = w.card_root + "/PRIVATE/AU/DF/D_SD/";
+              fakes::WriteFile(songs + "SDS_0000.3G2", fakes::ReadFile(TestSong("tagged.m4a")));
+              fakes::WriteFile(songs + "SDS_0001.3G2", fakes::ReadFile(TestSong("japanese.m4a")));
+              const std::string location = "file://localhost" + TestSong("faststart.m4a");
+              fakes::WriteFile(
+                  w.program_folder.Path("Documents/My Music/iTunes/iTunes Music Library.xml"),
+                  BuildLibrary({{1, "one", "AAC audio file", location},
+                                {2, "two", "AAC audio file", location}},
+                               playlists));
+              fakes::WriteFile(w.ini_path, Settings(w.card_root, auto_import));
+            }),
+        folder(card_root + "/PRIVATE/AU/DF/D_SD") {}
 
-  PlaylistComboBox* Playlists() const { return form->findChild<PlaylistComboBox*>("cbPlayLists"); }
-  QTreeView* List() const { return form->findChild<QTreeView*>("lvTrackInfo"); }
+  PlaylistComboBox* Playlists() const { return Find<PlaylistComboBox>("cbPlayLists"); }
   int Rows() const { return List()->model()->rowCount(); }
   QString Caption(int row) const { return List()->model()->index(row, 0).data().toString(); }
 };
@@ -88,7 +66,7 @@ class SongSourcesTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     PlaylistComboBox* box = w.Playlists();
     QVERIFY(box->isEnabled());
-    QVERIFY(w.form->findChild<QLabel*>("Label2")->isEnabled());
+    QVERIFY(w.Find<QLabel>("Label2")->isEnabled());
     QCOMPARE(box->count(), 8);
     QCOMPARE(box->currentIndex(), -1);
     QVERIFY(!w.form->CommandAction(Command::kImport1)->isEnabled());
@@ -106,11 +84,6 @@ class SongSourcesTest : public QObject {
     QVERIFY(w.form->CommandAction(Command::kImport1)->isEnabled());
   }
 
-  void AWindowWithoutLibraryGreysTheBox() {
-    SourcesWindow w(false, {});
-    QVERIFY(!w.Playlists()->isEnabled());
-    QVERIFY(!w.form->findChild<QLabel*>("Label2")->isEnabled());
-  }
 
   void TheImportQuestionReplacesAppendsOrCancels() {
     SourcesWindow w(false, {{"Library", {1, 2}}, {"Second", {2}}});
@@ -119,34 +92,36 @@ class SongSourcesTest : public QObject {
     QTest::keyClick(w.Playlists(), Qt::Key_Down);
     QCOMPARE(w.Playlists()->currentIndex(), 1);
 
-    w.answer = YesNoCancel::kCancel;
+    w.reply.choice = YesNoCancel::kCancel;
     w.form->CommandAction(Command::kImport1)->trigger();
-    QCOMPARE(w.requests.back().kind, DialogKind::kYesNoCancel);
-    QVERIFY(w.requests.back().text.starts_with("iTunesプレイリスト 'Second' を読み込みます."));
+    QCOMPARE(w.answered.back().kind, DialogKind::kYesNoCancel);
+    QVERIFY(w.answered.back().text.starts_with("iTunesプレイリスト 'Second' を読み込みます."));
     QCOMPARE(w.Rows(), 0);
 
-    w.answer = YesNoCancel::kYes;
+    w.reply.choice = YesNoCancel::kYes;
     w.form->CommandAction(Command::kImport1)->trigger();
     QCOMPARE(w.Rows(), 1);
     QCOMPARE(w.Caption(0), QStringLiteral("two"));
     QCOMPARE(w.Playlists()->currentIndex(), 1);
 
-    w.answer = YesNoCancel::kNo;
+    w.reply.choice = YesNoCancel::kNo;
     w.form->CommandAction(Command::kImport1)->trigger();
     QCOMPARE(w.Rows(), 2);
     QCOMPARE(w.Playlists()->currentIndex(), -1);
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
-  void ADroppedRmpPackageAddsItsTracks() {
+  void WithoutPlaylistsTheBoxIsGreyAndADroppedRmpPackageAddsItsTracks() {
     SourcesWindow w(false, {});
+    QVERIFY(!w.Playlists()->isEnabled());
+    QVERIFY(!w.Find<QLabel>("Label2")->isEnabled());
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     const std::string rmp = w.temp_folder.Path("songs.rmp");
     fakes::WriteFile(rmp,
                      "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<PACKAGE>\r\n"
                      "<TRACKLIST>\r\n<TRACK>\r\n<TITLE>listed</TITLE>\r\n<FORMAT>.m4a</FORMAT>\r\n"
                      "<FILENAME>" +
-                         Song("tagged.m4a") +
+                         TestSong("tagged.m4a") +
                          "</FILENAME>\r\n</TRACK>\r\n</TRACKLIST>\r\n</PACKAGE>\r\n");
     auto mime = std::make_unique<QMimeData>();
     mime->setUrls({QUrl::fromLocalFile(QString::fromStdString(rmp))});
@@ -157,7 +132,7 @@ class SongSourcesTest : public QObject {
     QApplication::sendEvent(w.form.get(), &drop);
     QTRY_COMPARE(w.Rows(), 1);
     QCOMPARE(w.Caption(0), QStringLiteral("listed"));
-    QVERIFY(w.requests.empty());
+    QVERIFY(w.answered.empty());
   }
 
   void TheCardIsImportedAfterStartUpAndAfterAnOutputRun() {
@@ -165,17 +140,11 @@ class SongSourcesTest : public QObject {
     QCOMPARE(w.Rows(), 0);
     // The start-up timer brings the card's songs in without a question.
     QTRY_COMPARE(w.Rows(), 2);
-    QVERIFY(w.requests.empty());
+    QVERIFY(w.answered.empty());
     QVERIFY(w.form->CommandAction(Command::kDest1)->isEnabled());
 
     // Output the list with one more song: afterwards the card's new contents are listed.
-    w.form->SetDialogResponder([&](const DialogRequest& request) {
-      w.requests.push_back(request);
-      if (request.kind == DialogKind::kOpenFiles)
-        return DialogAnswer{true, {Song("faststart.m4a")}};
-      return DialogAnswer{};
-    });
-    w.form->CommandAction(Command::kAdd1)->trigger();
+    w.AddSongs({TestSong("faststart.m4a")});
     QCOMPARE(w.Rows(), 3);
     w.form->CommandAction(Command::kExecute1)->trigger();
     QCOMPARE(w.Rows(), 3);

@@ -130,31 +130,27 @@ class UDisksEjectorTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void UnmountsTheCardsFileSystemThenPowersItsReaderOff() {
+  void UnmountsThenPowersOffADriveThatCanBeAndHasNothingElseMounted() {
     START_MOCK(
         udisks,
         (QJsonObject{{"filesystems", QJsonArray{Filesystem("sda2", "Disk", {"/"}),
-                                                Filesystem("sdb1", "Reader", {"/media/me/CARD"})}},
-                     {"drives", QJsonArray{Drive("Disk", true), Drive("Reader", true)}}}));
+                                                Filesystem("sdb1", "Reader", {"/media/me/CARD"}),
+                                                Filesystem("mmcblk0p1", "Slot", {"/media/me/SD"}),
+                                                Filesystem("sdc1", "Stick", {"/media/me/ONE"}),
+                                                Filesystem("sdc2", "Stick", {"/media/me/TWO"})}},
+                     {"drives", QJsonArray{Drive("Disk", true), Drive("Reader", true),
+                                           Drive("Slot", false), Drive("Stick", true)}}}));
     UDisksEjector ejector(udisks.bus());
-    const EjectResult result = ejector.Eject("/media/me/CARD");
-    QVERIFY(result.unmounted);
-    QCOMPARE(QString::fromStdString(result.refusal), QString());
+    const EjectResult card = ejector.Eject("/media/me/CARD");
+    QVERIFY(card.unmounted);
+    QCOMPARE(QString::fromStdString(card.refusal), QString());
     QCOMPARE(udisks.Calls(kBlockPath + "sdb1", "Unmount"), 1);
     // The mock refuses a power-off while a file system is mounted: the unmount came first.
     QCOMPARE(udisks.Calls(kDrivePath + "Reader", "PowerOff"), 1);
     QCOMPARE(udisks.Calls(kBlockPath + "sda2", "Unmount"), 0);
     QCOMPARE(udisks.Calls(kDrivePath + "Disk", "PowerOff"), 0);
-  }
 
-  void LeavesTheDrivePoweredWhenItCannotBeOrAnotherVolumeIsMounted() {
-    START_MOCK(
-        udisks,
-        (QJsonObject{{"filesystems", QJsonArray{Filesystem("mmcblk0p1", "Slot", {"/media/me/SD"}),
-                                                Filesystem("sdc1", "Stick", {"/media/me/ONE"}),
-                                                Filesystem("sdc2", "Stick", {"/media/me/TWO"})}},
-                     {"drives", QJsonArray{Drive("Slot", false), Drive("Stick", true)}}}));
-    UDisksEjector ejector(udisks.bus());
+    // A slot that cannot be powered off only loses its file system.
     QVERIFY(ejector.Eject("/media/me/SD").unmounted);
     QCOMPARE(udisks.Calls(kBlockPath + "mmcblk0p1", "Unmount"), 1);
     QCOMPARE(udisks.Calls(kDrivePath + "Slot", "PowerOff"), 0);
@@ -167,42 +163,32 @@ class UDisksEjectorTest : public QObject {
     QCOMPARE(udisks.Calls(kDrivePath + "Stick", "PowerOff"), 1);
   }
 
-  void ARefusedUnmountGivesTheSystemsReasonAndPowersNothingOff() {
+  void RefusalsGiveTheSystemsReasonAndUnknownVolumesAreLeftAlone() {
     START_MOCK(udisks,
                (QJsonObject{{"filesystems",
                              QJsonArray{Filesystem("sdb1", "Reader", {"/media/me/CARD"},
-                                                   "Error unmounting /dev/sdb1: target is busy")}},
-                            {"drives", QJsonArray{Drive("Reader", true)}}}));
-    UDisksEjector ejector(udisks.bus());
-    const EjectResult result = ejector.Eject("/media/me/CARD");
-    QVERIFY(!result.unmounted);
-    QCOMPARE(QString::fromStdString(result.refusal),
-             QStringLiteral("Error unmounting /dev/sdb1: target is busy"));
-    QCOMPARE(udisks.Calls(kDrivePath + "Reader", "PowerOff"), 0);
-  }
-
-  void ARefusedPowerOffStillReportsTheVolumeUnmounted() {
-    START_MOCK(
-        udisks,
-        (QJsonObject{{"filesystems", QJsonArray{Filesystem("sdb1", "Reader", {"/media/me/CARD"})}},
-                     {"drives", QJsonArray{Drive("Reader", true, "Not authorized")}}}));
-    UDisksEjector ejector(udisks.bus());
-    const EjectResult result = ejector.Eject("/media/me/CARD");
-    QVERIFY(result.unmounted);
-    QCOMPARE(QString::fromStdString(result.refusal), QStringLiteral("Not authorized"));
-  }
-
-  void AVolumeUDisksDoesNotKnowIsLeftAlone() {
-    START_MOCK(
-        udisks,
-        (QJsonObject{{"filesystems", QJsonArray{Filesystem("sdb1", "Reader", {"/media/me/CARD"})}},
-                     {"drives", QJsonArray{Drive("Reader", true)}}}));
+                                                   "Error unmounting /dev/sdb1: target is busy"),
+                                        Filesystem("sdc1", "Locked", {"/media/me/LOCKED"})}},
+                            {"drives", QJsonArray{Drive("Reader", true),
+                                                  Drive("Locked", true, "Not authorized")}}}));
     UDisksEjector ejector(udisks.bus());
     // A mount point that only begins like the card's is another volume.
-    const EjectResult result = ejector.Eject("/media/me/CAR");
-    QVERIFY(!result.unmounted);
-    QVERIFY(QString::fromStdString(result.refusal).endsWith(QStringLiteral(": /media/me/CAR")));
+    const EjectResult unknown = ejector.Eject("/media/me/CAR");
+    QVERIFY(!unknown.unmounted);
+    QVERIFY(QString::fromStdString(unknown.refusal).endsWith(QStringLiteral(": /media/me/CAR")));
     QCOMPARE(udisks.Calls(kBlockPath + "sdb1", "Unmount"), 0);
+
+    // A refused unmount powers nothing off.
+    const EjectResult busy = ejector.Eject("/media/me/CARD");
+    QVERIFY(!busy.unmounted);
+    QCOMPARE(QString::fromStdString(busy.refusal),
+             QStringLiteral("Error unmounting /dev/sdb1: target is busy"));
+    QCOMPARE(udisks.Calls(kDrivePath + "Reader", "PowerOff"), 0);
+
+    // A refused power-off still reports the volume unmounted.
+    const EjectResult locked = ejector.Eject("/media/me/LOCKED");
+    QVERIFY(locked.unmounted);
+    QCOMPARE(QString::fromStdString(locked.refusal), QStringLiteral("Not authorized"));
   }
 
   void WithoutTheSystemBusTheReasonIsTheBussOwn() {

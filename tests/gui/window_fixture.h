@@ -3,9 +3,14 @@
 // The real main window over a fake platform with two card-like volumes, for the GUI tests.
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,11 +29,16 @@ using fakes::TempDir;
 
 inline constexpr int64_t kMiB = 1024 * 1024;
 
-inline std::string Settings(const std::string& out_drive) {
+// A song of tests/data/m4a.
+inline std::string TestSong(const std::string& name) {
+  return std::string(TARVELLO_TEST_DATA) + "/m4a/" + name;
+}
+
+inline std::string Settings(const std::string& out_drive, bool auto_import = false) {
   return ";Initialize File for Tarvello\r\n\r\n[SIZE]\r\nHEIGHT = 420\r\nWIDTH = 700\r\n\r\n"
          "[POSITION]\r\nTOP = 10\r\nLEFT = 20\r\n\r\n[COLUMNWIDTH]\r\nCOL00 = 150\r\n"
          "COL03 = 55\r\nCOL10 = 240\r\n\r\n[OUTPUT]\r\nOUTDRV = " +
-         out_drive + "\r\nAUTDST = 0\r\n";
+         out_drive + "\r\nAUTDST = " + (auto_import ? "1" : "0") + "\r\n";
 }
 
 // The window over two card-like volumes, with an executable path inside a temporary
@@ -41,10 +51,13 @@ struct WindowFixture {
   std::string stick_root;  // STICK: 128 MB, 100 MB free, 16 KB clusters, no output folder
   std::string ini_path;
   std::unique_ptr<TMainForm> form;
-  std::vector<DialogRequest> answered;
+  std::vector<DialogRequest> answered;  // every box and file dialog, in order
+  DialogAnswer reply;                   // the answer each of them gets
 
   // `remembered`: "card", "stick", another text taken as a mount point, or "" for none.
-  explicit WindowFixture(const std::string& remembered) {
+  // `before_start` may add files and settings before the window reads them.
+  explicit WindowFixture(const std::string& remembered,
+                         const std::function<void(WindowFixture&)>& before_start = {}) {
     card_root =
         fake.volumes.AddTemp("CARD", DriveType::kRemovable, {64 * kMiB, 32 * kMiB, 512, 8}).root;
     stick_root =
@@ -61,11 +74,12 @@ struct WindowFixture {
                                   : remembered == "stick" ? stick_root
                                                           : remembered;
     fakes::WriteFile(ini_path, Settings(out_drive));
+    if (before_start) before_start(*this);
 
     form = std::make_unique<TMainForm>(fake.platform);
     form->SetDialogResponder([this](const DialogRequest& request) {
       answered.push_back(request);
-      return DialogAnswer{};
+      return reply;
     });
     form->Start();
     form->show();
@@ -81,20 +95,31 @@ struct WindowFixture {
 
   // Adds songs through the add command, answering its file dialog with `paths`.
   void AddSongs(const std::vector<std::string>& paths) {
-    form->SetDialogResponder([this, paths](const DialogRequest& request) {
-      answered.push_back(request);
-      DialogAnswer answer;
-      if (request.kind == DialogKind::kOpenFiles) answer.files = paths;
-      return answer;
-    });
+    reply.files = paths;
     form->CommandAction(Command::kAdd1)->trigger();
   }
 };
 
 // The three songs of tests/data/m4a in the order they are added.
 inline std::vector<std::string> ThreeSongs() {
-  const std::string data = TARVELLO_TEST_DATA "/m4a/";
-  return {data + "tagged.m4a", data + "japanese.m4a", data + "faststart.m4a"};
+  return {TestSong("tagged.m4a"), TestSong("japanese.m4a"), TestSong("faststart.m4a")};
+}
+
+// Runs `act` on the modal dialog that opens within five seconds. A dialog that `act`
+// leaves open (a failed check returns early) is rejected, so the test cannot hang.
+inline void OnModal(std::function<void(QDialog&)> act) {
+  auto* watch = new QTimer;
+  watch->setInterval(10);
+  QObject::connect(watch, &QTimer::timeout, [watch, act = std::move(act)] {
+    const QPointer<QDialog> dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    watch->stop();
+    watch->deleteLater();
+    act(*dialog);
+    if (dialog != nullptr && dialog->isVisible()) dialog->reject();
+  });
+  QTimer::singleShot(5000, watch, &QObject::deleteLater);
+  watch->start();
 }
 
 inline void SaveScreenshot(QWidget& widget, const QString& name) {
