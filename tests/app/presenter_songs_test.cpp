@@ -123,12 +123,12 @@ TEST_F(PresenterSongsTest, AReadErrorEndsTheAddingWithTheSystemsMessageInTheUser
   presenter_->FilesDropped({Song("tagged.m4a"), Song("japanese.m4a"), Song("faststart.m4a")});
   const std::string reason = std::system_category().message(EIO);
   EXPECT_EQ(view_.boxes, std::vector<std::string>{reason + "\r\n" + Song("japanese.m4a")});
+  EXPECT_EQ(presenter_->Rows().RowCount(), 1);  // songs added before the error stay
+  EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
   if (reason == "Input/output error") {
     GTEST_SKIP() << "the C library has no Japanese messages on this machine";
   }
   EXPECT_EQ(reason, "入力/出力エラーです");
-  EXPECT_EQ(presenter_->Rows().RowCount(), 1);  // songs added before the error stay
-  EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
 }
 
 TEST_F(PresenterSongsTest, AddingForgetsTheSortAndClearsTheChosenPlaylist) {

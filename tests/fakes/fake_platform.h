@@ -65,6 +65,26 @@ inline std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Every file below `folder`, by its name relative to it, with its contents; empty when
+// the folder is missing.
+inline std::map<std::string, std::string> FolderContents(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  if (!std::filesystem::exists(folder)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file())
+      files[std::filesystem::relative(entry.path(), folder).string()] =
+          ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+// The names FolderContents gives, in order.
+inline std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : FolderContents(folder)) names.push_back(name);
+  return names;
+}
+
 // A volume the fake lists: a real folder with the sizes a test chooses.
 struct FakeVolume {
   std::string root;
@@ -218,7 +238,9 @@ class LockingFileSystem : public FileSystem {
   std::function<void(FileOp, int)> before;
 
   // Makes the `call`-th call of `op` fail.
-  void FailAt(FileOp op, int call) { *FailField(op) = call; }
+  void FailAt(FileOp op, int call) { *CounterOf(op).fail_at = call; }
+  // The calls of `op` made so far.
+  int Calls(FileOp op) { return *CounterOf(op).calls; }
 
   PosixFileSystem& real() { return real_; }
 
@@ -238,20 +260,20 @@ class LockingFileSystem : public FileSystem {
     return Unreadable(real_.OpenReadOrThrow(path), path);
   }
   bool CopyFile(const std::string& from, const std::string& to) override {
-    return Allowed(FileOp::kCopy, copy_calls) && real_.CopyFile(from, to);
+    return Allowed(FileOp::kCopy) && real_.CopyFile(from, to);
   }
   NewFileResult CopyToNewFile(const std::string& from, const std::string& to) override {
-    if (!Allowed(FileOp::kCopyToNew, copy_to_new_calls)) return NewFileResult::kFailed;
+    if (!Allowed(FileOp::kCopyToNew)) return NewFileResult::kFailed;
     return real_.CopyToNewFile(from, to);
   }
   bool MoveFile(const std::string& from, const std::string& to) override {
-    return Allowed(FileOp::kMove, move_calls) && real_.MoveFile(from, to);
+    return Allowed(FileOp::kMove) && real_.MoveFile(from, to);
   }
   bool DeleteFile(const std::string& path) override {
-    return Allowed(FileOp::kDelete, delete_calls) && real_.DeleteFile(path);
+    return Allowed(FileOp::kDelete) && real_.DeleteFile(path);
   }
   bool CreateDirectories(const std::string& path) override {
-    return Allowed(FileOp::kCreateDirectories, create_calls) && real_.CreateDirectories(path);
+    return Allowed(FileOp::kCreateDirectories) && real_.CreateDirectories(path);
   }
   std::vector<DirEntry> ListDirectory(const std::string& path) override {
     return real_.ListDirectory(path);
@@ -262,16 +284,16 @@ class LockingFileSystem : public FileSystem {
     return real_.ReadWholeFile(path);
   }
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
-    return Allowed(FileOp::kWrite, write_calls) && real_.WriteWholeFile(path, bytes);
+    return Allowed(FileOp::kWrite) && real_.WriteWholeFile(path, bytes);
   }
   bool IsWritableDirectory(const std::string& path) override {
     return real_.IsWritableDirectory(path);
   }
   bool SetLastWriteTime(const std::string& path, std::time_t time) override {
-    return Allowed(FileOp::kSetTime, set_time_calls) && real_.SetLastWriteTime(path, time);
+    return Allowed(FileOp::kSetTime) && real_.SetLastWriteTime(path, time);
   }
   bool SyncVolume(const std::string& path) override {
-    return Allowed(FileOp::kSync, sync_calls) && real_.SyncVolume(path);
+    return Allowed(FileOp::kSync) && real_.SyncVolume(path);
   }
 
  private:
@@ -280,32 +302,37 @@ class LockingFileSystem : public FileSystem {
     if (!file || unreadable.count(path) == 0) return file;
     return std::make_unique<UnreadableByteFile>(path, file->Size());
   }
-  int* FailField(FileOp op) {
+  struct Counter {
+    int* fail_at;
+    int* calls;
+  };
+  Counter CounterOf(FileOp op) {
     switch (op) {
       case FileOp::kCopy:
-        return &fail_copy_at;
+        return {&fail_copy_at, &copy_calls};
       case FileOp::kCopyToNew:
-        return &fail_copy_to_new_at;
+        return {&fail_copy_to_new_at, &copy_to_new_calls};
       case FileOp::kMove:
-        return &fail_move_at;
+        return {&fail_move_at, &move_calls};
       case FileOp::kDelete:
-        return &fail_delete_at;
+        return {&fail_delete_at, &delete_calls};
       case FileOp::kCreateDirectories:
-        return &fail_create_at;
+        return {&fail_create_at, &create_calls};
       case FileOp::kWrite:
-        return &fail_write_at;
+        return {&fail_write_at, &write_calls};
       case FileOp::kSetTime:
-        return &fail_set_time_at;
+        return {&fail_set_time_at, &set_time_calls};
       case FileOp::kSync:
-        return &fail_sync_at;
+        return {&fail_sync_at, &sync_calls};
     }
-    return nullptr;
+    throw std::logic_error("unknown file operation");
   }
   // Counts the call and tells whether it may go ahead.
-  bool Allowed(FileOp op, int& calls) {
-    ++calls;
-    if (before) before(op, calls);
-    return calls != *FailField(op);
+  bool Allowed(FileOp op) {
+    const Counter counter = CounterOf(op);
+    ++*counter.calls;
+    if (before) before(op, *counter.calls);
+    return *counter.calls != *counter.fail_at;
   }
 
   PosixFileSystem real_;

@@ -197,12 +197,8 @@ TEST_F(InstalledTree, ProgramInAnUnwritableFolderKeepsItsSettingsUnderXdgConfigH
   if (const char* asan = std::getenv("ASAN_OPTIONS"))
     environment.push_back(std::string("ASAN_OPTIONS=") + asan);
 
-  std::vector<char*> argv;
-  for (std::string& word : command) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
+  const std::vector<char*> argv = cli_test::CStrings(command);
+  const std::vector<char*> envp = cli_test::CStrings(environment);
   pid_t pid = 0;
   ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()), 0);
 

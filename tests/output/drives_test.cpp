@@ -101,22 +101,11 @@ TEST_F(MeasureDriveTest, AvailableSpaceIsTheFreeSpacePlusTheOutputFolder) {
   EXPECT_EQ(drive.FreeBytes, 16 << 20);
 }
 
-TEST_F(MeasureDriveTest, AVolumeThatReportsNoCapacityIsStillAMedium) {
-  // A ramfs reports 0 blocks but takes files.
-  auto& ram = volumes_.AddTemp("ram", DriveType::kRamDisk, {0, 0, 0, 0});
-  TDriveInfo drive = Entry(ram);
-  EXPECT_EQ(MeasureDrive(drive, volumes_, files_, "\\PRIVATE", NumberSymbols{}),
-            "ram: 出力可能領域 0 バイト （空き 0 バイト＋使用 0 バイト）/ 容量 0 バイト");
-  EXPECT_TRUE(drive.HasMedium);
-  EXPECT_EQ(drive.TotalBytes, 0);
-}
-
 TEST_F(MeasureDriveTest, AVolumeWithoutMediumOrThatVanishedHasNoSizes) {
   auto& reader = volumes_.AddTemp("READER");
   TDriveInfo drive = Entry(reader);
   MeasureDrive(drive, volumes_, files_, "\\", NumberSymbols{});
   ASSERT_GT(drive.TotalBytes, 0);
-
   EXPECT_TRUE(drive.HasMedium);
 
   reader.removed = true;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 namespace tarvello {
 namespace {
 
+using fakes::FileNamesIn;
 using fakes::LockingFileSystem;
 using fakes::ReadFile;
 using fakes::TempDir;
@@ -59,14 +59,6 @@ std::string ExpectedFile(int file_number, const std::vector<std::string>& titles
     bytes += number < titles.size() ? UsedEntry(number, titles[number]) : FillerEntry(number);
   }
   return bytes;
-}
-
-std::vector<std::string> FileNames(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 TOutputOptions Format(uint8_t title_format, uint8_t separator) {
@@ -130,59 +122,45 @@ TEST(ManagementFileTest, EntriesHoldLengthAndTextOfTheCutTitles) {
 
 class WriteManagementFilesTest : public ::testing::Test {
  protected:
-  // Writes the files for `titles`; returns the failing path, counting the reports.
-  std::optional<std::string> Write(const std::vector<std::string>& titles) {
-    return WriteManagementFiles(files_, folder_.path() + "/", titles, [this] { ++written_; });
+  // Writes the files for `titles` into `folder`; returns the failing path, counting the
+  // reports.
+  std::optional<std::string> Write(const std::vector<std::string>& titles, const TempDir& folder) {
+    return WriteManagementFiles(files_, folder.path() + "/", titles, [this] { ++written_; });
   }
-
-  std::string Read(const std::string& name) { return ReadFile(folder_.Path(name)); }
 
   TempDir folder_;
   LockingFileSystem files_;
   int written_ = 0;
 };
 
-TEST_F(WriteManagementFilesTest, OneTargetGivesOneFileWithFillers) {
-  const std::vector<std::string> titles = {"abc_xyz"};
-  EXPECT_EQ(Write(titles), std::nullopt);
-  EXPECT_EQ(written_, 1);
-  ASSERT_EQ(FileNames(folder_.path()), std::vector<std::string>{"SD_F_000.MGR"});
-  std::string expected = kHeader + UsedEntry(0, "abc_xyz");
-  for (uint32_t number = 1; number < 100; ++number) expected += FillerEntry(number);
-  EXPECT_EQ(Read("SD_F_000.MGR"), expected);
-}
-
-TEST_F(WriteManagementFilesTest, HundredTargetsFillExactlyOneFile) {
-  const std::vector<std::string> titles = Titles(100);
-  EXPECT_EQ(Write(titles), std::nullopt);
-  EXPECT_EQ(written_, 1);
-  ASSERT_EQ(FileNames(folder_.path()), std::vector<std::string>{"SD_F_000.MGR"});
-  EXPECT_EQ(Read("SD_F_000.MGR"), ExpectedFile(0, titles));
-}
-
-TEST_F(WriteManagementFilesTest, HundredAndOneTargetsStartASecondFile) {
-  const std::vector<std::string> titles = Titles(101);
-  EXPECT_EQ(Write(titles), std::nullopt);
-  EXPECT_EQ(written_, 2);
-  ASSERT_EQ(FileNames(folder_.path()), (std::vector<std::string>{"SD_F_000.MGR", "SD_F_001.MGR"}));
-  EXPECT_EQ(Read("SD_F_000.MGR"), ExpectedFile(0, titles));
-  std::string second = kHeader + UsedEntry(100, "t100");
-  for (uint32_t number = 101; number < 200; ++number) second += FillerEntry(number);
-  EXPECT_EQ(Read("SD_F_001.MGR"), second);
-}
-
-TEST_F(WriteManagementFilesTest, NoTargetsWriteNothing) {
-  EXPECT_EQ(Write({}), std::nullopt);
-  EXPECT_EQ(written_, 0);
-  EXPECT_TRUE(FileNames(folder_.path()).empty());
+TEST_F(WriteManagementFilesTest, EveryHundredTargetsFillOneFileByteForByte) {
+  const struct {
+    int targets;
+    std::vector<std::string> files;
+  } cases[] = {{0, {}},
+               {1, {"SD_F_000.MGR"}},
+               {100, {"SD_F_000.MGR"}},
+               {101, {"SD_F_000.MGR", "SD_F_001.MGR"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.targets);
+    const TempDir folder;
+    written_ = 0;
+    const std::vector<std::string> titles = Titles(c.targets);
+    EXPECT_EQ(Write(titles, folder), std::nullopt);
+    EXPECT_EQ(written_, static_cast<int>(c.files.size()));
+    ASSERT_EQ(FileNamesIn(folder.path()), c.files);
+    for (size_t file = 0; file < c.files.size(); ++file) {
+      EXPECT_EQ(ReadFile(folder.Path(c.files[file])), ExpectedFile(static_cast<int>(file), titles));
+    }
+  }
 }
 
 TEST_F(WriteManagementFilesTest, AFailingWriteStopsAtThatFileAndNamesIt) {
   files_.fail_write_at = 2;
-  EXPECT_EQ(Write(Titles(250)), folder_.Path("SD_F_001.MGR"));
+  EXPECT_EQ(Write(Titles(250), folder_), folder_.Path("SD_F_001.MGR"));
   EXPECT_EQ(written_, 1);
   EXPECT_EQ(files_.write_calls, 2);
-  EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"SD_F_000.MGR"});
+  EXPECT_EQ(FileNamesIn(folder_.path()), std::vector<std::string>{"SD_F_000.MGR"});
 }
 
 TEST(ParseManagementFileTest, ReadsBackWhatTheWriterWrote) {

@@ -23,31 +23,15 @@ namespace tarvello {
 namespace {
 
 namespace fs = std::filesystem;
+using fakes::FileNamesIn;
 using fakes::FileOp;
+using fakes::FolderContents;
 using fakes::ReadFile;
 using fakes::TempDir;
 using fakes::WriteFile;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::RecordingProgress;
-
-// Every file below `folder` (names relative to it) with its contents.
-std::map<std::string, std::string> Contents(const std::string& folder) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(folder)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) {
-      files[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path().string());
-    }
-  }
-  return files;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& [name, bytes] : Contents(folder)) names.push_back(name);
-  return names;
-}
 
 std::time_t WriteTime(const std::string& path) {
   struct stat info {};
@@ -116,7 +100,8 @@ TEST_F(OutputRunTest, WritesTheMarkedSongsInListOrderIntoANewFolder) {
   EXPECT_EQ(result.end, OutputRunEnd::kCompleted);
   EXPECT_EQ(result.written, 2);
   EXPECT_EQ(result.backup_folder, "");
-  EXPECT_THAT(Names(settings_.folder), ElementsAre("SDS_0000.3G2", "SDS_0001.3G2", "SD_F_000.MGR"));
+  EXPECT_THAT(FileNamesIn(settings_.folder),
+              ElementsAre("SDS_0000.3G2", "SDS_0001.3G2", "SD_F_000.MGR"));
   EXPECT_EQ(ReadFile(InFolder("SDS_0000.3G2")), "song b.m4a");
   EXPECT_EQ(ReadFile(InFolder("SDS_0001.3G2")), "song a.m4a");
   EXPECT_EQ(WriteTime(InFolder("SDS_0000.3G2")), 1700000000);
@@ -155,11 +140,11 @@ TEST_F(OutputRunTest, ReoutputMovesSongsOfTheFolderAndBacksUpEverythingItReplace
 
   EXPECT_EQ(result.end, OutputRunEnd::kCompleted);
   EXPECT_EQ(result.backup_folder, settings_.backup_base);
-  EXPECT_THAT(Names(settings_.folder),
+  EXPECT_THAT(FileNamesIn(settings_.folder),
               ElementsAre("SDS_0000", "SDS_0001", "SD_F_000.MGR", "keep/inside.txt"));
   EXPECT_EQ(ReadFile(InFolder("SDS_0000")), "old second");
   EXPECT_EQ(ReadFile(InFolder("SDS_0001")), "song new.m4a");
-  EXPECT_EQ(Contents(settings_.backup_base),
+  EXPECT_EQ(FolderContents(settings_.backup_base),
             (std::map<std::string, std::string>{{".hidden", "hidden"},
                                                 {"SDS_0000.3G2", "old first"},
                                                 {"SDS_0001.3G2", "old second"},
@@ -185,8 +170,9 @@ TEST_F(OutputRunTest, EveryBackupOfTheDayGoesIntoAFolderOfItsOwn) {
   EXPECT_EQ(ReadFile(settings_.backup_base + "/SDS_0000.3G2"), "v1");
   EXPECT_EQ(ReadFile(settings_.backup_base + "_2/SDS_0000.3G2"), "v2");
   EXPECT_EQ(ReadFile(settings_.backup_base + "_3/SDS_0000.3G2"), "v3");
-  EXPECT_THAT(Names(settings_.backup_base), ElementsAre("SDS_0000.3G2"));
-  EXPECT_THAT(Names(settings_.backup_base + "_2"), ElementsAre("SDS_0000.3G2", "SD_F_000.MGR"));
+  EXPECT_THAT(FileNamesIn(settings_.backup_base), ElementsAre("SDS_0000.3G2"));
+  EXPECT_THAT(FileNamesIn(settings_.backup_base + "_2"),
+              ElementsAre("SDS_0000.3G2", "SD_F_000.MGR"));
 }
 
 TEST_F(OutputRunTest, AFailedSongLeavesAGapButKeepsItsNumberAndTime) {
@@ -198,7 +184,8 @@ TEST_F(OutputRunTest, AFailedSongLeavesAGapButKeepsItsNumberAndTime) {
   const OutputRunResult result = Output();
 
   EXPECT_EQ(result.end, OutputRunEnd::kCompleted);
-  EXPECT_THAT(Names(settings_.folder), ElementsAre("SDS_0000.3G2", "SDS_0002.3G2", "SD_F_000.MGR"));
+  EXPECT_THAT(FileNamesIn(settings_.folder),
+              ElementsAre("SDS_0000.3G2", "SDS_0002.3G2", "SD_F_000.MGR"));
   EXPECT_EQ(WriteTime(InFolder("SDS_0002.3G2")), 1700000000 - 4);
   const auto mgr = ParseManagementFile(ReadFile(InFolder("SD_F_000.MGR")));
   ASSERT_TRUE(mgr.has_value());
@@ -220,7 +207,7 @@ TEST_F(OutputRunTest, AFolderSongListedTwiceIsMovedOnceAndTheSecondMoveFails) {
   const OutputRunResult result = Output();
 
   EXPECT_EQ(result.written, 3);
-  EXPECT_THAT(Names(settings_.folder),
+  EXPECT_THAT(FileNamesIn(settings_.folder),
               ElementsAre("SDS_0000.3G2", "SDS_0002.3G2", "SDS_0003.3G2", "SD_F_000.MGR"));
   EXPECT_EQ(ReadFile(InFolder("SDS_0000.3G2")), "twice");
   EXPECT_EQ(ReadFile(InFolder("SDS_0003.3G2")), "song outside.m4a");
@@ -288,7 +275,7 @@ TEST_F(OutputRunTest, CancelDuringCopyKeepsCompleteManagementFilesAndTheSongsSoF
   EXPECT_EQ(result.end, OutputRunEnd::kCancelled);
   EXPECT_EQ(result.written, 2);
   // The parked song waits under its temporary name, which its record still names.
-  EXPECT_THAT(Names(settings_.folder),
+  EXPECT_THAT(FileNamesIn(settings_.folder),
               ElementsAre("SDS_0000.3G2", "SDS_0001.3G2", "SD_F_000.MGR", "~RN00000.TMP"));
   EXPECT_EQ(FileNameOf(3), InFolder("~RN00000.TMP"));
   EXPECT_EQ(ReadFile(InFolder("~RN00000.TMP")), "parked");
@@ -343,48 +330,25 @@ struct FaultBench : RunBench {
     WriteFile(InFolder("SDS_0001.3G2"), "old song");
     WriteFile(InFolder("SD_F_000.MGR"), "old mgr");
     WriteFile(InFolder("readme.txt"), "foreign");
-    before_ = Contents(settings_.folder);
+    before_ = FolderContents(settings_.folder);
     List(Source("x.m4a"));
     List(InFolder("SDS_0000.3G2"));
     List(Source("y.m4a"));
-    sources_before_ = Contents(sources_.path());
-  }
-
-  int Calls(FileOp op) const {
-    const fakes::LockingFileSystem& f = fake_.files;
-    switch (op) {
-      case FileOp::kCopy:
-        return f.copy_calls;
-      case FileOp::kMove:
-        return f.move_calls;
-      case FileOp::kDelete:
-        return f.delete_calls;
-      case FileOp::kCreateDirectories:
-        return f.create_calls;
-      case FileOp::kWrite:
-        return f.write_calls;
-      case FileOp::kSetTime:
-        return f.set_time_calls;
-      case FileOp::kSync:
-        return f.sync_calls;
-      case FileOp::kCopyToNew:
-        return f.copy_to_new_calls;
-    }
-    return 0;
+    sources_before_ = FolderContents(sources_.path());
   }
 
   // Every file the folder held is still in the folder or in the backup, under some name.
   void ExpectNothingLost(const std::string& trace) const {
     std::vector<std::string> kept;
-    for (const auto& [name, bytes] : Contents(settings_.folder)) kept.push_back(bytes);
-    for (const auto& [name, bytes] : Contents(program_.path())) kept.push_back(bytes);
+    for (const auto& [name, bytes] : FolderContents(settings_.folder)) kept.push_back(bytes);
+    for (const auto& [name, bytes] : FolderContents(program_.path())) kept.push_back(bytes);
     for (const auto& [name, bytes] : before_) {
       const bool needed = settings_.options.BackupBeforeOutput || bytes == "again";
       if (needed) {
         EXPECT_THAT(kept, ::testing::Contains(bytes)) << trace << ": " << name;
       }
     }
-    EXPECT_EQ(Contents(sources_.path()), sources_before_) << trace;
+    EXPECT_EQ(FolderContents(sources_.path()), sources_before_) << trace;
   }
 
   std::map<std::string, std::string> before_;
@@ -418,7 +382,8 @@ Expected ExpectedFailure(const FaultBench& bench, FileOp op, int call, int backu
       return {kSetTimeFailed, false};
     case FileOp::kSync:
       return {std::string(kFlushFailed) + "\r\n" + bench.settings_.folder, false};
-    case FileOp::kCopyToNew: break;  // the run makes no temporary copies
+    case FileOp::kCopyToNew:
+      break;  // the run makes no temporary copies
   }
   return {};
 }
@@ -432,7 +397,7 @@ TEST(OutputRunFaultTest, EveryFailingFileOperationShowsItsMessageAndLosesNothing
     for (const FileOp op :
          {FileOp::kCopy, FileOp::kMove, FileOp::kDelete, FileOp::kCreateDirectories, FileOp::kWrite,
           FileOp::kSetTime, FileOp::kSync}) {
-      for (int call = 1; call <= clean.Calls(op); ++call) {
+      for (int call = 1; call <= clean.fake_.files.Calls(op); ++call) {
         const std::string trace = "backup " + std::to_string(backup) + ", op " +
                                   std::to_string(static_cast<int>(op)) + ", call " +
                                   std::to_string(call);
