@@ -68,7 +68,7 @@ const CLI::Validator& NamePart() {
         }
         return {};
       },
-      "TEXT(max 3 bytes)", "name part");
+      "TEXT(max 3 CP932 bytes)", "name part");
   return validator;
 }
 
@@ -208,8 +208,8 @@ class OutputCommand {
 
   // The last line on standard output; a reason and its message only when the run did not
   // complete its course.
-  void WriteResult(int written, const char* result, const char* reason,
-                   const std::string& message, const std::string& backup_folder = {}) {
+  void WriteResult(int written, const char* result, const char* reason, const std::string& message,
+                   const std::string& backup_folder = {}) {
     JsonObject line;
     line.Number("written", written)
         .Number("targets", totals_.Count)
@@ -281,7 +281,9 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       "\"reason\".");
   command->add_option("--root", arguments->root, "the card's root folder (native path)")
       ->required();
-  command->add_option("--outdir", arguments->out_dir, "the output folder on the card")
+  command
+      ->add_option("--outdir", arguments->out_dir,
+                   "the output folder on the card, without \".\" or \"..\" parts")
       ->check(Utf8Text())
       ->check(OutDirText())
       ->capture_default_str();

@@ -36,8 +36,8 @@ bool LexicallyPlain(const std::string& path) {
 
 // OutDir texts (UTF-8) from parts that look like dots and parts that only resemble them.
 std::string RandomOutDir(std::mt19937& random) {
-  static const std::vector<std::string> parts = {
-      "", ".", "..", "...", ".a", "a.", "a..b", "PRIVATE", "表", "．", "．．", "ソ", ". .", "x"};
+  static const std::vector<std::string> parts = {"",        ".",  "..", "...",  ".a", "a.",  "a..b",
+                                                 "PRIVATE", "表", "．", "．．", "ソ", ". .", "x"};
   static const std::vector<std::string> separators = {"\\", "/", "\\\\"};
   std::uniform_int_distribution<size_t> part(0, parts.size() - 1);
   std::uniform_int_distribution<size_t> separator(0, separators.size() - 1);

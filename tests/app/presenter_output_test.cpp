@@ -12,9 +12,9 @@
 namespace tarvello {
 namespace {
 
+using fakes::TempDir;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using fakes::TempDir;
 
 constexpr const char* kConfirm =
     "出力先フォルダが存在しない場合フォルダを作成します.\r\n"
@@ -105,8 +105,8 @@ TEST_F(PresenterOutputTest, AFolderThatALinkLeadsOffTheCardIsRefusedBeforeAnythi
 
   presenter_->Execute1Click();
 
-  EXPECT_THAT(view_.boxes, ElementsAre("出力先フォルダが出力先ドライブの外にあります.\r\n" +
-                                       Folder()));
+  EXPECT_THAT(view_.boxes,
+              ElementsAre("出力先フォルダが出力先ドライブの外にあります.\r\n" + Folder()));
   EXPECT_EQ(view_.progress_dialogs, 0);
   EXPECT_EQ(fakes::FileNamesIn(elsewhere.path()), std::vector<std::string>{"AU/DF/D_SD/mine.txt"});
 }

@@ -239,8 +239,8 @@ TEST_F(PosixVolumesTest, AMountPointWhoseCardIsGoneHasNoMedium) {
   if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs card needs root; skipped";
   const std::string mount_point = dir_.Path("ma");
   WriteFile(dir_.Path("fstab"), "# card\nLABEL=CARD " + mount_point + " vfat noauto 0 0\n");
-  PosixVolumes volumes({"/proc/self/mountinfo", dir_.Path("sys"), dir_.Path("by-label"),
-                        dir_.Path("fstab")});
+  PosixVolumes volumes(
+      {"/proc/self/mountinfo", dir_.Path("sys"), dir_.Path("by-label"), dir_.Path("fstab")});
   const std::string below = mount_point + "/PRIVATE/AU";
   if (::mount("tarvello-card", mount_point.c_str(), "tmpfs", 0, "size=1m") != 0) {
     GTEST_SKIP() << "this system refused to mount a tmpfs; skipped";

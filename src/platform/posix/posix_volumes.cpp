@@ -89,8 +89,7 @@ std::string ParentFolder(const std::string& path) {
 
 bool IsBelow(const std::string& path, const std::string& folder) {
   if (folder == "/") return path.starts_with('/');
-  return path.starts_with(folder) &&
-         (path.size() == folder.size() || path[folder.size()] == '/');
+  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 std::optional<dev_t> DeviceOf(const std::string& path) {
