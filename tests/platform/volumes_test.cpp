@@ -275,7 +275,16 @@ TEST_F(PosixVolumesTest, AFolderLiesOnAVolumeOnlyWithItsLinksResolved) {
   EXPECT_FALSE(FolderLiesOnVolume(card, card + "/DANGLING/AU"));
   EXPECT_FALSE(FolderLiesOnVolume(card, card + "/NEW/../../net"));
   EXPECT_FALSE(FolderLiesOnVolume(card, dir_.Path("mab")));
-  EXPECT_FALSE(FolderLiesOnVolume(card, "PRIVATE"));
+  // Relative paths are taken from the current folder.
+  char* current = ::getcwd(nullptr, 0);
+  ASSERT_NE(current, nullptr);
+  ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+  const bool relative_in = FolderLiesOnVolume("ma", "./ma/PRIVATE/AU");
+  const bool relative_out = FolderLiesOnVolume("ma", "net");
+  ASSERT_EQ(::chdir(current), 0);
+  ::free(current);
+  EXPECT_TRUE(relative_in);
+  EXPECT_FALSE(relative_out);
   // A volume mounted inside the card is another volume (mounting needs root).
   if (::mount("tarvello-card", (card + "/PRIVATE").c_str(), "tmpfs", 0, "size=1m") != 0) return;
   EXPECT_FALSE(FolderLiesOnVolume(card, card + "/PRIVATE/AU"));

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -127,12 +128,23 @@ bool IsCardMountPlace(const std::string& path, const std::set<std::string>& fsta
          (parent != "/" && (grandparent == "/media" || grandparent == "/run/media"));
 }
 
+// A relative path taken from the current folder.
+std::optional<std::string> AbsolutePath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  char* current = ::getcwd(nullptr, 0);
+  if (current == nullptr) return std::nullopt;
+  std::string absolute = current;
+  ::free(current);
+  return absolute + "/" + path;
+}
+
 // The resolved form of `path`: its longest existing start with every link resolved,
-// then the rest as written. nullopt for a link that leads nowhere, a part "." or ".."
-// in the rest, or a relative path. `device` is that of the existing start.
+// then the rest as written. nullopt for a link that leads nowhere or a part "." or ".."
+// in the rest. `device` is that of the existing start.
 std::optional<std::string> ResolveFolder(const std::string& path, dev_t& device) {
-  if (!path.starts_with('/')) return std::nullopt;
-  std::string start = path;
+  const std::optional<std::string> absolute = AbsolutePath(path);
+  if (!absolute || path.empty()) return std::nullopt;
+  std::string start = *absolute;
   while (start.size() > 1 && start.back() == '/') start.pop_back();
   std::vector<std::string> rest;  // the missing parts, last first
   struct stat info {};
