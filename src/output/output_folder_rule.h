@@ -11,7 +11,7 @@
 
 namespace tarvello {
 
-inline constexpr const char* kOutDirDotParts = "出力先フォルダに \".\" や \"..\" は指定できません.";
+inline constexpr const char* kOutDirDotParts = "出力先フォルダに「.」や「..」は指定できません.";
 inline constexpr const char* kFolderOffVolume = "出力先フォルダが出力先ドライブの外にあります.";
 
 // True when OutDir (CP932, backslash form) has a part "." or "..". Both "\" and "/"

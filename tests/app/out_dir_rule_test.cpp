@@ -96,7 +96,7 @@ TEST(OutDirRuleTest, TheSecondByteOfADoubleByteCharacterSeparatesNothing) {
   EXPECT_FALSE(OutDirHasDotParts("\\.\x95\x5C."));
   EXPECT_TRUE(OutDirHasDotParts("\\\x95\x5C\\.."));
   EXPECT_EQ(OptionFormRefusal({"\\..\\victim", "SDS", "3G2", 0, 0, true, true}),
-            "出力先フォルダに \".\" や \"..\" は指定できません.");
+            "出力先フォルダに「.」や「..」は指定できません.");
 }
 
 }  // namespace

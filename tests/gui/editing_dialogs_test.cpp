@@ -158,10 +158,13 @@ class EditingDialogsTest : public QObject {
     out_dir->setText("\\..\\victim");
     QString shown;
     OnModal([&](QDialog& box) {
-      if (auto* message = qobject_cast<QMessageBox*>(&box)) shown = message->text();
+      auto* message = qobject_cast<QMessageBox*>(&box);
+      if (message == nullptr) return;
+      shown = message->text();
+      SaveScreenshot(box, "options_dot_refusal.png");
     });
     Child<QPushButton>(form, "btOK")->click();
-    QCOMPARE(shown, QString("出力先フォルダに \".\" や \"..\" は指定できません."));
+    QCOMPARE(shown, QString("出力先フォルダに「.」や「..」は指定できません."));
     QVERIFY(form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Rejected));
     QVERIFY(out_dir->hasSelectedText());
