@@ -127,10 +127,9 @@ void MainPresenter::ImportOutputFolder(bool silent) {
     ClearSongList();
     SortRows(kSortForget);
     ForgetPlaylistSelection();
-    const std::vector<std::string> messages =
-        ReadFolderSongs(platform_.files, state_.temp_names, state_.TempFolder, folder, state_.table,
-                        state_.StagingTrack);
-    ShowImportedRows(messages);
+    const FolderSongs songs = ReadFolderSongs(platform_.files, state_.temp_names, state_.TempFolder,
+                                              folder, state_.table, state_.StagingTrack);
+    ShowImportedRows(songs.messages);
     // The medium was missing at the last status refresh and has come since.
     if (state_.DriveStatusText.ends_with(kNoMediumStatus)) ShowDriveStatus();
     ShowOutputSummary(false);
