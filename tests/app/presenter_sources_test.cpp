@@ -168,21 +168,6 @@ TEST_F(PresenterSourcesTest, ADroppedRmpPackageAddsItsTracks) {
   EXPECT_TRUE(view_.boxes.empty());
 }
 
-// A card song whose reading fails part-way stays in the list, so that the next output
-// keeps it, and the one message names it.
-TEST_F(PresenterSourcesTest, ACardSongThatFailsPartWayStaysListedAndIsReported) {
-  AddCard(true);
-  const std::string failing = card_->root + "/PRIVATE/AU/DF/D_SD/SDS_0001.3G2";
-  fake_.files.read_fails_at[failing] = 100;
-  Start();
-  presenter_->Timer1Timer();
-  ASSERT_EQ(presenter_->Rows().RowCount(), 3);
-  EXPECT_EQ(presenter_->Rows().Row(1).sub_items[9], failing);
-  EXPECT_EQ(presenter_->State().totals.Count, 3);  // an output target like the others
-  ASSERT_EQ(view_.boxes.size(), 1u);
-  EXPECT_THAT(view_.boxes[0], ::testing::HasSubstr(failing + ": "));
-}
-
 TEST_F(PresenterSourcesTest, TheCardIsImportedOnRequestAndAutomatically) {
   AddCard(false);
   WriteLibrary({{"Library", {1}}});

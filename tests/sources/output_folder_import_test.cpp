@@ -108,19 +108,6 @@ TEST_F(ReadFolderSongsTest, ReadErrorsKeepTheSongAndAreReportedInOneMessage) {
   EXPECT_EQ(table_[2].FileSize, size);
 }
 
-TEST_F(ReadFolderSongsTest, AMessageForManyReadErrorsListsTheFirstAndCountsTheRest) {
-  for (int i = 3; i < 30; ++i) CopySong("SDS_00" + std::to_string(i) + ".3G2");
-  for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-    if (entry.is_regular_file()) files_.read_fails_at[entry.path().string()] = 0;
-  }
-  const FolderSongs songs = Read();
-  EXPECT_EQ(songs.read_errors.size(), 31u);  // the management file is not told from a song
-  ASSERT_EQ(songs.messages.size(), 1u);
-  EXPECT_TRUE(songs.messages[0].ends_with("\r\nほか 11 件"));
-  EXPECT_THAT(songs.messages[0], HasSubstr(songs.read_errors[kMaxListedReadErrors - 1] + ": "));
-  EXPECT_THAT(songs.messages[0], Not(HasSubstr(songs.read_errors[kMaxListedReadErrors] + ": ")));
-}
-
 TEST_F(ReadFolderSongsTest, TheSongLimitStopsTheListingOnce) {
   FillToOneBelowTheLimit();
   EXPECT_EQ(Read().messages, std::vector<std::string>{TrackLimitText()});
