@@ -134,14 +134,15 @@ class OutputCommand {
       TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
       result = RunOutput(settings, rows_, table_, platform_, temp_names_, progress);
     }
-    out_ << JsonObject()
-                .Number("written", result.written)
-                .Number("targets", result.targets)
-                .Text("folder", settings.folder)
-                .Text("backup_folder", result.backup_folder)
-                .Text("result", ResultName(result.end))
-                .Close()
-         << "\n";
+    if (result.incomplete) Report(kIncompleteFolder, 0);
+    JsonObject line;
+    line.Number("written", result.written)
+        .Number("targets", result.targets)
+        .Text("folder", settings.folder)
+        .Text("backup_folder", result.backup_folder)
+        .Text("result", ResultName(result.end));
+    if (result.incomplete) line.Bool("incomplete", true);
+    out_ << line.Close() << "\n";
     const bool all_written =
         result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
     return all_written ? 0 : kExitSongsFailed;
