@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "common/cp932.h"
@@ -219,9 +219,8 @@ class OutputRun {
       // The row's caption and artist, as the list shows them: after the properties
       // command re-read a retagged song, the record is newer than the row.
       const TrackRow& shown = rows_.Row(row);
-      titles.push_back(ManagementTitle(Utf8ToCp932(shown.caption),
-                                       Utf8ToCp932(shown.sub_items[kSubArtist]),
-                                       settings_.options));
+      titles.push_back(ManagementTitle(
+          Utf8ToCp932(shown.caption), Utf8ToCp932(shown.sub_items[kSubArtist]), settings_.options));
     }
     return titles;
   }
@@ -306,15 +305,15 @@ class OutputRun {
     std::vector<int> other_rows;
   };
   std::map<std::string, ParkedSong> parked_;  // by temporary name
-  bool folder_changed_ = false;   // a file of the folder was parked, deleted or written
-  bool songs_tried_ = false;      // the copying went through every output target
+  bool folder_changed_ = false;               // a file of the folder was parked, deleted or written
+  bool songs_tried_ = false;                  // the copying went through every output target
   OutputRunResult result_;
 };
 
 }  // namespace
 
-OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows,
-                          TrackTable& table, Platform& platform, TempNameCounter& temp_names,
+OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows, TrackTable& table,
+                          Platform& platform, TempNameCounter& temp_names,
                           OutputProgress& progress) {
   return OutputRun(settings, rows, table, platform, temp_names, progress).Run();
 }

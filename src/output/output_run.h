@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "output/output_options.h"
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 #include "common/common_routine.h"
+#include "output/output_options.h"
 #include "output/output_progress.h"
 #include "platform/platform.h"
 
@@ -41,8 +41,8 @@ struct OutputRunResult {
 // Runs the whole output. Reads the rows in list order. A song of the folder that it parks
 // under a temporary name or moves to its numbered name gets that name as its record's
 // FileName and its row's listed path, so the list always names where the song is.
-OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows,
-                          TrackTable& table, Platform& platform, TempNameCounter& temp_names,
+OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows, TrackTable& table,
+                          Platform& platform, TempNameCounter& temp_names,
                           OutputProgress& progress);
 
 }  // namespace tarvello

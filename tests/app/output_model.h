@@ -66,6 +66,7 @@ struct WorldShape {
   bool root_output = false;          // OutDir "\": the card's root is the output folder
   bool root_trailing_slash = false;  // the volume's mount point is spelled with a "/" at its end
   bool auto_import = false;
+  bool never_backup = false;  // a backup keeps every song, so some worlds must do without
 };
 
 std::string Describe(const Step& step);
@@ -107,9 +108,9 @@ inline constexpr int kOutsideSongs = 6;
 inline constexpr int kCardSongs = 5;
 inline constexpr int kMaxRows = 24;
 inline constexpr int kSpellings = 7;
-inline constexpr FileOp kInjectable[] = {FileOp::kCopy,  FileOp::kMove,    FileOp::kDelete,
-                                         FileOp::kWrite, FileOp::kSetTime, FileOp::kSync,
-                                         FileOp::kCreateDirectories};
+inline constexpr FileOp kInjectable[] = {
+    FileOp::kCopy,    FileOp::kMove, FileOp::kDelete,           FileOp::kWrite,
+    FileOp::kSetTime, FileOp::kSync, FileOp::kCreateDirectories};
 
 inline std::vector<Step> GenerateSteps(std::mt19937& random, int count) {
   // Weights favour what stirs the card: adds, outputs and imports.
@@ -138,6 +139,7 @@ inline WorldShape GenerateShape(std::mt19937& random) {
   shape.root_output = random() % 3 == 0;
   shape.root_trailing_slash = random() % 2 == 0;
   shape.auto_import = random() % 4 == 0;
+  shape.never_backup = random() % 2 == 0;
   return shape;
 }
 
@@ -166,8 +168,8 @@ class World {
     const std::string root = shape.root_trailing_slash ? card_ + "/" : card_;
     fake_.volumes.Add(root, "CARD", DriveType::kRemovable, {64 << 20, 32 << 20, 512, 8});
     fakes::WriteFile(program_.Path("tarvello.INI"),
-                     "OUTDRV = " + root + "\r\nOUTDIR = " +
-                         (shape.root_output ? "\\" : "\\PRIVATE\\AU\\DF\\D_SD") +
+                     "OUTDRV = " + root +
+                         "\r\nOUTDIR = " + (shape.root_output ? "\\" : "\\PRIVATE\\AU\\DF\\D_SD") +
                          "\r\nAUTDST = " + (shape.auto_import ? "1" : "0") + "\r\nBACKUP = 1\r\n");
     presenter_ = std::make_unique<MainPresenter>(fake_.platform, view_, NumberSymbols{},
                                                  std::make_unique<ByteOrder>());
@@ -206,7 +208,9 @@ class World {
     int media = 40;
     const auto song = [&](const std::string& title) {
       testing::SongLayout layout;
-      layout.items = {testing::TextItem("\xA9nam", title), testing::TextItem("\xA9" "ART", "Model")};
+      layout.items = {testing::TextItem("\xA9nam", title), testing::TextItem("\xA9"
+                                                                             "ART",
+                                                                             "Model")};
       layout.media_bytes = static_cast<size_t>(media++);
       const std::string bytes = testing::BuildSong(layout);
       songs_[title] = bytes;
@@ -305,8 +309,8 @@ class World {
       case StepKind::kDrag:
         if (rows == 0) return;
         Select(step.a);
-        presenter_->lvTrackInfoDragDrop(view_.selected_rows,
-                                        static_cast<int>(step.b % static_cast<uint32_t>(rows + 1)) - 1);
+        presenter_->lvTrackInfoDragDrop(
+            view_.selected_rows, static_cast<int>(step.b % static_cast<uint32_t>(rows + 1)) - 1);
         return;
       case StepKind::kSort:
         presenter_->lvTrackInfoColumnClick(static_cast<int>(step.a % kListColumnCount));
@@ -320,7 +324,7 @@ class World {
         view_.confirm_answers.clear();
         return;
       case StepKind::kOutput:
-        backup = step.a % 2 == 0;
+        backup = !shape_.never_backup && step.a % 2 == 0;
         Output(backup, step);
         return;
     }
@@ -352,7 +356,8 @@ class World {
   // What a step did, for replaying a failure by hand.
   void Trace(const Step& step, const Snapshot& after) const {
     std::cerr << "== " << Describe(step) << "\n";
-    for (const std::string& message : view_.progress.messages) std::cerr << "  box: " << message << "\n";
+    for (const std::string& message : view_.progress.messages)
+      std::cerr << "  box: " << message << "\n";
     const TrackList& rows = presenter_->Rows();
     for (int row = 0; row < rows.RowCount(); ++row) {
       std::cerr << "  row " << row << " icon " << rows.Row(row).icon << " " << rows.Row(row).caption
@@ -526,7 +531,8 @@ inline std::optional<std::string> CheckSeed(uint32_t seed, int step_count, int* 
   std::ostringstream report;
   report << "seed " << seed << ": step " << breach->step + 1 << " of " << steps.size() << " broke "
          << breach->what << "\nworld: root output " << shape.root_output << ", trailing slash "
-         << shape.root_trailing_slash << ", auto import " << shape.auto_import;
+         << shape.root_trailing_slash << ", auto import " << shape.auto_import << ", never backup "
+         << shape.never_backup;
   if (std::getenv("TARVELLO_MODEL_TRACE") != nullptr) return report.str();
   const std::vector<Step> shortest = Shrink(shape, steps, *breach);
   const std::optional<Breach> again = RunSteps(shape, shortest);

@@ -304,15 +304,32 @@ TEST_F(OutputRunTest, ACardPulledOutDuringTheCopyEndsTheRunWithOneMessage) {
   EXPECT_EQ(fake_.files.copy_calls, 2);
 }
 
+TEST_F(OutputRunTest, EntriesAreTitledFromTheRowsAsTheListShowsThem) {
+  List(Source("a.m4a"), "Shown title", "Shown artist");
+  // The properties command re-read the song after it was tagged again: the record is new,
+  // the row's caption is not.
+  TTrackInfo& record = table_[rows_.TableIndex(0)];
+  StoreText(record.Title, "Tagged again");
+  StoreText(record.Artist, "Other artist");
+  settings_.options.TitleFormat = 1;
+  settings_.options.Separator = 1;
+
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);
+
+  const auto mgr = ParseManagementFile(ReadFile(InFolder("SD_F_000.MGR")));
+  ASSERT_TRUE(mgr.has_value());
+  EXPECT_EQ(mgr->entries[0].title, "Shown title_Shown artist");
+}
+
 TEST(OutputSourceIndexTest, KnowsAFileByWhatItIsNotByItsSpelling) {
   RunBench bench;
   const std::string song = bench.Source("x.m4a");
   fs::create_directory_symlink(bench.sources_.path(), bench.program_.Path("link"));
-  bench.List(song);                                     // unmarked below
-  bench.List(bench.program_.Path("link/x.m4a"));        // through a symbolic link
-  bench.List(bench.sources_.path() + "//./x.m4a");      // another spelling
+  bench.List(song);                                 // unmarked below
+  bench.List(bench.program_.Path("link/x.m4a"));    // through a symbolic link
+  bench.List(bench.sources_.path() + "//./x.m4a");  // another spelling
   bench.List(bench.Source("y.m4a"));
-  bench.List(bench.sources_.Path("gone.m4a"));          // no such file
+  bench.List(bench.sources_.Path("gone.m4a"));  // no such file
   bench.rows_.Row(0).icon = kIconUnmarked;
   OutputSourceIndex index(bench.rows_, bench.table_, bench.fake_.files);
 
