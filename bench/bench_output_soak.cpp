@@ -16,16 +16,20 @@ namespace {
 
 constexpr int kStepsPerSeed = 200;
 
-uint32_t FirstSeed() {
-  if (const char* chosen = std::getenv("TARVELLO_SOAK_SEED")) {
-    return static_cast<uint32_t>(std::strtoul(chosen, nullptr, 10));
-  }
-  return std::random_device{}();
+// Chosen once, so the measuring runs go on from where the first ended.
+uint32_t& NextSeed() {
+  static uint32_t seed = [] {
+    if (const char* chosen = std::getenv("TARVELLO_SOAK_SEED")) {
+      return static_cast<uint32_t>(std::strtoul(chosen, nullptr, 10));
+    }
+    return static_cast<uint32_t>(std::random_device{}());
+  }();
+  return seed;
 }
 
 void BM_OutputModelSoak(benchmark::State& state) {
-  uint32_t seed = FirstSeed();
-  std::cout << "first soak seed: " << seed << "\n";
+  uint32_t& seed = NextSeed();
+  std::cout << "soak seeds from " << seed << "\n";
   int64_t seeds = 0;
   int outputs = 0;
   for (auto _ : state) {

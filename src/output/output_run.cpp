@@ -271,15 +271,18 @@ class OutputRun {
     TTrackInfo* record = RowRecord(rows_, table_, row);
     const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
     if (const auto parked = parked_.find(source); parked != parked_.end()) {
-      if (files_.MoveFile(source, target)) {
-        // The unmarked rows of the song follow it; a second marked row of it keeps the
-        // temporary name, and its own move fails.
+      ParkedSong& song = parked->second;
+      // A second marked row of a song already moved fails as a move would, and lists the
+      // song where it is now.
+      if (song.moved_to.empty() && files_.MoveFile(source, target)) {
+        song.moved_to = target;
         Rename(row, target);
-        for (const int other : parked->second.other_rows) Rename(other, target);
+        for (const int other : song.other_rows) Rename(other, target);
         return true;
       }
+      if (!song.moved_to.empty()) Rename(row, song.moved_to);
       // The message names the song as the list showed it before the run.
-      progress_.ShowMessage(WithLine(kRenameFailed, parked->second.listed_path));
+      progress_.ShowMessage(WithLine(kRenameFailed, song.listed_path));
       return false;
     }
     if (files_.CopyFile(source, target)) return true;
@@ -303,6 +306,7 @@ class OutputRun {
   struct ParkedSong {
     std::string listed_path;
     std::vector<int> other_rows;
+    std::string moved_to;  // its numbered name once moved
   };
   std::map<std::string, ParkedSong> parked_;  // by temporary name
   bool folder_changed_ = false;               // a file of the folder was parked, deleted or written
