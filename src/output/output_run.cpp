@@ -186,9 +186,12 @@ class OutputRun {
       return false;
     }
     folder_changed_ = true;
-    parked_.emplace(temp, ParkedSong{ListedPath(rows.targets.front()), rows.others});
-    for (const int row : rows.targets) Rename(row, temp);
-    for (const int row : rows.others) Rename(row, temp);
+    ParkedSong& song = parked_[temp];
+    song.listed_path = ListedPath(rows.targets.front());
+    for (const int row : rows.targets) parked_rows_[row] = temp;
+    song.rows = rows.targets;
+    song.rows.insert(song.rows.end(), rows.others.begin(), rows.others.end());
+    for (const int row : song.rows) Rename(row, temp);
     return true;
   }
 
@@ -268,23 +271,21 @@ class OutputRun {
 
   // A song parked by the cleanup is moved to its name, any other is copied.
   bool PutSong(int row, const std::string& target) {
-    TTrackInfo* record = RowRecord(rows_, table_, row);
-    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
-    if (const auto parked = parked_.find(source); parked != parked_.end()) {
-      ParkedSong& song = parked->second;
-      // A second marked row of a song already moved fails as a move would, and lists the
-      // song where it is now.
-      if (song.moved_to.empty() && files_.MoveFile(source, target)) {
+    if (const auto parked = parked_rows_.find(row); parked != parked_rows_.end()) {
+      ParkedSong& song = parked_[parked->second];
+      // Only the first marked row of a song moves it; every row of the song follows it.
+      // A second marked row fails as a move would.
+      if (song.moved_to.empty() && files_.MoveFile(parked->second, target)) {
         song.moved_to = target;
-        Rename(row, target);
-        for (const int other : song.other_rows) Rename(other, target);
+        for (const int other : song.rows) Rename(other, target);
         return true;
       }
-      if (!song.moved_to.empty()) Rename(row, song.moved_to);
       // The message names the song as the list showed it before the run.
       progress_.ShowMessage(WithLine(kRenameFailed, song.listed_path));
       return false;
     }
+    const TTrackInfo* record = RowRecord(rows_, table_, row);
+    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
     if (files_.CopyFile(source, target)) return true;
     progress_.ShowMessage(WithLine(kCopyFailed, ListedPath(row)));
     return false;
@@ -302,13 +303,15 @@ class OutputRun {
   Label label_;
   const std::string folder_;   // with the trailing "/"
   std::string backup_folder_;  // with the trailing "/" once the backup has begun
-  // A song the cleanup parked: the path it had and its rows that are not output targets.
+  // A song the cleanup parked: the path it had, all its rows, and its numbered name
+  // once moved.
   struct ParkedSong {
     std::string listed_path;
-    std::vector<int> other_rows;
-    std::string moved_to;  // its numbered name once moved
+    std::vector<int> rows;
+    std::string moved_to;
   };
   std::map<std::string, ParkedSong> parked_;  // by temporary name
+  std::map<int, std::string> parked_rows_;    // the temporary name of each parked target row
   bool folder_changed_ = false;               // a file of the folder was parked, deleted or written
   bool songs_tried_ = false;                  // the copying went through every output target
   OutputRunResult result_;
