@@ -42,13 +42,20 @@ void MainPresenter::ExecuteOutput() {
     // An error inside the dialog's event handler must not cross the event loop; it is
     // reported once the dialog has closed and the window is refreshed.
     std::exception_ptr error;
+    OutputRunResult result;
     view_.RunWithProgress([&](OutputProgress& progress) {
       try {
-        RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names, progress);
+        result =
+            RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names, progress);
       } catch (...) {
         error = std::current_exception();
       }
     });
+    // The run renames the songs it parks and moves; the rows list their new names.
+    if (state_.rows.RowCount() > 0) view_.RowsChanged(0, state_.rows.RowCount() - 1);
+    if (result.incomplete && result.end == OutputRunEnd::kCancelled) {
+      view_.ShowInformation(kIncompleteFolder);
+    }
     ShowDriveStatus();
     FollowOutputFolder();
     if (error) std::rethrow_exception(error);

@@ -151,10 +151,6 @@ std::string ColumnKey(int column) {
 
 }  // namespace
 
-std::string_view SeparatorAt(uint8_t index) {
-  return index < kSeparators.size() ? kSeparators[index] : kSeparators[0];
-}
-
 std::string NormalizeOutDir(std::string_view out_dir) {
   std::string result;
   if (out_dir.empty() || out_dir.front() != '\\') result = "\\";

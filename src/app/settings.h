@@ -8,29 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "output/output_options.h"
+
 namespace tarvello {
 
 inline constexpr int kListColumnCount = 11;
 inline constexpr int kDefaultColumnWidth = 80;
 inline constexpr int kCentreMarker = -9999;
-
-struct TOutputOptions {
-  std::string OutDir = "\\PRIVATE\\AU\\DF\\D_SD";  // CP932, backslash form
-  std::string Prefix = "SDS";
-  std::string Ext = "3G2";
-  uint8_t TitleFormat = 0;
-  uint8_t Separator = 0;
-  bool AutoImport = true;
-  bool BackupBeforeOutput = true;
-
-  bool operator==(const TOutputOptions&) const = default;
-};
-
-// The separators of the title formats, CP932 bytes, indexed by TOutputOptions::Separator.
-inline constexpr std::array<std::string_view, 8> kSeparators = {
-    "\x81\x5E", "_", "-", "~", "=", "@", "\xA4", "\xA5"};
-// The separator for an index; an index beyond the table gives the first one.
-std::string_view SeparatorAt(uint8_t index);
 
 // Everything the settings file holds.
 struct Settings {

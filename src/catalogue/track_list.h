@@ -28,6 +28,7 @@ inline constexpr int kHeaderDescending = 6;
 inline constexpr int kNoHeaderImage = -1;
 
 // Hidden sub-items.
+inline constexpr int kSubArtist = 1;
 inline constexpr int kSubFileName = 9;
 inline constexpr int kSubTableIndex = 10;
 inline constexpr int kSubTimeKey = 11;

@@ -198,7 +198,9 @@ class OutputCommand {
       result = RunOutput(settings, rows_, table_, platform_, temp_names_, progress);
     }
     totals_.Count = result.targets;
-    WriteResult(result.written, ResultName(result.end), nullptr, {}, result.backup_folder);
+    if (result.incomplete) Report(kIncompleteFolder, 0);
+    WriteResult(result.written, ResultName(result.end), nullptr, {}, result.backup_folder,
+                result.incomplete);
     const bool all_written =
         result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
     return all_written ? 0 : kExitSongsFailed;
@@ -209,7 +211,7 @@ class OutputCommand {
   // The last line on standard output; a reason and its message only when the run did not
   // complete its course.
   void WriteResult(int written, const char* result, const char* reason, const std::string& message,
-                   const std::string& backup_folder = {}) {
+                   const std::string& backup_folder = {}, bool incomplete = false) {
     JsonObject line;
     line.Number("written", written)
         .Number("targets", totals_.Count)
@@ -217,6 +219,7 @@ class OutputCommand {
         .Text("backup_folder", backup_folder)
         .Text("result", result);
     if (reason != nullptr) line.Text("reason", reason).Text("message", TerminalText(message));
+    if (incomplete) line.Bool("incomplete", true);
     out_ << line.Close() << "\n";
   }
 

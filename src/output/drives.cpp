@@ -57,10 +57,8 @@ int FindDrive(const DriveList& drives, const std::string& root) {
 std::string OutputFolderPath(const std::string& root, const std::string& out_dir) {
   std::string folder = Cp932ToUtf8(out_dir);
   std::replace(folder.begin(), folder.end(), '\\', '/');
-  std::string base = root;
-  while (!base.empty() && base.back() == '/') base.pop_back();
-  if (folder.empty() || folder.front() != '/') base += '/';
-  return base + folder;
+  // OutDir "\" names the root itself; no spelling may give "root//name" later.
+  return LexicallyNormalPath(root + "/" + folder);
 }
 
 int64_t OutputFolderUsage(FileSystem& files, const std::string& folder, int64_t cluster_size) {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings.h"
+#include "output/output_options.h"
 #include "platform/platform.h"
 
 namespace tarvello {

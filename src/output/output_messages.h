@@ -20,6 +20,8 @@ inline constexpr const char* kCopyFailed = "出力先フォルダへのファイ
 inline constexpr const char* kManagementFailed = "管理ファイルの書き込みに失敗しました.";
 inline constexpr const char* kSetTimeFailed = "出力したファイルの日時を設定できませんでした.";
 inline constexpr const char* kFlushFailed = "出力先への書き込みを完了できませんでした.";
+inline constexpr const char* kIncompleteFolder =
+    "出力が中断されたため、出力先フォルダは不完全です.\r\n出力を再実行すると完成します.";
 
 // "出力先フォルダへ %d 曲を出力しました." for `written` songs.
 inline std::string CompletionText(int written) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -40,12 +41,6 @@ std::vector<std::string> FolderFiles(FileSystem& files, const std::string& folde
   return names;
 }
 
-// True when `path` names a file directly in `folder` (which ends with "/").
-bool DirectlyIn(const std::string& path, const std::string& folder) {
-  return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-         path.find('/', folder.size()) == std::string::npos;
-}
-
 // The label text: phase text, counter and suffix.
 class Label {
  public:
@@ -65,7 +60,7 @@ class Label {
 
 class OutputRun {
  public:
-  OutputRun(const OutputRunSettings& settings, const TrackList& rows, TrackTable& table,
+  OutputRun(const OutputRunSettings& settings, TrackList& rows, TrackTable& table,
             Platform& platform, TempNameCounter& temp_names, OutputProgress& progress)
       : settings_(settings),
         rows_(rows),
@@ -75,7 +70,7 @@ class OutputRun {
         temp_names_(temp_names),
         progress_(progress),
         label_(progress),
-        folder_(settings.folder + "/") {}
+        folder_(FolderWithSlash(settings.folder)) {}
 
   OutputRunResult Run() {
     result_.targets = CountTargets();
@@ -105,7 +100,13 @@ class OutputRun {
 
   OutputRunResult& Ended(OutputRunEnd end) {
     result_.end = end;
+    result_.incomplete = end != OutputRunEnd::kCompleted && folder_changed_ && !songs_tried_;
     return result_;
+  }
+
+  static std::string FolderWithSlash(const std::string& folder) {
+    const std::string normal = LexicallyNormalPath(folder);
+    return normal.ends_with('/') ? normal : normal + "/";
   }
 
   OutputRunResult& Failed(const std::string& message) {
@@ -126,7 +127,7 @@ class OutputRun {
     const bool backup = settings_.options.BackupBeforeOutput;
     if (backup) progress_.SetMaximum(progress_.Maximum() + static_cast<int>(names.size()));
     if (backup && !names.empty()) StartBackup(static_cast<int>(names.size()));
-    OutputTargetIndex targets(rows_, table_);
+    OutputSourceIndex sources(rows_, table_, files_);
     int backed_up = 0;
     int visited = 0;
     for (const std::string& name : names) {
@@ -140,7 +141,7 @@ class OutputRun {
         progress_.Step();
         label_.Show(++backed_up);
       }
-      if (!Clear(path, targets)) return false;
+      if (!Clear(name, sources)) return false;
       ++visited;
       if (backed_up > 0 ? backed_up % 2 == 0 : visited % kCleanEventsEvery == 0) {
         progress_.ProcessEvents();
@@ -158,29 +159,46 @@ class OutputRun {
     result_.backup_folder = folder;
   }
 
-  // One file of the folder: parked when it is a song to output, kept when it is one
-  // already parked, deleted otherwise.
-  bool Clear(const std::string& path, OutputTargetIndex& targets) {
-    if (const int row = targets.FirstByListedPath(path); row >= 0) return Park(path, row, targets);
-    if (targets.FirstByFileName(path) >= 0) return true;
-    if (files_.DeleteFile(path)) return true;
-    Failed(WithLine(kDeleteFailed, path));
-    return false;
+  // One file of the folder: parked when it is the song of an output target, deleted
+  // otherwise. Rows of a deleted song follow it into the backup; without a backup they
+  // list no file, so a later song under the same name is never taken for theirs.
+  bool Clear(const std::string& name, OutputSourceIndex& sources) {
+    const std::string path = folder_ + name;
+    const SourceRows rows = sources.TakeRowsOf(path);
+    if (!rows.targets.empty()) return Park(path, rows);
+    folder_changed_ = true;
+    if (!files_.DeleteFile(path)) {
+      Failed(WithLine(kDeleteFailed, path));
+      return false;
+    }
+    const std::string kept = backup_folder_.empty() ? std::string() : backup_folder_ + name;
+    for (const int row : rows.others) Rename(row, kept);
+    return true;
   }
 
-  bool Park(const std::string& path, int row, OutputTargetIndex& targets) {
+  // Every row of the song names its temporary name, so neither a recount nor the next
+  // run takes the parked song for a stranger.
+  bool Park(const std::string& path, const SourceRows& rows) {
     const std::string temp =
         MakeTempFileName(files_, temp_names_, folder_, kTempPrefix, kTempExtension);
     if (!files_.MoveFile(path, temp)) {
-      Failed(WithLine(kRenameFailed, ListedPath(row)));
+      Failed(WithLine(kRenameFailed, ListedPath(rows.targets.front())));
       return false;
     }
-    if (TTrackInfo* record = RowRecord(rows_, table_, row)) {
-      const std::string old_name(FieldText(record->FileName));
-      StoreText(record->FileName, temp);
-      targets.FileNameChanged(row, old_name, temp);
-    }
+    folder_changed_ = true;
+    ParkedSong& song = parked_[temp];
+    song.listed_path = ListedPath(rows.targets.front());
+    for (const int row : rows.targets) parked_rows_[row] = temp;
+    song.rows = rows.targets;
+    song.rows.insert(song.rows.end(), rows.others.begin(), rows.others.end());
+    for (const int row : song.rows) Rename(row, temp);
     return true;
+  }
+
+  // The record's FileName and the row's listed path both become `path`.
+  void Rename(int row, const std::string& path) {
+    if (TTrackInfo* record = RowRecord(rows_, table_, row)) StoreText(record->FileName, path);
+    rows_.Row(row).sub_items[kSubFileName] = path;
   }
 
   bool WriteManagement() {
@@ -190,6 +208,7 @@ class OutputRun {
           progress_.Step();
           if (++written % kManagementEventsEvery == 0) progress_.ProcessEvents();
         });
+    folder_changed_ = true;
     if (!failed) return true;
     Failed(WithLine(kManagementFailed, *failed));
     return false;
@@ -200,12 +219,11 @@ class OutputRun {
     titles.reserve(static_cast<size_t>(result_.targets));
     for (int row = 0; row < rows_.RowCount(); ++row) {
       if (!IsOutputTarget(rows_.Row(row))) continue;
-      const TTrackInfo* record = RowRecord(rows_, table_, row);
-      const std::string title = record != nullptr ? std::string(FieldText(record->Title))
-                                                  : Utf8ToCp932(rows_.Row(row).caption);
-      const std::string artist = record != nullptr ? std::string(FieldText(record->Artist))
-                                                   : Utf8ToCp932(rows_.Row(row).sub_items[1]);
-      titles.push_back(ManagementTitle(title, artist, settings_.options));
+      // The row's caption and artist, as the list shows them: after the properties
+      // command re-read a retagged song, the record is newer than the row.
+      const TrackRow& shown = rows_.Row(row);
+      titles.push_back(ManagementTitle(
+          Utf8ToCp932(shown.caption), Utf8ToCp932(shown.sub_items[kSubArtist]), settings_.options));
     }
     return titles;
   }
@@ -215,7 +233,8 @@ class OutputRun {
     progress_.ProcessEvents();
     std::time_t time = environment_.Now();
     int number = 0;
-    for (int row = 0; row < rows_.RowCount() && !progress_.CancelRequested(); ++row) {
+    int row = 0;
+    for (; row < rows_.RowCount() && !progress_.CancelRequested(); ++row) {
       if (!IsOutputTarget(rows_.Row(row))) continue;
       const std::string target = SongFileName(number);
       if (PutSong(row, target)) {
@@ -235,6 +254,7 @@ class OutputRun {
       label_.Show(result_.written);
       if (result_.written % 2 == 0) progress_.ProcessEvents();
     }
+    songs_tried_ = row == rows_.RowCount();
     return true;
   }
 
@@ -249,16 +269,23 @@ class OutputRun {
     return folder_ + name;
   }
 
-  // A song already in the folder is moved to its name, any other is copied.
+  // A song parked by the cleanup is moved to its name, any other is copied.
   bool PutSong(int row, const std::string& target) {
-    TTrackInfo* record = RowRecord(rows_, table_, row);
-    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
-    if (DirectlyIn(source, folder_)) {
-      const bool moved = files_.MoveFile(source, target);
-      if (!moved) progress_.ShowMessage(WithLine(kRenameFailed, ListedPath(row)));
-      StoreText(record->FileName, ListedPath(row));
-      return moved;
+    if (const auto parked = parked_rows_.find(row); parked != parked_rows_.end()) {
+      ParkedSong& song = parked_[parked->second];
+      // Only the first marked row of a song moves it; every row of the song follows it.
+      // A second marked row fails as a move would.
+      if (song.moved_to.empty() && files_.MoveFile(parked->second, target)) {
+        song.moved_to = target;
+        for (const int other : song.rows) Rename(other, target);
+        return true;
+      }
+      // The message names the song as the list showed it before the run.
+      progress_.ShowMessage(WithLine(kRenameFailed, song.listed_path));
+      return false;
     }
+    const TTrackInfo* record = RowRecord(rows_, table_, row);
+    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
     if (files_.CopyFile(source, target)) return true;
     progress_.ShowMessage(WithLine(kCopyFailed, ListedPath(row)));
     return false;
@@ -267,7 +294,7 @@ class OutputRun {
   const std::string& ListedPath(int row) const { return rows_.Row(row).sub_items[kSubFileName]; }
 
   const OutputRunSettings& settings_;
-  const TrackList& rows_;
+  TrackList& rows_;
   TrackTable& table_;
   FileSystem& files_;
   Environment& environment_;
@@ -276,13 +303,24 @@ class OutputRun {
   Label label_;
   const std::string folder_;   // with the trailing "/"
   std::string backup_folder_;  // with the trailing "/" once the backup has begun
+  // A song the cleanup parked: the path it had, all its rows, and its numbered name
+  // once moved.
+  struct ParkedSong {
+    std::string listed_path;
+    std::vector<int> rows;
+    std::string moved_to;
+  };
+  std::map<std::string, ParkedSong> parked_;  // by temporary name
+  std::map<int, std::string> parked_rows_;    // the temporary name of each parked target row
+  bool folder_changed_ = false;               // a file of the folder was parked, deleted or written
+  bool songs_tried_ = false;                  // the copying went through every output target
   OutputRunResult result_;
 };
 
 }  // namespace
 
-OutputRunResult RunOutput(const OutputRunSettings& settings, const TrackList& rows,
-                          TrackTable& table, Platform& platform, TempNameCounter& temp_names,
+OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows, TrackTable& table,
+                          Platform& platform, TempNameCounter& temp_names,
                           OutputProgress& progress) {
   return OutputRun(settings, rows, table, platform, temp_names, progress).Run();
 }

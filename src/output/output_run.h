@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/settings.h"
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 #include "common/common_routine.h"
+#include "output/output_options.h"
 #include "output/output_progress.h"
 #include "platform/platform.h"
 
@@ -32,12 +32,17 @@ struct OutputRunResult {
   int targets = 0;            // rows marked for output
   int written = 0;            // songs copied or moved to their numbered names
   std::string backup_folder;  // where this run backed up to; empty when it backed up nothing
+  // The run ended early after it had begun to change the folder: songs may wait under
+  // temporary names and the management files may not match the songs. Running the output
+  // again completes the folder.
+  bool incomplete = false;
 };
 
-// Runs the whole output. Reads the rows in list order and sets the FileName of the
-// records of songs that it parks under temporary names or moves.
-OutputRunResult RunOutput(const OutputRunSettings& settings, const TrackList& rows,
-                          TrackTable& table, Platform& platform, TempNameCounter& temp_names,
+// Runs the whole output. Reads the rows in list order. A song of the folder that it parks
+// under a temporary name or moves to its numbered name gets that name as its record's
+// FileName and its row's listed path, so the list always names where the song is.
+OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows, TrackTable& table,
+                          Platform& platform, TempNameCounter& temp_names,
                           OutputProgress& progress);
 
 }  // namespace tarvello

@@ -1,38 +1,8 @@
 #include "output/output_targets.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace tarvello {
-
-OutputTargetIndex::OutputTargetIndex(const TrackList& rows, const TrackTable& table) {
-  for (int row = 0; row < rows.RowCount(); ++row) {
-    if (!IsOutputTarget(rows.Row(row))) continue;
-    // emplace keeps the first row of a path.
-    listed_.emplace(rows.Row(row).sub_items[kSubFileName], row);
-    if (const TTrackInfo* record = RowRecord(rows, table, row)) {
-      file_names_[std::string(FieldText(record->FileName))].push_back(row);
-    }
-  }
-}
-
-int OutputTargetIndex::FirstByListedPath(const std::string& path) const {
-  const auto found = listed_.find(path);
-  return found == listed_.end() ? -1 : found->second;
-}
-
-int OutputTargetIndex::FirstByFileName(const std::string& path) const {
-  const auto found = file_names_.find(path);
-  return found == file_names_.end() || found->second.empty() ? -1 : found->second.front();
-}
-
-void OutputTargetIndex::FileNameChanged(int row, const std::string& old_name,
-                                        const std::string& new_name) {
-  if (auto old_rows = file_names_.find(old_name); old_rows != file_names_.end()) {
-    std::erase(old_rows->second, row);
-  }
-  std::vector<int>& new_rows = file_names_[new_name];
-  new_rows.insert(std::lower_bound(new_rows.begin(), new_rows.end(), row), row);
-}
 
 const TTrackInfo* RowRecord(const TrackList& rows, const TrackTable& table, int row) {
   const int32_t index = rows.TableIndex(row);
@@ -42,6 +12,30 @@ const TTrackInfo* RowRecord(const TrackList& rows, const TrackTable& table, int 
 TTrackInfo* RowRecord(const TrackList& rows, TrackTable& table, int row) {
   const int32_t index = rows.TableIndex(row);
   return index >= 0 && index < table.TrackCount() ? &table[index] : nullptr;
+}
+
+OutputSourceIndex::OutputSourceIndex(const TrackList& rows, const TrackTable& table,
+                                     FileSystem& files)
+    : files_(files) {
+  for (int row = 0; row < rows.RowCount(); ++row) {
+    const TTrackInfo* record = RowRecord(rows, table, row);
+    if (record == nullptr) continue;
+    SourceRows& found = rows_[KeyOf(std::string(FieldText(record->FileName)))];
+    (IsOutputTarget(rows.Row(row)) ? found.targets : found.others).push_back(row);
+  }
+}
+
+OutputSourceIndex::Key OutputSourceIndex::KeyOf(const std::string& path) const {
+  if (std::optional<FileIdentity> identity = files_.Identify(path)) return {identity, {}};
+  return {std::nullopt, files_.AbsolutePath(path)};
+}
+
+SourceRows OutputSourceIndex::TakeRowsOf(const std::string& path) {
+  const auto found = rows_.find(KeyOf(path));
+  if (found == rows_.end()) return {};
+  SourceRows rows = std::move(found->second);
+  rows_.erase(found);
+  return rows;
 }
 
 }  // namespace tarvello

@@ -1,34 +1,20 @@
 #pragma once
 
-// Look-ups of the rows marked for output by path, for the folder cleanup. They give the
-// same row as a scan from the top of the list would, without scanning the list for every
-// file in the folder.
+// The rows marked for output, found by what their songs' files are. The folder cleanup
+// asks for every file of the output folder whether it is the source of an output target;
+// the answer goes by device and inode, so no spelling of a path (a relative one, doubled
+// "/", a symbolic link, a second mount point) can make a song look like a stranger.
 
+#include <map>
+#include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
+#include "platform/platform.h"
 
 namespace tarvello {
-
-class OutputTargetIndex {
- public:
-  OutputTargetIndex(const TrackList& rows, const TrackTable& table);
-
-  // The first marked row whose listed path (sub-item 9) is `path`; -1 when there is none.
-  int FirstByListedPath(const std::string& path) const;
-  // The first marked row whose record's FileName is `path`; -1 when there is none.
-  int FirstByFileName(const std::string& path) const;
-  // Follows a change of the FileName of `row`'s record.
-  void FileNameChanged(int row, const std::string& old_name, const std::string& new_name);
-
- private:
-  std::unordered_map<std::string, int> listed_;
-  // Rows in list order for every FileName; usually one.
-  std::unordered_map<std::string, std::vector<int>> file_names_;
-};
 
 // True for a marked row (an output target).
 inline bool IsOutputTarget(const TrackRow& row) {
@@ -38,5 +24,33 @@ inline bool IsOutputTarget(const TrackRow& row) {
 // The record a row names, or nullptr when its key names none.
 const TTrackInfo* RowRecord(const TrackList& rows, const TrackTable& table, int row);
 TTrackInfo* RowRecord(const TrackList& rows, TrackTable& table, int row);
+
+// The rows whose song is one file.
+struct SourceRows {
+  std::vector<int> targets;  // marked for output, in list order
+  std::vector<int> others;   // not marked, or shown as missing
+};
+
+class OutputSourceIndex {
+ public:
+  // Looks at the source file (the record's FileName) of every row.
+  OutputSourceIndex(const TrackList& rows, const TrackTable& table, FileSystem& files);
+
+  // The rows whose source is the file `path`. The file is forgotten: a second name of it
+  // finds no rows.
+  SourceRows TakeRowsOf(const std::string& path);
+
+ private:
+  // The file's identity, or its normal path on a file system that cannot tell one.
+  struct Key {
+    std::optional<FileIdentity> identity;
+    std::string path;
+    auto operator<=>(const Key&) const = default;
+  };
+  Key KeyOf(const std::string& path) const;
+
+  FileSystem& files_;
+  std::map<Key, SourceRows> rows_;
+};
 
 }  // namespace tarvello

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -88,6 +89,26 @@ class FileError : public std::runtime_error {
   int error_number_ = 0;
 };
 
+// What a file is, whatever path names it: the device that holds it and its number there.
+// Two spellings of one path, a path through a symbolic link and a second mount point of
+// the same volume all give the same identity.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+
+  bool operator==(const FileIdentity&) const = default;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
+// `path` without "." parts, ".." parts that follow a folder, repeated "/" and a trailing
+// "/" (the root stays "/"). Symbolic links are left as they are.
+inline std::string LexicallyNormalPath(const std::string& path) {
+  if (path.empty()) return path;
+  std::string normal = std::filesystem::path(path).lexically_normal().string();
+  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return normal;
+}
+
 // How a copy into a new file ended.
 enum class NewFileResult { kCopied, kExists, kFailed };
 
@@ -133,6 +154,12 @@ class FileSystem {
   // Writes everything cached for the file system that holds `path` to its device, so
   // that the data is on the card before the user pulls it; false on failure.
   virtual bool SyncVolume(const std::string& path) = 0;
+  // What the file `path` is; nullopt when it does not exist or cannot be looked at.
+  // File systems that cannot tell files apart give nullopt for every path.
+  virtual std::optional<FileIdentity> Identify(const std::string& /*path*/) { return std::nullopt; }
+  // `path` made absolute against the current folder and lexically normal; file systems
+  // without a current folder only normalise it.
+  virtual std::string AbsolutePath(const std::string& path) { return LexicallyNormalPath(path); }
 };
 
 // Environment, special folders and the clock.

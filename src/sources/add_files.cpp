@@ -49,7 +49,9 @@ AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
 
 }  // namespace
 
-AddOutcome AddSongPath(AddContext& context, const std::string& path) {
+AddOutcome AddSongPath(AddContext& context, const std::string& user_path) {
+  // The list holds one spelling of every path, whatever spelling the user gave.
+  const std::string path = context.files.AbsolutePath(user_path);
   const std::string readable = GetReadablePath(context.files, context.temp_names, path, true,
                                                context.temp_folder, kCopyPrefix, kCopyExtension);
   if (readable.empty()) {

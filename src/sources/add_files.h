@@ -33,7 +33,8 @@ enum class AddOutcome { kAdded, kSkipped, kStop };
 
 // Adds one user path as the add command and the drop do: readable path (temporary copy of a
 // locked file, deleted afterwards on every way out), the song limit, the M4A reader, then the
-// track-list reader, and the messages. Stores records in the table only; rows are the caller's.
+// track-list reader, and the messages. The path is made absolute and normal first; the record
+// and the messages name it so. Stores records in the table only; rows are the caller's.
 // An input/output error the readers do not handle raises FileError, which ends the adding.
 AddOutcome AddSongPath(AddContext& context, const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/presenter_fixture.h"
 #include "output/management_files.h"
@@ -109,6 +110,48 @@ TEST_F(PresenterOutputTest, AFolderThatALinkLeadsOffTheCardIsRefusedBeforeAnythi
               ElementsAre("出力先フォルダが出力先ドライブの外にあります.\r\n" + Folder()));
   EXPECT_EQ(view_.progress_dialogs, 0);
   EXPECT_EQ(fakes::FileNamesIn(elsewhere.path()), std::vector<std::string>{"AU/DF/D_SD/mine.txt"});
+}
+
+TEST_F(PresenterOutputTest, ACancelledCleanupSaysTheFolderIsIncompleteAndTheNextRunKeepsItsSongs) {
+  card_ = &fake_.volumes.AddTemp("CARD", DriveType::kRemovable, {64 << 20, 32 << 20, 512, 8});
+  WriteIni("OUTDRV = " + card_->root + "\r\nAUTDST = 0\r\nBACKUP = 0\r\n");
+  Start();
+  presenter_->FilesDropped({Fixture("m4a/tagged.m4a"), Fixture("m4a/japanese.m4a")});
+  view_.confirm_answers = {true, true};
+  presenter_->Execute1Click();
+  presenter_->Dest1Click();  // the list now holds the card's own songs
+  // Cancel once two files of the folder have been dealt with.
+  view_.progress = testing::RecordingProgress{};
+  view_.progress.cancel_at_check = 3;
+  view_.boxes.clear();
+  view_.confirm_answers = {true};
+
+  presenter_->Execute1Click();
+
+  EXPECT_THAT(view_.boxes, ElementsAre(kConfirm,
+                                       "出力が中断されたため、出力先フォルダは不完全です.\r\n"
+                                       "出力を再実行すると完成します."));
+  // A parked song's row names its temporary file, so it stays marked and is output again.
+  int parked_rows = 0;
+  for (int row = 0; row < presenter_->Rows().RowCount(); ++row) {
+    const TrackRow& shown = presenter_->Rows().Row(row);
+    EXPECT_TRUE(std::filesystem::exists(shown.sub_items[kSubFileName]));
+    parked_rows += shown.sub_items[kSubFileName].find("/~RN") != std::string::npos;
+  }
+  EXPECT_GE(parked_rows, 1);
+  view_.progress = testing::RecordingProgress{};
+  view_.boxes.clear();
+  view_.confirm_answers = {true};
+
+  presenter_->Execute1Click();
+
+  EXPECT_THAT(view_.boxes, ElementsAre(kConfirm));
+  EXPECT_EQ(view_.progress.messages.back(), "出力先フォルダへ 2 曲を出力しました.");
+  // Both songs are on the card, in the order the import listed them.
+  EXPECT_THAT((std::vector<std::string>{fakes::ReadFile(Folder() + "/SDS_0000.3G2"),
+                                        fakes::ReadFile(Folder() + "/SDS_0001.3G2")}),
+              ::testing::UnorderedElementsAre(fakes::ReadFile(Fixture("m4a/tagged.m4a")),
+                                              fakes::ReadFile(Fixture("m4a/japanese.m4a"))));
 }
 
 }  // namespace

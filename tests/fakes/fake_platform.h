@@ -314,6 +314,10 @@ class LockingFileSystem : public FileSystem {
   bool SyncVolume(const std::string& path) override {
     return Allowed(FileOp::kSync) && real_.SyncVolume(path);
   }
+  std::optional<FileIdentity> Identify(const std::string& path) override {
+    return real_.Identify(path);
+  }
+  std::string AbsolutePath(const std::string& path) override { return real_.AbsolutePath(path); }
 
  private:
   // The file, or one that fails its reads when the path is unreadable.

@@ -20,7 +20,10 @@ class RecordingProgress : public OutputProgress {
   int events = 0;
   int beeps = 0;
   int cursor_depth_seen = 0;  // wait cursors shown when the dialog opened
-  bool cancel = false;
+  mutable bool cancel = false;
+  // When above 0, cancel is pressed just before the run looks for it this many times.
+  int cancel_at_check = 0;
+  mutable int checks = 0;
   // Asked at every event point; returning true presses cancel.
   std::function<bool(const RecordingProgress&)> press_cancel;
 
@@ -32,7 +35,10 @@ class RecordingProgress : public OutputProgress {
     ++events;
     if (press_cancel && press_cancel(*this)) cancel = true;
   }
-  bool CancelRequested() const override { return cancel; }
+  bool CancelRequested() const override {
+    if (cancel_at_check > 0 && ++checks >= cancel_at_check) cancel = true;
+    return cancel;
+  }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void Beep() override { ++beeps; }
 

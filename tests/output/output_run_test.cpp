@@ -149,9 +149,10 @@ TEST_F(OutputRunTest, ReoutputMovesSongsOfTheFolderAndBacksUpEverythingItReplace
                                                 {"SDS_0000.3G2", "old first"},
                                                 {"SDS_0001.3G2", "old second"},
                                                 {"SD_F_001.MGR", "old mgr"}}));
-  // The moved song's record reads from its listed path again; the rows are unchanged.
-  EXPECT_EQ(FileNameOf(0), InFolder("SDS_0001.3G2"));
-  EXPECT_EQ(rows_.Row(0).sub_items[kSubFileName], InFolder("SDS_0001.3G2"));
+  // The moved song's record and row both name its new file; the copied one keeps its source.
+  EXPECT_EQ(FileNameOf(0), InFolder("SDS_0000"));
+  EXPECT_EQ(rows_.Row(0).sub_items[kSubFileName], InFolder("SDS_0000"));
+  EXPECT_EQ(rows_.Row(1).sub_items[kSubFileName], sources_.Path("new.m4a"));
   EXPECT_TRUE(progress_.ShowedLabel("ファイルのバックアップ中... 0 / 4"));
   EXPECT_TRUE(progress_.ShowedLabel("ファイルのバックアップ中... 4 / 4"));
   EXPECT_EQ(progress_.maximum, 0 + 2 + 1 + 4);
@@ -303,22 +304,42 @@ TEST_F(OutputRunTest, ACardPulledOutDuringTheCopyEndsTheRunWithOneMessage) {
   EXPECT_EQ(fake_.files.copy_calls, 2);
 }
 
-TEST(OutputTargetIndexTest, FindsTheFirstMarkedRowAndFollowsChangedFileNames) {
-  RunBench bench;
-  bench.List("/card/x");
-  bench.List("/card/x");
-  bench.List("/card/y");
-  bench.rows_.Row(0).icon = kIconUnmarked;
-  OutputTargetIndex index(bench.rows_, bench.table_);
-  EXPECT_EQ(index.FirstByListedPath("/card/x"), 1);
-  EXPECT_EQ(index.FirstByListedPath("/card/z"), -1);
-  EXPECT_EQ(index.FirstByFileName("/card/y"), 2);
+TEST_F(OutputRunTest, EntriesAreTitledFromTheRowsAsTheListShowsThem) {
+  List(Source("a.m4a"), "Shown title", "Shown artist");
+  // The properties command re-read the song after it was tagged again: the record is new,
+  // the row's caption is not.
+  TTrackInfo& record = table_[rows_.TableIndex(0)];
+  StoreText(record.Title, "Tagged again");
+  StoreText(record.Artist, "Other artist");
+  settings_.options.TitleFormat = 1;
+  settings_.options.Separator = 1;
 
-  index.FileNameChanged(2, "/card/y", "/card/x");
-  index.FileNameChanged(1, "/card/x", "/card/~RN00000.TMP");
-  EXPECT_EQ(index.FirstByFileName("/card/x"), 2);
-  EXPECT_EQ(index.FirstByFileName("/card/y"), -1);
-  EXPECT_EQ(index.FirstByFileName("/card/~RN00000.TMP"), 1);
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);
+
+  const auto mgr = ParseManagementFile(ReadFile(InFolder("SD_F_000.MGR")));
+  ASSERT_TRUE(mgr.has_value());
+  EXPECT_EQ(mgr->entries[0].title, "Shown title_Shown artist");
+}
+
+TEST(OutputSourceIndexTest, KnowsAFileByWhatItIsNotByItsSpelling) {
+  RunBench bench;
+  const std::string song = bench.Source("x.m4a");
+  fs::create_directory_symlink(bench.sources_.path(), bench.program_.Path("link"));
+  bench.List(song);                                 // unmarked below
+  bench.List(bench.program_.Path("link/x.m4a"));    // through a symbolic link
+  bench.List(bench.sources_.path() + "//./x.m4a");  // another spelling
+  bench.List(bench.Source("y.m4a"));
+  bench.List(bench.sources_.Path("gone.m4a"));  // no such file
+  bench.rows_.Row(0).icon = kIconUnmarked;
+  OutputSourceIndex index(bench.rows_, bench.table_, bench.fake_.files);
+
+  const SourceRows rows = index.TakeRowsOf(song);
+  EXPECT_THAT(rows.targets, ElementsAre(1, 2));
+  EXPECT_THAT(rows.others, ElementsAre(0));
+  // Taken once: a second name of the same file finds nothing more.
+  EXPECT_THAT(index.TakeRowsOf(bench.program_.Path("link/x.m4a")).targets, IsEmpty());
+  EXPECT_THAT(index.TakeRowsOf(bench.sources_.Path("y.m4a")).targets, ElementsAre(3));
+  EXPECT_THAT(index.TakeRowsOf(bench.sources_.Path("gone.m4a")).targets, ElementsAre(4));
 }
 
 // A folder with a song to output again, an old song, an old management file and a foreign

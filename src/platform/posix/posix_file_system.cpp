@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -237,6 +238,19 @@ bool PosixFileSystem::SyncVolume(const std::string& path) {
   if (path.empty()) return false;
   Descriptor volume(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   return volume.valid() && ::syncfs(volume.get()) == 0 && volume.Close();
+}
+
+std::optional<FileIdentity> PosixFileSystem::Identify(const std::string& path) {
+  struct stat status {};
+  if (path.empty() || ::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
+std::string PosixFileSystem::AbsolutePath(const std::string& path) {
+  if (path.empty() || path.front() == '/') return LexicallyNormalPath(path);
+  char here[PATH_MAX];
+  if (::getcwd(here, sizeof here) == nullptr) return LexicallyNormalPath(path);
+  return LexicallyNormalPath(std::string(here) + "/" + path);
 }
 
 }  // namespace tarvello

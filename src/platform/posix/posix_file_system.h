@@ -29,6 +29,8 @@ class PosixFileSystem : public FileSystem {
   bool IsWritableDirectory(const std::string& path) override;
   bool SetLastWriteTime(const std::string& path, std::time_t time) override;
   bool SyncVolume(const std::string& path) override;
+  std::optional<FileIdentity> Identify(const std::string& path) override;
+  std::string AbsolutePath(const std::string& path) override;
 
   // System reads made so far by all the files this object opened, and the bytes they
   // brought.

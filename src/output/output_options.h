@@ -1,0 +1,34 @@
+#pragma once
+
+// The output options that the run and the management files work by. The settings file
+// stores them; the options dialog edits them.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvello {
+
+struct TOutputOptions {
+  std::string OutDir = "\\PRIVATE\\AU\\DF\\D_SD";  // CP932, backslash form
+  std::string Prefix = "SDS";
+  std::string Ext = "3G2";
+  uint8_t TitleFormat = 0;
+  uint8_t Separator = 0;
+  bool AutoImport = true;
+  bool BackupBeforeOutput = true;
+
+  bool operator==(const TOutputOptions&) const = default;
+};
+
+// The separators of the title formats, CP932 bytes, indexed by TOutputOptions::Separator.
+inline constexpr std::array<std::string_view, 8> kSeparators = {
+    "\x81\x5E", "_", "-", "~", "=", "@", "\xA4", "\xA5"};
+
+// The separator for an index; an index beyond the table gives the first one.
+inline std::string_view SeparatorAt(uint8_t index) {
+  return index < kSeparators.size() ? kSeparators[index] : kSeparators[0];
+}
+
+}  // namespace tarvello
