@@ -3,6 +3,7 @@
 
 #include "app/main_presenter.h"
 #include "sources/add_files.h"
+#include "sources/playlist_adding.h"
 #include "sources/track_list_file.h"
 
 namespace tarvello {
@@ -11,7 +12,9 @@ namespace {
 
 constexpr const char* kAddDialogTitle = "追加";
 constexpr const char* kAddDialogFilter =
-    "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|すべてのファイル (*.*)|*.*";
+    "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|"
+    "プレイリスト (*.m3u, *.m3u8, *.pls, *.xspf)|*.m3u;*.m3u8;*.pls;*.xspf|"
+    "すべてのファイル (*.*)|*.*";
 
 }  // namespace
 
@@ -45,6 +48,14 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
                      state_.StagingTrack,
                      [this](const std::string& path) { return ReadTrackList(path); },
                      [this](const std::string& text) { view_.ShowInformation(text); }};
+  // Playlist files are read where track lists are, each ending with one summary box.
+  PlaylistAdding playlists(context);
+  playlists.on_summary = [this](const PlaylistSummary& summary) {
+    view_.ShowInformation(PlaylistSummaryText(summary));
+  };
+  context.read_track_list = [&playlists](const std::string& path) {
+    return playlists.ReadListFile(path);
+  };
   for (const std::string& path : paths) {
     const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
