@@ -195,9 +195,10 @@ TEST_F(PlayerPlaylistsTest, AWritingPlayerIsNeitherBlockedNorChanged) {
     ASSERT_EQ(reader.Problem(), "");
     EXPECT_EQ(reader.List(false).playlists.size(), 1u);  // the committed playlist, WAL or not
     EXPECT_EQ(bytes_of(), before);
-    ASSERT_EQ(player.Run("BEGIN IMMEDIATE; INSERT INTO playlists (name) VALUES ('second')"),
+    ASSERT_EQ(player.Run("BEGIN EXCLUSIVE; INSERT INTO playlists (name) VALUES ('second')"),
               SQLITE_OK);
-    EXPECT_EQ(reader.List(false).playlists.size(), 1u);  // not committed yet
+    // An exclusive lock would make any locking reader fail with "database is locked".
+    EXPECT_EQ(PlayerDatabase(path, DatabaseLayout::kStrawberry).List(false).playlists.size(), 1u);
     EXPECT_EQ(player.Run("COMMIT"), SQLITE_OK);          // the reader holds no lock
     EXPECT_EQ(PlayerDatabase(path, DatabaseLayout::kStrawberry).List(false).playlists.size(), 2u);
   }
