@@ -41,13 +41,7 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     MainPresenter& presenter;
     ~FocusOnExit() { presenter.FocusFirstNewRow(); }
   } focus{*this};
-  AddContext context{platform_.files,
-                     state_.temp_names,
-                     state_.TempFolder,
-                     state_.table,
-                     state_.StagingTrack,
-                     [this](const std::string& path) { return ReadTrackList(path); },
-                     [this](const std::string& text) { view_.ShowInformation(text); }};
+  AddContext context = NewAddContext();
   // Playlist files are read where track lists are, each ending with one summary box.
   PlaylistAdding playlists(context);
   playlists.on_summary = [this](const PlaylistSummary& summary) {
@@ -61,6 +55,16 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
     if (outcome == AddOutcome::kStop) break;
   }
+}
+
+AddContext MainPresenter::NewAddContext() {
+  return {platform_.files,
+          state_.temp_names,
+          state_.TempFolder,
+          state_.table,
+          state_.StagingTrack,
+          [this](const std::string& path) { return ReadTrackList(path); },
+          [this](const std::string& text) { view_.ShowInformation(text); }};
 }
 
 // Each added file gets its rows and summary at once, so the list grows visibly.
