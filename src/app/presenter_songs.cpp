@@ -12,9 +12,7 @@ namespace {
 
 constexpr const char* kAddDialogTitle = "追加";
 constexpr const char* kAddDialogFilter =
-    "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|"
-    "プレイリスト (*.m3u, *.m3u8, *.pls, *.xspf)|*.m3u;*.m3u8;*.pls;*.xspf|"
-    "すべてのファイル (*.*)|*.*";
+    "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|すべてのファイル (*.*)|*.*";
 
 }  // namespace
 
