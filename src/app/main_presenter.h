@@ -114,8 +114,9 @@ class MainPresenter {
   // Shows the rows of records added since the last row, the summary and the readers'
   // messages.
   void ShowImportedRows(const std::vector<std::string>& messages);
-  // The players' playlists after the library's: appended to the box's items, the label of
-  // a box index among them, and the import of one.
+  // The players' playlists after the library's: listed first after the start, appended to
+  // the box's items at each refresh, the label of a box index among them, and the import.
+  void ShowPlayerPlaylists();
   void AppendPlayerPlaylists(std::vector<std::string>& items);
   std::optional<std::string> PlayerLabelAt(int index) const;
   void ImportPlayerPlaylist(size_t index);
@@ -166,6 +167,7 @@ class MainPresenter {
   AppState state_;
   VolumeEjector* ejector_ = nullptr;
   PlayerPlaylistBox players_{platform_};
+  bool players_listed_ = false;  // the players are read after the start, then at each refresh
 };
 
 }  // namespace tarvello

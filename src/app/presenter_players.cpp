@@ -3,10 +3,28 @@
 // reading and adding are the player box's.
 
 #include "app/main_presenter.h"
+#include "common/cp932.h"
 
 namespace tarvello {
 
+void MainPresenter::ShowPlayerPlaylists() {
+  players_listed_ = true;
+  players_.Reload();
+  if (players_.Count() == 0) return;
+  const int selected = view_.PlaylistIndex();
+  std::vector<std::string> items;
+  for (const std::string& name : state_.PlaylistNames) items.push_back(Cp932ToUtf8(name));
+  const std::vector<std::string> labels = players_.Labels();
+  items.insert(items.end(), labels.begin(), labels.end());
+  view_.SetPlaylistItems(items);
+  view_.SetPlaylistBoxEnabled(true);
+  if (selected >= 0 && selected < static_cast<int>(state_.PlaylistNames.size())) {
+    view_.SetPlaylistIndex(selected);
+  }
+}
+
 void MainPresenter::AppendPlayerPlaylists(std::vector<std::string>& items) {
+  if (!players_listed_) return;
   players_.Reload();
   const std::vector<std::string> labels = players_.Labels();
   items.insert(items.end(), labels.begin(), labels.end());

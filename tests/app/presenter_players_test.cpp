@@ -34,6 +34,11 @@ class PresenterPlayersTest : public PresenterTest {
     for (const std::string& path : paths) xml += "<location>file://" + path + "</location>\n";
     return xml + "</playlist>\n";
   }
+  // The window's start, then the timer tick that lists the players.
+  void StartAndTick() {
+    Start();
+    presenter_->Timer1Timer();
+  }
   size_t RowCount() const { return static_cast<size_t>(presenter_->Rows().RowCount()); }
 
   fakes::TempDir data_;
@@ -46,6 +51,10 @@ TEST_F(PresenterPlayersTest, PlayerPlaylistsFollowTheLibrarysAndKeepTheirSelecti
   WriteRhythmbox(Static("Drive", {}) + "<playlist name=\"Queue\" type=\"queue\"/>\n" +
                  Static("走る", {}));
   Start();
+  EXPECT_THAT(view_.playlist_items, ElementsAre("Library"));  // the window starts without them
+  view_.playlist_index = 0;
+  presenter_->Timer1Timer();
+  EXPECT_EQ(view_.playlist_index, 0);
   EXPECT_TRUE(view_.playlist_enabled);
   EXPECT_THAT(view_.playlist_items, ElementsAre("Library", "Drive (Rhythmbox)", "走る (Rhythmbox)"));
 
@@ -69,7 +78,7 @@ TEST_F(PresenterPlayersTest, PlayerPlaylistsFollowTheLibrarysAndKeepTheirSelecti
 TEST_F(PresenterPlayersTest, ImportAsksThenReplacesOrAppendsWithOneSummary) {
   WriteRhythmbox(Static("Mix", {Fixture("m4a/tagged.m4a"), "/nowhere/gone.m4a",
                                 Fixture("m4a/japanese.m4a")}));
-  Start();
+  StartAndTick();
   presenter_->FilesDropped({Fixture("m4a/tagged.m4a")});
   ASSERT_EQ(RowCount(), 1u);
   view_.playlist_index = 0;
