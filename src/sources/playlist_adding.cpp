@@ -95,6 +95,10 @@ void PlaylistAdding::AddEntry(const PlaylistEntry& entry) {
     case EntryKind::kFile:
       break;
   }
+  // A zero byte (written, or escaped as "%00") would cut the path short in the system.
+  if (entry.path.find('\0') != std::string::npos) {
+    return Note(EntryProblem::kMissing, entry.path, "not a valid path");
+  }
   if (context_.files.DirectoryExists(entry.path)) {
     return Note(EntryProblem::kSkipped, entry.path, "folder");
   }

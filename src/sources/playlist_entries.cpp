@@ -55,7 +55,8 @@ PlaylistEntry FileUrlEntry(std::string_view url) {
   std::string path = FileUrlToPath(text);
   if (path.starts_with("file:")) return {EntryKind::kNetwork, std::string(url)};  // a host
   if (IsWindowsPath(path)) return {EntryKind::kWindowsPath, std::string(url)};
-  return {EntryKind::kFile, std::move(path)};
+  if (path.empty()) return {EntryKind::kFile, {}};
+  return {EntryKind::kFile, NormalizePath(path)};
 }
 
 }  // namespace

@@ -185,6 +185,15 @@ TEST_F(PlaylistFileTest, APlaylistThatNamesItselfIsReadOnce) {
             (std::vector<std::string>{temp_.Path("a.m3u"), outer}));
 }
 
+TEST_F(PlaylistFileTest, AZeroBytePathNamesNoFile) {
+  const std::string song = Song("c.m4a");
+  const std::string list = Write("z.m3u", "file://" + song + "%00.txt\n");
+  EXPECT_TRUE(adding_.ReadListFile(list));
+  EXPECT_EQ(table_.TrackCount(), 0);
+  ASSERT_EQ(summaries_.size(), 1u);
+  EXPECT_EQ(summaries_[0].missing, 1);
+}
+
 TEST_F(PlaylistFileTest, TheSongLimitEndsThePlaylistWithItsMessage) {
   Song("s.m4a");
   const std::string list = Write("many.m3u", "s.m4a\ns.m4a\ns.m4a\n");
@@ -258,6 +267,7 @@ TEST(ResolveLocationTest, UrlsPathsAndWindowsForms) {
   EXPECT_EQ(resolve("file:///a/%E3%81%82%20b.m4a").path, "/a/あ b.m4a");
   EXPECT_EQ(resolve("FILE://localhost/a.m4a").path, "/a.m4a");
   EXPECT_EQ(resolve("file:/a.m4a").path, "/a.m4a");
+  EXPECT_EQ(resolve("file:///a//b/./c/../d.m4a").path, "/a/b/d.m4a");
   EXPECT_EQ(resolve("file://nas/a.m4a").kind, EntryKind::kNetwork);
   EXPECT_EQ(resolve("file:///C:/Music/a.m4a").kind, EntryKind::kWindowsPath);
   EXPECT_EQ(resolve("d:\\x.m4a").kind, EntryKind::kWindowsPath);
