@@ -8,11 +8,20 @@ namespace {
 
 // Playlists inside playlists are followed this deep; deeper ones are skipped.
 constexpr int kMaxNesting = 8;
-// The summary names this many missing paths.
+// The summary names this many missing paths, each cut to about this many bytes.
 constexpr size_t kListedMissingPaths = 5;
+constexpr size_t kShownPathBytes = 300;
 
 bool StartsWith(const std::string& text, const char* prefix) {
   return text.starts_with(prefix);
+}
+
+// A path short enough for a message box, cut between UTF-8 characters.
+std::string ShownPath(const std::string& path) {
+  if (path.size() <= kShownPathBytes) return path;
+  size_t cut = kShownPathBytes;
+  while (cut > 0 && (static_cast<unsigned char>(path[cut]) & 0xC0) == 0x80) --cut;
+  return path.substr(0, cut) + "...";
 }
 
 }  // namespace
@@ -35,7 +44,7 @@ std::string PlaylistSummaryText(const PlaylistSummary& summary) {
       text += "\r\n...";
       break;
     }
-    text += (listed == 0 ? "\r\n\r\n" : "\r\n") + note.path;
+    text += (listed == 0 ? "\r\n\r\n" : "\r\n") + ShownPath(note.path);
     ++listed;
   }
   return text;

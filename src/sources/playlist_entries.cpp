@@ -54,8 +54,11 @@ PlaylistEntry FileUrlEntry(std::string_view url) {
   }
   std::string path = FileUrlToPath(text);
   if (path.starts_with("file:")) return {EntryKind::kNetwork, std::string(url)};  // a host
-  if (IsWindowsPath(path)) return {EntryKind::kWindowsPath, std::string(url)};
   if (path.empty()) return {EntryKind::kFile, {}};
+  // FileUrlToPath leaves the "/" off a drive form ("file:///G:..."), whatever follows it.
+  if (IsWindowsPath(path) || !path.starts_with('/')) {
+    return {EntryKind::kWindowsPath, std::string(url)};
+  }
   return {EntryKind::kFile, NormalizePath(path)};
 }
 

@@ -15,6 +15,8 @@ namespace {
 // Parser messages would go to standard error; the callers report damage themselves.
 void IgnoreError(void*, const char*, xmlParserSeverities, xmlTextReaderLocatorPtr) {}
 
+void IgnoreGenericError(void*, const char*, ...) {}
+
 std::string FromXml(const xmlChar* text) {
   return text != nullptr ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
@@ -26,6 +28,8 @@ XmlStream::XmlStream(std::string_view bytes) : reader_(std::make_unique<Reader>(
     damaged_ = true;
     return;
   }
+  // Encoding errors of damaged files would otherwise reach standard error too.
+  xmlSetGenericErrorFunc(nullptr, IgnoreGenericError);
   // No network, no DTD loading, no entity substitution: only the file's own text counts.
   reader_->handle = xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                        nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR |

@@ -270,6 +270,7 @@ TEST(ResolveLocationTest, UrlsPathsAndWindowsForms) {
   EXPECT_EQ(resolve("file:///a//b/./c/../d.m4a").path, "/a/b/d.m4a");
   EXPECT_EQ(resolve("file://nas/a.m4a").kind, EntryKind::kNetwork);
   EXPECT_EQ(resolve("file:///C:/Music/a.m4a").kind, EntryKind::kWindowsPath);
+  EXPECT_EQ(resolve("file:///G:$/x.m4a").kind, EntryKind::kWindowsPath);
   EXPECT_EQ(resolve("d:\\x.m4a").kind, EntryKind::kWindowsPath);
   EXPECT_EQ(resolve("a%20b.m4a").path, "/m/l/a%20b.m4a");
   EXPECT_EQ(resolve("a%20b.m4a", LocationStyle::kUri).path, "/m/l/a b.m4a");
