@@ -44,21 +44,22 @@ void MainPresenter::ImportPlayerPlaylist(size_t index) {
     state_.ListedCount = 0;
   }
   SortRows(kSortForget);
-  // Rows and focus follow even when an error ends the adding early.
+  // Rows, focus and then the summary follow even when an error ends the adding early.
   struct RowsOnExit {
     MainPresenter& presenter;
     YesNoCancel answer;
+    std::vector<std::string> messages;
     ~RowsOnExit() {
-      presenter.ShowImportedRows({});
+      presenter.ShowImportedRows(messages);
       if (presenter.state_.rows.RowCount() > presenter.state_.ListedCount) {
         presenter.view_.FocusRow(presenter.state_.ListedCount);
       }
       if (answer == YesNoCancel::kNo) presenter.view_.SetPlaylistIndex(-1);
       presenter.state_.ListedCount = presenter.state_.rows.RowCount();
     }
-  } rows{*this, answer};
-  players_.Import(index, NewAddContext(), [this](const std::string& text) {
-    view_.ShowInformation(text);
+  } rows{*this, answer, {}};
+  players_.Import(index, NewAddContext(), [&rows](const std::string& text) {
+    rows.messages.push_back(text);
   });
 }
 

@@ -40,10 +40,11 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     ~FocusOnExit() { presenter.FocusFirstNewRow(); }
   } focus{*this};
   AddContext context = NewAddContext();
-  // Playlist files are read where track lists are, each ending with one summary box.
+  // Playlist files are read where track lists are; each one's summary box follows its rows.
   PlaylistAdding playlists(context);
-  playlists.on_summary = [this](const PlaylistSummary& summary) {
-    view_.ShowInformation(PlaylistSummaryText(summary));
+  std::vector<std::string> summaries;
+  playlists.on_summary = [&summaries](const PlaylistSummary& summary) {
+    summaries.push_back(PlaylistSummaryText(summary));
   };
   context.read_track_list = [&playlists](const std::string& path) {
     return playlists.ReadListFile(path);
@@ -51,6 +52,8 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
   for (const std::string& path : paths) {
     const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
+    for (const std::string& summary : summaries) view_.ShowInformation(summary);
+    summaries.clear();
     if (outcome == AddOutcome::kStop) break;
   }
 }

@@ -5,7 +5,7 @@ namespace tarvello {
 PlaylistEntries ReadM3u(std::string_view text, const std::string& base_folder) {
   PlaylistEntries entries;
   while (!text.empty()) {
-    const size_t end = text.find_first_of("\r\n");
+    const size_t end = LineEnd(text);
     const std::string_view line = text.substr(0, end);
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.starts_with('#')) continue;

@@ -1,5 +1,6 @@
 #include "sources/playlist_entries.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "common/xml_text.h"
@@ -75,6 +76,11 @@ PlaylistEntry ResolveLocation(std::string_view location, const std::string& base
   std::string path = style == LocationStyle::kUri ? DecodePercentEscapes(text) : std::string(text);
   if (!path.starts_with('/')) path = (base_folder == "/" ? "" : base_folder) + "/" + path;
   return {EntryKind::kFile, NormalizePath(path)};
+}
+
+size_t LineEnd(std::string_view text) {
+  const auto end = std::find_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; });
+  return end == text.end() ? std::string_view::npos : static_cast<size_t>(end - text.begin());
 }
 
 std::string FolderOf(const std::string& path) {

@@ -40,6 +40,10 @@ enum class LocationStyle {
 PlaylistEntry ResolveLocation(std::string_view location, const std::string& base_folder,
                               LocationStyle style);
 
+// Where the first line of `text` ends: the position of its first CR or LF, npos when it
+// has none. One pass over the bytes, however long the line.
+size_t LineEnd(std::string_view text);
+
 // The folder of a file's path, without a trailing "/" ("/" for a file in the root, "."
 // for a bare name).
 std::string FolderOf(const std::string& path);

@@ -27,7 +27,7 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 template <typename LineFunction>
 void ForEachLine(std::string_view text, LineFunction&& line) {
   while (!text.empty()) {
-    const size_t end = text.find_first_of("\r\n");
+    const size_t end = LineEnd(text);
     if (!line(Trim(text.substr(0, end)))) return;
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
