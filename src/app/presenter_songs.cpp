@@ -50,7 +50,8 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     return playlists.ReadListFile(path);
   };
   for (const std::string& path : paths) {
-    const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
+    const AddOutcome outcome =
+        AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
     for (const std::string& summary : summaries) view_.ShowInformation(summary);
     summaries.clear();

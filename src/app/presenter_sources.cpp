@@ -59,6 +59,8 @@ void MainPresenter::LoadPlaylists() {
   AppendPlayerPlaylists(items);
   view_.SetPlaylistItems(items);
   view_.SetPlaylistBoxEnabled(!items.empty());
+  // A library that failed part-way has no playlists: the box is empty before the box says why.
+  if (!library.read_error.empty()) view_.ShowInformation(library.read_error);
   if (remembered_player) {
     const auto found = std::find(items.begin() + state_.PlaylistNames.size(), items.end(),
                                  *remembered_player);
@@ -139,10 +141,9 @@ void MainPresenter::ImportOutputFolder(bool silent) {
     ClearSongList();
     SortRows(kSortForget);
     ForgetPlaylistSelection();
-    const std::vector<std::string> messages =
-        ReadFolderSongs(platform_.files, state_.temp_names, state_.TempFolder, folder, state_.table,
-                        state_.StagingTrack);
-    ShowImportedRows(messages);
+    const FolderSongs songs = ReadFolderSongs(platform_.files, state_.temp_names, state_.TempFolder,
+                                              folder, state_.table, state_.StagingTrack);
+    ShowImportedRows(songs.messages);
     // The medium was missing at the last status refresh and has come since.
     if (state_.DriveStatusText.ends_with(kNoMediumStatus)) ShowDriveStatus();
     ShowOutputSummary(false);
