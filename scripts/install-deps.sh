@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev libcli11-dev
   libbenchmark-dev libtag1-dev
-  libxml2-dev
+  libxml2-dev libsqlite3-dev
   fonts-ipafont-gothic
   qt6-translations-l10n
   xvfb openbox x11-utils xdotool

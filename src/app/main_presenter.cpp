@@ -97,6 +97,8 @@ void MainPresenter::SelectStartupDrive(const std::string& root) {
 }
 
 void MainPresenter::Timer1Timer() {
+  // The players' playlists join the box once the window is up, so they never delay it.
+  ShowPlayerPlaylists();
   if (state_.settings.options.AutoImport) ImportOutputFolder(true);
 }
 

@@ -6,11 +6,13 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/main_view.h"
+#include "app/player_playlist_box.h"
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
 
@@ -112,6 +114,12 @@ class MainPresenter {
   // Shows the rows of records added since the last row, the summary and the readers'
   // messages.
   void ShowImportedRows(const std::vector<std::string>& messages);
+  // The players' playlists after the library's: listed first after the start, appended to
+  // the box's items at each refresh, the label of a box index among them, and the import.
+  void ShowPlayerPlaylists();
+  void AppendPlayerPlaylists(std::vector<std::string>& items);
+  std::optional<std::string> PlayerLabelAt(int index) const;
+  void ImportPlayerPlaylist(size_t index);
   // Clears the playlist selection when the list stops matching the playlist.
   void ForgetPlaylistSelection();
   // After a drive change or an output run: the import command follows the output
@@ -121,6 +129,8 @@ class MainPresenter {
   // Songs.
   void AddFilesDialog();
   void AddPaths(const std::vector<std::string>& paths, bool trim);
+  // The adding of files into the table, its messages shown in boxes.
+  AddContext NewAddContext();
   void ShowAddedRows();
   bool ReadTrackList(const std::string& path);
   void FocusFirstNewRow();
@@ -156,6 +166,8 @@ class MainPresenter {
   MainView& view_;
   AppState state_;
   VolumeEjector* ejector_ = nullptr;
+  PlayerPlaylistBox players_{platform_};
+  bool players_listed_ = false;  // the players are read after the start, then at each refresh
 };
 
 }  // namespace tarvello

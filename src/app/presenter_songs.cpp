@@ -3,6 +3,7 @@
 
 #include "app/main_presenter.h"
 #include "sources/add_files.h"
+#include "sources/playlist_adding.h"
 #include "sources/track_list_file.h"
 
 namespace tarvello {
@@ -38,19 +39,34 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     MainPresenter& presenter;
     ~FocusOnExit() { presenter.FocusFirstNewRow(); }
   } focus{*this};
-  AddContext context{platform_.files,
-                     state_.temp_names,
-                     state_.TempFolder,
-                     state_.table,
-                     state_.StagingTrack,
-                     [this](const std::string& path) { return ReadTrackList(path); },
-                     [this](const std::string& text) { view_.ShowInformation(text); }};
+  AddContext context = NewAddContext();
+  // Playlist files are read where track lists are; each one's summary box follows its rows.
+  PlaylistAdding playlists(context);
+  std::vector<std::string> summaries;
+  playlists.on_summary = [&summaries](const PlaylistSummary& summary) {
+    summaries.push_back(PlaylistSummaryText(summary));
+  };
+  context.read_track_list = [&playlists](const std::string& path) {
+    return playlists.ReadListFile(path);
+  };
   for (const std::string& path : paths) {
     const AddOutcome outcome =
         AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
+    for (const std::string& summary : summaries) view_.ShowInformation(summary);
+    summaries.clear();
     if (outcome == AddOutcome::kStop) break;
   }
+}
+
+AddContext MainPresenter::NewAddContext() {
+  return {platform_.files,
+          state_.temp_names,
+          state_.TempFolder,
+          state_.table,
+          state_.StagingTrack,
+          [this](const std::string& path) { return ReadTrackList(path); },
+          [this](const std::string& text) { view_.ShowInformation(text); }};
 }
 
 // Each added file gets its rows and summary at once, so the list grows visibly.

@@ -35,6 +35,7 @@ void MainPresenter::LoadPlaylists() {
       selected >= 0 && selected < static_cast<int>(state_.PlaylistNames.size())
           ? std::optional(state_.PlaylistNames[selected])
           : std::nullopt;
+  const std::optional<std::string> remembered_player = PlayerLabelAt(selected);
   view_.SetPlaylistIndex(-1);
   state_.PlaylistNames.clear();
   state_.PlaylistTrackIds.clear();
@@ -55,10 +56,17 @@ void MainPresenter::LoadPlaylists() {
   std::vector<std::string> items;
   items.reserve(state_.PlaylistNames.size());
   for (const std::string& name : state_.PlaylistNames) items.push_back(Cp932ToUtf8(name));
+  AppendPlayerPlaylists(items);
   view_.SetPlaylistItems(items);
   view_.SetPlaylistBoxEnabled(!items.empty());
   // A library that failed part-way has no playlists: the box is empty before the box says why.
   if (!library.read_error.empty()) view_.ShowInformation(library.read_error);
+  if (remembered_player) {
+    const auto found = std::find(items.begin() + state_.PlaylistNames.size(), items.end(),
+                                 *remembered_player);
+    if (found != items.end()) view_.SetPlaylistIndex(static_cast<int>(found - items.begin()));
+    return;
+  }
   if (items.empty() || !remembered) return;
   const auto found =
       std::find(state_.PlaylistNames.begin(), state_.PlaylistNames.end(), *remembered);
@@ -89,7 +97,11 @@ void MainPresenter::ImportPlaylist() {
   RunCommand([&] {
     const auto cursor = view_.ShowWaitCursor();
     const int index = view_.PlaylistIndex();
-    if (index < 0 || index >= static_cast<int>(state_.PlaylistTrackIds.size())) {
+    const int library_count = static_cast<int>(state_.PlaylistTrackIds.size());
+    if (index >= library_count && index - library_count < static_cast<int>(players_.Count())) {
+      return ImportPlayerPlaylist(static_cast<size_t>(index - library_count));
+    }
+    if (index < 0 || index >= library_count) {
       view_.SetCommandEnabled(Command::kImport1, false);
       return;
     }

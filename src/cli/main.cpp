@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
   tarvello::cli::AddPlaylistsCommand(app, exit_status);
   tarvello::cli::AddPlaylistCommand(app, exit_status);
   tarvello::cli::AddTracklistCommand(app, exit_status);
+  tarvello::cli::AddPlayersCommand(app, exit_status);
   tarvello::cli::AddFolderCommand(app, exit_status);
   try {
     app.parse(argc, argv);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -7,9 +8,14 @@
 #include "cli/source_commands.h"
 #include "cli/source_records.h"
 #include "cli/text_arguments.h"
+#include "common/common_routine.h"
+#include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "sources/library_playlists.h"
+#include "sources/player_playlists.h"
+#include "sources/playlist_adding.h"
 #include "sources/playlist_import.h"
+#include "sources/track_list_file.h"
 
 namespace tarvello::cli {
 namespace {
@@ -37,6 +43,62 @@ int WritePlaylist(const std::string& library, const std::string& name, std::ostr
   return 0;
 }
 
+bool SamePlayerName(std::string_view given, const char* name) {
+  return given.size() == std::string_view(name).size() &&
+         std::equal(given.begin(), given.end(), name, [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+// The import of a player's playlist, as the window's import of it adds to an empty list.
+int WritePlayerPlaylist(const std::string& player, const std::string& name, std::ostream& out,
+                        std::ostream& err) {
+  PosixFileSystem files;
+  PosixEnvironment environment;
+  const PlayerCatalogue catalogue = ListPlayerPlaylists(
+      files, FindPlayerSources(files, PlayerFoldersOf(environment)), false);
+  for (const std::string& problem : catalogue.problems) err << "tarvello-cli: " << problem << "\n";
+  const auto found = std::find_if(
+      catalogue.playlists.begin(), catalogue.playlists.end(), [&](const PlayerPlaylist& playlist) {
+        return playlist.name == name &&
+               SamePlayerName(player, PlayerName(catalogue.sources[playlist.source].player));
+      });
+  if (found == catalogue.playlists.end()) {
+    err << "tarvello-cli: no playlist \"" << name << "\" of " << player << "\n";
+    return kExitReadFailed;
+  }
+  const PlaylistReading reading = ReadPlayerPlaylist(files, catalogue, *found);
+  if (reading.damaged) {
+    err << "tarvello-cli: " << catalogue.sources[found->source].path << ": read only in part\n";
+  }
+  TempNameCounter temp_names;
+  TrackTable table;
+  TTrackInfo staging{};
+  std::vector<std::string> track_id_list;
+  SourceMessages messages;
+  const AddContext context{
+      files,
+      temp_names,
+      GetTempFolder(environment),
+      table,
+      staging,
+      [&](const std::string& list) {
+        TrackListResult result = ReadTrackList(files, list, table, staging, track_id_list);
+        messages.insert(messages.end(), result.messages.begin(), result.messages.end());
+        return result.accepted;
+      },
+      [&](const std::string& text) { messages.push_back(text); }};
+  PlaylistAdding adding(context);
+  std::vector<EntryNote> notes;
+  adding.on_summary = [&](const PlaylistSummary& summary) { notes = summary.notes; };
+  adding.AddEntries(reading.entries);
+  WriteRecords(table, out);
+  WriteEntryNotes(notes, out);
+  WriteMessages(messages, err);
+  return 0;
+}
+
 }  // namespace
 
 void AddPlaylistCommand(CLI::App& app, int& exit_status) {
@@ -45,9 +107,21 @@ void AddPlaylistCommand(CLI::App& app, int& exit_status) {
       "The records an import of one playlist adds to an empty list, one JSON line each");
   auto library = std::make_shared<std::string>();
   auto name = std::make_shared<std::string>();
-  command->add_option("LIBRARY", *library, "the library's XML file (native path)")->required();
-  command->add_option("NAME", *name, "the playlist's name")->required()->check(Utf8Text());
-  command->callback([library, name, &exit_status] {
+  auto player = std::make_shared<std::string>();
+  command->add_option("--player", *player,
+                      "a music player's playlist instead: Rhythmbox, Strawberry, Clementine or "
+                      "MPD; then the one argument is the playlist's name");
+  command->add_option("LIBRARY", *library,
+                      "the library's XML file (native path); with --player, the playlist's name")
+      ->required();
+  command->add_option("NAME", *name, "the playlist's name")->check(Utf8Text());
+  command->callback([command, library, name, player, &exit_status] {
+    if (!player->empty()) {
+      if (command->count("NAME") > 0) throw CLI::ExtrasError({*name});
+      exit_status = WritePlayerPlaylist(*player, *library, std::cout, std::cerr);
+      return;
+    }
+    if (command->count("NAME") == 0) throw CLI::RequiredError("NAME");
     exit_status = WritePlaylist(*library, *name, std::cout, std::cerr);
   });
 }

@@ -4,12 +4,23 @@
 
 #include "catalogue/track_json.h"
 #include "cli/terminal_progress.h"
+#include "common/json_text.h"
 
 namespace tarvello::cli {
 
 void WriteRecords(const TrackTable& table, std::ostream& out) {
   for (int32_t i = 0; i < table.TrackCount(); ++i) {
     out << TrackJsonLine(FieldText(table[i].FileName), &table[i]) << "\n";
+  }
+}
+
+void WriteEntryNotes(const std::vector<EntryNote>& notes, std::ostream& out) {
+  for (const EntryNote& note : notes) {
+    out << JsonObject()
+               .Text(note.problem == EntryProblem::kMissing ? "missing" : "skipped", note.path)
+               .Text("reason", note.reason)
+               .Close()
+        << "\n";
   }
 }
 

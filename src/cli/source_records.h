@@ -10,6 +10,7 @@
 #include "catalogue/track_table.h"
 #include "platform/platform.h"
 #include "sources/library_playlists.h"
+#include "sources/playlist_adding.h"
 
 namespace tarvello::cli {
 
@@ -22,6 +23,10 @@ void WriteRecords(const TrackTable& table, std::ostream& out);
 // opened.
 std::optional<PlaylistCatalogue> ScanLibraryFile(FileSystem& files, const std::string& library,
                                                  std::ostream& err);
+
+// One JSON line per entry of a playlist that was not added: "missing" or "skipped" with
+// its path, and "reason".
+void WriteEntryNotes(const std::vector<EntryNote>& notes, std::ostream& out);
 
 // The readers' messages, one line each on the terminal.
 void WriteMessages(const std::vector<std::string>& messages, std::ostream& err);

@@ -5,22 +5,48 @@
 
 #include "cli/source_commands.h"
 #include "cli/source_records.h"
+#include "common/common_routine.h"
+#include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "sources/add_files.h"
+#include "sources/playlist_adding.h"
 #include "sources/track_list_file.h"
 
 namespace tarvello::cli {
 namespace {
 
+// The file is read as the window's add reads a file the M4A reader refused: a track list,
+// else a playlist file whose entries are added one by one.
 int WriteTrackList(const std::string& path, std::ostream& out, std::ostream& err) {
   PosixFileSystem files;
+  PosixEnvironment environment;
+  TempNameCounter temp_names;
   TrackTable table;
   TTrackInfo staging{};
   std::vector<std::string> track_id_list;
-  const TrackListResult result = ReadTrackList(files, path, table, staging, track_id_list);
+  SourceMessages messages;
+  const AddContext context{
+      files,
+      temp_names,
+      GetTempFolder(environment),
+      table,
+      staging,
+      [&](const std::string& list) {
+        TrackListResult result = ReadTrackList(files, list, table, staging, track_id_list);
+        messages.insert(messages.end(), result.messages.begin(), result.messages.end());
+        return result.accepted;
+      },
+      [&](const std::string& text) { messages.push_back(text); }};
+  PlaylistAdding adding(context);
+  std::vector<EntryNote> notes;
+  adding.on_summary = [&](const PlaylistSummary& summary) {
+    notes.insert(notes.end(), summary.notes.begin(), summary.notes.end());
+  };
+  const bool read = adding.ReadListFile(path);
   WriteRecords(table, out);
-  WriteMessages(result.messages, err);
-  if (result.accepted) return 0;
+  WriteEntryNotes(notes, out);
+  WriteMessages(messages, err);
+  if (read) return 0;
   WriteMessages({std::string(kNotASongMessage) + "\r\n" + path}, err);
   return kExitReadFailed;
 }
@@ -29,9 +55,11 @@ int WriteTrackList(const std::string& path, std::ostream& out, std::ostream& err
 
 void AddTracklistCommand(CLI::App& app, int& exit_status) {
   CLI::App* command = app.add_subcommand(
-      "tracklist", "The records an XML or RMP track list adds, one JSON line each");
+      "tracklist",
+      "The records an XML or RMP track list, or an M3U, M3U8, PLS or XSPF playlist adds, one "
+      "JSON line each, then one line per missing or skipped playlist entry");
   auto path = std::make_shared<std::string>();
-  command->add_option("FILE", *path, "the track list (native path)")->required();
+  command->add_option("FILE", *path, "the track list or playlist (native path)")->required();
   command->callback(
       [path, &exit_status] { exit_status = WriteTrackList(*path, std::cout, std::cerr); });
 }

@@ -99,23 +99,6 @@ int HexDigit(char c) {
   return -1;
 }
 
-std::string DecodePercentEscapes(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = HexDigit(text[i + 1]);
-      const int low = HexDigit(text[i + 2]);
-      if (high >= 0 && low >= 0) {
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
-}
 
 template <typename Int>
 Int SignedValue(std::string_view text) {
@@ -142,6 +125,24 @@ Int SignedValue(std::string_view text) {
 }
 
 }  // namespace
+
+std::string DecodePercentEscapes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      const int high = HexDigit(text[i + 1]);
+      const int low = HexDigit(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
 
 std::string DecodeXmlEntities(std::string_view text) {
   std::string out;

@@ -21,6 +21,10 @@ std::string DecodeXmlEntities(std::string_view text);
 // the empty path: a location that names no file.
 std::string FileUrlToPath(std::string_view url);
 
+// The text with each "%XX" escape (two hexadecimal digits) replaced by its byte; a "%"
+// without two such digits stays as written.
+std::string DecodePercentEscapes(std::string_view text);
+
 // The standard conversion of an integer text: optional sign, decimal digits, or hexadecimal
 // digits after "$" or "0x"; a text that is not such a number, or does not fit, gives 0.
 int32_t IntegerValue(std::string_view text);

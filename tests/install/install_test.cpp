@@ -118,7 +118,7 @@ TEST_F(InstalledTree, ManPageDescribesEverySubcommandItsOutputAndExitCodes) {
   ASSERT_EQ(shown.exit_status, 0);
   for (const char* text :
        {"info FILE...", "mgr FILE...", "output --root ROOT", "playlists LIBRARY",
-        "playlist LIBRARY NAME", "tracklist FILE", "folder DIR", "EXIT STATUS", "--title-format",
+        "playlist LIBRARY NAME", "playlist --player PLAYER NAME", "players", "tracklist FILE", "folder DIR", "EXIT STATUS", "--title-format",
         "--separator", "--backup-dir", "--no-backup", "backup_folder", "entry_count"}) {
     EXPECT_NE(shown.out.find(text), std::string::npos) << text;
   }
@@ -137,8 +137,9 @@ std::string Completions(const std::string& completion, const std::string& line) 
 TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
   const std::string completion = Share("bash-completion/completions/tarvello-cli");
   EXPECT_EQ(Completions(completion, "tarvello-cli "),
-            "info mgr output playlists playlist tracklist folder\n");
-  EXPECT_EQ(Completions(completion, "tarvello-cli pl"), "playlists playlist\n");
+            "info mgr output playlists playlist players tracklist folder\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli pl"), "playlists playlist players\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli playlist --player S"), "Strawberry\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --ti"), "--title-format\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --root /tmp --no"), "--no-backup\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --title-format "), "0 1 2\n");
