@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyledItemDelegate>
@@ -204,8 +206,19 @@ class WindowDetailsTest : public QObject {
       auto* dialog = qobject_cast<QFileDialog*>(&modal);
       QVERIFY(dialog != nullptr);
       seen = QApplication::overrideCursor()->shape();
-      dialog->setDirectory(QString::fromStdString(folder.path()));
-      dialog->selectFile(QStringLiteral("README"));
+      // The dialog lists a folder in the background; a file can be chosen only once its
+      // folder is listed, however long that takes and whatever folder the dialog opened in.
+      const QString path = QString::fromStdString(folder.path());
+      auto* files = dialog->findChild<QFileSystemModel*>();
+      QVERIFY(files != nullptr);
+      dialog->setDirectory(path);
+      QTRY_VERIFY(files->rowCount(files->index(path)) == 1);
+      // Typed as a user would: selectFile leaves a focused name field as it is, and
+      // whether the field has the focus yet is a matter of timing.
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name != nullptr);
+      name->setText(QStringLiteral("README"));
+      QTRY_COMPARE(dialog->selectedFiles(), QStringList({path + QStringLiteral("/README")}));
       QMetaObject::invokeMethod(dialog, "accept");
     });
     const auto chosen = dialogs.ChooseFiles(request);
