@@ -38,18 +38,27 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     MainPresenter& presenter;
     ~FocusOnExit() { presenter.FocusFirstNewRow(); }
   } focus{*this};
+  // The refused files are named together in one box once the adding ends, however it ends.
+  RefusalList refused;
   AddContext context{platform_.files,
                      state_.temp_names,
                      state_.TempFolder,
                      state_.table,
                      state_.StagingTrack,
                      [this](const std::string& path) { return ReadTrackList(path); },
-                     [this](const std::string& text) { view_.ShowInformation(text); }};
-  for (const std::string& path : paths) {
-    const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
-    if (outcome == AddOutcome::kAdded) ShowAddedRows();
-    if (outcome == AddOutcome::kStop) break;
+                     [this](const std::string& text) { view_.ShowInformation(text); },
+                     [&refused](const RefusedFile& file) { refused.Add(file); }};
+  try {
+    for (const std::string& path : paths) {
+      const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
+      if (outcome == AddOutcome::kAdded) ShowAddedRows();
+      if (outcome == AddOutcome::kStop) break;
+    }
+  } catch (...) {
+    if (!refused.Empty()) view_.ShowInformation(refused.BoxText());
+    throw;
   }
+  if (!refused.Empty()) view_.ShowInformation(refused.BoxText());
 }
 
 // Each added file gets its rows and summary at once, so the list grows visibly.
