@@ -7,6 +7,7 @@
 #include "output/drives.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
+#include "output/output_start_check.h"
 
 namespace tarvello {
 
@@ -17,11 +18,17 @@ void MainPresenter::Execute1Click() {
 void MainPresenter::ExecuteOutput() {
   RunCommand([&] {
     const auto cursor = view_.ShowWaitCursor();
-    if (SelectedDriveIndex() < 0) return;
-    ShowDriveStatus();
-    ShowOutputSummary(true);
+    if (SelectedDriveIndex() >= 0) {
+      ShowDriveStatus();
+      ShowOutputSummary(true);
+    }
     const TDriveInfo* drive = SelectedDrive();
-    if (state_.totals.Count == 0 || drive == nullptr || !drive->HasMedium) return;
+    const OutputStartBlock block = CheckOutputStart(drive, state_.totals, state_.rows);
+    if (block != OutputStartBlock::kNone) {
+      const StatusNotice notice = OutputStartNotice(block);
+      view_.SetStatusText(notice.panel, notice.text);
+      return;
+    }
     if (!view_.IsCommandEnabled(Command::kExecute1)) {
       view_.ShowInformation(kNotEnoughRoom);
       return;

@@ -147,8 +147,13 @@ run_once() {
   if [ -n "${SCREENSHOT:-}" ] && command -v import >/dev/null; then
     import -window root "$SCREENSHOT"
   fi
-  xdotool windowactivate --sync "$id" key --clearmodifiers alt+F4
-  for _ in $(seq 100); do
+  # A loaded machine may lose the key while the window manager is still busy with the
+  # window: the close is asked again, for up to 30 s, while the program runs.
+  local tick
+  for tick in $(seq 300); do
+    if [ $((tick % 50)) = 1 ]; then
+      xdotool windowactivate --sync "$id" key --clearmodifiers alt+F4 2>/dev/null || true
+    fi
     kill -0 "$app_pid" 2>/dev/null || break
     sleep 0.1
   done
