@@ -31,6 +31,7 @@
 #include "gui/playlist_combo_box.h"
 #include "gui/progress_form.h"
 #include "gui/property_form.h"
+#include "gui/readable_palette.h"
 #include "gui/status_bar.h"
 #include "gui/track_list_header.h"
 #include "gui/track_list_model.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent),
   QApplication::setFont(TarvelloFont());
   setFont(TarvelloFont());
   setWindowIcon(ProgramIcon());
+  setPalette(WithReadableDisabledText(QApplication::palette()));
 
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("ClientArea"));
@@ -369,6 +371,9 @@ bool TMainForm::event(QEvent* event) {
     case QEvent::Expose:
     case QEvent::WindowActivate:
       FollowFrame();
+      break;
+    case QEvent::ApplicationPaletteChange:
+      setPalette(WithReadableDisabledText(QApplication::palette()));
       break;
     default:
       break;

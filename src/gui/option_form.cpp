@@ -16,7 +16,8 @@ namespace tarvello {
 namespace {
 
 constexpr int kWidth = 394;
-constexpr int kHeight = 250;
+// The page keeps a margin below its last check box.
+constexpr int kHeight = 262;
 constexpr int kOutDirLength = 240;
 constexpr int kShortLength = 3;
 
