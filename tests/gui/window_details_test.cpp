@@ -236,6 +236,32 @@ class WindowDetailsTest : public QObject {
     QCOMPARE(opened_in, QString::fromStdString(folder.path()));
   }
 
+  void NamesTypedTogetherAreAllChosenWhateverTheFilterShows() {
+    fakes::TempDir folder;
+    fakes::WriteFile(folder.Path("late.m4a"), "not really a song");
+    fakes::WriteFile(folder.Path("notes.txt"), "just text");
+    Dialogs dialogs(nullptr);
+    // The add command's filter, AAC files first: the text file is not listed.
+    const OpenFileRequest request{"追加", "AAC ファイル (*.m4a)|*.m4a|すべてのファイル (*.*)|*.*", true};
+    OnModal([&](QDialog& modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(&modal);
+      QVERIFY(dialog != nullptr);
+      const QString path = QString::fromStdString(folder.path());
+      auto* files = dialog->findChild<QFileSystemModel*>();
+      QVERIFY(files != nullptr);
+      dialog->setDirectory(path);
+      QTRY_VERIFY(files->rowCount(files->index(path)) >= 1);  // the song is listed
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name != nullptr);
+      name->setText(QStringLiteral("\"notes.txt\" \"late.m4a\""));
+      QTRY_VERIFY(!dialog->selectedFiles().isEmpty());
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const auto chosen = dialogs.ChooseFiles(request);
+    QVERIFY(chosen.has_value());
+    QCOMPARE(*chosen, (std::vector<std::string>{folder.Path("notes.txt"), folder.Path("late.m4a")}));
+  }
+
   void QtsOwnTextsAreJapanese() {
     QVERIFY2(LoadQtTranslations(*QCoreApplication::instance()),
              "Qt's translations are missing: install qt6-translations-l10n");
