@@ -50,7 +50,8 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
                      [&refused](const RefusedFile& file) { refused.Add(file); }};
   try {
     for (const std::string& path : paths) {
-      const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
+      const AddOutcome outcome =
+          AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
       if (outcome == AddOutcome::kAdded) ShowAddedRows();
       if (outcome == AddOutcome::kStop) break;
     }
