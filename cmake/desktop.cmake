@@ -30,15 +30,37 @@ function(tarvello_render_icons)
   set(TARVELLO_ICON_PNGS ${pngs} PARENT_SCOPE)
 endfunction()
 
+# Installs `source` into `destination` as `name`.gz, compressed at build time as Debian
+# wants man pages and changelogs: gzip -9 without the name and time stamp, so that the
+# package stays the same from build to build.
+function(tarvello_install_gzipped source name destination)
+  set(output ${CMAKE_BINARY_DIR}/gzipped/${name}.gz)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/gzipped
+    COMMAND sh -c "gzip -9nc \"$0\" >\"$1\"" ${source} ${output}
+    DEPENDS ${source}
+    VERBATIM)
+  string(MAKE_C_IDENTIFIER "gzip_${name}" target)
+  add_custom_target(${target} ALL DEPENDS ${output})
+  # One target stands for all of them, for whatever installs the build tree.
+  if(NOT TARGET tarvello_compressed_docs)
+    add_custom_target(tarvello_compressed_docs ALL)
+  endif()
+  add_dependencies(tarvello_compressed_docs ${target})
+  install(FILES ${output} DESTINATION ${destination})
+endfunction()
+
 function(tarvello_install_cli)
   install(TARGETS tarvello-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${TARVELLO_DATA_DIR}/tarvello-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  tarvello_install_gzipped(${TARVELLO_DATA_DIR}/tarvello-cli.1 tarvello-cli.1
+                           ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${TARVELLO_DATA_DIR}/completion/tarvello-cli
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endfunction()
 
 function(tarvello_install_desktop)
   install(TARGETS tarvello RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  tarvello_install_gzipped(${TARVELLO_DATA_DIR}/tarvello.1 tarvello.1 ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${TARVELLO_DATA_DIR}/${TARVELLO_DESKTOP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${TARVELLO_DATA_DIR}/${TARVELLO_DESKTOP_ID}.metainfo.xml

@@ -4,13 +4,14 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential ccache cmake pkg-config
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev libcli11-dev
   libbenchmark-dev libtag1-dev
-  libxml2-dev libsqlite3-dev
+  libxml2-dev libsqlite3-dev libxxhash-dev
+  ffmpeg libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   fonts-ipafont-gothic
-  qt6-translations-l10n
+  qt6-translations-l10n libc-l10n man-db
   xvfb openbox x11-utils xdotool
   librsvg2-bin desktop-file-utils appstream
   dbus-daemon python3-dbusmock

@@ -56,6 +56,8 @@ class MainPresenter {
   void Check1Click();
   void Uncheck1Click();
   void Delete1Click();
+  // The toggle key of the list: marks the selected rows, or unmarks them when all are marked.
+  void ToggleSelectedMarks();
   void Option1Click();
   void UnOrder1Click();
   void Refresh1Click();

@@ -26,6 +26,14 @@ void MainPresenter::Uncheck1Click() {
   RunCommand([&] { UncheckSelected(); });
 }
 
+void MainPresenter::ToggleSelectedMarks() {
+  if (ToggleTurnsMarksOn(state_.rows, view_.SelectedRows())) {
+    Check1Click();
+  } else {
+    Uncheck1Click();
+  }
+}
+
 void MainPresenter::Delete1Click() {
   RunCommand([&] { DeleteSelectedSongs(); });
 }

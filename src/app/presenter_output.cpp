@@ -8,6 +8,7 @@
 #include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
+#include "output/output_start_check.h"
 
 namespace tarvello {
 
@@ -18,11 +19,17 @@ void MainPresenter::Execute1Click() {
 void MainPresenter::ExecuteOutput() {
   RunCommand([&] {
     const auto cursor = view_.ShowWaitCursor();
-    if (SelectedDriveIndex() < 0) return;
-    ShowDriveStatus();
-    ShowOutputSummary(true);
+    if (SelectedDriveIndex() >= 0) {
+      ShowDriveStatus();
+      ShowOutputSummary(true);
+    }
     const TDriveInfo* drive = SelectedDrive();
-    if (state_.totals.Count == 0 || drive == nullptr || !drive->HasMedium) return;
+    const OutputStartBlock block = CheckOutputStart(drive, state_.totals, state_.rows);
+    if (block != OutputStartBlock::kNone) {
+      const StatusNotice notice = OutputStartNotice(block);
+      view_.SetStatusText(notice.panel, notice.text);
+      return;
+    }
     // A link inside the card must not carry the cleanup and the songs to another place.
     const std::string refusal =
         OutputFolderRefusal(platform_.volumes, drive->Root, state_.settings.options.OutDir);

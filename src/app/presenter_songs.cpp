@@ -40,6 +40,9 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
     ~FocusOnExit() { presenter.FocusFirstNewRow(); }
   } focus{*this};
   AddContext context = NewAddContext();
+  // The refused files are named together in one box once the adding ends, however it ends.
+  RefusalList refused;
+  context.refuse = [&refused](const RefusedFile& file) { refused.Add(file); };
   // Playlist files are read where track lists are; each one's summary box follows its rows.
   PlaylistAdding playlists(context);
   std::vector<std::string> summaries;
@@ -49,14 +52,20 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
   context.read_track_list = [&playlists](const std::string& path) {
     return playlists.ReadListFile(path);
   };
-  for (const std::string& path : paths) {
-    const AddOutcome outcome =
-        AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
-    if (outcome == AddOutcome::kAdded) ShowAddedRows();
-    for (const std::string& summary : summaries) view_.ShowInformation(summary);
-    summaries.clear();
-    if (outcome == AddOutcome::kStop) break;
+  try {
+    for (const std::string& path : paths) {
+      const AddOutcome outcome =
+          AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
+      if (outcome == AddOutcome::kAdded) ShowAddedRows();
+      for (const std::string& summary : summaries) view_.ShowInformation(summary);
+      summaries.clear();
+      if (outcome == AddOutcome::kStop) break;
+    }
+  } catch (...) {
+    if (!refused.Empty()) view_.ShowInformation(refused.BoxText());
+    throw;
   }
+  if (!refused.Empty()) view_.ShowInformation(refused.BoxText());
 }
 
 AddContext MainPresenter::NewAddContext() {

@@ -11,6 +11,7 @@
 #include "sources/library_playlists.h"
 #include "sources/output_folder_import.h"
 #include "sources/playlist_import.h"
+#include "sources/source_notices.h"
 
 namespace tarvello {
 
@@ -103,6 +104,7 @@ void MainPresenter::ImportPlaylist() {
     }
     if (index < 0 || index >= library_count) {
       view_.SetCommandEnabled(Command::kImport1, false);
+      view_.SetStatusText(0, kNoPlaylistChosen);
       return;
     }
     const YesNoCancel answer = view_.AskYesNoCancel(PlaylistQuestion(state_.PlaylistNames[index]));
@@ -135,6 +137,9 @@ void MainPresenter::ImportOutputFolder(bool silent) {
                                    : std::string();
     if (folder.empty() || !platform_.files.DirectoryExists(folder)) {
       view_.SetCommandEnabled(Command::kDest1, false);
+      if (!silent) {
+        view_.SetStatusText(1, drive == nullptr ? kNoDriveForImport : kNoOutputFolderToImport);
+      }
       return;
     }
     if (!silent && !view_.Confirm(kConfirmFolderImport)) return;

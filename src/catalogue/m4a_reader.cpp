@@ -27,11 +27,14 @@ M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::stri
 
 M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,
                        const std::string& path_to_open, const std::string& path_to_record,
-                       int32_t index) {
-  if (index < 0 || index > table.TrackCount()) return M4aResult::kRejected;
-  if (!ReadM4aRecord(files, staging, path_to_open, path_to_record).Accepted()) {
+                       int32_t index, M4aVerdict* verdict) {
+  if (index < 0 || index > table.TrackCount()) {
+    if (verdict != nullptr) *verdict = {M4aRefusal::kBadIndex, {}};
     return M4aResult::kRejected;
   }
+  const M4aVerdict read = ReadM4aRecord(files, staging, path_to_open, path_to_record);
+  if (verdict != nullptr) *verdict = read;
+  if (!read.Accepted()) return M4aResult::kRejected;
   switch (table.StoreTrack(index, staging)) {
     case StoreResult::kStored:
       return M4aResult::kStored;
@@ -40,6 +43,7 @@ M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging
     case StoreResult::kBadIndex:
       break;
   }
+  if (verdict != nullptr) *verdict = {M4aRefusal::kBadIndex, {}};
   return M4aResult::kRejected;
 }
 

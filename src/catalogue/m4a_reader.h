@@ -15,10 +15,11 @@ enum class M4aResult { kStored, kRejected, kOutOfMemory };
 
 // Reads `path_to_open` into `staging`, records `path_to_record` as its FileName and stores
 // it at `index` (0..TrackCount; TrackCount appends). A file that cannot be opened or read
-// raises FileError with the system's message and the path.
+// raises FileError with the system's message and the path. `verdict`, when given, gets
+// the walk's reason for a refusal.
 M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,
                        const std::string& path_to_open, const std::string& path_to_record,
-                       int32_t index);
+                       int32_t index, M4aVerdict* verdict = nullptr);
 
 // The same read without a table: fills `staging` (zeroed first, FileName set) and says
 // whether the file qualifies, or why not. A file that cannot be opened or read raises

@@ -51,4 +51,38 @@ std::string RefusalText(const M4aVerdict& verdict) {
   return "refused";
 }
 
+std::string JapaneseRefusalText(const M4aVerdict& verdict) {
+  switch (verdict.refusal) {
+    case M4aRefusal::kNone:
+      return "";
+    case M4aRefusal::kCutShort:
+      return "ファイルが途中で切れています";
+    case M4aRefusal::kNoFileTypeBox:
+      return "先頭にファイルタイプボックスがありません";
+    case M4aRefusal::kSmallFileTypeBox:
+      return "ファイルタイプボックスが小さく, ブランドがありません";
+    case M4aRefusal::kMajorBrand:
+      return "形式: メジャーブランドが " + BrandText(verdict.major_brand) + " です";
+    case M4aRefusal::kNoMovieBox:
+      return "ムービーボックスがありません";
+    case M4aRefusal::kSmallMovieBox:
+      return "ムービーボックスが小さすぎます";
+    case M4aRefusal::kMovieAfterMediaData:
+      return "ムービーボックスがメディアデータの後ろにあります";
+    case M4aRefusal::kNoMediaData:
+      return "ムービーボックスの後ろにメディアデータがありません";
+    case M4aRefusal::kEmptyMediaData:
+      return "メディアデータボックスがファイルの終わりで空です";
+    case M4aRefusal::kBadBoxSize:
+      return "ヘッダーより小さいボックスがあります";
+    case M4aRefusal::kTooManyBoxes:
+      return "ボックスが多すぎます";
+    case M4aRefusal::kBadIndex:
+      return "曲を入れる位置がありません";
+    case M4aRefusal::kOutOfMemory:
+      return "メモリが足りません";
+  }
+  return "追加できない形式です";
+}
+
 }  // namespace tarvello

@@ -36,4 +36,8 @@ struct M4aVerdict {
 // A short English text for a refusal, such as "major brand is mp42"; empty when accepted.
 std::string RefusalText(const M4aVerdict& verdict);
 
+// The same reason in Japanese for the window's messages, such as
+// "形式: メジャーブランドが mp42 です"; empty when accepted.
+std::string JapaneseRefusalText(const M4aVerdict& verdict);
+
 }  // namespace tarvello

@@ -57,4 +57,11 @@ bool ToggleRowMark(TrackList& rows, int row, OutputTotals& totals, int64_t clust
   return false;
 }
 
+bool ToggleTurnsMarksOn(const TrackList& rows, const std::vector<int>& selected) {
+  for (const int row : selected) {
+    if (row >= 0 && row < rows.RowCount() && rows.Row(row).icon == kIconUnmarked) return true;
+  }
+  return false;
+}
+
 }  // namespace tarvello

@@ -24,6 +24,10 @@ std::vector<int> CheckRows(TrackList& rows, const std::vector<int>& selected, Ou
 std::vector<int> UncheckRows(TrackList& rows, const std::vector<int>& selected,
                              OutputTotals& totals, int64_t cluster_size);
 
+// Which way the toggle key turns the given rows: true (mark them) when one of them is
+// unmarked, false (unmark them) when every one that can change is marked.
+bool ToggleTurnsMarksOn(const TrackList& rows, const std::vector<int>& selected);
+
 // A click on a row's icon: marked becomes unmarked and back; a missing file's row never
 // changes. True when the row changed.
 bool ToggleRowMark(TrackList& rows, int row, OutputTotals& totals, int64_t cluster_size);

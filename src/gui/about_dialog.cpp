@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
+
+#include "gui/program_icon.h"
 
 // The resource lives in a static library; nothing else would pull it into the program.
 static void LoadAboutResource() {
@@ -15,6 +18,20 @@ namespace {
 
 constexpr int kWidth = 246;
 constexpr int kHeight = 155;
+constexpr int kMaxWidth = 480;
+constexpr int kPanelHeight = 105;
+constexpr int kCopyrightLeft = 10;
+constexpr int kCopyrightTop = 76;
+constexpr int kCopyrightBottom = 8;
+constexpr int kPictureSize = 32;
+
+// The picture at the screen's pixel density: the 32-pixel image where it fits, else the
+// program's larger artwork scaled down, never a small image scaled up.
+QPixmap AboutPicture(qreal device_pixel_ratio) {
+  QIcon picture = ProgramIcon();
+  picture.addFile(QStringLiteral(":/AboutImage"), QSize(kPictureSize, kPictureSize));
+  return picture.pixmap(QSize(kPictureSize, kPictureSize), device_pixel_ratio);
+}
 
 QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -37,13 +54,11 @@ TAboutDialog::TAboutDialog(const std::string& application_title,
   setObjectName(QStringLiteral("TAboutDialog"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(kWidth, kHeight);
 
   auto* panel = new QFrame(this);
   panel->setObjectName(QStringLiteral("Panel1"));
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setLineWidth(1);
-  panel->setGeometry(8, 8, kWidth - 16, 105);
   ProgramImage_ = AddLabel(panel, "ProgramImage", 15, 15);
   ProgramImage_->resize(32, 32);
   ProgramImage_->setScaledContents(true);
@@ -51,7 +66,7 @@ TAboutDialog::TAboutDialog(const std::string& application_title,
   ProgramImage_->setAttribute(Qt::WA_TranslucentBackground);
   ProductName_ = AddLabel(panel, "ProductName", 83, 22);
   Version_ = AddLabel(panel, "Version", 83, 46);
-  Copyright_ = AddLabel(panel, "Copyright", 10, 88);
+  Copyright_ = AddLabel(panel, "Copyright", kCopyrightLeft, kCopyrightTop);
 
   const AboutTexts texts = MakeAboutTexts(application_title, version);
   setWindowTitle(Text(texts.caption));
@@ -59,15 +74,24 @@ TAboutDialog::TAboutDialog(const std::string& application_title,
   Version_->setText(Text(texts.version));
   Copyright_->setText(Text(texts.copyright));
   for (QLabel* label : {ProductName_, Version_}) label->adjustSize();
-  // A long copyright line wraps inside the panel instead of running past its edge.
+  // The box widens for a copyright line that the font makes long, up to a limit; beyond
+  // it the line wraps and the panel grows, so no line reaches the panel's edge.
+  const int copyright_width = Copyright_->fontMetrics().horizontalAdvance(Copyright_->text());
+  const int width = std::clamp(copyright_width + 2 * kCopyrightLeft + 16 + 4, kWidth, kMaxWidth);
+  const int text_width = width - 16 - 2 * kCopyrightLeft;
   Copyright_->setWordWrap(true);
   Copyright_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Copyright_->setGeometry(10, 76, panel->width() - 20, panel->height() - 78);
-  if (texts.show_picture) ProgramImage_->setPixmap(QPixmap(QStringLiteral(":/AboutImage")));
+  const int text_height = Copyright_->heightForWidth(text_width);
+  const int panel_height = std::max(kPanelHeight, kCopyrightTop + text_height + kCopyrightBottom);
+  panel->setGeometry(8, 8, width - 16, panel_height);
+  Copyright_->setGeometry(kCopyrightLeft, kCopyrightTop, text_width, text_height);
+  const int height = kHeight + panel_height - kPanelHeight;
+  setFixedSize(width, height);
+  if (texts.show_picture) ProgramImage_->setPixmap(AboutPicture(devicePixelRatioF()));
 
   OKButton_ = new QPushButton(QStringLiteral("OK"), this);
   OKButton_->setObjectName(QStringLiteral("OKButton"));
-  OKButton_->setGeometry((kWidth - 75) / 2, kHeight - 34, 75, 25);
+  OKButton_->setGeometry((width - 75) / 2, height - 34, 75, 25);
   OKButton_->setDefault(true);
   connect(OKButton_, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -1,9 +1,11 @@
 #include "gui/dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -44,6 +46,34 @@ class ArrowWhileOpen {
 // "*.*" asks for a dot on Linux; every file is "*".
 QString NativePattern(const QString& pattern) {
   return pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
+}
+
+// The names typed into a file dialog's name field: each of several in double quotes, or
+// the whole text as one name.
+QStringList TypedNames(const QString& text) {
+  if (!text.contains(QLatin1Char('"'))) {
+    const QString name = text.trimmed();
+    return name.isEmpty() ? QStringList() : QStringList{name};
+  }
+  QStringList names;
+  const QStringList parts = text.split(QLatin1Char('"'));
+  for (qsizetype i = 1; i < parts.size(); i += 2) {
+    if (!parts[i].isEmpty()) names << parts[i];
+  }
+  return names;
+}
+
+// What the user chose. The dialog's own answer keeps only the names its filter shows, so
+// "a.m4a" "notes.txt" typed under the AAC filter would lose the text file without a word;
+// the typed names are taken as written, relative to the dialog's folder.
+QStringList ChosenFiles(const QFileDialog& dialog) {
+  const auto* name_field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  const QStringList typed = name_field ? TypedNames(name_field->text()) : QStringList();
+  if (typed.size() < 2) return dialog.selectedFiles();
+  const QDir folder = dialog.directory();
+  QStringList paths;
+  for (const QString& name : typed) paths << QDir::cleanPath(folder.absoluteFilePath(name));
+  return paths;
 }
 
 }  // namespace
@@ -131,7 +161,7 @@ std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileReque
     const ArrowWhileOpen arrow;
     result = dialog.exec();
   }
-  const QStringList chosen = result == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+  const QStringList chosen = result == QDialog::Accepted ? ChosenFiles(dialog) : QStringList();
   if (chosen.isEmpty()) return std::nullopt;
   // The next dialog of this run opens where the user last found songs.
   last_folder_ = QFileInfo(chosen.first()).absolutePath();

@@ -3,25 +3,17 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 #include <QPolygonF>
 #include <QStyle>
-#include <functional>
+
+#include "gui/glyph_icon.h"
 
 namespace tarvello {
 namespace {
 
-constexpr int kSize = 16;
-
-QIcon Draw(const std::function<void(QPainter&)>& paint, int size = kSize) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.scale(size / double{kSize}, size / double{kSize});
-  paint(painter);
-  painter.end();
-  return QIcon(pixmap);
+// Each glyph is drawn at the size it is shown, so it stays sharp at any scale factor.
+QIcon Draw(void (*paint)(QPainter&)) {
+  return GlyphIcon(paint);
 }
 
 // A memory card with its cut corner, the motif of the output glyphs.
@@ -186,8 +178,8 @@ ImageList::ImageList()
              Draw(PaintImportOutput),
              Draw(PaintExecute),
              Draw(PaintRefresh),
-             Draw([](QPainter& p) { PaintTriangle(p, true); }),
-             Draw([](QPainter& p) { PaintTriangle(p, false); }),
+             GlyphIcon([](QPainter& p) { PaintTriangle(p, true); }),
+             GlyphIcon([](QPainter& p) { PaintTriangle(p, false); }),
              Draw(PaintMissing),
              Draw(PaintMarked),
              Draw(PaintBox)} {}

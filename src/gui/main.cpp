@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
   tarvello::PosixPlatform platform;
   tarvello::UDisksEjector ejector(QDBusConnection::systemBus());
   tarvello::TMainForm form(platform.Get());
-  form.SetVolumeEjector(&ejector);
+  // Without UDisks2 on the system bus the eject is not offered at all.
+  form.SetVolumeEjector(ejector.ServiceAnswers() ? &ejector : nullptr);
   form.Start();
   form.show();
   return QApplication::exec();

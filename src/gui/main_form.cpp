@@ -31,6 +31,7 @@
 #include "gui/playlist_combo_box.h"
 #include "gui/progress_form.h"
 #include "gui/property_form.h"
+#include "gui/readable_palette.h"
 #include "gui/status_bar.h"
 #include "gui/track_list_header.h"
 #include "gui/track_list_model.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent),
   QApplication::setFont(TarvelloFont());
   setFont(TarvelloFont());
   setWindowIcon(ProgramIcon());
+  setPalette(WithReadableDisabledText(QApplication::palette()));
 
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("ClientArea"));
@@ -161,8 +163,10 @@ void TMainForm::CreateActions() {
 
   MakeAction(Command::kCheck1, "Check1", "選択行を出力対象にする(&S)", {}, &P::Check1Click);
   MakeAction(Command::kUncheck1, "Uncheck1", "選択行を出力対象から外す(&U)", {}, &P::Uncheck1Click);
-  MakeAction(Command::kDelete1, "Delete1", "削除(&D)", QKeySequence(Qt::CTRL | Qt::Key_Delete),
-             &P::Delete1Click);
+  QAction* delete_rows = MakeAction(Command::kDelete1, "Delete1", "削除(&D)",
+                                    QKeySequence(Qt::CTRL | Qt::Key_Delete), &P::Delete1Click);
+  // The plain Delete key too; the menu shows the first.
+  delete_rows->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Delete), QKeySequence(Qt::Key_Delete)});
   QAction* select_all = MakeAction(Command::kSelectAll1, "SelectAll1", "すべて選択(&A)",
                                    QKeySequence(Qt::CTRL | Qt::Key_A), nullptr);
   connect(select_all, &QAction::triggered, this, [this] { lvTrackInfo_->selectAll(); });
@@ -349,6 +353,9 @@ void TMainForm::WireListEvents() {
   });
   lvTrackInfo_->on_icon_click = [this](int row) { presenter_->lvTrackInfoIconClick(row); };
   lvTrackInfo_->on_context_menu = [this](const QPoint& position) { PopupMenu1_->popup(position); };
+  lvTrackInfo_->on_toggle_marks = [this] { presenter_->ToggleSelectedMarks(); };
+  // The properties command decides, by its enabling, whether the row can be opened.
+  lvTrackInfo_->on_open_row = [this](int) { CommandAction(Command::kProperty1)->trigger(); };
   lvTrackInfo_->on_drop = [this](const std::vector<int>& selected, int target_row) {
     return presenter_->lvTrackInfoDragDrop(selected, target_row);
   };
@@ -364,6 +371,9 @@ bool TMainForm::event(QEvent* event) {
     case QEvent::Expose:
     case QEvent::WindowActivate:
       FollowFrame();
+      break;
+    case QEvent::ApplicationPaletteChange:
+      setPalette(WithReadableDisabledText(QApplication::palette()));
       break;
     default:
       break;

@@ -106,12 +106,14 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   chAutoGetDest_ =
       new QCheckBox(QStringLiteral("出力先フォルダ内のファイルを自動的に取り込む"), page);
   chAutoGetDest_->setObjectName(QStringLiteral("chAutoGetDest"));
-  chAutoGetDest_->move(12, 128);
+  // The two check boxes sit closer than the controls above them, so that the page keeps
+  // a margin below the last one.
+  chAutoGetDest_->move(12, 124);
   chAutoGetDest_->adjustSize();
   chBackup_ =
       new QCheckBox(QStringLiteral("出力時に出力先フォルダ内のファイルをバックアップする"), page);
   chBackup_->setObjectName(QStringLiteral("chBackup"));
-  chBackup_->move(12, 152);
+  chBackup_->move(12, 145);
   chBackup_->adjustSize();
 
   btOK_ = new QPushButton(QStringLiteral("OK"), this);

@@ -170,12 +170,73 @@ void TrackListView::mouseReleaseEvent(QMouseEvent* event) {
   QTreeView::mouseReleaseEvent(event);
 }
 
+void TrackListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QPoint position = event->position().toPoint();
+  const int row = RowAt(position.y());
+  if (event->button() != Qt::LeftButton || row < 0 || Dragging()) {
+    QTreeView::mouseDoubleClickEvent(event);
+    return;
+  }
+  // The second click on the icon is another click on it, not a request to open the row.
+  if (IsOverIcon(row, position.x())) {
+    if (on_icon_click) on_icon_click(row);
+    return;
+  }
+  // The row opened is the row clicked, whatever the clicks before left selected.
+  if (!selectionModel()->isRowSelected(row, {})) {
+    selectionModel()->setCurrentIndex(model()->index(row, 0),
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  if (on_open_row) on_open_row(row);
+}
+
 void TrackListView::keyPressEvent(QKeyEvent* event) {
   if (Dragging() && event->key() == Qt::Key_Escape) {
     lvTrackInfoEndDrag();
     return;
   }
+  const QModelIndex current = currentIndex();
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  switch (event->key()) {
+    case Qt::Key_Space:
+      if (plain && on_toggle_marks) {
+        on_toggle_marks();
+        return;
+      }
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (plain && current.isValid() && on_open_row) {
+        on_open_row(current.row());
+        return;
+      }
+      break;
+    case Qt::Key_Menu:
+      OpenContextMenuAtFocus();
+      return;
+    case Qt::Key_F10:
+      if (event->modifiers() == Qt::ShiftModifier) {
+        OpenContextMenuAtFocus();
+        return;
+      }
+      break;
+    default:
+      break;
+  }
   QTreeView::keyPressEvent(event);
+}
+
+// The context-menu key: the menu opens at the focused row, as a right click there would.
+void TrackListView::OpenContextMenuAtFocus() {
+  if (!on_context_menu) return;
+  const QModelIndex current = currentIndex();
+  QPoint at(viewport()->width() / 4, 0);
+  if (current.isValid()) {
+    scrollTo(current);
+    const QRect row = visualRect(current);
+    at = QPoint(std::max(columnViewportPosition(0), 0) + 16, row.center().y());
+  }
+  on_context_menu(viewport()->mapToGlobal(at));
 }
 
 void TrackListView::lvTrackInfoStartDrag() {

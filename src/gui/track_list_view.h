@@ -46,6 +46,10 @@ class TrackListView : public QTreeView {
   std::function<void(int row)> on_icon_click;
   std::function<void(const QPoint& global_position)> on_context_menu;
   std::function<DropResult(const std::vector<int>& selected, int target_row)> on_drop;
+  // The desktop's usual keys: Space toggles the selected rows' marks; a double click or
+  // Enter on a row opens it.
+  std::function<void()> on_toggle_marks;
+  std::function<void(int row)> on_open_row;
 
   std::vector<int> SelectedRows() const;
   // The row under viewport height `y`; -1 for none.
@@ -62,6 +66,7 @@ class TrackListView : public QTreeView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -72,6 +77,7 @@ class TrackListView : public QTreeView {
   void lvTrackInfoEndDrag();
   void SetDragCursor(DragCursor cursor);
   void SelectDropped(const DropResult& result);
+  void OpenContextMenuAtFocus();
 
   bool drag_armed_ = false;      // a left press on a row that may start a drag
   bool kept_selection_ = false;  // that press left a multiple selection as it was

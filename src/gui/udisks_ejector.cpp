@@ -1,6 +1,7 @@
 #include "gui/udisks_ejector.h"
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -39,8 +40,10 @@ constexpr int kCallTimeoutMilliseconds = 120 * 1000;
 constexpr const char* kNotManaged =
     "システムのディスク管理 (UDisks2) にこのボリュームがありません: ";
 
-std::string Utf8(const QString& text) {
-  return text.toStdString();
+// The system's own message, which may be English, after a Japanese sentence that says
+// what failed.
+std::string SystemReason(const char* sentence, const QString& message) {
+  return std::string(sentence) + "\r\nシステムからの報告: " + message.toStdString();
 }
 
 // A property that D-Bus delivered as a variant, in the type `T`.
@@ -87,7 +90,8 @@ EjectResult UDisksEjector::Eject(const std::string& root) {
                                                QStringLiteral("GetManagedObjects")),
                 QDBus::Block, kCallTimeoutMilliseconds);
   if (listing.type() != QDBusMessage::ReplyMessage || listing.arguments().isEmpty()) {
-    return {false, Utf8(listing.errorMessage())};
+    return {false, SystemReason("システムのディスク管理 (UDisks2) に問い合わせできませんでした.",
+                                listing.errorMessage())};
   }
   const ManagedObjects objects = PropertyAs<ManagedObjects>(listing.arguments().constFirst());
 
@@ -104,7 +108,7 @@ EjectResult UDisksEjector::Eject(const std::string& root) {
   unmount << QVariantMap();
   const QDBusMessage unmounted = bus_.call(unmount, QDBus::Block, kCallTimeoutMilliseconds);
   if (unmounted.type() != QDBusMessage::ReplyMessage)
-    return {false, Utf8(unmounted.errorMessage())};
+    return {false, SystemReason("マウントを解除できませんでした.", unmounted.errorMessage())};
 
   const QString drive = DriveOf(objects.value(*block));
   const QVariantMap drive_properties = objects.value(QDBusObjectPath(drive)).value(kDrive);
@@ -117,9 +121,24 @@ EjectResult UDisksEjector::Eject(const std::string& root) {
   power_off << QVariantMap();
   const QDBusMessage powered_off = bus_.call(power_off, QDBus::Block, kCallTimeoutMilliseconds);
   if (powered_off.type() != QDBusMessage::ReplyMessage) {
-    return {true, Utf8(powered_off.errorMessage())};
+    return {true, SystemReason("ドライブが電源を切る求めに応じませんでした.", powered_off.errorMessage())};
   }
   return {true, {}};
+}
+
+bool UDisksEjector::ServiceAnswers() const {
+  if (!bus_.isConnected()) return false;
+  const QDBusMessage names = bus_.call(
+      QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                     QStringLiteral("/org/freedesktop/DBus"),
+                                     QStringLiteral("org.freedesktop.DBus"),
+                                     QStringLiteral("ListActivatableNames")));
+  if (names.type() == QDBusMessage::ReplyMessage && !names.arguments().isEmpty() &&
+      names.arguments().constFirst().toStringList().contains(kService)) {
+    return true;
+  }
+  const QDBusConnectionInterface* bus_names = bus_.interface();
+  return bus_names != nullptr && bus_names->isServiceRegistered(kService).value();
 }
 
 }  // namespace tarvello

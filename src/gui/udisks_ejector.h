@@ -18,6 +18,10 @@ class UDisksEjector : public VolumeEjector {
 
   EjectResult Eject(const std::string& root) override;
 
+  // True when the bus is there and the UDisks2 service runs or can be started on it;
+  // without it the eject is not offered.
+  bool ServiceAnswers() const;
+
  private:
   QDBusConnection bus_;
 };

@@ -7,8 +7,20 @@
 namespace tarvello {
 namespace {
 
-std::string WithPath(const char* message, const std::string& path) {
-  return std::string(message) + "\r\n" + path;
+void Refuse(AddContext& context, RefusedFile file) {
+  if (context.refuse) {
+    context.refuse(file);
+  } else {
+    context.report(RefusedFileText(file));
+  }
+}
+
+// Why a file that is neither a song nor a track list was refused. A file that is no MP4
+// file at all is most likely some other kind of file; the walk's reason says too little.
+std::string NotASongReason(const M4aVerdict& verdict) {
+  if (verdict.refusal == M4aRefusal::kNoFileTypeBox)
+    return "AAC ファイルでも XML / RMP の曲リストでもありません";
+  return JapaneseRefusalText(verdict);
 }
 
 // The temporary copy a song was read from, deleted however the reading ends.
@@ -30,8 +42,9 @@ class TemporaryCopy {
 // Reads one file as a song, else as a track list; the table's limit was checked before.
 AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
                       const std::string& path_to_record) {
+  M4aVerdict verdict;
   const M4aResult result = ReadM4aTrack(context.files, context.table, context.staging, path_to_read,
-                                        path_to_record, context.table.TrackCount());
+                                        path_to_record, context.table.TrackCount(), &verdict);
   switch (result) {
     case M4aResult::kStored:
       return AddOutcome::kAdded;
@@ -43,7 +56,7 @@ AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
       break;
   }
   if (context.read_track_list && context.read_track_list(path_to_read)) return AddOutcome::kAdded;
-  context.report(WithPath(kNotASongMessage, path_to_record));
+  Refuse(context, {kNotASongMessage, path_to_record, NotASongReason(verdict)});
   return AddOutcome::kSkipped;
 }
 
@@ -55,7 +68,7 @@ AddOutcome AddSongPath(AddContext& context, const std::string& user_path) {
   const std::string readable = GetReadablePath(context.files, context.temp_names, path, true,
                                                context.temp_folder, kCopyPrefix, kCopyExtension);
   if (readable.empty()) {
-    context.report(WithPath(kCannotOpenMessage, path));
+    Refuse(context, {kCannotOpenMessage, path, ""});
     return AddOutcome::kSkipped;
   }
   const TemporaryCopy copy(context.files, readable, path);

@@ -10,6 +10,7 @@
 #include "catalogue/track_table.h"
 #include "common/common_routine.h"
 #include "platform/platform.h"
+#include "sources/refusal_list.h"
 
 namespace tarvello {
 
@@ -26,6 +27,9 @@ struct AddContext {
   std::function<bool(const std::string& path)> read_track_list;
   // Shows one of the adding's messages (an information box, or a line on stderr). UTF-8.
   std::function<void(const std::string& text)> report;
+  // Takes a file that was not added, with its reason; when empty, the file's text goes to
+  // `report` at once.
+  std::function<void(const RefusedFile& file)> refuse = {};
 };
 
 // kStop: the limit or out of memory ends the adding.

@@ -64,10 +64,14 @@ TEST_F(PresenterSongsTest, FilesThatAreNotSongsOrCannotBeOpenedAreReportedWithTh
   const std::string missing = temp_dir_.Path("gone.m4a");
   presenter_->FilesDropped(
       {Song("isom_brand.m4a"), missing, Song("movie_after_media.m4a"), Song("tagged.m4a")});
-  ASSERT_EQ(view_.boxes.size(), 3u);
-  EXPECT_EQ(view_.boxes[0], "追加できる曲情報ではありません.\r\n" + Song("isom_brand.m4a"));
-  EXPECT_EQ(view_.boxes[1], "ファイルがオープンできません.\r\n" + missing);
-  EXPECT_EQ(view_.boxes[2], "追加できる曲情報ではありません.\r\n" + Song("movie_after_media.m4a"));
+  // One box names every refused file with its reason, in the order they were given.
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0], "3 個のファイルを追加できませんでした.\r\n\r\n" + Song("isom_brand.m4a") +
+                                "\r\n追加できる曲情報ではありません. (形式: メジャーブランドが isom です)"
+                                "\r\n\r\n" + missing + "\r\nファイルがオープンできません.\r\n\r\n" +
+                                Song("movie_after_media.m4a") +
+                                "\r\n追加できる曲情報ではありません. "
+                                "(ムービーボックスがメディアデータの後ろにあります)");
   EXPECT_EQ(presenter_->Rows().RowCount(), 1);
   EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
 }

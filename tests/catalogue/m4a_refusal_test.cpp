@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <utility>
 
@@ -32,7 +33,23 @@ std::string ReasonFor(const std::string& bytes) {
   const bool stored = ReadM4aTrack(files, table, staging, kPath, kPath, 0) == M4aResult::kStored;
   EXPECT_EQ(verdict.Accepted(), stored);
   EXPECT_EQ(RefusalText(verdict).empty(), verdict.Accepted());
+  EXPECT_EQ(JapaneseRefusalText(verdict).empty(), verdict.Accepted());
   return RefusalText(verdict);
+}
+
+TEST(M4aRefusalTest, EveryRefusalHasAJapaneseReasonOfItsOwn) {
+  std::set<std::string> reasons;
+  for (int kind = static_cast<int>(M4aRefusal::kCutShort);
+       kind <= static_cast<int>(M4aRefusal::kOutOfMemory); ++kind) {
+    const std::string reason = JapaneseRefusalText({static_cast<M4aRefusal>(kind), {}});
+    EXPECT_FALSE(reason.empty()) << kind;
+    EXPECT_TRUE(reasons.insert(reason).second) << reason;
+  }
+  EXPECT_EQ(JapaneseRefusalText({M4aRefusal::kNone, {}}), "");
+  EXPECT_EQ(JapaneseRefusalText({M4aRefusal::kMajorBrand, {'m', 'p', '4', '2'}}),
+            "形式: メジャーブランドが mp42 です");
+  EXPECT_EQ(JapaneseRefusalText({M4aRefusal::kMovieAfterMediaData, {}}),
+            "ムービーボックスがメディアデータの後ろにあります");
 }
 
 std::string Head() {

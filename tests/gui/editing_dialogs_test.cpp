@@ -93,6 +93,9 @@ class EditingDialogsTest : public QObject {
 
   void TheFolderButtonAndTheFollowUpSteps() {
     WindowFixture f("card");
+    // The start-up timer imports the card once automatic import is on; it must have run
+    // before the options change, or it would switch the output command on in between.
+    QTRY_VERIFY(!f.Find<QTimer>("Timer1")->isActive());
     f.AddSongs({TestSong("tagged.m4a")});
     std::string chooser_start = "unset";
     f.form->SetFolderChooser([&](std::string& folder) {

@@ -347,7 +347,8 @@ class MainWindowTest : public QObject {
     QTRY_COMPARE(f.answered.size(), size_t{2});
     QCOMPARE(f.answered[1].kind, DialogKind::kInformation);
     QCOMPARE(QString::fromStdString(f.answered[1].text),
-             QString::fromStdString("追加できる曲情報ではありません.\r\n" + not_a_song));
+             QString::fromStdString("追加できる曲情報ではありません.\r\n" + not_a_song +
+                                    "\r\nAAC ファイルでも XML / RMP の曲リストでもありません"));
 
     // Sizes 26,862 bytes; on 4 KB clusters 32 KB plus one 12 KB management file.
     QVERIFY2(QRegularExpression("^出力対象 3 / 3, \\d+:\\d\\d, 26\\.2 KB 必要領域 44\\.0 KB$")

@@ -141,6 +141,7 @@ class UDisksEjectorTest : public QObject {
                      {"drives", QJsonArray{Drive("Disk", true), Drive("Reader", true),
                                            Drive("Slot", false), Drive("Stick", true)}}}));
     UDisksEjector ejector(udisks.bus());
+    QVERIFY(ejector.ServiceAnswers());
     const EjectResult card = ejector.Eject("/media/me/CARD");
     QVERIFY(card.unmounted);
     QCOMPARE(QString::fromStdString(card.refusal), QString());
@@ -182,20 +183,24 @@ class UDisksEjectorTest : public QObject {
     const EjectResult busy = ejector.Eject("/media/me/CARD");
     QVERIFY(!busy.unmounted);
     QCOMPARE(QString::fromStdString(busy.refusal),
-             QStringLiteral("Error unmounting /dev/sdb1: target is busy"));
+             QStringLiteral("マウントを解除できませんでした.\r\nシステムからの報告: "
+                            "Error unmounting /dev/sdb1: target is busy"));
     QCOMPARE(udisks.Calls(kDrivePath + "Reader", "PowerOff"), 0);
 
     // A refused power-off still reports the volume unmounted.
     const EjectResult locked = ejector.Eject("/media/me/LOCKED");
     QVERIFY(locked.unmounted);
-    QCOMPARE(QString::fromStdString(locked.refusal), QStringLiteral("Not authorized"));
+    QVERIFY(QString::fromStdString(locked.refusal).endsWith(QStringLiteral("\r\nシステムからの報告: Not authorized")));
   }
 
-  void WithoutTheSystemBusTheReasonIsTheBussOwn() {
+  void WithoutTheSystemBusTheEjectIsNotOfferedAndTheReasonIsJapaneseFirst() {
     UDisksEjector ejector(QDBusConnection(QStringLiteral("never-connected")));
+    QVERIFY(!ejector.ServiceAnswers());
     const EjectResult result = ejector.Eject("/media/me/CARD");
     QVERIFY(!result.unmounted);
-    QVERIFY(!result.refusal.empty());
+    // The bus's English reason follows a Japanese sentence.
+    QVERIFY(QString::fromStdString(result.refusal)
+                .startsWith(QStringLiteral("システムのディスク管理 (UDisks2) に問い合わせできませんでした.\r\n")));
   }
 };
 

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyledItemDelegate>
@@ -204,8 +206,19 @@ class WindowDetailsTest : public QObject {
       auto* dialog = qobject_cast<QFileDialog*>(&modal);
       QVERIFY(dialog != nullptr);
       seen = QApplication::overrideCursor()->shape();
-      dialog->setDirectory(QString::fromStdString(folder.path()));
-      dialog->selectFile(QStringLiteral("README"));
+      // The dialog lists a folder in the background; a file can be chosen only once its
+      // folder is listed, however long that takes and whatever folder the dialog opened in.
+      const QString path = QString::fromStdString(folder.path());
+      auto* files = dialog->findChild<QFileSystemModel*>();
+      QVERIFY(files != nullptr);
+      dialog->setDirectory(path);
+      QTRY_VERIFY(files->rowCount(files->index(path)) == 1);
+      // Typed as a user would: selectFile leaves a focused name field as it is, and
+      // whether the field has the focus yet is a matter of timing.
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name != nullptr);
+      name->setText(QStringLiteral("README"));
+      QTRY_COMPARE(dialog->selectedFiles(), QStringList({path + QStringLiteral("/README")}));
       QMetaObject::invokeMethod(dialog, "accept");
     });
     const auto chosen = dialogs.ChooseFiles(request);
@@ -221,6 +234,32 @@ class WindowDetailsTest : public QObject {
     });
     QVERIFY(!dialogs.ChooseFiles(request).has_value());
     QCOMPARE(opened_in, QString::fromStdString(folder.path()));
+  }
+
+  void NamesTypedTogetherAreAllChosenWhateverTheFilterShows() {
+    fakes::TempDir folder;
+    fakes::WriteFile(folder.Path("late.m4a"), "not really a song");
+    fakes::WriteFile(folder.Path("notes.txt"), "just text");
+    Dialogs dialogs(nullptr);
+    // The add command's filter, AAC files first: the text file is not listed.
+    const OpenFileRequest request{"追加", "AAC ファイル (*.m4a)|*.m4a|すべてのファイル (*.*)|*.*", true};
+    OnModal([&](QDialog& modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(&modal);
+      QVERIFY(dialog != nullptr);
+      const QString path = QString::fromStdString(folder.path());
+      auto* files = dialog->findChild<QFileSystemModel*>();
+      QVERIFY(files != nullptr);
+      dialog->setDirectory(path);
+      QTRY_VERIFY(files->rowCount(files->index(path)) >= 1);  // the song is listed
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name != nullptr);
+      name->setText(QStringLiteral("\"notes.txt\" \"late.m4a\""));
+      QTRY_VERIFY(!dialog->selectedFiles().isEmpty());
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const auto chosen = dialogs.ChooseFiles(request);
+    QVERIFY(chosen.has_value());
+    QCOMPARE(*chosen, (std::vector<std::string>{folder.Path("notes.txt"), folder.Path("late.m4a")}));
   }
 
   void QtsOwnTextsAreJapanese() {

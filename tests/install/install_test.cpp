@@ -107,7 +107,7 @@ TEST_F(InstalledTree, IconThemeHoldsTheArtworkAsSvgAndInThreePngSizes) {
 }
 
 TEST_F(InstalledTree, ManPageDescribesEverySubcommandItsOutputAndExitCodes) {
-  const std::string page = Share("man/man1/tarvello-cli.1");
+  const std::string page = Share("man/man1/tarvello-cli.1.gz");
   // man's own check of the page, and its text as a reader sees it.
   const CliResult checked = RunProgram(
       "/bin/sh", {"-c", "MANWIDTH=80 man --warnings -E UTF-8 -l \"$0\" 2>&1 >/dev/null", page});
@@ -132,6 +132,21 @@ std::string Completions(const std::string& completion, const std::string& line) 
       "[[ \"$COMP_LINE\" == *' ' ]] && COMP_WORDS+=(''); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
       "_tarvello_cli; echo \"${COMPREPLY[*]}\"";
   return RunProgram("/bin/bash", {"-c", script, "bash", completion, line}).out;
+}
+
+TEST_F(InstalledTree, BothProgramsHaveManPagesAndThePackageItsCopyrightAndChangelog) {
+  for (const char* page : {"man/man1/tarvello.1.gz", "man/man1/tarvello-cli.1.gz"}) {
+    const CliResult checked = RunProgram(
+        "/bin/sh",
+        {"-c", "MANWIDTH=80 man --warnings -E UTF-8 -l \"$0\" 2>&1 >/dev/null", Share(page)});
+    EXPECT_EQ(checked.exit_status, 0) << page;
+    EXPECT_EQ(checked.out, "") << page;
+  }
+  EXPECT_EQ(ReadFile(Share("doc/tarvello/copyright")).rfind("Format: https://", 0), 0u);
+  // The changelog's newest entry names the version the package is built as.
+  const CliResult changelog =
+      RunProgram("/bin/sh", {"-c", "gzip -dc \"$0\" | head -n1", Share("doc/tarvello/changelog.gz")});
+  EXPECT_EQ(changelog.out, "tarvello (1.4.0) unstable; urgency=medium\n");
 }
 
 TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
@@ -179,6 +194,15 @@ TEST_F(InstalledTree, ProgramInAnUnwritableFolderKeepsItsSettingsUnderXdgConfigH
   // permission.
   std::vector<std::string> command;
   if (::geteuid() == 0) {
+    // In a chroot or a container without the right capabilities unshare itself fails;
+    // the read-only view cannot be made there, which says nothing about the program.
+    const auto probe = cli_test::RunProgram(
+        "/usr/bin/unshare",
+        {"--mount", "/bin/sh", "-c",
+         "mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\"", bin});
+    if (probe.exit_status != 0)
+      GTEST_SKIP() << "cannot make a read-only view of the folder with unshare --mount: "
+                   << probe.err;
     command = {
         "/usr/bin/unshare",
         "--mount",

@@ -60,7 +60,8 @@ TEST_F(AddSongPathTest, SongsAreStoredUnderTheUsersPathWithoutAMessage) {
 TEST_F(AddSongPathTest, FilesTheReaderRefusesGoToTheTrackListReader) {
   EXPECT_EQ(Add(TestSong("isom_brand.m4a")), AddOutcome::kSkipped);
   EXPECT_EQ(messages_, std::vector<std::string>{"追加できる曲情報ではありません.\r\n" +
-                                                TestSong("isom_brand.m4a")});
+                                                TestSong("isom_brand.m4a") +
+                                                "\r\n形式: メジャーブランドが isom です"});
   list_stores_songs_ = true;
   files_.locked.insert(TestSong("isom_brand.m4a"));
   EXPECT_EQ(Add(TestSong("isom_brand.m4a")), AddOutcome::kAdded);
