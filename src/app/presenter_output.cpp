@@ -27,7 +27,7 @@ void MainPresenter::ExecuteOutput() {
     const OutputStartBlock block = CheckOutputStart(drive, state_.totals, state_.rows);
     if (block != OutputStartBlock::kNone) {
       const StatusNotice notice = OutputStartNotice(block);
-      view_.SetStatusText(notice.panel, notice.text);
+      if (!notice.text.empty()) view_.SetStatusText(notice.panel, notice.text);
       return;
     }
     // A link inside the card must not carry the cleanup and the songs to another place.

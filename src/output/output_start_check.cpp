@@ -22,7 +22,8 @@ StatusNotice OutputStartNotice(OutputStartBlock block) {
     case OutputStartBlock::kNoDrive:
       return {1, "出力先のドライブが選ばれていません."};
     case OutputStartBlock::kNoMedium:
-      return {1, "出力先のドライブにメディアがありません."};
+      // The drive status already names the volume and says it holds no medium.
+      return {1, ""};
     case OutputStartBlock::kEmptyList:
       return {0, "出力する曲がありません. 曲を追加してください."};
     case OutputStartBlock::kNothingMarked:

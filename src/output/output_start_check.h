@@ -32,7 +32,8 @@ OutputStartBlock CheckOutputStart(const TDriveInfo* drive, const OutputTotals& t
                                   const TrackList& rows);
 
 // The status text of a block: about the volume in the drive's panel (1), about the songs
-// in the summary's panel (0). kNone gives no text.
+// in the summary's panel (0). kNone gives no text, and neither does kNoMedium, whose reason
+// the drive status already shows.
 StatusNotice OutputStartNotice(OutputStartBlock block);
 
 }  // namespace tarvello
