@@ -7,6 +7,7 @@
 
 #include "common/cp932.h"
 #include "output/backup_folder.h"
+#include "output/card_verify.h"
 #include "output/management_files.h"
 #include "output/output_messages.h"
 #include "output/output_targets.h"
@@ -91,6 +92,7 @@ class OutputRun {
       return Failed(WithLine(kFlushFailed, settings_.folder));
     }
     if (progress_.CancelRequested()) return Ended(OutputRunEnd::kCancelled);
+    if (settings_.verify && !VerifyCard()) return result_;
     progress_.Beep();
     progress_.ShowMessage(CompletionText(result_.written));
     return Ended(OutputRunEnd::kCompleted);
@@ -183,13 +185,29 @@ class OutputRun {
     return true;
   }
 
+  // False when the card did not hold what was sent; the mismatch box has been shown.
+  bool VerifyCard() {
+    const VerifyResult verify = VerifyWrittenFiles(files_, written_.files(), progress_);
+    if (verify.cancelled) {
+      Ended(OutputRunEnd::kCancelled);
+      return false;
+    }
+    for (const WrittenFile& file : verify.mismatched) result_.mismatched.push_back(file.path);
+    result_.verified = verify.mismatched.empty();
+    if (result_.verified) return true;
+    Failed(MismatchText(verify.mismatched, result_.backup_folder));
+    return false;
+  }
+
   bool WriteManagement() {
     int written = 0;
+    const std::vector<std::string> titles = ManagementTitles();
     const std::optional<std::string> failed =
-        WriteManagementFiles(files_, folder_, ManagementTitles(), [&] {
+        WriteManagementFiles(files_, folder_, titles, [&] {
           progress_.Step();
           if (++written % kManagementEventsEvery == 0) progress_.ProcessEvents();
         });
+    written_.Management(folder_, titles);
     if (!failed) return true;
     Failed(WithLine(kManagementFailed, *failed));
     return false;
@@ -256,10 +274,11 @@ class OutputRun {
     if (DirectlyIn(source, folder_)) {
       const bool moved = files_.MoveFile(source, target);
       if (!moved) progress_.ShowMessage(WithLine(kRenameFailed, ListedPath(row)));
+      if (moved) written_.Moved(target, ListedPath(row));
       StoreText(record->FileName, ListedPath(row));
       return moved;
     }
-    if (files_.CopyFile(source, target)) return true;
+    if (written_.Copy(files_, source, target, ListedPath(row))) return true;
     progress_.ShowMessage(WithLine(kCopyFailed, ListedPath(row)));
     return false;
   }
@@ -277,6 +296,7 @@ class OutputRun {
   const std::string folder_;   // with the trailing "/"
   std::string backup_folder_;  // with the trailing "/" once the backup has begun
   OutputRunResult result_;
+  WrittenFiles written_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 // backing up what was there.
 
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 #include "catalogue/track_list.h"
@@ -19,6 +20,7 @@ struct OutputRunSettings {
   std::string folder;       // native path of the output folder, without a trailing "/"
   TOutputOptions options;   // Prefix, Ext, TitleFormat, Separator, BackupBeforeOutput
   std::string backup_base;  // the day's backup folder, without a trailing "/"
+  bool verify = true;       // read the written files back from the card afterwards
 };
 
 enum class OutputRunEnd {
@@ -32,6 +34,8 @@ struct OutputRunResult {
   int targets = 0;            // rows marked for output
   int written = 0;            // songs copied or moved to their numbered names
   std::string backup_folder;  // where this run backed up to; empty when it backed up nothing
+  bool verified = false;      // read back, and the card held everything sent
+  std::vector<std::string> mismatched;  // card paths that differed or could not be read
 };
 
 // Runs the whole output. Reads the rows in list order and sets the FileName of the

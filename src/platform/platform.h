@@ -16,6 +16,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/content_hash.h"
+
 namespace tarvello {
 
 // The kinds of volume the drive list tells apart; each has its own icon.
@@ -129,7 +131,22 @@ class FileSystem {
   // Writes everything cached for the file system that holds `path` to its device, so
   // that the data is on the card before the user pulls it; false on failure.
   virtual bool SyncVolume(const std::string& path) = 0;
+
+  // CopyFile that also gives the hash of the bytes it copied, taken as they passed, so
+  // the source is read once; nullopt on failure.
+  virtual std::optional<ContentHash> CopyFileHashing(const std::string& from,
+                                                     const std::string& to);
+  // The hash of a file as its medium holds it: the system's cached pages of the file are
+  // dropped first, so the bytes come from the card, not from memory. nullopt when the
+  // file cannot be opened or read.
+  virtual std::optional<ContentHash> HashStoredFile(const std::string& path);
+  // The last-write time (seconds since the epoch); nullopt when it cannot be told.
+  virtual std::optional<std::time_t> LastWriteTime(const std::string& path);
 };
+
+// The hash of everything `file` holds from its current position on; raises FileError
+// when a read fails.
+ContentHash HashRest(ByteFile& file);
 
 // Environment, special folders and the clock.
 class Environment {

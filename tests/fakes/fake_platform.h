@@ -295,6 +295,21 @@ class LockingFileSystem : public FileSystem {
   bool SyncVolume(const std::string& path) override {
     return Allowed(FileOp::kSync) && real_.SyncVolume(path);
   }
+  std::optional<ContentHash> CopyFileHashing(const std::string& from,
+                                             const std::string& to) override {
+    if (!Allowed(FileOp::kCopy)) return std::nullopt;
+    return real_.CopyFileHashing(from, to);
+  }
+  std::optional<ContentHash> HashStoredFile(const std::string& path) override {
+    ++hash_calls;
+    if (locked.count(path) != 0 || unreadable.count(path) != 0) return std::nullopt;
+    return real_.HashStoredFile(path);
+  }
+  std::optional<std::time_t> LastWriteTime(const std::string& path) override {
+    return real_.LastWriteTime(path);
+  }
+  // Files read back for verification so far.
+  int hash_calls = 0;
 
  private:
   // The file, or one that fails its reads when the path is unreadable.
