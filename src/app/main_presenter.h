@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/card_options.h"
 #include "app/main_view.h"
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
@@ -156,6 +157,7 @@ class MainPresenter {
   MainView& view_;
   AppState state_;
   VolumeEjector* ejector_ = nullptr;
+  CardOptions card_options_;
 };
 
 }  // namespace tarvello

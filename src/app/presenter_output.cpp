@@ -30,7 +30,7 @@ void MainPresenter::ExecuteOutput() {
 
     const TOutputOptions& options = state_.settings.options;
     const OutputRunSettings settings{OutputFolderPath(drive->Root, options.OutDir), options,
-                                     state_.BackupFolder};
+                                     state_.BackupFolder, card_options_.verify()};
     // An error inside the dialog's event handler must not cross the event loop; it is
     // reported once the dialog has closed and the window is refreshed.
     std::exception_ptr error;

@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   tarvello::cli::AddInfoCommand(app, exit_status);
   tarvello::cli::AddMgrCommand(app, exit_status);
   tarvello::cli::AddOutputCommand(app, exit_status);
+  tarvello::cli::AddVerifyCommand(app, exit_status);
   tarvello::cli::AddPlaylistsCommand(app, exit_status);
   tarvello::cli::AddPlaylistCommand(app, exit_status);
   tarvello::cli::AddTracklistCommand(app, exit_status);

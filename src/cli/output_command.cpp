@@ -18,6 +18,7 @@
 #include "common/cp932.h"
 #include "common/json_text.h"
 #include "common/utf8.h"
+#include "output/card_verify.h"
 #include "output/drives.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
@@ -35,6 +36,7 @@ constexpr int kExitSongsFailed = 1;
 constexpr int kExitRefused = 2;
 constexpr const char* kNothingToOutput = "出力する曲がありません.";
 constexpr const char* kNoFolder = "出力先のフォルダがありません.";
+constexpr const char* kSourceUnreadable = "曲のファイルを読み込めません.\n";
 
 struct OutputArguments {
   std::string root;
@@ -45,6 +47,7 @@ struct OutputArguments {
   int separator = 0;
   std::string backup_dir;
   bool no_backup = false;
+  bool no_verify = false;
   std::vector<std::string> songs;
 };
 
@@ -91,6 +94,37 @@ class OutputCommand {
     return Output(drive);
   }
 
+  // Checks the card against what an output of the list would have written; nothing is
+  // written.
+  int Verify() {
+    if (!files_.DirectoryExists(arguments_.root)) return Refuse(kNoFolder, arguments_.root);
+    AddSongs();
+    OutputTotals ignored;
+    rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
+    const std::string folder = OutputFolderPath(arguments_.root, Options().OutDir);
+    std::vector<std::string> unreadable;
+    const std::vector<WrittenFile> expected =
+        ExpectedCardFiles(files_, folder + "/", rows_, table_, Options(), unreadable);
+    for (const std::string& source : unreadable) Report(kSourceUnreadable + source, 0);
+    VerifyResult result;
+    {
+      TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
+      result = VerifyWrittenFiles(files_, expected, progress);
+    }
+    std::vector<std::string> mismatched;
+    for (const WrittenFile& file : result.mismatched) mismatched.push_back(file.path);
+    if (!result.mismatched.empty()) Report(MismatchText(result.mismatched, ""), 0);
+    const bool verified = !result.cancelled && mismatched.empty() && unreadable.empty();
+    out_ << JsonObject()
+                .Number("checked", static_cast<int64_t>(expected.size()))
+                .Text("folder", folder)
+                .Bool("verified", verified)
+                .Raw("mismatched", PathArray(mismatched))
+                .Close()
+         << "\n";
+    return verified ? 0 : kExitSongsFailed;
+  }
+
  private:
   TOutputOptions Options() const {
     TOutputOptions options;
@@ -128,7 +162,7 @@ class OutputCommand {
 
   int Output(const TDriveInfo& drive) {
     const OutputRunSettings settings{OutputFolderPath(drive.Root, Options().OutDir), Options(),
-                                     BackupBase()};
+                                     BackupBase(), !arguments_.no_verify};
     OutputRunResult result;
     {
       TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
@@ -140,11 +174,19 @@ class OutputCommand {
                 .Text("folder", settings.folder)
                 .Text("backup_folder", result.backup_folder)
                 .Text("result", ResultName(result.end))
+                .Bool("verified", result.verified)
+                .Raw("mismatched", PathArray(result.mismatched))
                 .Close()
          << "\n";
     const bool all_written =
         result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
     return all_written ? 0 : kExitSongsFailed;
+  }
+
+  static std::string PathArray(const std::vector<std::string>& paths) {
+    std::vector<std::string> quoted;
+    for (const std::string& path : paths) quoted.push_back(JsonString(path));
+    return JsonArray(quoted);
   }
 
   std::string BackupBase() {
@@ -191,42 +233,66 @@ class OutputCommand {
 
 }  // namespace
 
+// The options that decide the card's names and texts, shared by output and verify.
+void AddNameOptions(CLI::App* command, OutputArguments& arguments) {
+  command->add_option("--root", arguments.root, "the card's root folder (native path)")
+      ->required();
+  command->add_option("--outdir", arguments.out_dir, "the output folder on the card")
+      ->check(Utf8Text())
+      ->capture_default_str();
+  command->add_option("--prefix", arguments.prefix, "prefix of the song names")
+      ->transform(NamePart())
+      ->capture_default_str();
+  command->add_option("--ext", arguments.ext, "extension of the song names")
+      ->transform(NamePart())
+      ->capture_default_str();
+  command
+      ->add_option("--title-format", arguments.title_format,
+                   "0 title, 1 title + separator + artist, 2 artist + separator + title")
+      ->check(CLI::Range(0, 2))
+      ->capture_default_str();
+  command->add_option("--separator", arguments.separator, "separator index 0 to 7")
+      ->check(CLI::Range(0, 7))
+      ->capture_default_str();
+}
+
 void AddOutputCommand(CLI::App& app, int& exit_status) {
   auto arguments = std::make_shared<OutputArguments>();
   CLI::App* command = app.add_subcommand(
       "output",
       "Adds the songs in the given order, as the window's add command does, and outputs them "
       "onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered songs. The "
-      "last line on standard output is a JSON object with \"written\" and \"targets\".");
-  command->add_option("--root", arguments->root, "the card's root folder (native path)")
-      ->required();
-  command->add_option("--outdir", arguments->out_dir, "the output folder on the card")
-      ->check(Utf8Text())
-      ->capture_default_str();
-  command->add_option("--prefix", arguments->prefix, "prefix of the song names")
-      ->transform(NamePart())
-      ->capture_default_str();
-  command->add_option("--ext", arguments->ext, "extension of the song names")
-      ->transform(NamePart())
-      ->capture_default_str();
-  command
-      ->add_option("--title-format", arguments->title_format,
-                   "0 title, 1 title + separator + artist, 2 artist + separator + title")
-      ->check(CLI::Range(0, 2))
-      ->capture_default_str();
-  command->add_option("--separator", arguments->separator, "separator index 0 to 7")
-      ->check(CLI::Range(0, 7))
-      ->capture_default_str();
+      "last line on standard output is a JSON object with \"written\", \"targets\", "
+      "\"verified\" and \"mismatched\".");
+  AddNameOptions(command, *arguments);
   CLI::Option* backup_dir =
       command->add_option("--backup-dir", arguments->backup_dir,
                           "folder that receives the day's backup folder (default: the program's)");
   command->add_flag("--no-backup", arguments->no_backup, "replace the folder's files unsaved")
       ->excludes(backup_dir);
+  command->add_flag("--no-verify", arguments->no_verify,
+                    "do not read the written files back from the card to compare them");
   command->add_option("SONG", arguments->songs, "song files (native paths)")->required();
   command->callback([arguments, &exit_status] {
     // System messages in the user's language.
     std::setlocale(LC_ALL, "");
     exit_status = OutputCommand(*arguments, std::cout, std::cerr).Run();
+  });
+}
+
+void AddVerifyCommand(CLI::App& app, int& exit_status) {
+  auto arguments = std::make_shared<OutputArguments>();
+  CLI::App* command = app.add_subcommand(
+      "verify",
+      "Reads the card's output folder back and compares it with what an output of the given "
+      "songs, in this order, would have written: the numbered songs and the management "
+      "files. Nothing is written. The last line is a JSON object with \"verified\" and "
+      "\"mismatched\"; a mismatch gives exit status 1.");
+  AddNameOptions(command, *arguments);
+  command->add_option("SONG", arguments->songs, "song files (native paths)")->required();
+  command->callback([arguments, &exit_status] {
+    std::setlocale(LC_ALL, "");
+    exit_status = OutputCommand(*arguments, std::cout, std::cerr).Verify();
   });
 }
 

@@ -15,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 namespace tarvello {
@@ -40,6 +41,8 @@ class TOptionForm : public QDialog {
  private:
   void FormCreate(const OptionFormValues& values);
   void btDirDialogClick();
+  // The second page: the card checks.
+  void AddCardPage();
   QLineEdit* AddEdit(QWidget* page, const char* name, const char* label, int top, int width,
                      int max_length);
 
@@ -54,6 +57,8 @@ class TOptionForm : public QDialog {
   QComboBox* cbSeparater_ = nullptr;
   QCheckBox* chAutoGetDest_ = nullptr;
   QCheckBox* chBackup_ = nullptr;
+  QCheckBox* chVerify_ = nullptr;
+  QSpinBox* seBackupsToKeep_ = nullptr;
   QPushButton* btOK_ = nullptr;
   QPushButton* btCancel_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "output/card_verify.h"
 
 #include "catalogue/output_totals.h"
+#include "output/card_names.h"
+#include "output/output_targets.h"
 #include "output/management_files.h"
 
 namespace tarvello {
@@ -35,6 +37,35 @@ void WrittenFiles::Management(const std::string& folder,
     const std::string name = ManagementFileName(number);
     files_.push_back({folder + name, name, HashBytes(ManagementFileBytes(number, titles))});
   }
+}
+
+std::vector<WrittenFile> ExpectedCardFiles(FileSystem& files, const std::string& folder,
+                                           const TrackList& rows, const TrackTable& table,
+                                           const TOutputOptions& options,
+                                           std::vector<std::string>& unreadable_sources) {
+  WrittenFiles expected;
+  expected.Management(folder, ManagementTitlesOf(rows, table, options));
+  int number = 0;
+  for (int row = 0; row < rows.RowCount(); ++row) {
+    if (!IsOutputTarget(rows.Row(row))) continue;
+    const std::string target = NumberedSongPath(folder, options, number++);
+    const TTrackInfo* record = RowRecord(rows, table, row);
+    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
+    const std::string& listed = rows.Row(row).sub_items[kSubFileName];
+    std::optional<ContentHash> hash;
+    if (std::unique_ptr<ByteFile> file = files.OpenRead(source)) {
+      try {
+        hash = HashRest(*file);
+      } catch (const FileError&) {
+      }
+    }
+    if (hash) {
+      expected.Add({target, listed, hash});
+    } else {
+      unreadable_sources.push_back(listed);
+    }
+  }
+  return expected.files();
 }
 
 VerifyResult VerifyWrittenFiles(FileSystem& files, const std::vector<WrittenFile>& written,

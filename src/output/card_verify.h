@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
+#include "catalogue/track_list.h"
+#include "catalogue/track_table.h"
 #include "output/output_progress.h"
 #include "platform/platform.h"
 
@@ -40,6 +43,14 @@ class WrittenFiles {
  private:
   std::vector<WrittenFile> files_;
 };
+
+// The files an output of the list's marked rows writes into `folder` (ending with "/"),
+// with the hashes of their sources, for checking a card that was written earlier. A
+// source that cannot be read is left out and its path added to `unreadable_sources`.
+std::vector<WrittenFile> ExpectedCardFiles(FileSystem& files, const std::string& folder,
+                                           const TrackList& rows, const TrackTable& table,
+                                           const TOutputOptions& options,
+                                           std::vector<std::string>& unreadable_sources);
 
 struct VerifyResult {
   bool cancelled = false;

@@ -7,6 +7,7 @@
 
 #include "common/cp932.h"
 #include "output/backup_folder.h"
+#include "output/card_names.h"
 #include "output/card_verify.h"
 #include "output/management_files.h"
 #include "output/output_messages.h"
@@ -214,18 +215,7 @@ class OutputRun {
   }
 
   std::vector<std::string> ManagementTitles() const {
-    std::vector<std::string> titles;
-    titles.reserve(static_cast<size_t>(result_.targets));
-    for (int row = 0; row < rows_.RowCount(); ++row) {
-      if (!IsOutputTarget(rows_.Row(row))) continue;
-      const TTrackInfo* record = RowRecord(rows_, table_, row);
-      const std::string title = record != nullptr ? std::string(FieldText(record->Title))
-                                                  : Utf8ToCp932(rows_.Row(row).caption);
-      const std::string artist = record != nullptr ? std::string(FieldText(record->Artist))
-                                                   : Utf8ToCp932(rows_.Row(row).sub_items[1]);
-      titles.push_back(ManagementTitle(title, artist, settings_.options));
-    }
-    return titles;
+    return ManagementTitlesOf(rows_, table_, settings_.options);
   }
 
   // Copies or moves every output target to its numbered name, newest time first.
@@ -256,15 +246,8 @@ class OutputRun {
     return true;
   }
 
-  // Prefix + "_" + four digits, and "." + Ext when there is an extension.
   std::string SongFileName(int number) const {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%.4d", number);
-    std::string name = Cp932ToUtf8(settings_.options.Prefix) + "_" + digits;
-    if (!settings_.options.Ext.empty()) name.append(".").append(Cp932ToUtf8(settings_.options.Ext));
-    // A "/" in the prefix or extension must not lead the song out of the folder.
-    std::replace(name.begin(), name.end(), '/', '_');
-    return folder_ + name;
+    return NumberedSongPath(folder_, settings_.options, number);
   }
 
   // A song already in the folder is moved to its name, any other is copied.
