@@ -136,7 +136,7 @@ class OutputRun {
       if (progress_.CancelRequested()) break;
       const std::string path = folder_ + name;
       if (backup) {
-        if (!files_.CopyFile(path, backup_folder_ + name)) {
+        if (!CopyKeepingTime(files_, path, backup_folder_ + name)) {
           Failed(WithLine(kBackupFailed, path));
           return false;
         }

@@ -43,4 +43,8 @@ std::optional<std::time_t> FileSystem::LastWriteTime(const std::string&) {
   return std::nullopt;
 }
 
+bool FileSystem::RemoveDirectory(const std::string&) {
+  return false;
+}
+
 }  // namespace tarvello

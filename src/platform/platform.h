@@ -142,6 +142,8 @@ class FileSystem {
   virtual std::optional<ContentHash> HashStoredFile(const std::string& path);
   // The last-write time (seconds since the epoch); nullopt when it cannot be told.
   virtual std::optional<std::time_t> LastWriteTime(const std::string& path);
+  // Removes an empty folder; false on failure (and where folders cannot be removed).
+  virtual bool RemoveDirectory(const std::string& path);
 };
 
 // The hash of everything `file` holds from its current position on; raises FileError

@@ -308,6 +308,7 @@ class LockingFileSystem : public FileSystem {
   std::optional<std::time_t> LastWriteTime(const std::string& path) override {
     return real_.LastWriteTime(path);
   }
+  bool RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
   // Files read back for verification so far.
   int hash_calls = 0;
 

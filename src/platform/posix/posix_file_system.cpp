@@ -264,4 +264,8 @@ std::optional<std::time_t> PosixFileSystem::LastWriteTime(const std::string& pat
   return info->st_mtim.tv_sec;
 }
 
+bool PosixFileSystem::RemoveDirectory(const std::string& path) {
+  return !path.empty() && ::rmdir(path.c_str()) == 0;
+}
+
 }  // namespace tarvello

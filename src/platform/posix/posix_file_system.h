@@ -33,6 +33,7 @@ class PosixFileSystem : public FileSystem {
                                              const std::string& to) override;
   std::optional<ContentHash> HashStoredFile(const std::string& path) override;
   std::optional<std::time_t> LastWriteTime(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
 
   // System reads made so far by all the files this object opened, and the bytes they
   // brought.
