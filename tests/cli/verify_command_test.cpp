@@ -71,3 +71,41 @@ TEST(VerifyCommandTest, NoVerifySkipsTheReadBack) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+TEST(BackupCommandsTest, ListsBackupsNewestFirstAndRestoresOne) {
+  TempDir card, backups;
+  const std::string folder = card.path() + "/PRIVATE/AU/DF/D_SD";
+  auto output = [&](const std::string& song) {
+    return RunCli({"output", "--root", card.path(), "--backup-dir", backups.path(), song});
+  };
+  ASSERT_EQ(output(kSongs + "japanese.m4a").exit_status, 0);
+  const std::string first = ReadFile(folder + "/SDS_0000.3G2");
+  ASSERT_EQ(output(kSongs + "tagged.m4a").exit_status, 0);
+  ASSERT_EQ(output(kSongs + "faststart.m4a").exit_status, 0);
+
+  const CliResult listed = RunCli({"backups", "--backup-dir", backups.path()});
+  ASSERT_EQ(listed.exit_status, 0) << listed.err;
+  const auto lines = listed.OutLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[0], HasSubstr("_2\",\"date\":\""));
+  EXPECT_THAT(lines[0], HasSubstr("\"songs\":1,\"files\":2,"));
+  const std::string oldest = lines[1].substr(9, 8);  // {"name":"yyyymmdd"
+
+  const CliResult restored =
+      RunCli({"restore", "--root", card.path(), "--backup-dir", backups.path(), oldest});
+  EXPECT_EQ(restored.exit_status, 0) << restored.err;
+  EXPECT_THAT(LastLine(restored), HasSubstr("\"restored\":2,"));
+  EXPECT_THAT(LastLine(restored), HasSubstr("\"result\":\"completed\",\"verified\":true"));
+  EXPECT_TRUE(ReadFile(folder + "/SDS_0000.3G2") == first);
+  EXPECT_EQ(RunCli({"backups", "--backup-dir", backups.path()}).OutLines().size(), 3u);
+
+  const CliResult missing =
+      RunCli({"restore", "--root", card.path(), "--backup-dir", backups.path(), "19990101"});
+  EXPECT_EQ(missing.exit_status, 2);
+}
+
+}  // namespace
+}  // namespace tarvello
