@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/backup_commands.h"
 #include "app/card_options.h"
 #include "app/main_view.h"
 #include "catalogue/track_list.h"
@@ -51,6 +52,8 @@ class MainPresenter {
   void Dest1Click();
   void Execute1Click();
   void Eject1Click();
+  // The backup dialog: put a backup back onto the card, delete backups.
+  void Restore1Click();
   void Property1Click();
   void Check1Click();
   void Uncheck1Click();
@@ -158,6 +161,7 @@ class MainPresenter {
   AppState state_;
   VolumeEjector* ejector_ = nullptr;
   CardOptions card_options_;
+  BackupCommands backups_{platform_, view_, state_, card_options_};
 };
 
 }  // namespace tarvello

@@ -41,9 +41,20 @@ void MainPresenter::ExecuteOutput() {
         error = std::current_exception();
       }
     });
+    if (!error) backups_.KeepNewest();
     ShowDriveStatus();
     FollowOutputFolder();
     if (error) std::rethrow_exception(error);
+  });
+}
+
+void MainPresenter::Restore1Click() {
+  RunCommand([&] {
+    // Measured afresh: the dialog tells which backups fit.
+    if (SelectedDriveIndex() >= 0) ShowDriveStatus();
+    if (!backups_.ShowBackups(SelectedDrive())) return;
+    ShowDriveStatus();
+    ImportOutputFolder(true);
   });
 }
 

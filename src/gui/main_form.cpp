@@ -26,6 +26,7 @@
 
 #include "app/window_layout.h"
 #include "gui/about_dialog.h"
+#include "gui/backup_dialog.h"
 #include "gui/drive_combo_box.h"
 #include "gui/program_icon.h"
 #include "gui/playlist_combo_box.h"
@@ -154,6 +155,7 @@ void TMainForm::CreateActions() {
   MakeAction(Command::kDest1, "Dest1", "出力先から取り込む(&D)", {}, &P::Dest1Click);
   MakeAction(Command::kExecute1, "Execute1", "出力実行(&E)", {}, &P::Execute1Click);
   MakeAction(Command::kEject1, "Eject1", "カードを取り出す(&J)", {}, &P::Eject1Click);
+  MakeAction(Command::kRestore1, "Restore1", "バックアップから戻す(&R)...", {}, &P::Restore1Click);
   MakeAction(Command::kProperty1, "Property1", "プロパティ(&G)", QKeySequence(Qt::CTRL | Qt::Key_I),
              &P::Property1Click);
   QAction* exit = MakeAction(Command::kExit1, "Exit1", "終了(&X)", {}, nullptr);
@@ -195,6 +197,7 @@ void TMainForm::CreateMenus() {
   file->addActions({action(Command::kAdd1), action(Command::kImport1), action(Command::kDest1)});
   file->addSeparator();
   file->addActions({action(Command::kExecute1), action(Command::kEject1)});
+  file->addAction(action(Command::kRestore1));
   file->addSeparator();
   file->addAction(action(Command::kProperty1));
   file->addSeparator();
@@ -614,6 +617,12 @@ std::optional<OptionFormValues> TMainForm::ShowOptionDialog(const OptionDialogRe
   TOptionForm form(request, folder_chooser_, this);
   if (form.exec() != QDialog::Accepted) return std::nullopt;
   return form.Values();
+}
+
+std::optional<BackupChoice> TMainForm::ShowBackupDialog(const BackupDialogRequest& request) {
+  TBackupForm form(request, this);
+  form.exec();
+  return form.Choice();
 }
 
 void TMainForm::ShowAboutDialog(const std::optional<VersionInfo>& version) {
