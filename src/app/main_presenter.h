@@ -77,6 +77,9 @@ class MainPresenter {
   void cbxDrivesChange(int index);
   // Rebuilds the drive box; the chosen volume stays chosen while it is listed.
   void LoadDriveList();
+  // A volume was mounted or unmounted: the drive box follows, a chosen card that went
+  // away shows as without medium, and a newly inserted card is chosen when none was.
+  void VolumesChanged();
   void FilesDropped(const std::vector<std::string>& paths);
 
   // The eject command works through `ejector` (not owned); without one it stays disabled.

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSocketNotifier>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -121,6 +122,15 @@ void TMainForm::Start() {
 
 void TMainForm::SetDialogResponder(DialogResponder responder) {
   dialogs_.SetResponder(std::move(responder));
+}
+
+void TMainForm::WatchMounts(MountWatcher* watcher) {
+  if (watcher == nullptr || watcher->Handle() < 0) return;
+  auto* notifier = new QSocketNotifier(watcher->Handle(), QSocketNotifier::Exception, this);
+  notifier->setObjectName(QStringLiteral("MountNotifier"));
+  connect(notifier, &QSocketNotifier::activated, this, [this, watcher] {
+    if (watcher->Acknowledge()) presenter_->VolumesChanged();
+  });
 }
 
 void TMainForm::SetVolumeEjector(VolumeEjector* ejector) {

@@ -54,6 +54,8 @@ class TMainForm : public QMainWindow, public MainView {
   // The eject command's way to the system (not owned); without one the command stays
   // disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
+  // Follows mounts and unmounts through `watcher` (not owned) on the event loop.
+  void WatchMounts(MountWatcher* watcher);
 
   QAction* CommandAction(Command command) const;
   const ImageList& Images() const { return ImageList1_; }

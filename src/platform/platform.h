@@ -177,6 +177,17 @@ class VolumeEjector {
   virtual EjectResult Eject(const std::string& root) = 0;
 };
 
+// Tells when volumes are mounted or unmounted.
+class MountWatcher {
+ public:
+  virtual ~MountWatcher() = default;
+  // A descriptor whose exceptional condition (POLLPRI) signals a change, for the event
+  // loop to watch; -1 when changes cannot be watched.
+  virtual int Handle() const = 0;
+  // After the handle signalled: true when the mounts changed since the last call.
+  virtual bool Acknowledge() = 0;
+};
+
 // What the core is given to reach the system.
 struct Platform {
   Volumes& volumes;
