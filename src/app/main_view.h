@@ -12,6 +12,7 @@
 #include "app/option_form_values.h"
 #include "app/version_info.h"
 #include "catalogue/track_properties.h"
+#include "output/card_capacity.h"
 #include "output/drive_list.h"
 #include "output/output_progress.h"
 
@@ -145,6 +146,8 @@ class MainView {
   virtual void ShowPropertyDialog(const TrackProperties& properties) = 0;
   // The values confirmed with OK; nullopt for anything else.
   virtual std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) = 0;
+  // The capacity bar: its figures and its tool-tip (the status panels' texts).
+  virtual void SetCapacity(const CardCapacity& capacity, const std::string& tooltip) = 0;
   // The backup dialog: returns what the user chose, or nullopt when it was closed.
   virtual std::optional<BackupChoice> ShowBackupDialog(const BackupDialogRequest& request) = 0;
   virtual void ShowAboutDialog(const std::optional<VersionInfo>& version) = 0;

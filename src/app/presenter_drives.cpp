@@ -36,6 +36,7 @@ void MainPresenter::VolumesChanged() {
       view_.SetStatusText(1, state_.DriveStatusText);
       view_.SetCommandEnabled(Command::kExecute1, false);
       view_.SetCommandEnabled(Command::kDest1, false);
+      ShowOutputSummary(false);
       return;
     }
     if (follow.index < 0 || !chosen_root.empty()) return;

@@ -28,6 +28,7 @@
 #include "app/window_layout.h"
 #include "gui/about_dialog.h"
 #include "gui/backup_dialog.h"
+#include "gui/capacity_bar.h"
 #include "gui/drive_combo_box.h"
 #include "gui/program_icon.h"
 #include "gui/playlist_combo_box.h"
@@ -627,6 +628,10 @@ std::optional<OptionFormValues> TMainForm::ShowOptionDialog(const OptionDialogRe
   TOptionForm form(request, folder_chooser_, this);
   if (form.exec() != QDialog::Accepted) return std::nullopt;
   return form.Values();
+}
+
+void TMainForm::SetCapacity(const CardCapacity& capacity, const std::string& tooltip) {
+  StatusBar1_->Capacity()->SetCapacity(capacity, QString::fromUtf8(tooltip.c_str()));
 }
 
 std::optional<BackupChoice> TMainForm::ShowBackupDialog(const BackupDialogRequest& request) {

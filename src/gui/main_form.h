@@ -95,6 +95,7 @@ class TMainForm : public QMainWindow, public MainView {
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override;
   void ShowPropertyDialog(const TrackProperties& properties) override;
   std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) override;
+  void SetCapacity(const CardCapacity& capacity, const std::string& tooltip) override;
   std::optional<BackupChoice> ShowBackupDialog(const BackupDialogRequest& request) override;
   void ShowAboutDialog(const std::optional<VersionInfo>& version) override;
   std::unique_ptr<CursorGuard> ShowWaitCursor() override;

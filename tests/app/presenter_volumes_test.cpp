@@ -28,6 +28,7 @@ TEST_F(PresenterVolumesTest, TheBoxFollowsVolumesAndAGoneCardShowsAsWithoutMediu
   EXPECT_EQ(view_.drive_items.size(), 1u);
   EXPECT_EQ(view_.drive_index, -1);
   EXPECT_EQ(view_.status[1], "DISK: メディアが挿入されていません.");
+  EXPECT_FALSE(view_.capacity.known);
   EXPECT_FALSE(view_.IsCommandEnabled(Command::kExecute1));
   const size_t boxes = view_.boxes.size();
   presenter_->Execute1Click();
@@ -42,6 +43,11 @@ TEST_F(PresenterVolumesTest, TheBoxFollowsVolumesAndAGoneCardShowsAsWithoutMediu
   EXPECT_EQ(presenter_->State().drives.entries[view_.drive_index].Root, card.root);
   EXPECT_EQ(view_.status[1].rfind("CARD: ", 0), 0u) << view_.status[1];
   EXPECT_TRUE(view_.IsCommandEnabled(Command::kExecute1));
+  // The capacity bar follows: the card's figures, the status texts as its tool-tip.
+  EXPECT_TRUE(view_.capacity.known);
+  EXPECT_TRUE(view_.capacity.fits);
+  EXPECT_GT(view_.capacity.songs, 0);
+  EXPECT_EQ(view_.capacity_tooltip.rfind(view_.status[1] + "\n" + view_.status[0], 0), 0u);
 
   // A fixed volume coming back is listed but not chosen over the card.
   disk.removed = false;

@@ -122,6 +122,10 @@ class RecordingView : public MainView {
     option_answers.pop_front();
     return answer;
   }
+  void SetCapacity(const CardCapacity& value, const std::string& text) override {
+    capacity = value;
+    capacity_tooltip = text;
+  }
   std::optional<BackupChoice> ShowBackupDialog(const BackupDialogRequest& request) override {
     backup_requests.push_back(request);
     if (backup_answers.empty()) return std::nullopt;
@@ -147,6 +151,8 @@ class RecordingView : public MainView {
   std::vector<OptionDialogRequest> option_requests;
   std::deque<std::optional<OptionFormValues>> option_answers;
   std::vector<BackupDialogRequest> backup_requests;
+  CardCapacity capacity;
+  std::string capacity_tooltip;
   std::deque<std::optional<BackupChoice>> backup_answers;
   std::vector<std::optional<VersionInfo>> about_dialogs;
 

@@ -213,7 +213,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.Find<QLabel>("lbOutDir")->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
     QCOMPARE(f.Status()->geometry(), QRect(0, 277, 649, 23));
     QCOMPARE(f.Status()->PanelWidth(0), 286);
-    QCOMPARE(f.Status()->PanelWidth(1), 363);
+    QCOMPARE(f.Status()->PanelWidth(1) + f.Status()->Capacity()->width(), 363);
     QCOMPARE(f.Find<QToolButton>("ToolButtonAdd")->mapTo(client, QPoint(0, 0)).x(), 313);
 
     // The Japanese font reaches the controls.
