@@ -46,7 +46,8 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
                      [this](const std::string& path) { return ReadTrackList(path); },
                      [this](const std::string& text) { view_.ShowInformation(text); }};
   for (const std::string& path : paths) {
-    const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
+    const AddOutcome outcome =
+        AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
     if (outcome == AddOutcome::kStop) break;
   }

@@ -7,12 +7,14 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 
 #include "app/card_options.h"
 #include "common/cp932.h"
+#include "gui/dialogs.h"
 
 namespace tarvello {
 namespace {
@@ -119,7 +121,7 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   btOK_ = new QPushButton(QStringLiteral("OK"), this);
   btOK_->setObjectName(QStringLiteral("btOK"));
   btOK_->setGeometry(kWidth - 170, kHeight - 36, 75, 25);
-  connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btOK_, &QPushButton::clicked, this, &TOptionForm::btOKClick);
   btCancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
   btCancel_->setObjectName(QStringLiteral("btCancel"));
   btCancel_->setGeometry(kWidth - 87, kHeight - 36, 75, 25);
@@ -193,6 +195,17 @@ void TOptionForm::btDirDialogClick() {
   std::string folder;
   if (!choose_folder_(folder)) return;
   edOutDir_->setText(Text(OutDirFromFolder(folder, mount_points_)));
+}
+
+void TOptionForm::btOKClick() {
+  const std::string refusal = OptionFormRefusal(Values());
+  if (refusal.empty()) {
+    accept();
+    return;
+  }
+  MakeMessageBox(DialogKind::kInformation, refusal, this)->exec();
+  edOutDir_->setFocus();
+  edOutDir_->selectAll();
 }
 
 OptionFormValues TOptionForm::Values() const {

@@ -40,10 +40,25 @@ class SourceCommandsTest : public ::testing::Test {
 TEST_F(SourceCommandsTest, PlaylistsGivesNamesInUtf8AndTrackIds) {
   const CliResult result = RunCli({"playlists", library_});
   EXPECT_EQ(result.exit_status, 0) << result.err;
-  EXPECT_THAT(result.OutLines(), ElementsAre(R"({"name":"♪ Mix &#38; more","track_ids":[3,2,1,3]})",
-                                             R"({"name":"Empty","track_ids":[]})"));
+  EXPECT_THAT(result.OutLines(),
+              ElementsAre(R"({"name":"♪ Mix &#38; more","track_ids":["3","2","1","3"]})",
+                          R"({"name":"Empty","track_ids":[]})"));
   EXPECT_EQ(RunCli({"playlists", temp_.Path("none.xml")}).exit_status, 1);
   EXPECT_EQ(RunCli({"playlists"}).exit_status, 2);
+}
+
+TEST_F(SourceCommandsTest, TrackIdsAreTextAsTheLibraryWritesThem) {
+  fakes::WriteFile(temp_.Path("ids.xml"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n"
+                   "<dict>\n<key>Playlists</key>\n<array>\n<dict>\n"
+                   "<key>Name</key><string>Z</string>\n<key>Playlist Items</key>\n<array>\n"
+                   "<dict>\n<key>Track ID</key><integer>0123</integer>\n</dict>\n"
+                   "<dict>\n<key>Track ID</key><integer>99999999999999999999</integer>\n"
+                   "</dict>\n</array>\n</dict>\n</array>\n</dict>\n</plist>\n");
+  const CliResult result = RunCli({"playlists", temp_.Path("ids.xml")});
+  EXPECT_EQ(result.exit_status, 0) << result.err;
+  EXPECT_THAT(result.OutLines(),
+              ElementsAre(R"({"name":"Z","track_ids":["0123","99999999999999999999"]})"));
 }
 
 TEST_F(SourceCommandsTest, PlaylistGivesTheRecordsOfAnImport) {
@@ -83,6 +98,16 @@ TEST_F(SourceCommandsTest, TracklistAndFolder) {
   ASSERT_EQ(songs.OutLines().size(), 1u);
   EXPECT_THAT(songs.out, HasSubstr(folder + "/SDS_0000.3G2"));
   EXPECT_EQ(RunCli({"folder", temp_.Path("none")}).exit_status, 1);
+
+  // A device attribute opens but refuses every read: listed, named, and the status says so.
+  const char* device = "/sys/class/net/lo/speed";
+  if (std::filesystem::exists(device)) {
+    std::filesystem::create_symlink(device, folder + "/SDS_0001.3G2");
+    const CliResult failing = RunCli({"folder", folder});
+    EXPECT_EQ(failing.exit_status, 1);
+    EXPECT_EQ(failing.OutLines().size(), 2u);
+    EXPECT_THAT(failing.err, HasSubstr(folder + "/SDS_0001.3G2: "));
+  }
 }
 
 }  // namespace
