@@ -50,6 +50,7 @@ void MainPresenter::FormCreate(const ScreenSize& screen) {
   state_.BackupFolder = paths.BackupFolder;
   state_.IniFileName = paths.IniFileName;
   if (platform_.files.FileExists(state_.IniFileName)) ReadSettingsFile();
+  card_options_.Load(platform_.files, state_.IniFileName);
 
   const Settings& settings = state_.settings;
   view_.PlaceWindow(PlaceWindow(settings, {screen.left, screen.top, screen.width, screen.height}));
@@ -109,6 +110,7 @@ void MainPresenter::FormDestroy(const ExitGeometry& geometry) {
   state_.TrackIdList.clear();
   if (state_.table.HasStorage()) state_.table.ClearTable();
   WriteSettingsFile(geometry);
+  card_options_.Save(platform_.files);
   if (!state_.LibraryCopyName.empty() && state_.LibraryCopyName != state_.LibraryFileName) {
     platform_.files.DeleteFile(state_.LibraryCopyName);
   }

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/backup_commands.h"
+#include "app/card_options.h"
 #include "app/main_view.h"
 #include "app/player_playlist_box.h"
 #include "catalogue/track_list.h"
@@ -52,6 +54,8 @@ class MainPresenter {
   void Dest1Click();
   void Execute1Click();
   void Eject1Click();
+  // The backup dialog: put a backup back onto the card, delete backups.
+  void Restore1Click();
   void Property1Click();
   void Check1Click();
   void Uncheck1Click();
@@ -77,6 +81,9 @@ class MainPresenter {
   void cbxDrivesChange(int index);
   // Rebuilds the drive box; the chosen volume stays chosen while it is listed.
   void LoadDriveList();
+  // A volume was mounted or unmounted: the drive box follows, a chosen card that went
+  // away shows as without medium, and a newly inserted card is chosen when none was.
+  void VolumesChanged();
   void FilesDropped(const std::vector<std::string>& paths);
 
   // The eject command works through `ejector` (not owned); without one it stays disabled.
@@ -170,6 +177,8 @@ class MainPresenter {
   VolumeEjector* ejector_ = nullptr;
   PlayerPlaylistBox players_{platform_};
   bool players_listed_ = false;  // the players are read after the start, then at each refresh
+  CardOptions card_options_;
+  BackupCommands backups_{platform_, view_, state_, card_options_};
 };
 
 }  // namespace tarvello

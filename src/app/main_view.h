@@ -12,6 +12,7 @@
 #include "app/option_form_values.h"
 #include "app/version_info.h"
 #include "catalogue/track_properties.h"
+#include "output/card_capacity.h"
 #include "output/drive_list.h"
 #include "output/output_progress.h"
 
@@ -25,6 +26,7 @@ enum class Command {
   kDest1,
   kExecute1,
   kEject1,
+  kRestore1,
   kProperty1,
   kExit1,
   kCheck1,
@@ -57,6 +59,27 @@ class CursorGuard {
 };
 
 // The answer of a Yes / No / Cancel box; closing the box or Escape is kCancel.
+// One row of the backup dialog.
+struct BackupRow {
+  std::string name;  // the folder's name: "20231114_2"
+  std::string date;  // "2023/11/14"
+  int songs = 0;
+  std::string size;  // the total size as a text
+  bool fits = false;  // fits on the chosen card in place of its output folder
+};
+
+struct BackupDialogRequest {
+  std::vector<BackupRow> rows;  // newest first
+  std::string location;         // the folder that holds them
+};
+
+// What the user chose in the backup dialog: a row to put back or to delete.
+struct BackupChoice {
+  enum class Action { kRestore, kDelete };
+  Action action = Action::kRestore;
+  int row = -1;
+};
+
 enum class YesNoCancel { kYes, kNo, kCancel };
 
 // The file dialog's settings.
@@ -123,6 +146,10 @@ class MainView {
   virtual void ShowPropertyDialog(const TrackProperties& properties) = 0;
   // The values confirmed with OK; nullopt for anything else.
   virtual std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) = 0;
+  // The capacity bar: its figures and its tool-tip (the status panels' texts).
+  virtual void SetCapacity(const CardCapacity& capacity, const std::string& tooltip) = 0;
+  // The backup dialog: returns what the user chose, or nullopt when it was closed.
+  virtual std::optional<BackupChoice> ShowBackupDialog(const BackupDialogRequest& request) = 0;
   virtual void ShowAboutDialog(const std::optional<VersionInfo>& version) = 0;
 
   // Long work.

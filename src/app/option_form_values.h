@@ -23,6 +23,8 @@ struct OptionFormValues {
   int separator = 0;
   bool auto_import = false;
   bool backup = false;
+  bool verify = true;       // read the card back after writing
+  int backups_to_keep = 0;  // newest backup folders kept after a run; 0 keeps all
 
   bool operator==(const OptionFormValues&) const = default;
 };

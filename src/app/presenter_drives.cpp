@@ -20,6 +20,33 @@ void MainPresenter::LoadDriveList() {
   UpdateEjectEnabling();
 }
 
+void MainPresenter::VolumesChanged() {
+  RunCommand([&] {
+    const DriveList before = state_.drives;
+    const int chosen = SelectedDriveIndex();
+    const std::string chosen_root = chosen >= 0 ? before.entries[chosen].Root : std::string();
+    view_.SetDriveIndex(-1);
+    view_.SetDriveItems(tarvello::LoadDriveList(platform_.volumes, state_.drives));
+    const DriveFollow follow = FollowDrives(before, chosen_root, state_.drives);
+    state_.CurrentDrive = follow.index;
+    if (follow.index >= 0) view_.SetDriveIndex(follow.index);
+    UpdateEjectEnabling();
+    if (follow.chosen_gone) {
+      state_.DriveStatusText = NoMediumText(before.entries[chosen].Name);
+      view_.SetStatusText(1, state_.DriveStatusText);
+      view_.SetCommandEnabled(Command::kExecute1, false);
+      view_.SetCommandEnabled(Command::kDest1, false);
+      ShowOutputSummary(false);
+      return;
+    }
+    if (follow.index < 0 || !chosen_root.empty()) return;
+    // A card came and was chosen: as when the user picks it in the box.
+    ShowDriveStatus();
+    FollowOutputFolder();
+    ShowOutputSummary(true);
+  });
+}
+
 std::string MainPresenter::ChosenDriveRoot() const {
   const int index = SelectedDriveIndex();
   return index >= 0 && index == state_.CurrentDrive ? state_.drives.entries[index].Root

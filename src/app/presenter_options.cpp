@@ -15,10 +15,12 @@ void MainPresenter::Option1Click() {
     TOutputOptions& options = state_.settings.options;
     const std::string old_out_dir = options.OutDir;
     const bool old_auto_import = options.AutoImport;
-    const std::optional<OptionFormValues> values =
-        view_.ShowOptionDialog({LoadOptionForm(options), MountPoints()});
+    OptionFormValues form = LoadOptionForm(options);
+    card_options_.ToForm(form);
+    const std::optional<OptionFormValues> values = view_.ShowOptionDialog({form, MountPoints()});
     if (!values) return;
     StoreOptionForm(*values, options);
+    card_options_.FromForm(*values);
 
     const auto cursor = view_.ShowWaitCursor();
     view_.SetOutDirLabel(Cp932ToUtf8(options.OutDir));

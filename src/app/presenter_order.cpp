@@ -1,6 +1,7 @@
 // Sorting the list and the output summary in status panel 0.
 
 #include "app/main_presenter.h"
+#include "output/card_capacity.h"
 #include "output/output_summary.h"
 
 namespace tarvello {
@@ -38,8 +39,12 @@ void MainPresenter::ShowOutputSummary(bool recount) {
       view_.RowsChanged(result.changed_rows.front(), result.changed_rows.back());
     }
   }
-  view_.SetStatusText(0, SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols));
+  const std::string summary = SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols);
+  view_.SetStatusText(0, summary);
   view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
+  const std::string tooltip =
+      state_.DriveStatusText.empty() ? summary : state_.DriveStatusText + "\n" + summary;
+  view_.SetCapacity(CapacityOf(SelectedDrive(), state_.totals), tooltip);
 }
 
 }  // namespace tarvello

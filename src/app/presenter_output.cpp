@@ -45,7 +45,7 @@ void MainPresenter::ExecuteOutput() {
 
     const TOutputOptions& options = state_.settings.options;
     const OutputRunSettings settings{OutputFolderPath(drive->Root, options.OutDir), options,
-                                     state_.BackupFolder};
+                                     state_.BackupFolder, card_options_.verify()};
     // An error inside the dialog's event handler must not cross the event loop; it is
     // reported once the dialog has closed and the window is refreshed.
     std::exception_ptr error;
@@ -63,9 +63,20 @@ void MainPresenter::ExecuteOutput() {
     if (result.incomplete && result.end == OutputRunEnd::kCancelled) {
       view_.ShowInformation(kIncompleteFolder);
     }
+    if (!error) backups_.KeepNewest();
     ShowDriveStatus();
     FollowOutputFolder();
     if (error) std::rethrow_exception(error);
+  });
+}
+
+void MainPresenter::Restore1Click() {
+  RunCommand([&] {
+    // Measured afresh: the dialog tells which backups fit.
+    if (SelectedDriveIndex() >= 0) ShowDriveStatus();
+    if (!backups_.ShowBackups(SelectedDrive())) return;
+    ShowDriveStatus();
+    ImportOutputFolder(true);
   });
 }
 

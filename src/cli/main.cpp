@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/backup_commands.h"
 #include "cli/info_command.h"
 #include "cli/mgr_command.h"
 #include "cli/output_command.h"
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
   tarvello::cli::AddInfoCommand(app, exit_status);
   tarvello::cli::AddMgrCommand(app, exit_status);
   tarvello::cli::AddOutputCommand(app, exit_status);
+  tarvello::cli::AddVerifyCommand(app, exit_status);
+  tarvello::cli::AddBackupCommands(app, exit_status);
   tarvello::cli::AddPlaylistsCommand(app, exit_status);
   tarvello::cli::AddPlaylistCommand(app, exit_status);
   tarvello::cli::AddTracklistCommand(app, exit_status);

@@ -20,6 +20,7 @@
 #include "common/cp932.h"
 #include "common/json_text.h"
 #include "common/utf8.h"
+#include "output/card_verify.h"
 #include "output/drives.h"
 #include "output/output_folder_rule.h"
 #include "output/output_messages.h"
@@ -38,6 +39,7 @@ constexpr int kExitSongsFailed = 1;
 constexpr int kExitRefused = 2;
 constexpr const char* kNothingToOutput = "出力する曲がありません.";
 constexpr const char* kNoFolder = "出力先のフォルダがありません.";
+constexpr const char* kSourceUnreadable = "曲のファイルを読み込めません.\n";
 
 struct OutputArguments {
   std::string root;
@@ -48,6 +50,7 @@ struct OutputArguments {
   int separator = 0;
   std::string backup_dir;
   bool no_backup = false;
+  bool no_verify = false;
   std::vector<std::string> songs;
 };
 
@@ -132,6 +135,40 @@ class OutputCommand {
     }
   }
 
+  // Checks the card against what an output of the list would have written; nothing is
+  // written.
+  int Verify() {
+    if (!files_.DirectoryExists(arguments_.root)) {
+      Report(std::string(kNoFolder) + "\n" + arguments_.root, 0);
+      return kExitRefused;
+    }
+    AddSongs();
+    OutputTotals ignored;
+    rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
+    const std::string folder = OutputFolderPath(arguments_.root, Options().OutDir);
+    std::vector<std::string> unreadable;
+    const std::vector<WrittenFile> expected =
+        ExpectedCardFiles(files_, folder + "/", rows_, table_, Options(), unreadable);
+    for (const std::string& source : unreadable) Report(kSourceUnreadable + source, 0);
+    VerifyResult result;
+    {
+      TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
+      result = VerifyWrittenFiles(files_, expected, progress);
+    }
+    std::vector<std::string> mismatched;
+    for (const WrittenFile& file : result.mismatched) mismatched.push_back(file.path);
+    if (!result.mismatched.empty()) Report(MismatchText(result.mismatched, ""), 0);
+    const bool verified = !result.cancelled && mismatched.empty() && unreadable.empty();
+    out_ << JsonObject()
+                .Number("checked", static_cast<int64_t>(expected.size()))
+                .Text("folder", folder)
+                .Bool("verified", verified)
+                .Raw("mismatched", PathArray(mismatched))
+                .Close()
+         << "\n";
+    return verified ? 0 : kExitSongsFailed;
+  }
+
  private:
   // Adds the songs and measures the card; the refusal when the output cannot start.
   std::optional<Refusal> Prepare() {
@@ -190,7 +227,7 @@ class OutputCommand {
   }
 
   int Output() {
-    const OutputRunSettings settings{Folder(), Options(), BackupBase()};
+    const OutputRunSettings settings{Folder(), Options(), BackupBase(), !arguments_.no_verify};
     OutputRunResult result;
     started_ = true;
     {
@@ -198,12 +235,20 @@ class OutputCommand {
       result = RunOutput(settings, rows_, table_, platform_, temp_names_, progress);
     }
     totals_.Count = result.targets;
+    verified_ = result.verified;
+    mismatched_ = result.mismatched;
     if (result.incomplete) Report(kIncompleteFolder, 0);
     WriteResult(result.written, ResultName(result.end), nullptr, {}, result.backup_folder,
                 result.incomplete);
     const bool all_written =
         result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
     return all_written ? 0 : kExitSongsFailed;
+  }
+
+  static std::string PathArray(const std::vector<std::string>& paths) {
+    std::vector<std::string> quoted;
+    for (const std::string& path : paths) quoted.push_back(JsonString(path));
+    return JsonArray(quoted);
   }
 
   std::string Folder() const { return OutputFolderPath(arguments_.root, Options().OutDir); }
@@ -220,6 +265,7 @@ class OutputCommand {
         .Text("result", result);
     if (reason != nullptr) line.Text("reason", reason).Text("message", TerminalText(message));
     if (incomplete) line.Bool("incomplete", true);
+    line.Bool("verified", verified_).Raw("mismatched", PathArray(mismatched_));
     out_ << line.Close() << "\n";
   }
 
@@ -269,9 +315,37 @@ class OutputCommand {
   OutputTotals totals_;
   int refused_ = 0;
   bool started_ = false;  // the run has begun to change the card
+  bool verified_ = false;               // read back, and the card held everything sent
+  std::vector<std::string> mismatched_;  // card files that differed or could not be read
 };
 
 }  // namespace
+
+// The options that decide the card's names and texts, shared by output and verify.
+void AddNameOptions(CLI::App* command, OutputArguments& arguments) {
+  command->add_option("--root", arguments.root, "the card's root folder (native path)")
+      ->required();
+  command
+      ->add_option("--outdir", arguments.out_dir,
+                   "the output folder on the card, without \".\" or \"..\" parts")
+      ->check(Utf8Text())
+      ->check(OutDirText())
+      ->capture_default_str();
+  command->add_option("--prefix", arguments.prefix, "prefix of the song names")
+      ->transform(NamePart())
+      ->capture_default_str();
+  command->add_option("--ext", arguments.ext, "extension of the song names")
+      ->transform(NamePart())
+      ->capture_default_str();
+  command
+      ->add_option("--title-format", arguments.title_format,
+                   "0 title, 1 title + separator + artist, 2 artist + separator + title")
+      ->check(CLI::Range(0, 2))
+      ->capture_default_str();
+  command->add_option("--separator", arguments.separator, "separator index 0 to 7")
+      ->check(CLI::Range(0, 7))
+      ->capture_default_str();
+}
 
 void AddOutputCommand(CLI::App& app, int& exit_status) {
   auto arguments = std::make_shared<OutputArguments>();
@@ -279,41 +353,38 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       "output",
       "Adds the songs in the given order, as the window's add command does, and outputs them "
       "onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered songs. The "
-      "last line on standard output is a JSON object with \"written\", \"targets\" and "
-      "\"result\"; an output that does not start gives \"result\":\"refused\" and a "
-      "\"reason\".");
-  command->add_option("--root", arguments->root, "the card's root folder (native path)")
-      ->required();
-  command
-      ->add_option("--outdir", arguments->out_dir,
-                   "the output folder on the card, without \".\" or \"..\" parts")
-      ->check(Utf8Text())
-      ->check(OutDirText())
-      ->capture_default_str();
-  command->add_option("--prefix", arguments->prefix, "prefix of the song names")
-      ->transform(NamePart())
-      ->capture_default_str();
-  command->add_option("--ext", arguments->ext, "extension of the song names")
-      ->transform(NamePart())
-      ->capture_default_str();
-  command
-      ->add_option("--title-format", arguments->title_format,
-                   "0 title, 1 title + separator + artist, 2 artist + separator + title")
-      ->check(CLI::Range(0, 2))
-      ->capture_default_str();
-  command->add_option("--separator", arguments->separator, "separator index 0 to 7")
-      ->check(CLI::Range(0, 7))
-      ->capture_default_str();
+      "last line on standard output is a JSON object with \"written\", \"targets\", "
+      "\"result\", \"verified\" and \"mismatched\"; an output that does not start gives "
+      "\"result\":\"refused\" and a \"reason\".");
+  AddNameOptions(command, *arguments);
   CLI::Option* backup_dir =
       command->add_option("--backup-dir", arguments->backup_dir,
                           "folder that receives the day's backup folder (default: the program's)");
   command->add_flag("--no-backup", arguments->no_backup, "replace the folder's files unsaved")
       ->excludes(backup_dir);
+  command->add_flag("--no-verify", arguments->no_verify,
+                    "do not read the written files back from the card to compare them");
   command->add_option("SONG", arguments->songs, "song files (native paths)")->required();
   command->callback([arguments, &exit_status] {
     // System messages in the user's language.
     std::setlocale(LC_ALL, "");
     exit_status = OutputCommand(*arguments, std::cout, std::cerr).Run();
+  });
+}
+
+void AddVerifyCommand(CLI::App& app, int& exit_status) {
+  auto arguments = std::make_shared<OutputArguments>();
+  CLI::App* command = app.add_subcommand(
+      "verify",
+      "Reads the card's output folder back and compares it with what an output of the given "
+      "songs, in this order, would have written: the numbered songs and the management "
+      "files. Nothing is written. The last line is a JSON object with \"verified\" and "
+      "\"mismatched\"; a mismatch gives exit status 1.");
+  AddNameOptions(command, *arguments);
+  command->add_option("SONG", arguments->songs, "song files (native paths)")->required();
+  command->callback([arguments, &exit_status] {
+    std::setlocale(LC_ALL, "");
+    exit_status = OutputCommand(*arguments, std::cout, std::cerr).Verify();
   });
 }
 

@@ -11,4 +11,8 @@ namespace tarvello::cli {
 // written, 1 when songs failed, 2 when the songs do not fit or the folder is unusable.
 void AddOutputCommand(CLI::App& app, int& exit_status);
 
+// tarvello-cli verify: checks an existing card against a list without writing; exit
+// status 1 on a mismatch.
+void AddVerifyCommand(CLI::App& app, int& exit_status);
+
 }  // namespace tarvello::cli

@@ -8,6 +8,7 @@
 #include "gui/qt_translations.h"
 #include "gui/termination_signals.h"
 #include "gui/udisks_ejector.h"
+#include "platform/posix/posix_mount_watcher.h"
 #include "platform/posix/posix_platform.h"
 
 int main(int argc, char* argv[]) {
@@ -18,7 +19,9 @@ int main(int argc, char* argv[]) {
 
   tarvello::PosixPlatform platform;
   tarvello::UDisksEjector ejector(QDBusConnection::systemBus());
+  tarvello::PosixMountWatcher mount_watcher;
   tarvello::TMainForm form(platform.Get());
+  form.WatchMounts(&mount_watcher);
   // Without UDisks2 on the system bus the eject is not offered at all.
   form.SetVolumeEjector(ejector.ServiceAnswers() ? &ejector : nullptr);
   form.Start();

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSocketNotifier>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -26,6 +27,8 @@
 
 #include "app/window_layout.h"
 #include "gui/about_dialog.h"
+#include "gui/backup_dialog.h"
+#include "gui/capacity_bar.h"
 #include "gui/drive_combo_box.h"
 #include "gui/program_icon.h"
 #include "gui/playlist_combo_box.h"
@@ -124,6 +127,15 @@ void TMainForm::SetDialogResponder(DialogResponder responder) {
   dialogs_.SetResponder(std::move(responder));
 }
 
+void TMainForm::WatchMounts(MountWatcher* watcher) {
+  if (watcher == nullptr || watcher->Handle() < 0) return;
+  auto* notifier = new QSocketNotifier(watcher->Handle(), QSocketNotifier::Exception, this);
+  notifier->setObjectName(QStringLiteral("MountNotifier"));
+  connect(notifier, &QSocketNotifier::activated, this, [this, watcher] {
+    if (watcher->Acknowledge()) presenter_->VolumesChanged();
+  });
+}
+
 void TMainForm::SetVolumeEjector(VolumeEjector* ejector) {
   presenter_->SetVolumeEjector(ejector);
 }
@@ -156,6 +168,7 @@ void TMainForm::CreateActions() {
   MakeAction(Command::kDest1, "Dest1", "出力先から取り込む(&D)", {}, &P::Dest1Click);
   MakeAction(Command::kExecute1, "Execute1", "出力実行(&E)", {}, &P::Execute1Click);
   MakeAction(Command::kEject1, "Eject1", "カードを取り出す(&J)", {}, &P::Eject1Click);
+  MakeAction(Command::kRestore1, "Restore1", "バックアップから戻す(&R)...", {}, &P::Restore1Click);
   MakeAction(Command::kProperty1, "Property1", "プロパティ(&G)", QKeySequence(Qt::CTRL | Qt::Key_I),
              &P::Property1Click);
   QAction* exit = MakeAction(Command::kExit1, "Exit1", "終了(&X)", {}, nullptr);
@@ -199,6 +212,7 @@ void TMainForm::CreateMenus() {
   file->addActions({action(Command::kAdd1), action(Command::kImport1), action(Command::kDest1)});
   file->addSeparator();
   file->addActions({action(Command::kExecute1), action(Command::kEject1)});
+  file->addAction(action(Command::kRestore1));
   file->addSeparator();
   file->addAction(action(Command::kProperty1));
   file->addSeparator();
@@ -624,6 +638,16 @@ std::optional<OptionFormValues> TMainForm::ShowOptionDialog(const OptionDialogRe
   TOptionForm form(request, folder_chooser_, this);
   if (form.exec() != QDialog::Accepted) return std::nullopt;
   return form.Values();
+}
+
+void TMainForm::SetCapacity(const CardCapacity& capacity, const std::string& tooltip) {
+  StatusBar1_->Capacity()->SetCapacity(capacity, QString::fromUtf8(tooltip.c_str()));
+}
+
+std::optional<BackupChoice> TMainForm::ShowBackupDialog(const BackupDialogRequest& request) {
+  TBackupForm form(request, this);
+  form.exec();
+  return form.Choice();
 }
 
 void TMainForm::ShowAboutDialog(const std::optional<VersionInfo>& version) {

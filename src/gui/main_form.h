@@ -54,6 +54,8 @@ class TMainForm : public QMainWindow, public MainView {
   // The eject command's way to the system (not owned); without one the command stays
   // disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
+  // Follows mounts and unmounts through `watcher` (not owned) on the event loop.
+  void WatchMounts(MountWatcher* watcher);
 
   QAction* CommandAction(Command command) const;
   const ImageList& Images() const { return ImageList1_; }
@@ -93,6 +95,8 @@ class TMainForm : public QMainWindow, public MainView {
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) override;
   void ShowPropertyDialog(const TrackProperties& properties) override;
   std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) override;
+  void SetCapacity(const CardCapacity& capacity, const std::string& tooltip) override;
+  std::optional<BackupChoice> ShowBackupDialog(const BackupDialogRequest& request) override;
   void ShowAboutDialog(const std::optional<VersionInfo>& version) override;
   std::unique_ptr<CursorGuard> ShowWaitCursor() override;
   void ProcessEvents() override;

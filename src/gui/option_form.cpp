@@ -9,8 +9,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 
+#include "app/card_options.h"
 #include "common/cp932.h"
 #include "gui/dialogs.h"
 
@@ -116,6 +118,8 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   chBackup_->move(12, 145);
   chBackup_->adjustSize();
 
+  AddCardPage();
+
   btOK_ = new QPushButton(QStringLiteral("OK"), this);
   btOK_->setObjectName(QStringLiteral("btOK"));
   btOK_->setGeometry(kWidth - 170, kHeight - 36, 75, 25);
@@ -133,11 +137,33 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   setTabOrder(cbTitleFormat_, cbSeparater_);
   setTabOrder(cbSeparater_, chAutoGetDest_);
   setTabOrder(chAutoGetDest_, chBackup_);
-  setTabOrder(chBackup_, btOK_);
+  setTabOrder(chBackup_, chVerify_);
+  setTabOrder(chVerify_, seBackupsToKeep_);
+  setTabOrder(seBackupsToKeep_, btOK_);
   setTabOrder(btOK_, btCancel_);
 
   FormCreate(request.values);
   edOutDir_->setFocus();
+}
+
+void TOptionForm::AddCardPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("TabSheet2"));
+  PageControl1_->addTab(page, QStringLiteral("カード"));
+  chVerify_ =
+      new QCheckBox(QStringLiteral("出力後にカードから読み戻して書き込んだ内容と照合する"), page);
+  chVerify_->setObjectName(QStringLiteral("chVerify"));
+  chVerify_->move(12, 16);
+  chVerify_->adjustSize();
+  auto* keep_label = new QLabel(QStringLiteral("バックアップを残す数"), page);
+  keep_label->move(12, 51);
+  seBackupsToKeep_ = new QSpinBox(page);
+  seBackupsToKeep_->setObjectName(QStringLiteral("seBackupsToKeep"));
+  seBackupsToKeep_->setRange(0, kMaxBackupsToKeep);
+  // 0 keeps every backup folder, as without the option.
+  seBackupsToKeep_->setSpecialValueText(QStringLiteral("すべて"));
+  seBackupsToKeep_->setGeometry(150, 48, 80, 22);
+  keep_label->setBuddy(seBackupsToKeep_);
 }
 
 QLineEdit* TOptionForm::AddEdit(QWidget* page, const char* name, const char* label, int top,
@@ -163,6 +189,8 @@ void TOptionForm::FormCreate(const OptionFormValues& values) {
   cbSeparater_->setCurrentIndex(values.separator);
   chAutoGetDest_->setChecked(values.auto_import);
   chBackup_->setChecked(values.backup);
+  chVerify_->setChecked(values.verify);
+  seBackupsToKeep_->setValue(values.backups_to_keep);
 }
 
 void TOptionForm::btDirDialogClick() {
@@ -191,6 +219,8 @@ OptionFormValues TOptionForm::Values() const {
   values.separator = cbSeparater_->currentIndex();
   values.auto_import = chAutoGetDest_->isChecked();
   values.backup = chBackup_->isChecked();
+  values.verify = chVerify_->isChecked();
+  values.backups_to_keep = seBackupsToKeep_->value();
   return values;
 }
 

@@ -15,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 
 namespace tarvello {
@@ -40,6 +41,8 @@ class TOptionForm : public QDialog {
  private:
   void FormCreate(const OptionFormValues& values);
   void btDirDialogClick();
+  // The second page: the card checks.
+  void AddCardPage();
   // OK closes the dialog only for values that may be stored; otherwise a box says why and
   // the folder field takes the focus.
   void btOKClick();
@@ -57,6 +60,8 @@ class TOptionForm : public QDialog {
   QComboBox* cbSeparater_ = nullptr;
   QCheckBox* chAutoGetDest_ = nullptr;
   QCheckBox* chBackup_ = nullptr;
+  QCheckBox* chVerify_ = nullptr;
+  QSpinBox* seBackupsToKeep_ = nullptr;
   QPushButton* btOK_ = nullptr;
   QPushButton* btCancel_ = nullptr;
 };

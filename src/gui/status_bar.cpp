@@ -1,5 +1,7 @@
 #include "gui/status_bar.h"
 
+#include "gui/capacity_bar.h"
+
 #include <algorithm>
 
 namespace tarvello {
@@ -46,6 +48,7 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
     panel->setIndent(2);
     panels_[i] = panel;
   }
+  capacity_ = new CapacityBar(this);
 }
 
 QLabel* StatusBar::Panel(int panel) const {
@@ -86,9 +89,12 @@ void StatusBar::resizeEvent(QResizeEvent* event) {
 }
 
 void StatusBar::PlacePanels() {
+  static constexpr int kCapacityWidth = 120;
   const int first = std::min(first_width_, width());
+  const int capacity = std::clamp(width() - first - 80, 0, kCapacityWidth);
   panels_[0]->setGeometry(0, 0, first, height());
-  panels_[1]->setGeometry(first, 0, width() - first, height());
+  panels_[1]->setGeometry(first, 0, width() - first - capacity, height());
+  if (capacity_ != nullptr) capacity_->setGeometry(width() - capacity, 0, capacity, height());
 }
 
 }  // namespace tarvello

@@ -9,6 +9,8 @@
 
 namespace tarvello {
 
+class CapacityBar;
+
 class StatusBar : public QWidget {
   Q_OBJECT
 
@@ -26,6 +28,8 @@ class StatusBar : public QWidget {
   void SetFirstPanelWidth(int first_width);
   int PanelWidth(int panel) const;
   QLabel* Panel(int panel) const;
+  // The capacity bar at the right end of the bar.
+  CapacityBar* Capacity() const { return capacity_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -35,6 +39,7 @@ class StatusBar : public QWidget {
 
   std::array<QLabel*, kPanelCount> panels_{};
   int first_width_ = 0;
+  CapacityBar* capacity_ = nullptr;
 };
 
 }  // namespace tarvello

@@ -17,4 +17,10 @@ std::string ChooseBackupFolder(FileSystem& files, const std::string& base) {
   }
 }
 
+bool CopyKeepingTime(FileSystem& files, const std::string& from, const std::string& to) {
+  const std::optional<std::time_t> time = files.LastWriteTime(from);
+  if (!files.CopyFile(from, to)) return false;
+  return !time || files.SetLastWriteTime(to, *time);
+}
+
 }  // namespace tarvello

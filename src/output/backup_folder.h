@@ -13,4 +13,8 @@ namespace tarvello {
 // one. Without a trailing "/".
 std::string ChooseBackupFolder(FileSystem& files, const std::string& base);
 
+// Copies a file and gives the copy the original's last-write time, which the phone's
+// order of the songs depends on; false when either step failed.
+bool CopyKeepingTime(FileSystem& files, const std::string& from, const std::string& to);
+
 }  // namespace tarvello

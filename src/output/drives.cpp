@@ -82,7 +82,7 @@ std::string MeasureDrive(TDriveInfo& drive, Volumes& volumes, FileSystem& files,
   if (!space) {
     drive.TotalBytes = 0;
     drive.FreeBytes = 0;
-    return drive.Name + ": メディアが挿入されていません.";
+    return NoMediumText(drive.Name);
   }
   drive.TotalBytes = std::max<int64_t>(space->total_bytes, 0);
   drive.BytesPerSector = space->bytes_per_sector;
@@ -97,6 +97,32 @@ std::string MeasureDrive(TDriveInfo& drive, Volumes& volumes, FileSystem& files,
          FormatFileSize(drive.FreeBytes, symbols) + "＋使用 " +
          FormatFileSize(drive.OutputFolderBytes, symbols) + "）/ 容量 " +
          FormatFileSize(drive.TotalBytes, symbols);
+}
+
+std::string NoMediumText(const std::string& name) {
+  return name + ": メディアが挿入されていません.";
+}
+
+namespace {
+
+bool LooksInserted(const TDriveInfo& drive) {
+  return drive.IconIndex == static_cast<uint8_t>(DriveIcon::kRemovable) ||
+         drive.Root.starts_with("/media/") || drive.Root.starts_with("/run/media/");
+}
+
+}  // namespace
+
+DriveFollow FollowDrives(const DriveList& before, const std::string& chosen_root,
+                         const DriveList& now) {
+  if (!chosen_root.empty()) {
+    const int index = FindDrive(now, chosen_root);
+    return {index, index < 0};
+  }
+  for (int index = 0; index < now.DriveCount; ++index) {
+    const TDriveInfo& drive = now.entries[index];
+    if (FindDrive(before, drive.Root) < 0 && LooksInserted(drive)) return {index, false};
+  }
+  return {};
 }
 
 }  // namespace tarvello

@@ -22,6 +22,16 @@ std::vector<DriveItem> LoadDriveList(Volumes& volumes, DriveList& drives);
 // The index of the entry whose root is `root`, or -1.
 int FindDrive(const DriveList& drives, const std::string& root);
 
+// The drive to choose after the mounts changed: the chosen volume while it is still
+// listed; when nothing was chosen, the first newly listed removable volume (a removable
+// device, or a volume mounted where the desktop mounts inserted media); else none (-1).
+struct DriveFollow {
+  int index = -1;
+  bool chosen_gone = false;  // the chosen volume is no longer listed
+};
+DriveFollow FollowDrives(const DriveList& before, const std::string& chosen_root,
+                         const DriveList& now);
+
 // The native path of the output folder on a volume: the mount point followed by OutDir
 // (CP932, backslash form) turned into a UTF-8 path with "/".
 std::string OutputFolderPath(const std::string& root, const std::string& out_dir);
@@ -29,6 +39,9 @@ std::string OutputFolderPath(const std::string& root, const std::string& out_dir
 // Sum of the sizes of the files directly in `folder`, each rounded up to whole clusters.
 // Hidden files count; folders and system files do not. 0 for a missing folder.
 int64_t OutputFolderUsage(FileSystem& files, const std::string& folder, int64_t cluster_size);
+
+// The status text of a volume without a medium.
+std::string NoMediumText(const std::string& name);
 
 // Measures `drive` afresh and returns the text of status panel 1.
 std::string MeasureDrive(TDriveInfo& drive, Volumes& volumes, FileSystem& files,

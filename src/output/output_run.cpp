@@ -8,6 +8,8 @@
 
 #include "common/cp932.h"
 #include "output/backup_folder.h"
+#include "output/card_names.h"
+#include "output/card_verify.h"
 #include "output/management_files.h"
 #include "output/output_messages.h"
 #include "output/output_targets.h"
@@ -86,6 +88,7 @@ class OutputRun {
       return Failed(WithLine(kFlushFailed, settings_.folder));
     }
     if (progress_.CancelRequested()) return Ended(OutputRunEnd::kCancelled);
+    if (settings_.verify && !VerifyCard()) return result_;
     progress_.Beep();
     progress_.ShowMessage(CompletionText(result_.written));
     return Ended(OutputRunEnd::kCompleted);
@@ -134,7 +137,7 @@ class OutputRun {
       if (progress_.CancelRequested()) break;
       const std::string path = folder_ + name;
       if (backup) {
-        if (!files_.CopyFile(path, backup_folder_ + name)) {
+        if (!CopyKeepingTime(files_, path, backup_folder_ + name)) {
           Failed(WithLine(kBackupFailed, path));
           return false;
         }
@@ -201,31 +204,37 @@ class OutputRun {
     rows_.Row(row).sub_items[kSubFileName] = path;
   }
 
+  // False when the card did not hold what was sent; the mismatch box has been shown.
+  bool VerifyCard() {
+    const VerifyResult verify = VerifyWrittenFiles(files_, written_.files(), progress_);
+    if (verify.cancelled) {
+      Ended(OutputRunEnd::kCancelled);
+      return false;
+    }
+    for (const WrittenFile& file : verify.mismatched) result_.mismatched.push_back(file.path);
+    result_.verified = verify.mismatched.empty();
+    if (result_.verified) return true;
+    Failed(MismatchText(verify.mismatched, result_.backup_folder));
+    return false;
+  }
+
   bool WriteManagement() {
     int written = 0;
+    const std::vector<std::string> titles = ManagementTitles();
     const std::optional<std::string> failed =
-        WriteManagementFiles(files_, folder_, ManagementTitles(), [&] {
+        WriteManagementFiles(files_, folder_, titles, [&] {
           progress_.Step();
           if (++written % kManagementEventsEvery == 0) progress_.ProcessEvents();
         });
     folder_changed_ = true;
+    written_.Management(folder_, titles);
     if (!failed) return true;
     Failed(WithLine(kManagementFailed, *failed));
     return false;
   }
 
   std::vector<std::string> ManagementTitles() const {
-    std::vector<std::string> titles;
-    titles.reserve(static_cast<size_t>(result_.targets));
-    for (int row = 0; row < rows_.RowCount(); ++row) {
-      if (!IsOutputTarget(rows_.Row(row))) continue;
-      // The row's caption and artist, as the list shows them: after the properties
-      // command re-read a retagged song, the record is newer than the row.
-      const TrackRow& shown = rows_.Row(row);
-      titles.push_back(ManagementTitle(
-          Utf8ToCp932(shown.caption), Utf8ToCp932(shown.sub_items[kSubArtist]), settings_.options));
-    }
-    return titles;
+    return ManagementTitlesOf(rows_, table_, settings_.options);
   }
 
   // Copies or moves every output target to its numbered name, newest time first.
@@ -258,15 +267,8 @@ class OutputRun {
     return true;
   }
 
-  // Prefix + "_" + four digits, and "." + Ext when there is an extension.
   std::string SongFileName(int number) const {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%.4d", number);
-    std::string name = Cp932ToUtf8(settings_.options.Prefix) + "_" + digits;
-    if (!settings_.options.Ext.empty()) name.append(".").append(Cp932ToUtf8(settings_.options.Ext));
-    // A "/" in the prefix or extension must not lead the song out of the folder.
-    std::replace(name.begin(), name.end(), '/', '_');
-    return folder_ + name;
+    return NumberedSongPath(folder_, settings_.options, number);
   }
 
   // A song parked by the cleanup is moved to its name, any other is copied.
@@ -277,6 +279,7 @@ class OutputRun {
       // A second marked row fails as a move would.
       if (song.moved_to.empty() && files_.MoveFile(parked->second, target)) {
         song.moved_to = target;
+        written_.Moved(target, song.listed_path);
         for (const int other : song.rows) Rename(other, target);
         return true;
       }
@@ -286,7 +289,7 @@ class OutputRun {
     }
     const TTrackInfo* record = RowRecord(rows_, table_, row);
     const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
-    if (files_.CopyFile(source, target)) return true;
+    if (written_.Copy(files_, source, target, ListedPath(row))) return true;
     progress_.ShowMessage(WithLine(kCopyFailed, ListedPath(row)));
     return false;
   }
@@ -315,6 +318,7 @@ class OutputRun {
   bool folder_changed_ = false;               // a file of the folder was parked, deleted or written
   bool songs_tried_ = false;                  // the copying went through every output target
   OutputRunResult result_;
+  WrittenFiles written_;
 };
 
 }  // namespace

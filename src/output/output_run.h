@@ -5,6 +5,7 @@
 // backing up what was there.
 
 #include <string>
+#include <vector>
 
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
@@ -19,6 +20,7 @@ struct OutputRunSettings {
   std::string folder;       // native path of the output folder, without a trailing "/"
   TOutputOptions options;   // Prefix, Ext, TitleFormat, Separator, BackupBeforeOutput
   std::string backup_base;  // the day's backup folder, without a trailing "/"
+  bool verify = true;       // read the written files back from the card afterwards
 };
 
 enum class OutputRunEnd {
@@ -36,6 +38,8 @@ struct OutputRunResult {
   // temporary names and the management files may not match the songs. Running the output
   // again completes the folder.
   bool incomplete = false;
+  bool verified = false;      // read back, and the card held everything sent
+  std::vector<std::string> mismatched;  // card paths that differed or could not be read
 };
 
 // Runs the whole output. Reads the rows in list order. A song of the folder that it parks

@@ -17,6 +17,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/content_hash.h"
+
 namespace tarvello {
 
 // The kinds of volume the drive list tells apart; each has its own icon.
@@ -160,7 +162,24 @@ class FileSystem {
   // `path` made absolute against the current folder and lexically normal; file systems
   // without a current folder only normalise it.
   virtual std::string AbsolutePath(const std::string& path) { return LexicallyNormalPath(path); }
+
+  // CopyFile that also gives the hash of the bytes it copied, taken as they passed, so
+  // the source is read once; nullopt on failure.
+  virtual std::optional<ContentHash> CopyFileHashing(const std::string& from,
+                                                     const std::string& to);
+  // The hash of a file as its medium holds it: the system's cached pages of the file are
+  // dropped first, so the bytes come from the card, not from memory. nullopt when the
+  // file cannot be opened or read.
+  virtual std::optional<ContentHash> HashStoredFile(const std::string& path);
+  // The last-write time (seconds since the epoch); nullopt when it cannot be told.
+  virtual std::optional<std::time_t> LastWriteTime(const std::string& path);
+  // Removes an empty folder; false on failure (and where folders cannot be removed).
+  virtual bool RemoveDirectory(const std::string& path);
 };
+
+// The hash of everything `file` holds from its current position on; raises FileError
+// when a read fails.
+ContentHash HashRest(ByteFile& file);
 
 // Environment, special folders and the clock.
 class Environment {
@@ -187,6 +206,17 @@ class VolumeEjector {
   // allows it. A refused unmount changes nothing; a refused power-off leaves the volume
   // unmounted and gives the reason.
   virtual EjectResult Eject(const std::string& root) = 0;
+};
+
+// Tells when volumes are mounted or unmounted.
+class MountWatcher {
+ public:
+  virtual ~MountWatcher() = default;
+  // A descriptor whose exceptional condition (POLLPRI) signals a change, for the event
+  // loop to watch; -1 when changes cannot be watched.
+  virtual int Handle() const = 0;
+  // After the handle signalled: true when the mounts changed since the last call.
+  virtual bool Acknowledge() = 0;
 };
 
 // What the core is given to reach the system.

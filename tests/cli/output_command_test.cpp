@@ -81,7 +81,8 @@ TEST_F(OutputCommandTest, ARefusedSongIsReportedAndTheExitStatusSaysSo) {
   EXPECT_THAT(none.err, HasSubstr("出力する曲がありません."));
   EXPECT_EQ(none.out, "{\"written\":0,\"targets\":0,\"folder\":\"" + Folder() +
                           "\",\"backup_folder\":\"\",\"result\":\"refused\",\"reason\":"
-                          "\"nothing to output\",\"message\":\"出力する曲がありません.\"}\n");
+                          "\"nothing to output\",\"message\":\"出力する曲がありません.\",\"verified\":false,"
+                          "\"mismatched\":[]}\n");
 }
 
 // Each way an output does not start ends with a result line that says why, and leaves

@@ -318,6 +318,22 @@ class LockingFileSystem : public FileSystem {
     return real_.Identify(path);
   }
   std::string AbsolutePath(const std::string& path) override { return real_.AbsolutePath(path); }
+  std::optional<ContentHash> CopyFileHashing(const std::string& from,
+                                             const std::string& to) override {
+    if (!Allowed(FileOp::kCopy)) return std::nullopt;
+    return real_.CopyFileHashing(from, to);
+  }
+  std::optional<ContentHash> HashStoredFile(const std::string& path) override {
+    ++hash_calls;
+    if (locked.count(path) != 0 || unreadable.count(path) != 0) return std::nullopt;
+    return real_.HashStoredFile(path);
+  }
+  std::optional<std::time_t> LastWriteTime(const std::string& path) override {
+    return real_.LastWriteTime(path);
+  }
+  bool RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
+  // Files read back for verification so far.
+  int hash_calls = 0;
 
  private:
   // The file, or one that fails its reads when the path is unreadable.

@@ -122,6 +122,17 @@ class RecordingView : public MainView {
     option_answers.pop_front();
     return answer;
   }
+  void SetCapacity(const CardCapacity& value, const std::string& text) override {
+    capacity = value;
+    capacity_tooltip = text;
+  }
+  std::optional<BackupChoice> ShowBackupDialog(const BackupDialogRequest& request) override {
+    backup_requests.push_back(request);
+    if (backup_answers.empty()) return std::nullopt;
+    auto answer = backup_answers.front();
+    backup_answers.pop_front();
+    return answer;
+  }
   void ShowAboutDialog(const std::optional<VersionInfo>& version) override {
     about_dialogs.push_back(version);
   }
@@ -139,6 +150,10 @@ class RecordingView : public MainView {
   int cursor_depth_at_dialog = -1;
   std::vector<OptionDialogRequest> option_requests;
   std::deque<std::optional<OptionFormValues>> option_answers;
+  std::vector<BackupDialogRequest> backup_requests;
+  CardCapacity capacity;
+  std::string capacity_tooltip;
+  std::deque<std::optional<BackupChoice>> backup_answers;
   std::vector<std::optional<VersionInfo>> about_dialogs;
 
   // The progress dialog's recording, and how many dialogs were shown.

@@ -67,6 +67,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Entries(MenuNamed(*f.form, "File1")),
              QStringList({"追加(&A)...", "iTunesプレイリストを読み込む(&I)",
                           "出力先から取り込む(&D)", "-", "出力実行(&E)", "カードを取り出す(&J)",
+                          "バックアップから戻す(&R)...",
                           "-", "プロパティ(&G)", "-", "終了(&X)"}));
     QCOMPARE(Entries(MenuNamed(*f.form, "Edit1")),
              QStringList({"選択行を出力対象にする(&S)", "選択行を出力対象から外す(&U)", "削除(&D)",
@@ -213,7 +214,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(f.Find<QLabel>("lbOutDir")->text(), QString("\\PRIVATE\\AU\\DF\\D_SD"));
     QCOMPARE(f.Status()->geometry(), QRect(0, 277, 649, 23));
     QCOMPARE(f.Status()->PanelWidth(0), 286);
-    QCOMPARE(f.Status()->PanelWidth(1), 363);
+    QCOMPARE(f.Status()->PanelWidth(1) + f.Status()->Capacity()->width(), 363);
     QCOMPARE(f.Find<QToolButton>("ToolButtonAdd")->mapTo(client, QPoint(0, 0)).x(), 313);
 
     // The Japanese font reaches the controls.

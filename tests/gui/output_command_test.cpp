@@ -65,9 +65,10 @@ class OutputCommandTest : public QObject {
                                            "出力を実行しますか？"));
     QCOMPARE(requests[2].text, std::string("出力先フォルダへ 2 曲を出力しました."));
     QCOMPARE(seen.caption, QStringLiteral("In Progress..."));
-    QCOMPARE(seen.label, QStringLiteral("ファイルの出力中... 2 / 2"));
-    // 1 old file backed up, 1 management file, 2 songs: the bar is full.
-    QCOMPARE(seen.maximum, 2 / 100 + 2 + 1 + 1);
+    // The last phase reads back the management file and the 2 songs.
+    QCOMPARE(seen.label, QStringLiteral("照合中... 3 / 3"));
+    // 1 old file backed up, 1 management file, 2 songs, 3 files read back: the bar is full.
+    QCOMPARE(seen.maximum, 2 / 100 + 2 + 1 + 1 + 3);
     QCOMPARE(seen.value, seen.maximum);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 

@@ -18,6 +18,7 @@
 #include "fakes/fake_platform.h"
 #include "gui/drive_combo_box.h"
 #include "gui/main_form.h"
+#include "gui/capacity_bar.h"
 #include "gui/status_bar.h"
 
 #include <QTreeView>

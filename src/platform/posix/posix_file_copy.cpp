@@ -3,8 +3,8 @@
 #include <sys/sendfile.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
+#include <memory>
 
 namespace tarvello {
 namespace {
@@ -51,16 +51,18 @@ bool WriteAll(int out, const char* data, size_t size) {
   return true;
 }
 
-bool CopyByReadWrite(int in, int out) {
-  std::array<char, 64 * 1024> buffer;
+bool CopyByReadWrite(int in, int out, ContentHasher* hasher = nullptr) {
+  static constexpr size_t kBufferSize = 1 << 20;
+  std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
   for (;;) {
-    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    const ssize_t got = ::read(in, buffer.get(), kBufferSize);
     if (got == 0) return true;
     if (got < 0) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (!WriteAll(out, buffer.data(), static_cast<size_t>(got))) return false;
+    if (hasher != nullptr) hasher->Add(buffer.get(), static_cast<size_t>(got));
+    if (!WriteAll(out, buffer.get(), static_cast<size_t>(got))) return false;
   }
 }
 
@@ -73,6 +75,10 @@ bool CopyFileContents(int in, int out) {
   if (outcome == Outcome::kFailed) return false;
   if (outcome == Outcome::kDone) return true;
   return CopyByReadWrite(in, out);
+}
+
+bool CopyFileContentsHashing(int in, int out, ContentHasher& hasher) {
+  return CopyByReadWrite(in, out, &hasher);
 }
 
 }  // namespace tarvello

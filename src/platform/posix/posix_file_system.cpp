@@ -14,6 +14,7 @@
 
 #include "platform/posix/posix_byte_file.h"
 #include "platform/posix/posix_file_copy.h"
+#include "platform/posix/posix_stored_file.h"
 
 namespace tarvello {
 namespace {
@@ -125,6 +126,18 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenReadOrThrow(const std::string& pa
 }
 
 bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
+  return Copy(from, to, nullptr);
+}
+
+std::optional<ContentHash> PosixFileSystem::CopyFileHashing(const std::string& from,
+                                                            const std::string& to) {
+  ContentHasher hasher;
+  if (!Copy(from, to, &hasher)) return std::nullopt;
+  return hasher.Digest();
+}
+
+bool PosixFileSystem::Copy(const std::string& from, const std::string& to,
+                           ContentHasher* hasher) {
   if (from.empty() || to.empty()) return false;
   Descriptor in(OpenForReading(from));
   struct stat source {};
@@ -136,7 +149,8 @@ bool PosixFileSystem::CopyFile(const std::string& from, const std::string& to) {
   // No chmod afterwards: FAT cards refuse it.
   Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!out.valid()) return false;
-  const bool copied = CopyFileContents(in.get(), out.get());
+  const bool copied = hasher != nullptr ? CopyFileContentsHashing(in.get(), out.get(), *hasher)
+                                        : CopyFileContents(in.get(), out.get());
   const bool closed = out.Close();
   if (copied && closed) return true;
   ::unlink(to.c_str());  // never leave a partial copy behind
@@ -251,6 +265,21 @@ std::string PosixFileSystem::AbsolutePath(const std::string& path) {
   char here[PATH_MAX];
   if (::getcwd(here, sizeof here) == nullptr) return LexicallyNormalPath(path);
   return LexicallyNormalPath(std::string(here) + "/" + path);
+}
+
+std::optional<ContentHash> PosixFileSystem::HashStoredFile(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  return HashFileFromMedium(path);
+}
+
+std::optional<std::time_t> PosixFileSystem::LastWriteTime(const std::string& path) {
+  const auto info = StatFollowing(path);
+  if (!info) return std::nullopt;
+  return info->st_mtim.tv_sec;
+}
+
+bool PosixFileSystem::RemoveDirectory(const std::string& path) {
+  return !path.empty() && ::rmdir(path.c_str()) == 0;
 }
 
 }  // namespace tarvello

@@ -31,6 +31,11 @@ class PosixFileSystem : public FileSystem {
   bool SyncVolume(const std::string& path) override;
   std::optional<FileIdentity> Identify(const std::string& path) override;
   std::string AbsolutePath(const std::string& path) override;
+  std::optional<ContentHash> CopyFileHashing(const std::string& from,
+                                             const std::string& to) override;
+  std::optional<ContentHash> HashStoredFile(const std::string& path) override;
+  std::optional<std::time_t> LastWriteTime(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
 
   // System reads made so far by all the files this object opened, and the bytes they
   // brought.
@@ -40,6 +45,8 @@ class PosixFileSystem : public FileSystem {
  private:
   // Opens for reading; nullptr with the system's error number in `error` when it cannot.
   std::unique_ptr<ByteFile> Open(const std::string& path, int& error);
+  // CopyFile, hashing the bytes on the way when `hasher` is given.
+  bool Copy(const std::string& from, const std::string& to, ContentHasher* hasher);
 
   std::shared_ptr<SystemReadCounter> read_counter_ = std::make_shared<SystemReadCounter>();
 };

@@ -1,0 +1,110 @@
+#include "app/backup_commands.h"
+
+#include <exception>
+
+#include "common/cp932.h"
+#include "common/number_format.h"
+#include "output/backup_restore.h"
+#include "output/backups.h"
+#include "output/drives.h"
+
+namespace tarvello {
+namespace {
+
+constexpr const char* kNoCard = "出力先のドライブを選択してください.";
+constexpr const char* kDoesNotFit =
+    "このバックアップは出力先の空き領域に入りません.\r\n出力先のドライブを確認してください.";
+
+std::string ConfirmRestoreText(const std::string& name, const std::string& folder) {
+  return "バックアップ " + name + " を出力先フォルダへ戻します.\r\n" + folder +
+         "\r\n\r\n出力先フォルダ内のファイルは先にバックアップしてから置き換えられます.\r\n\r\n"
+         "戻しますか？";
+}
+
+std::string ConfirmDeleteText(const std::string& name) {
+  return "バックアップ " + name + " を削除します.\r\n削除したバックアップは戻せません.\r\n\r\n"
+         "削除しますか？";
+}
+
+}  // namespace
+
+std::string BackupCommands::Location() const {
+  return BackupRoot(state_.BackupFolder);
+}
+
+BackupDialogRequest BackupCommands::Request(const TDriveInfo* drive) const {
+  BackupDialogRequest request;
+  request.location = Location();
+  const bool card = drive != nullptr && drive->HasMedium;
+  for (const BackupFolderInfo& backup : ListBackups(platform_.files, request.location)) {
+    BackupRow row{backup.name, backup.date, backup.songs,
+                  FormatFileSize(backup.bytes, state_.symbols), false};
+    if (card) {
+      row.fits = BackupSpace(platform_.files, backup.path, drive->ClusterSize()) <=
+                 drive->FreeBytes + drive->OutputFolderBytes;
+    }
+    request.rows.push_back(std::move(row));
+  }
+  return request;
+}
+
+bool BackupCommands::ShowBackups(const TDriveInfo* drive) {
+  for (;;) {
+    const BackupDialogRequest request = Request(drive);
+    const std::optional<BackupChoice> choice = view_.ShowBackupDialog(request);
+    if (!choice || choice->row < 0 || choice->row >= static_cast<int>(request.rows.size())) {
+      return false;
+    }
+    const BackupRow& row = request.rows[static_cast<size_t>(choice->row)];
+    if (choice->action == BackupChoice::Action::kDelete) {
+      if (view_.Confirm(ConfirmDeleteText(row.name))) Delete(row.name);
+      continue;
+    }
+    if (drive == nullptr || !drive->HasMedium) {
+      view_.ShowInformation(kNoCard);
+      continue;
+    }
+    if (!row.fits) {
+      view_.ShowInformation(kDoesNotFit);
+      continue;
+    }
+    const std::string folder = OutputFolderPath(drive->Root, state_.settings.options.OutDir);
+    if (!view_.Confirm(ConfirmRestoreText(row.name, folder))) continue;
+    return Restore(*drive, row.name);
+  }
+}
+
+void BackupCommands::Delete(const std::string& name) {
+  const std::string path = Location() + "/" + name;
+  if (!DeleteBackup(platform_.files, path)) {
+    view_.ShowInformation("バックアップを削除できませんでした.\r\n" + path);
+  }
+}
+
+bool BackupCommands::Restore(const TDriveInfo& drive, const std::string& name) {
+  RestoreSettings settings;
+  settings.folder = OutputFolderPath(drive.Root, state_.settings.options.OutDir);
+  settings.backup = Location() + "/" + name;
+  settings.backup_base = state_.BackupFolder;
+  settings.verify = options_.verify();
+  // An error inside the dialog's event handler must not cross the event loop.
+  std::exception_ptr error;
+  view_.RunWithProgress([&](OutputProgress& progress) {
+    try {
+      RestoreBackup(settings, platform_.files, progress);
+    } catch (...) {
+      error = std::current_exception();
+    }
+  });
+  if (error) std::rethrow_exception(error);
+  return true;
+}
+
+void BackupCommands::KeepNewest() {
+  for (const std::string& path :
+       KeepNewestBackups(platform_.files, Location(), options_.backups_to_keep())) {
+    view_.ShowInformation("バックアップを削除できませんでした.\r\n" + path);
+  }
+}
+
+}  // namespace tarvello
