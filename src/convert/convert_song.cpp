@@ -98,6 +98,7 @@ ConvertResult MakeSong(ConvertCache& cache, const std::string& source, const Sou
 
 ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::string& source,
                              const ConvertSettings& settings, const std::atomic<bool>& cancel) {
+  if (cancel.load()) return Outcome(ConvertAction::kCancelled, "cancelled");
   const bool walk_accepts = WalkAccepts(files, source);
   std::optional<SourceProbe> probe;
   if (walk_accepts) {
