@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/convert_command.h"
 #include "cli/info_command.h"
 #include "cli/mgr_command.h"
 #include "cli/output_command.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
   tarvello::cli::AddPlaylistCommand(app, exit_status);
   tarvello::cli::AddTracklistCommand(app, exit_status);
   tarvello::cli::AddFolderCommand(app, exit_status);
+  tarvello::cli::AddConvertCommand(app, exit_status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -23,14 +23,18 @@ struct SourceStamp {
   bool operator==(const SourceStamp&) const = default;
 };
 
-std::optional<SourceStamp> StampOf(const std::string& path) {
-  std::error_code error;
+std::optional<SourceStamp> StampOf(const std::string& path, std::error_code& error) {
   SourceStamp stamp;
   stamp.size = fs::file_size(path, error);
   if (error) return std::nullopt;
   stamp.modified = fs::last_write_time(path, error);
   if (error) return std::nullopt;
   return stamp;
+}
+
+std::optional<SourceStamp> StampOf(const std::string& path) {
+  std::error_code error;
+  return StampOf(path, error);
 }
 
 bool WalkAccepts(FileSystem& files, const std::string& path) {
@@ -111,9 +115,11 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::
       return result;
     }
   }
-  const std::optional<SourceStamp> before = StampOf(source);
-  const std::optional<std::string> hash = before ? ContentHash(files, source) : std::nullopt;
-  if (!hash) return Outcome(ConvertAction::kRefused, "cannot open: " + source);
+  std::error_code stamp_error;
+  const std::optional<SourceStamp> before = StampOf(source, stamp_error);
+  if (!before) return Outcome(ConvertAction::kRefused, "cannot open: " + stamp_error.message());
+  const std::optional<std::string> hash = ContentHash(files, source);
+  if (!hash) return Outcome(ConvertAction::kRefused, "cannot read the file to its end");
   const std::string remux_key = ConvertCache::RemuxKey(*hash);
   const std::string encode_key = ConvertCache::EncodeKey(*hash, settings);
   // An accepted M4A with other audio is always encoded, so only its encode is looked for.

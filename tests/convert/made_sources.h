@@ -21,6 +21,9 @@ inline bool RunFfmpeg(const std::string& arguments) {
   return std::system(command.c_str()) == 0;
 }
 
+// A path as one shell word.
+inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
 inline bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
 
 // A tone of `seconds` at `rate`, as ffmpeg's input arguments; the output's "-ac" sets
