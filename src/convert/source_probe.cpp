@@ -36,6 +36,8 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
   const AVCodecID codec = input.Audio()->codecpar->codec_id;
   probe.codec = avcodec_get_name(codec);
   probe.seconds = PlaySeconds(input);
+  probe.channels = input.Audio()->codecpar->ch_layout.nb_channels;
+  probe.sample_rate = input.Audio()->codecpar->sample_rate;
   probe.tags = ReadSongTags(input.format->metadata, input.Audio()->metadata);
   // FFmpeg does not read an M4A's tempo item; the walk does.
   if (walk_accepts && probe.tags.tempo == 0 && record->Tempo > 0) probe.tags.tempo = record->Tempo;

@@ -22,6 +22,8 @@ struct SourceProbe {
   std::string codec;    // FFmpeg's name of the audio coding
   double seconds = 0;   // the play time, as far as the container tells
   int64_t file_size = 0;
+  int channels = 0;
+  int sample_rate = 0;
   SongTags tags;
 };
 
