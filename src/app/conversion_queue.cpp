@@ -67,13 +67,27 @@ bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
   const SourceProbe probe = ProbeSource(files_, source);
   if (probe.kind != SourceKind::kRemux && probe.kind != SourceKind::kEncode) return false;
   FillRecord(source, probe, settings_.bit_rate_kbps, record);
-  const auto [entry, added] = entries_.try_emplace(source);
-  if (!added && entry->second.state != ConversionState::kFailed) return true;
-  entry->second = Entry{next_id_++, ConversionState::kWaiting, {}};
-  sources_[entry->second.id] = source;
-  ++unfinished_;
-  pool_->Add(entry->second.id, source);
+  const auto entry = entries_.find(source);
+  const bool again = entry == entries_.end() || entry->second.state == ConversionState::kFailed ||
+                     entry->second.state == ConversionState::kCancelled;
+  if (again) Queue(source);
   return true;
+}
+
+void ConversionQueue::Queue(const std::string& source) {
+  Entry& entry = entries_[source];
+  entry = Entry{next_id_++, ConversionState::kWaiting, {}};
+  sources_[entry.id] = source;
+  ++unfinished_;
+  pool_->Add(entry.id, source);
+}
+
+void ConversionQueue::RetryCancelled() {
+  std::vector<std::string> cancelled;
+  for (const auto& [source, entry] : entries_) {
+    if (entry.state == ConversionState::kCancelled) cancelled.push_back(source);
+  }
+  for (const std::string& source : cancelled) Queue(source);
 }
 
 void ConversionQueue::Prioritize(const std::vector<std::string>& rows_in_order,
@@ -143,11 +157,13 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   }
   --unfinished_;
   const ConvertResult& result = arrival.result;
+  if (result.action == ConvertAction::kCancelled) {
+    entry.state = ConversionState::kCancelled;
+    return;
+  }
   if (!result.Ready()) {
     entry.state = ConversionState::kFailed;
-    if (result.action != ConvertAction::kCancelled) {
-      failures.push_back(source->second + "\r\n" + result.reason);
-    }
+    failures.push_back(source->second + "\r\n" + result.reason);
     return;
   }
   entry.state = ConversionState::kReady;

@@ -22,7 +22,7 @@
 
 namespace tarvello {
 
-enum class ConversionState { kNone, kWaiting, kConverting, kReady, kFailed };
+enum class ConversionState { kNone, kWaiting, kConverting, kReady, kFailed, kCancelled };
 
 class ConversionQueue : private ConvertListener {
  public:
@@ -61,8 +61,12 @@ class ConversionQueue : private ConvertListener {
   // Waits up to `milliseconds` for a result to arrive; true when one is waiting.
   bool WaitForResult(int milliseconds);
   void CancelAll();
+  // Queues again the work that was cancelled.
+  void RetryCancelled();
 
  private:
+  void Queue(const std::string& source);
+
   struct Entry {
     ConvertJobId id = 0;
     ConversionState state = ConversionState::kWaiting;

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/conversion_queue.h"
 #include "app/main_view.h"
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
+#include "sources/add_files.h"
 
 namespace tarvello {
 
@@ -46,6 +48,7 @@ class MainPresenter {
 
   // Commands.
   void Add1Click() { AddFilesDialog(); }
+  void AddFolder1Click();
   void Import1Click();
   void Dest1Click();
   void Execute1Click();
@@ -127,6 +130,20 @@ class MainPresenter {
   void SortRows(int code);
   void ShowOutputSummary(bool recount);
 
+  // Conversion of songs the walk refuses, and whole folders (presenter_conversions.cpp).
+  ConversionQueue& Conversions();
+  bool AdmitForConversion(const std::string& path);
+  // Adds a folder's songs; false when the adding was stopped.
+  bool AddFolder(AddContext& context, const std::string& folder);
+  void ConversionsArrived();
+  void PrioritizeConversions();
+  // A converted song's row shows the user's file, not the song in the cache.
+  void ShowSourceName(int row);
+  std::string ConversionStatusText() const;
+  // Inside the output's progress dialog: waits for the marked rows' songs. False when the
+  // user cancelled or a marked song failed (then nothing is output).
+  bool WaitForMarkedConversions(OutputProgress& progress);
+
   // Marking, deletion and the commands that follow the selection.
   void CheckSelected();
   void UncheckSelected();
@@ -156,6 +173,7 @@ class MainPresenter {
   MainView& view_;
   AppState state_;
   VolumeEjector* ejector_ = nullptr;
+  std::unique_ptr<ConversionQueue> conversions_;
 };
 
 }  // namespace tarvello

@@ -38,7 +38,8 @@ void MainPresenter::ShowOutputSummary(bool recount) {
       view_.RowsChanged(result.changed_rows.front(), result.changed_rows.back());
     }
   }
-  view_.SetStatusText(0, SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols));
+  view_.SetStatusText(0, SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols) +
+                             ConversionStatusText());
   view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
 }
 

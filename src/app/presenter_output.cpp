@@ -36,6 +36,7 @@ void MainPresenter::ExecuteOutput() {
     std::exception_ptr error;
     view_.RunWithProgress([&](OutputProgress& progress) {
       try {
+        if (!WaitForMarkedConversions(progress)) return;
         RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names, progress);
       } catch (...) {
         error = std::current_exception();

@@ -44,8 +44,13 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
                      state_.table,
                      state_.StagingTrack,
                      [this](const std::string& path) { return ReadTrackList(path); },
-                     [this](const std::string& text) { view_.ShowInformation(text); }};
+                     [this](const std::string& text) { view_.ShowInformation(text); },
+                     [this](const std::string& path) { return AdmitForConversion(path); }};
   for (const std::string& path : paths) {
+    if (platform_.files.DirectoryExists(path)) {
+      if (!AddFolder(context, path)) break;
+      continue;
+    }
     const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
     if (outcome == AddOutcome::kStop) break;
@@ -64,6 +69,7 @@ void MainPresenter::ShowAddedRows() {
   }
   view_.RowsAppended(first_new, last_new);
   ShowOutputSummary(false);
+  PrioritizeConversions();
 }
 
 bool MainPresenter::ReadTrackList(const std::string& path) {

@@ -26,6 +26,9 @@ struct AddContext {
   std::function<bool(const std::string& path)> read_track_list;
   // Shows one of the adding's messages (an information box, or a line on stderr). UTF-8.
   std::function<void(const std::string& text)> report;
+  // Stores a record for a file the M4A reader refused that can be converted into a song;
+  // true when it did. Tried before the track-list reader; may be empty.
+  std::function<bool(const std::string& path)> add_converted = {};
 };
 
 // kStop: the limit or out of memory ends the adding.

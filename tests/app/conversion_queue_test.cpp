@@ -87,7 +87,7 @@ TEST_F(ConversionQueueTest, RowsEnterAtOnceAndBecomeTheConvertedSongs) {
   EXPECT_EQ(queue.StateOf(Mp3()), ConversionState::kReady);
 }
 
-TEST_F(ConversionQueueTest, AFailedConversionIsReportedWithItsFile) {
+TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFile) {
   ConversionQueue queue(files_, cache_.path(), ConvertSettings{}, {});
   ASSERT_TRUE(queue.Admit(Mp3(), staging_));
   ASSERT_EQ(table_.StoreTrack(0, staging_), StoreResult::kStored);
@@ -98,6 +98,12 @@ TEST_F(ConversionQueueTest, AFailedConversionIsReportedWithItsFile) {
   EXPECT_EQ(queue.Unfinished(), 0);
   EXPECT_TRUE(failures.empty());
   EXPECT_EQ(FieldText(table_[0].FileName), Mp3());
+  EXPECT_EQ(queue.StateOf(Mp3()), ConversionState::kCancelled);
+  // The output command queues cancelled work again.
+  queue.RetryCancelled();
+  DeliverAll(queue, failures);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(queue.StateOf(std::string(FieldText(table_[0].FileName))), ConversionState::kReady);
 
   // A file that vanished after it was admitted fails with its name.
   const std::string gone = dir_.Path("gone.flac");
