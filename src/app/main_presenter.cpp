@@ -61,7 +61,8 @@ void MainPresenter::FormCreate(const ScreenSize& screen) {
   LoadDriveList();
   if (!settings.out_drive.empty()) SelectStartupDrive(settings.out_drive);
   ShowOutputSummary(true);
-  LoadPlaylists();
+  // Nothing the library holds may keep the window from coming up.
+  RunCommand([&] { LoadPlaylists(); });
   view_.AcceptDroppedFiles();
   view_.ArmStartupTimer(kStartupTimerMilliseconds);
 }

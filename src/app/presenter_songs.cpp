@@ -51,7 +51,8 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
       if (!AddFolder(context, path)) break;
       continue;
     }
-    const AddOutcome outcome = AddSongPath(context, trim ? TrimBlanks(path) : path);
+    const AddOutcome outcome =
+        AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
     if (outcome == AddOutcome::kAdded) ShowAddedRows();
     if (outcome == AddOutcome::kStop) break;
   }

@@ -57,6 +57,8 @@ void MainPresenter::LoadPlaylists() {
   for (const std::string& name : state_.PlaylistNames) items.push_back(Cp932ToUtf8(name));
   view_.SetPlaylistItems(items);
   view_.SetPlaylistBoxEnabled(!items.empty());
+  // A library that failed part-way has no playlists: the box is empty before the box says why.
+  if (!library.read_error.empty()) view_.ShowInformation(library.read_error);
   if (items.empty() || !remembered) return;
   const auto found =
       std::find(state_.PlaylistNames.begin(), state_.PlaylistNames.end(), *remembered);
@@ -127,10 +129,9 @@ void MainPresenter::ImportOutputFolder(bool silent) {
     ClearSongList();
     SortRows(kSortForget);
     ForgetPlaylistSelection();
-    const std::vector<std::string> messages =
-        ReadFolderSongs(platform_.files, state_.temp_names, state_.TempFolder, folder, state_.table,
-                        state_.StagingTrack);
-    ShowImportedRows(messages);
+    const FolderSongs songs = ReadFolderSongs(platform_.files, state_.temp_names, state_.TempFolder,
+                                              folder, state_.table, state_.StagingTrack);
+    ShowImportedRows(songs.messages);
     // The medium was missing at the last status refresh and has come since.
     if (state_.DriveStatusText.ends_with(kNoMediumStatus)) ShowDriveStatus();
     ShowOutputSummary(false);

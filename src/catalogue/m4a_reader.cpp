@@ -7,8 +7,7 @@
 
 namespace tarvello {
 
-M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
-                         const std::string& path_to_record) {
+M4aVerdict ReadM4aRecord(ByteFile& file, TTrackInfo& staging, const std::string& path_to_record) {
   // StoreBytes zero-fills the path's field past the path, so each byte is zeroed once.
   constexpr size_t kPathAt = offsetof(TTrackInfo, FileName);
   constexpr size_t kPathEnd = kPathAt + sizeof staging.FileName;
@@ -16,9 +15,14 @@ M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::stri
   std::memset(bytes, 0, kPathAt);
   std::memset(bytes + kPathEnd, 0, sizeof staging - kPathEnd);
   StoreBytes(staging.FileName, path_to_record);
+  staging.FileSize = file.Size();
+  return WalkM4aFile(file, staging);
+}
+
+M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
+                         const std::string& path_to_record) {
   const std::unique_ptr<ByteFile> file = files.OpenReadOrThrow(path_to_open);
-  staging.FileSize = file->Size();
-  return WalkM4aFile(*file, staging);
+  return ReadM4aRecord(*file, staging, path_to_record);
 }
 
 M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,

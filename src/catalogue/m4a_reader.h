@@ -26,4 +26,8 @@ M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging
 M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
                          const std::string& path_to_record);
 
+// The same read of a file the caller has opened, so that a file that cannot be opened and
+// one whose reading fails part-way can be told apart. A failing read raises FileError.
+M4aVerdict ReadM4aRecord(ByteFile& file, TTrackInfo& staging, const std::string& path_to_record);
+
 }  // namespace tarvello

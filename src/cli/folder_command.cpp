@@ -23,11 +23,11 @@ int WriteFolder(std::string folder, std::ostream& out, std::ostream& err) {
   TrackTable table;
   TTrackInfo staging{};
   TempNameCounter temp_names;
-  const SourceMessages messages =
+  const FolderSongs songs =
       ReadFolderSongs(files, temp_names, GetTempFolder(environment), folder, table, staging);
   WriteRecords(table, out);
-  WriteMessages(messages, err);
-  return 0;
+  WriteMessages(songs.messages, err);
+  return songs.read_errors.empty() ? 0 : kExitReadFailed;
 }
 
 }  // namespace

@@ -78,4 +78,8 @@ std::string TrimBlanks(const std::string& path) {
   return first < last ? std::string(first, last) : std::string();
 }
 
+std::string DialogPath(FileSystem& files, const std::string& path) {
+  return files.FileExists(path) ? path : TrimBlanks(path);
+}
+
 }  // namespace tarvello

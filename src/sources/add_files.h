@@ -44,4 +44,8 @@ AddOutcome AddSongPath(AddContext& context, const std::string& path);
 // trims, drops do not).
 std::string TrimBlanks(const std::string& path);
 
+// A path chosen in the add dialog: itself when a file of that name exists (a name may end
+// in a blank), else the path with its blanks trimmed.
+std::string DialogPath(FileSystem& files, const std::string& path);
+
 }  // namespace tarvello

@@ -70,7 +70,14 @@ LibraryPlaylists ReadLibraryPlaylists(FileSystem& files, TempNameCounter& temp_n
                                      kCopyPrefix, kCopyExtension);
   if (result.read_path.empty()) return result;
   const std::unique_ptr<ByteFile> file = files.OpenRead(result.read_path);
-  if (file) result.playlists = ScanPlaylists(*file);
+  if (!file) return result;
+  try {
+    result.playlists = ScanPlaylists(*file);
+  } catch (const FileError& error) {
+    // Names read before the failure would be a partial list: none is shown.
+    result.playlists = PlaylistCatalogue();
+    result.read_error = error.what();
+  }
   return result;
 }
 

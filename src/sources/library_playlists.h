@@ -29,10 +29,14 @@ struct LibraryPlaylists {
   // neither could be read.
   std::string read_path;
   PlaylistCatalogue playlists;
+  // The system's message and the path when the file opened but its reading failed; the
+  // library then has no playlists. Empty otherwise.
+  std::string read_error;
 };
 
 // Finds a readable path for the library (a temporary copy in `temp_folder` when the file
-// is locked) and scans it. A missing or unreadable library has no playlists.
+// is locked) and scans it. A missing library, or one that cannot be opened, has no
+// playlists; one whose reading fails has none either, and says why.
 LibraryPlaylists ReadLibraryPlaylists(FileSystem& files, TempNameCounter& temp_names,
                                       const std::string& library_file,
                                       const std::string& temp_folder);

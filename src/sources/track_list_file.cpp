@@ -1,5 +1,6 @@
 #include "sources/track_list_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -8,6 +9,7 @@
 #include "common/xml_lines.h"
 #include "common/xml_text.h"
 #include "sources/library_track_keys.h"
+#include "sources/track_list_text.h"
 
 namespace tarvello {
 namespace {
@@ -46,7 +48,8 @@ std::optional<std::string_view> ElementValue(std::string_view line, std::string_
 }
 
 // Applies one line of an open RMP track; false when it rejects the track.
-bool ApplyRmpElement(std::string_view line, TTrackInfo& track, FileSystem& files) {
+bool ApplyRmpElement(std::string_view line, TTrackInfo& track, FileSystem& files,
+                     ListEncoding encoding) {
   struct Element {
     std::string_view open;
     std::string_view close;
@@ -64,19 +67,18 @@ bool ApplyRmpElement(std::string_view line, TTrackInfo& track, FileSystem& files
   const std::optional<std::string_view> value =
       ElementValue(line, kElements[index].open, kElements[index].close);
   if (!value) return true;
-  // RMP values are in the system's code page already: copied as they are.
   switch (index) {
     case 0:
-      StoreText(track.Title, *value);
+      StoreText(track.Title, ListTextToCp932(*value, encoding));
       break;
     case 1:
-      StoreText(track.Artist, *value);
+      StoreText(track.Artist, ListTextToCp932(*value, encoding));
       break;
     case 2:
-      StoreText(track.Album, *value);
+      StoreText(track.Album, ListTextToCp932(*value, encoding));
       break;
     case 3:
-      StoreText(track.Genre, *value);
+      StoreText(track.Genre, ListTextToCp932(*value, encoding));
       break;
     case 4:
       return value->size() < 4 || value->starts_with(".m4a");
@@ -94,14 +96,15 @@ bool ApplyRmpElement(std::string_view line, TTrackInfo& track, FileSystem& files
       track.ChNum = Low16Bits(IntegerValue(*value));
       break;
     case 9:
-      StoreBytes(track.FileName, *value);
+      // The file is looked for under its native name, as every other path is recorded.
+      StoreBytes(track.FileName, ListPathToNative(*value, encoding));
       return files.FileExists(std::string(FieldText(track.FileName)));
   }
   return true;
 }
 
 void ReadRmpPackage(LineReader& reader, FileSystem& files, TrackTable& table, TTrackInfo& staging,
-                    TrackListResult& result) {
+                    ListEncoding encoding, TrackListResult& result) {
   std::string_view text;
   bool switched_on = false;
   bool track_open = false;
@@ -126,7 +129,7 @@ void ReadRmpPackage(LineReader& reader, FileSystem& files, TrackTable& table, TT
       track_open = true;
       staging = TTrackInfo{};
     } else if (track_open) {
-      track_open = ApplyRmpElement(text, staging, files);
+      track_open = ApplyRmpElement(text, staging, files, encoding);
     }
   }
 }
@@ -178,8 +181,10 @@ class PropertyListScan {
     if (track_depth_ <= depth_) return Outcome::kGoOn;
     track_depth_ = 0;
     if (pending_.Full()) {
+      // The tracks gathered are still added: the first playlist's IDs are read on.
       result_.messages.push_back(TrackLimitText());
-      return Outcome::kStop;
+      collecting_ = false;
+      return Outcome::kGoOn;
     }
     if (!pending_.Add(staging_)) {
       result_.messages.push_back(kOutOfMemoryMessage);
@@ -195,6 +200,7 @@ class PropertyListScan {
   }
 
   void TracksLine(std::string_view text) {
+    if (!collecting_) return;
     if (text.starts_with(kTrackIdKey)) {
       const std::optional<std::string_view> id = TrackIdText(text);
       if (!id || id->empty()) return;
@@ -224,6 +230,7 @@ class PropertyListScan {
   Section section_ = Section::kNone;
   int64_t depth_ = 0;
   int64_t track_depth_ = 0;  // 0: no track open
+  bool collecting_ = true;   // false once the limit has been met
 };
 
 void ReadPropertyList(LineReader& reader, FileSystem& files, TrackTable& table, TTrackInfo& staging,
@@ -239,7 +246,16 @@ void ReadPropertyList(LineReader& reader, FileSystem& files, TrackTable& table, 
     if (outcome == PropertyListScan::Outcome::kOutOfMemory) return;
     if (outcome == PropertyListScan::Outcome::kStop) break;
   }
-  if (!pending.Empty()) AddInPlaylistOrder(track_id_list, pending, table, result.messages);
+  if (pending.Empty()) return;
+  SourceMessages adding;
+  AddInPlaylistOrder(track_id_list, pending, table, adding);
+  // A limit met while reading and again while adding is told once.
+  for (std::string& message : adding) {
+    if (std::find(result.messages.begin(), result.messages.end(), message) ==
+        result.messages.end()) {
+      result.messages.push_back(std::move(message));
+    }
+  }
 }
 
 }  // namespace
@@ -256,9 +272,14 @@ TrackListResult ReadTrackList(ByteFile& file, FileSystem& files, TrackTable& tab
     case ListKind::kPropertyList:
       ReadPropertyList(reader, files, table, staging, track_id_list, pending_growth_limit, result);
       break;
-    case ListKind::kRmpPackage:
-      ReadRmpPackage(reader, files, table, staging, result);
+    case ListKind::kRmpPackage: {
+      const ListEncoding encoding = DetectListEncoding(file);
+      file.Seek(0);
+      LineReader rmp_reader(file);
+      ReadKind(rmp_reader);
+      ReadRmpPackage(rmp_reader, files, table, staging, encoding, result);
       break;
+    }
     case ListKind::kNone:
       break;
   }

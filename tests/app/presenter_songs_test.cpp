@@ -74,7 +74,7 @@ TEST_F(PresenterSongsTest, FilesThatAreNotSongsOrCannotBeOpenedAreReportedWithTh
   EXPECT_EQ(view_.focused_rows, std::vector<int>{0});
 }
 
-TEST_F(PresenterSongsTest, TheDialogPathsAreTrimmedAndACancelChangesNothing) {
+TEST_F(PresenterSongsTest, TheDialogPathsAreTrimmedWhenMissingAndACancelChangesNothing) {
   Start();
   view_.file_choices.push_back(std::nullopt);
   presenter_->Add1Click();
@@ -85,6 +85,18 @@ TEST_F(PresenterSongsTest, TheDialogPathsAreTrimmedAndACancelChangesNothing) {
   presenter_->Add1Click();
   ASSERT_EQ(presenter_->Rows().RowCount(), 1);
   EXPECT_EQ(presenter_->Rows().Row(0).sub_items[9], Song("tagged.m4a"));
+
+  // A name that ends in a blank is a name of its own: it is trimmed only when it is missing.
+  const std::string blank_end = temp_dir_.Path("x.m4a ");
+  std::filesystem::copy_file(Song("japanese.m4a"), blank_end);
+  std::filesystem::copy_file(Song("tagged.m4a"), temp_dir_.Path("x.m4a"));
+  view_.file_choices.push_back(std::vector<std::string>{blank_end, temp_dir_.Path("x.m4a\t")});
+  presenter_->Add1Click();
+  ASSERT_EQ(presenter_->Rows().RowCount(), 3);
+  EXPECT_EQ(presenter_->Rows().Row(1).sub_items[9], blank_end);
+  EXPECT_NE(presenter_->Rows().Row(1).caption, presenter_->Rows().Row(0).caption);
+  EXPECT_EQ(presenter_->Rows().Row(2).sub_items[9], temp_dir_.Path("x.m4a"));
+  EXPECT_EQ(presenter_->Rows().Row(2).caption, presenter_->Rows().Row(0).caption);
 }
 
 TEST_F(PresenterSongsTest, TheSongLimitStopsTheAddingOnceAndDisablesTheAddCommand) {

@@ -3,8 +3,10 @@
 
 #include <gmock/gmock.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/presenter_fixture.h"
@@ -77,6 +79,33 @@ TEST_F(PresenterSourcesTest, ThePlaylistBoxFollowsTheLibrary) {
   std::filesystem::remove(LibraryPath());
   presenter_->Refresh1Click();
   EXPECT_FALSE(view_.playlist_enabled);
+}
+
+// A library that opens but fails part-way has no playlists: start-up goes on with the
+// system's message in a box, and a refresh that fails the same way empties the box.
+TEST_F(PresenterSourcesTest, ALibraryThatCannotBeReadHasNoPlaylists) {
+  WriteLibrary({{"Library", {1, 2, 3}}, {"Mix", {2}}});
+  const auto failing_read = static_cast<int64_t>(std::filesystem::file_size(LibraryPath()) - 10);
+  fake_.files.read_fails_at[LibraryPath()] = failing_read;
+  Start();
+  EXPECT_FALSE(view_.playlist_enabled);
+  EXPECT_TRUE(view_.playlist_items.empty());
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0], std::system_category().message(EIO) + "\r\n" + LibraryPath());
+  EXPECT_TRUE(view_.accepts_drops);
+  EXPECT_EQ(view_.startup_timer, 100);
+
+  fake_.files.read_fails_at.clear();
+  presenter_->Refresh1Click();
+  EXPECT_THAT(view_.playlist_items, ElementsAre("Library", "Mix"));
+  view_.playlist_index = 1;
+  fake_.files.read_fails_at[LibraryPath()] = failing_read;
+  presenter_->Refresh1Click();
+  EXPECT_FALSE(view_.playlist_enabled);
+  EXPECT_TRUE(view_.playlist_items.empty());
+  EXPECT_TRUE(presenter_->State().PlaylistNames.empty());
+  EXPECT_EQ(view_.playlist_index, -1);
+  EXPECT_EQ(view_.boxes.size(), 2u);
 }
 
 TEST_F(PresenterSourcesTest, TheDropDownWidensToTheWidestNameAndItsScrollBar) {

@@ -83,6 +83,16 @@ TEST_F(SourceCommandsTest, TracklistAndFolder) {
   ASSERT_EQ(songs.OutLines().size(), 1u);
   EXPECT_THAT(songs.out, HasSubstr(folder + "/SDS_0000.3G2"));
   EXPECT_EQ(RunCli({"folder", temp_.Path("none")}).exit_status, 1);
+
+  // A device attribute opens but refuses every read: listed, named, and the status says so.
+  const char* device = "/sys/class/net/lo/speed";
+  if (std::filesystem::exists(device)) {
+    std::filesystem::create_symlink(device, folder + "/SDS_0001.3G2");
+    const CliResult failing = RunCli({"folder", folder});
+    EXPECT_EQ(failing.exit_status, 1);
+    EXPECT_EQ(failing.OutLines().size(), 2u);
+    EXPECT_THAT(failing.err, HasSubstr(folder + "/SDS_0001.3G2: "));
+  }
 }
 
 }  // namespace

@@ -191,19 +191,26 @@ enum class FileOp {
   kSync
 };
 
-// A file that opens but fails every read, as a bad sector or a device file does.
-class UnreadableByteFile : public ByteFile {
+// A file that opens but whose reading fails from a chosen byte on, as a bad sector or a
+// device file does: a read that would reach that byte raises FileError (EIO).
+class FailingByteFile : public ByteFile {
  public:
-  UnreadableByteFile(std::string path, int64_t size) : path_(std::move(path)), size_(size) {}
-  size_t Read(void*, size_t) override { throw FileError(EIO, path_); }
-  void Seek(int64_t position) override { position_ = position; }
-  int64_t Position() const override { return position_; }
-  int64_t Size() const override { return size_; }
+  FailingByteFile(std::unique_ptr<ByteFile> file, std::string path, int64_t fails_at)
+      : file_(std::move(file)), path_(std::move(path)), fails_at_(fails_at) {}
+  size_t Read(void* buffer, size_t count) override {
+    if (count > 0 && file_->Position() + static_cast<int64_t>(count) > fails_at_) {
+      throw FileError(EIO, path_);
+    }
+    return file_->Read(buffer, count);
+  }
+  void Seek(int64_t position) override { file_->Seek(position); }
+  int64_t Position() const override { return file_->Position(); }
+  int64_t Size() const override { return file_->Size(); }
 
  private:
+  std::unique_ptr<ByteFile> file_;
   std::string path_;
-  int64_t size_;
-  int64_t position_ = 0;
+  int64_t fails_at_;
 };
 
 // Real file operations, with files that another program seems to hold open, files that
@@ -214,6 +221,8 @@ class LockingFileSystem : public FileSystem {
   std::set<std::string> locked;
   // Paths that open but whose reading raises FileError (ReadWholeFile raises it too).
   std::set<std::string> unreadable;
+  // Paths that open and read up to the given byte, past which reading raises FileError.
+  std::map<std::string, int64_t> read_fails_at;
   // 1-based number of the call that fails; 0: none fails.
   int fail_copy_at = 0;
   int fail_copy_to_new_at = 0;
@@ -233,6 +242,8 @@ class LockingFileSystem : public FileSystem {
   int write_calls = 0;
   int set_time_calls = 0;
   int sync_calls = 0;
+  // Puts a folder listing into another order, as another file system would list it.
+  std::function<void(std::vector<DirEntry>&)> reorder_listing;
   // Runs before every changing operation, with the operation and its call number; a test
   // can pull the card out here.
   std::function<void(FileOp, int)> before;
@@ -276,11 +287,13 @@ class LockingFileSystem : public FileSystem {
     return Allowed(FileOp::kCreateDirectories) && real_.CreateDirectories(path);
   }
   std::vector<DirEntry> ListDirectory(const std::string& path) override {
-    return real_.ListDirectory(path);
+    std::vector<DirEntry> entries = real_.ListDirectory(path);
+    if (reorder_listing) reorder_listing(entries);
+    return entries;
   }
   std::optional<std::string> ReadWholeFile(const std::string& path) override {
     if (locked.count(path) != 0) return std::nullopt;
-    if (unreadable.count(path) != 0) throw FileError(EIO, path);
+    if (unreadable.count(path) != 0 || read_fails_at.count(path) != 0) throw FileError(EIO, path);
     return real_.ReadWholeFile(path);
   }
   bool WriteWholeFile(const std::string& path, std::string_view bytes) override {
@@ -299,8 +312,12 @@ class LockingFileSystem : public FileSystem {
  private:
   // The file, or one that fails its reads when the path is unreadable.
   std::unique_ptr<ByteFile> Unreadable(std::unique_ptr<ByteFile> file, const std::string& path) {
-    if (!file || unreadable.count(path) == 0) return file;
-    return std::make_unique<UnreadableByteFile>(path, file->Size());
+    if (!file) return file;
+    if (unreadable.count(path) != 0)
+      return std::make_unique<FailingByteFile>(std::move(file), path, 0);
+    const auto part_way = read_fails_at.find(path);
+    if (part_way == read_fails_at.end()) return file;
+    return std::make_unique<FailingByteFile>(std::move(file), path, part_way->second);
   }
   struct Counter {
     int* fail_at;

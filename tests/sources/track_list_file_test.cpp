@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "common/memory_byte_file.h"
 #include "sources/library_builder.h"
 #include "sources/source_test.h"
+#include "sources/track_list_text.h"
 
 namespace tarvello {
 namespace {
@@ -125,6 +127,69 @@ TEST_F(TrackListFileTest, PropertyListWithoutPlaylistsAddsNothingButIsAccepted) 
   EXPECT_FALSE(
       Read(BuildLibrary({{1, "a", "AAC audio file", Location(temp_.Path("no"))}}, {{"p", {1}}}))
           .accepted);
+}
+
+// More qualifying tracks than the table takes: the first 10,000 of the file are gathered,
+// the first playlist is still read, and they are added in its order with one message.
+TEST_F(TrackListFileTest, PropertyListPastTheLimitAddsTheFirstTenThousand) {
+  const std::string song = Location(Song("a.m4a"));
+  std::vector<LibraryTrack> tracks;
+  for (int id = 1; id <= kMaxTracks + 3; ++id) tracks.push_back({id, "t", "AAC audio file", song});
+  std::vector<int> first;
+  for (int id = kMaxTracks + 3; id >= 1; --id) first.push_back(id);
+  first.push_back(1);  // met again once the table is full
+  const TrackListResult result = Read(BuildLibrary(tracks, {{"first", first}}));
+  EXPECT_TRUE(result.accepted);
+  EXPECT_EQ(result.messages, std::vector<std::string>{TrackLimitText()});
+  ASSERT_EQ(table_.TrackCount(), kMaxTracks);
+  EXPECT_EQ(table_[0].TrackID, kMaxTracks);  // the tracks past the limit are not gathered
+  EXPECT_EQ(table_[kMaxTracks - 1].TrackID, 1);
+}
+
+// An RMP package in CP932 names its files in CP932 too: they are looked for under their
+// UTF-8 names. One written in UTF-8 is taken as UTF-8 throughout, as a property list is.
+TEST_F(TrackListFileTest, TrackListsInCp932OrUtf8FindTheirFilesAndConvertTheirTitles) {
+  // "曲" is 8B C8 in CP932 and E6 9B B2 in UTF-8; "あ" is 82 A0 in CP932.
+  const std::string song = Song("曲.m4a");
+  ASSERT_TRUE(Read(Rmp(RmpTrack("\x8B\xC8", ".m4a", temp_.path() + "/\x8B\xC8.m4a"))).accepted);
+  ASSERT_EQ(table_.TrackCount(), 1);
+  EXPECT_EQ(FieldText(table_[0].Title), "\x8B\xC8");
+  EXPECT_EQ(FieldText(table_[0].FileName), song);
+
+  ASSERT_TRUE(Read(Rmp(RmpTrack("曲 あ", ".m4a", song))).accepted);
+  ASSERT_EQ(table_.TrackCount(), 2);
+  EXPECT_EQ(FieldText(table_[1].Title), "\x8B\xC8 \x82\xA0");
+  EXPECT_EQ(FieldText(table_[1].FileName), song);
+
+  ASSERT_TRUE(
+      Read(BuildLibrary({{1, "曲", "AAC audio file", Location(temp_.path() + "/%E6%9B%B2.m4a")}},
+                        {{"p", {1}}}))
+          .accepted);
+  ASSERT_EQ(table_.TrackCount(), 3);
+  EXPECT_EQ(FieldText(table_[2].Title), "\x8B\xC8");
+  EXPECT_EQ(FieldText(table_[2].FileName), song);
+}
+
+// The encoding is decided on the whole file, read in blocks: a character cut by a block's
+// end is whole again with the next block, one cut by the file's end is broken.
+TEST(DetectListEncodingTest, WholeFileDecidesAcrossBlockEnds) {
+  const size_t block = size_t{64} << 10;
+  for (const std::string character : {"\xC3\xA9", "\xE6\x9B\xB2", "\xF0\x9D\x84\x9E"}) {
+    for (size_t at = block - 4; at <= block + 1; ++at) {
+      std::string bytes(at, 'a');
+      bytes += character + "b";
+      MemoryByteFile whole(bytes);
+      EXPECT_EQ(DetectListEncoding(whole), ListEncoding::kUtf8) << at;
+      const std::string cut = bytes.substr(0, at + character.size() - 1);
+      MemoryByteFile cut_file(cut);
+      EXPECT_EQ(DetectListEncoding(cut_file), ListEncoding::kCp932) << at;
+      bytes[at + 1] = 'x';  // a lead byte without its continuation
+      MemoryByteFile broken(bytes);
+      EXPECT_EQ(DetectListEncoding(broken), ListEncoding::kCp932) << at;
+    }
+  }
+  MemoryByteFile ascii("<?xml version=\"1.0\"?>\n<PACKAGE>\n");
+  EXPECT_EQ(DetectListEncoding(ascii), ListEncoding::kCp932);
 }
 
 TEST_F(TrackListFileTest, PropertyListOutOfMemoryAddsNothing) {
