@@ -34,6 +34,7 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
   record.ChNum = static_cast<int16_t>(encode ? EncodedChannels(probe.channels) : probe.channels);
   record.SampleRate = encode ? EncodedSampleRate(probe.sample_rate) : probe.sample_rate;
   record.SampleSize = 16;
+  if (encode) record.BitRate = record.AvgBitRate = bit_rate_kbps * 1000;
   record.FileSize = EstimatedSongBytes(probe, bit_rate_kbps);
   StoreBytes(record.FileName, source);
 }

@@ -132,6 +132,8 @@ class MainPresenter {
 
   // Conversion of songs the walk refuses, and whole folders (presenter_conversions.cpp).
   ConversionQueue& Conversions();
+  // The options dialog's conversion page: the queue and the conversion settings' file.
+  void StoreConversionSettings(const ConvertSettings& settings);
   bool AdmitForConversion(const std::string& path);
   // Adds a folder's songs; false when the adding was stopped.
   bool AddFolder(AddContext& context, const std::string& folder);

@@ -23,6 +23,9 @@ struct OptionFormValues {
   int separator = 0;
   bool auto_import = false;
   bool backup = false;
+  // The conversion page: kept in the conversion settings' own file, not in TOutputOptions.
+  bool convert = true;
+  int bit_rate_kbps = 128;
 
   bool operator==(const OptionFormValues&) const = default;
 };

@@ -60,6 +60,16 @@ ConversionQueue& MainPresenter::Conversions() {
   return *conversions_;
 }
 
+void MainPresenter::StoreConversionSettings(const ConvertSettings& settings) {
+  ConversionQueue& queue = Conversions();
+  if (settings.enabled == queue.Settings().enabled &&
+      settings.bit_rate_kbps == queue.Settings().bit_rate_kbps) {
+    return;
+  }
+  queue.SetSettings(settings);
+  WriteConversionSettings(platform_.files, ConversionSettingsPath(state_.IniFileName), settings);
+}
+
 bool MainPresenter::AdmitForConversion(const std::string& path) {
   ConversionQueue& queue = Conversions();
   if (!queue.Settings().enabled) return false;

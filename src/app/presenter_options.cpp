@@ -15,10 +15,14 @@ void MainPresenter::Option1Click() {
     TOutputOptions& options = state_.settings.options;
     const std::string old_out_dir = options.OutDir;
     const bool old_auto_import = options.AutoImport;
+    OptionFormValues shown = LoadOptionForm(options);
+    shown.convert = Conversions().Settings().enabled;
+    shown.bit_rate_kbps = Conversions().Settings().bit_rate_kbps;
     const std::optional<OptionFormValues> values =
-        view_.ShowOptionDialog({LoadOptionForm(options), MountPoints()});
+        view_.ShowOptionDialog({shown, MountPoints()});
     if (!values) return;
     StoreOptionForm(*values, options);
+    StoreConversionSettings({values->convert, values->bit_rate_kbps});
 
     const auto cursor = view_.ShowWaitCursor();
     view_.SetOutDirLabel(Cp932ToUtf8(options.OutDir));

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "common/cp932.h"
+#include "convert/convert_settings.h"
 
 namespace tarvello {
 namespace {
@@ -112,6 +113,8 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   chBackup_->move(12, 152);
   chBackup_->adjustSize();
 
+  AddConversionPage();
+
   btOK_ = new QPushButton(QStringLiteral("OK"), this);
   btOK_->setObjectName(QStringLiteral("btOK"));
   btOK_->setGeometry(kWidth - 170, kHeight - 36, 75, 25);
@@ -159,6 +162,29 @@ void TOptionForm::FormCreate(const OptionFormValues& values) {
   cbSeparater_->setCurrentIndex(values.separator);
   chAutoGetDest_->setChecked(values.auto_import);
   chBackup_->setChecked(values.backup);
+  chConvert_->setChecked(values.convert);
+  const int rate = cbBitRate_->findData(values.bit_rate_kbps);
+  cbBitRate_->setCurrentIndex(rate >= 0 ? rate : cbBitRate_->findData(kDefaultBitRateKbps));
+}
+
+// Songs the card would refuse are converted to AAC on the way; the bit rate is for encodes.
+void TOptionForm::AddConversionPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("TabSheet2"));
+  PageControl1_->addTab(page, QStringLiteral("変換"));
+  chConvert_ = new QCheckBox(QStringLiteral("そのままでは出力できない曲を AAC に変換する"), page);
+  chConvert_->setObjectName(QStringLiteral("chConvert"));
+  chConvert_->move(12, 12);
+  chConvert_->adjustSize();
+  auto* label = new QLabel(QStringLiteral("ビットレート"), page);
+  label->move(12, 44);
+  cbBitRate_ = new QComboBox(page);
+  cbBitRate_->setObjectName(QStringLiteral("cbBitRate"));
+  cbBitRate_->setGeometry(100, 40, 100, 22);
+  for (const int kbps : kOfferedBitRatesKbps) {
+    cbBitRate_->addItem(QStringLiteral("%1 kbps").arg(kbps), kbps);
+  }
+  connect(chConvert_, &QCheckBox::toggled, cbBitRate_, &QWidget::setEnabled);
 }
 
 void TOptionForm::btDirDialogClick() {
@@ -176,6 +202,8 @@ OptionFormValues TOptionForm::Values() const {
   values.separator = cbSeparater_->currentIndex();
   values.auto_import = chAutoGetDest_->isChecked();
   values.backup = chBackup_->isChecked();
+  values.convert = chConvert_->isChecked();
+  values.bit_rate_kbps = cbBitRate_->currentData().toInt();
   return values;
 }
 

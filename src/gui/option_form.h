@@ -40,6 +40,7 @@ class TOptionForm : public QDialog {
  private:
   void FormCreate(const OptionFormValues& values);
   void btDirDialogClick();
+  void AddConversionPage();
   QLineEdit* AddEdit(QWidget* page, const char* name, const char* label, int top, int width,
                      int max_length);
 
@@ -54,6 +55,8 @@ class TOptionForm : public QDialog {
   QComboBox* cbSeparater_ = nullptr;
   QCheckBox* chAutoGetDest_ = nullptr;
   QCheckBox* chBackup_ = nullptr;
+  QCheckBox* chConvert_ = nullptr;
+  QComboBox* cbBitRate_ = nullptr;
   QPushButton* btOK_ = nullptr;
   QPushButton* btCancel_ = nullptr;
 };

@@ -73,3 +73,33 @@ TEST_F(PresenterConversionTest, AFolderListsAtOnceAndItsMp3BecomesASong) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInItsOwnFile) {
+  const std::string mp3 = music_.Path("tone.mp3");
+  ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1) + " -ac 2 " + testing::Quoted(mp3)));
+  MainPresenter& presenter = Start();
+  const std::string conversion_file = program_dir_.Path("conversion.ini");
+  OptionFormValues answer;
+  answer.convert = false;
+  answer.bit_rate_kbps = 192;
+  view_.option_answers.push_back(answer);
+  presenter.Option1Click();
+  ASSERT_EQ(view_.option_requests.size(), 1u);
+  EXPECT_TRUE(view_.option_requests[0].values.convert);
+  EXPECT_EQ(view_.option_requests[0].values.bit_rate_kbps, 128);
+  EXPECT_EQ(fakes::ReadFile(conversion_file), "[Conversion]\nEnabled=0\nBitRate=192\n");
+  // The settings file is not touched by it.
+  EXPECT_FALSE(std::filesystem::exists(IniPath()));
+
+  // With conversion off, the MP3 is refused as before.
+  presenter.FilesDropped({mp3});
+  EXPECT_EQ(presenter.Rows().RowCount(), 0);
+  ASSERT_EQ(view_.boxes.size(), 1u);
+  EXPECT_EQ(view_.boxes[0], "追加できる曲情報ではありません.\r\n" + mp3);
+}
+
+}  // namespace
+}  // namespace tarvello
