@@ -137,10 +137,12 @@ std::string Completions(const std::string& completion, const std::string& line) 
 TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
   const std::string completion = Share("bash-completion/completions/tarvello-cli");
   EXPECT_EQ(Completions(completion, "tarvello-cli "),
-            "info mgr output playlists playlist tracklist folder\n");
+            "info mgr output convert playlists playlist tracklist folder\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli pl"), "playlists playlist\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --ti"), "--title-format\n");
-  EXPECT_EQ(Completions(completion, "tarvello-cli output --root /tmp --no"), "--no-backup\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli output --root /tmp --no"),
+            "--no-backup --no-convert\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli convert --bitrate "), "96 128 160 192 256\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --title-format "), "0 1 2\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli --"), "--help --version\n");
 }
