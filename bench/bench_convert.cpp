@@ -38,7 +38,9 @@ std::string BenchFolder() {
   return std::string(tmp && *tmp ? tmp : "/tmp") + "/tarvello-bench-convert";
 }
 
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool Shell(const std::string& command) {
+  return std::system(command.c_str()) == 0;
+}
 
 // Makes `path` with ffmpeg unless an earlier run did.
 void Make(const std::string& path, const std::string& arguments) {
@@ -54,8 +56,9 @@ void Make(const std::string& path, const std::string& arguments) {
 // Music-like input: two tones and some noise, so the encoder has real work.
 std::string Music(int seconds, int variant) {
   return "-f lavfi -i \"sine=frequency=" + std::to_string(220 + variant * 7) +
-         ":duration=" + std::to_string(seconds) + "\" -f lavfi -i \"anoisesrc=amplitude=0.05:duration=" +
-         std::to_string(seconds) + ":seed=" + std::to_string(variant + 1) +
+         ":duration=" + std::to_string(seconds) +
+         "\" -f lavfi -i \"anoisesrc=amplitude=0.05:duration=" + std::to_string(seconds) +
+         ":seed=" + std::to_string(variant + 1) +
          "\" -filter_complex amix=inputs=2 -ac 2 -ar 44100";
 }
 

@@ -42,8 +42,7 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
 }  // namespace
 
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
-                                 ConvertSettings settings, std::function<void()> wake,
-                                 int threads)
+                                 ConvertSettings settings, std::function<void()> wake, int threads)
     : files_(files),
       settings_(settings),
       cache_(cache_folder),
@@ -104,7 +103,9 @@ void ConversionQueue::Prioritize(const std::vector<std::string>& rows_in_order,
   pool_->SetOrder(order, marked_jobs);
 }
 
-void ConversionQueue::ConvertStarted(ConvertJobId id) { Arrive({id, true, {}}); }
+void ConversionQueue::ConvertStarted(ConvertJobId id) {
+  Arrive({id, true, {}});
+}
 
 void ConversionQueue::ConvertFinished(ConvertJobId id, const ConvertResult& result) {
   Arrive({id, false, result});
@@ -139,9 +140,11 @@ std::vector<int32_t> ConversionQueue::Deliver(TrackTable& table, TTrackInfo& sta
   // The live records by file name, made once for all the results.
   std::unordered_map<std::string, std::vector<int32_t>> indexes;
   for (int32_t index = 0; index < table.TrackCount(); ++index) {
-    if (!table[index].Deleted) indexes[std::string(FieldText(table[index].FileName))].push_back(index);
+    if (!table[index].Deleted)
+      indexes[std::string(FieldText(table[index].FileName))].push_back(index);
   }
-  for (const Arrival& arrival : arrivals) Apply(arrival, table, staging, indexes, changed, failures);
+  for (const Arrival& arrival : arrivals)
+    Apply(arrival, table, staging, indexes, changed, failures);
   return changed;
 }
 
@@ -193,8 +196,12 @@ std::optional<std::string> ConversionQueue::SourceOf(const std::string& song_pat
   return source->second;
 }
 
-int ConversionQueue::Unfinished() const { return unfinished_; }
+int ConversionQueue::Unfinished() const {
+  return unfinished_;
+}
 
-void ConversionQueue::CancelAll() { pool_->CancelAll(); }
+void ConversionQueue::CancelAll() {
+  pool_->CancelAll();
+}
 
 }  // namespace tarvello

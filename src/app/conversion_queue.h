@@ -89,8 +89,8 @@ class ConversionQueue : private ConvertListener {
   ConvertSettings settings_;
   ConvertCache cache_;
   std::function<void()> wake_;
-  std::unordered_map<std::string, Entry> entries_;        // by source
-  std::unordered_map<ConvertJobId, std::string> sources_;  // by job
+  std::unordered_map<std::string, Entry> entries_;             // by source
+  std::unordered_map<ConvertJobId, std::string> sources_;      // by job
   std::unordered_map<std::string, std::string> song_sources_;  // converted song -> source
   ConvertJobId next_id_ = 1;
   int unfinished_ = 0;

@@ -17,8 +17,7 @@ namespace {
 constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
-constexpr const char* kMarkedConversionFailed =
-    "変換できなかった曲があるため出力を中止しました.";
+constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
 // How long one wait for the workers lasts before the dialog's events run again.
 constexpr int kWaitSliceMilliseconds = 50;
 

@@ -54,7 +54,8 @@ int RunConvert(const ConvertOptions& options, const std::vector<std::string>& so
 
 void AddConvertOptions(CLI::App& command, ConvertOptions& options) {
   command.add_option("--bitrate", options.bit_rate_kbps, "AAC bit rate of an encode, in kbps")
-      ->check(CLI::IsMember(std::vector<int>(kOfferedBitRatesKbps.begin(), kOfferedBitRatesKbps.end())))
+      ->check(
+          CLI::IsMember(std::vector<int>(kOfferedBitRatesKbps.begin(), kOfferedBitRatesKbps.end())))
       ->capture_default_str();
   command.add_option("--cache-dir", options.cache_dir,
                      "folder of the converted songs (default: $XDG_CACHE_HOME/tarvello/converted)");
@@ -70,9 +71,8 @@ void AddConvertCommand(CLI::App& app, int& exit_status) {
   auto sources = std::make_shared<std::vector<std::string>>();
   AddConvertOptions(*command, *options);
   command->add_option("FILE", *sources, "music files (native paths)")->required();
-  command->callback([options, sources, &exit_status] {
-    exit_status = RunConvert(*options, *sources);
-  });
+  command->callback(
+      [options, sources, &exit_status] { exit_status = RunConvert(*options, *sources); });
 }
 
 }  // namespace tarvello::cli

@@ -110,9 +110,11 @@ bool ConvertPool::TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel,
   std::unique_lock lock(mutex_);
   work_ready_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
   if (waiting_.empty()) return false;
-  const auto first = std::min_element(waiting_.begin(), waiting_.end(), [](const Job& a, const Job& b) {
-    return std::tuple(!a.marked, a.rank, a.sequence) < std::tuple(!b.marked, b.rank, b.sequence);
-  });
+  const auto first =
+      std::min_element(waiting_.begin(), waiting_.end(), [](const Job& a, const Job& b) {
+        return std::tuple(!a.marked, a.rank, a.sequence) <
+               std::tuple(!b.marked, b.rank, b.sequence);
+      });
   job = std::move(*first);
   waiting_.erase(first);
   cancel = std::make_shared<std::atomic<bool>>(false);

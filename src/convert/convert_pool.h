@@ -71,8 +71,7 @@ class ConvertPool {
   };
 
   void Work();
-  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel,
-                ConvertSettings& settings);
+  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings);
   void Finish(ConvertJobId id, const ConvertResult& result);
   void ReportCancelled(const std::vector<ConvertJobId>& ids);
 

@@ -21,7 +21,7 @@ struct ConvertResult {
   std::string reason;     // why not, for kRefused and kFailed
   std::string codec;      // the source's audio coding, when it was looked at
   bool from_cache = false;
-  double seconds = 0;     // time spent
+  double seconds = 0;  // time spent
 
   bool Ready() const {
     return action == ConvertAction::kAccepted || action == ConvertAction::kRemuxed ||

@@ -71,8 +71,7 @@ ConvertStatus AacEncode::OpenEncoder(int kbps) {
   encoder_->sample_fmt = kEncoderFormat;
   encoder_->bit_rate = int64_t{kbps} * 1000;
   encoder_->profile = FF_PROFILE_AAC_LOW;
-  av_channel_layout_default(&encoder_->ch_layout,
-                            EncodedChannels(decoder_->ch_layout.nb_channels));
+  av_channel_layout_default(&encoder_->ch_layout, EncodedChannels(decoder_->ch_layout.nb_channels));
   // The M4A keeps the decoder configuration in its sample entry, not in the frames.
   encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   const int opened = avcodec_open2(encoder_.get(), codec, nullptr);
@@ -97,10 +96,9 @@ ConvertStatus AacEncode::OpenResampler(const AVFrame& first) {
     return ConvertStatus::Failed("out of memory");
   }
   SwrContext* context = nullptr;
-  const int made = swr_alloc_set_opts2(&context, &encoder_->ch_layout, kEncoderFormat,
-                                       encoder_->sample_rate, &source_layout,
-                                       static_cast<AVSampleFormat>(first.format),
-                                       first.sample_rate, 0, nullptr);
+  const int made = swr_alloc_set_opts2(
+      &context, &encoder_->ch_layout, kEncoderFormat, encoder_->sample_rate, &source_layout,
+      static_cast<AVSampleFormat>(first.format), first.sample_rate, 0, nullptr);
   av_channel_layout_uninit(&source_layout);
   resampler_.reset(context);
   if (made < 0 || swr_init(context) < 0) {
@@ -229,7 +227,9 @@ int EncodedSampleRate(int source_rate) {
   return source_rate == 44100 || source_rate == 48000 ? source_rate : kFallbackSampleRate;
 }
 
-int EncodedChannels(int source_channels) { return source_channels == 1 ? 1 : 2; }
+int EncodedChannels(int source_channels) {
+  return source_channels == 1 ? 1 : 2;
+}
 
 ConvertStatus EncodeToM4a(SourceInput& input, const SongTags& tags, int kbps,
                           const std::string& target, const std::atomic<bool>& cancel) {

@@ -72,13 +72,14 @@ SongTags ReadSongTags(const AVDictionary* container, const AVDictionary* stream)
   tags.year = YearOf(Lookup(container, stream, {"date", "year", "TDRC", "TYER", "WM/Year"}));
   tags.composer = Lookup(container, stream, {"composer", "TCOM", "WM/Composer"});
   tags.comment = Lookup(container, stream, {"comment", "description"});
-  tags.grouping = Lookup(container, stream, {"grouping", "TIT1", "contentgroup", "WM/ContentGroupDescription"});
+  tags.grouping =
+      Lookup(container, stream, {"grouping", "TIT1", "contentgroup", "WM/ContentGroupDescription"});
   ReadPair(Lookup(container, stream, {"track", "tracknumber", "WM/TrackNumber"}),
-           Lookup(container, stream, {"tracktotal", "totaltracks"}), tags.track,
-           tags.track_total);
+           Lookup(container, stream, {"tracktotal", "totaltracks"}), tags.track, tags.track_total);
   ReadPair(Lookup(container, stream, {"disc", "discnumber", "TPOS", "WM/PartOfSet"}),
            Lookup(container, stream, {"disctotal", "totaldiscs"}), tags.disc, tags.disc_total);
-  tags.tempo = LeadingNumber(Lookup(container, stream, {"tmpo", "TBPM", "bpm", "tempo", "WM/BeatsPerMinute"}));
+  tags.tempo = LeadingNumber(
+      Lookup(container, stream, {"tmpo", "TBPM", "bpm", "tempo", "WM/BeatsPerMinute"}));
   tags.compilation = IsTrue(Lookup(container, stream, {"compilation", "TCMP", "cpil"}));
   return tags;
 }

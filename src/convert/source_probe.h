@@ -19,8 +19,8 @@ enum class SourceKind {
 struct SourceProbe {
   SourceKind kind = SourceKind::kRefused;
   std::string reason;
-  std::string codec;    // FFmpeg's name of the audio coding
-  double seconds = 0;   // the play time, as far as the container tells
+  std::string codec;   // FFmpeg's name of the audio coding
+  double seconds = 0;  // the play time, as far as the container tells
   int64_t file_size = 0;
   int channels = 0;
   int sample_rate = 0;

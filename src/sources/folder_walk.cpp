@@ -18,9 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::array<std::string_view, 29> kMusicExtensions = {
-    "mp3", "m4a", "m4b", "m4p", "mp4", "m4v", "mov", "aac", "adts", "3g2",
-    "3gp", "flac", "ogg", "oga", "opus", "spx", "wav", "wave", "aif", "aiff",
-    "aifc", "caf", "wma", "asf", "ape", "wv", "mpc", "mka", "webm"};
+    "mp3",  "m4a",  "m4b", "m4p", "mp4",  "m4v", "mov", "aac",  "adts", "3g2",
+    "3gp",  "flac", "ogg", "oga", "opus", "spx", "wav", "wave", "aif",  "aiff",
+    "aifc", "caf",  "wma", "asf", "ape",  "wv",  "mpc", "mka",  "webm"};
 
 // A folder's identity, whatever link reached it.
 using FolderId = std::pair<dev_t, ino_t>;

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "app/conversion_queue.h"
-#include "common/cp932.h"
 #include "catalogue/m4a_reader.h"
+#include "common/cp932.h"
 #include "convert/made_sources.h"
 #include "platform/posix/posix_file_system.h"
 
@@ -23,7 +23,8 @@ class ConversionQueueTest : public ::testing::Test {
     if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
     ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(3) +
                                    " -ac 2 -metadata title=\"歌\" -metadata artist=A " + Mp3()));
-    ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(2, 32000) + " -ac 6 -metadata title=Six " + Flac()));
+    ASSERT_TRUE(
+        testing::RunFfmpeg(testing::Tone(2, 32000) + " -ac 6 -metadata title=Six " + Flac()));
   }
   std::string Mp3() const { return dir_.Path("one.mp3"); }
   std::string Flac() const { return dir_.Path("six.flac"); }
@@ -33,7 +34,8 @@ class ConversionQueueTest : public ::testing::Test {
     std::vector<int32_t> changed;
     for (int round = 0; round < 600 && queue.Unfinished() > 0; ++round) {
       queue.WaitForResult(100);
-      for (const int32_t index : queue.Deliver(table_, staging_, failures)) changed.push_back(index);
+      for (const int32_t index : queue.Deliver(table_, staging_, failures))
+        changed.push_back(index);
     }
     return changed;
   }

@@ -27,8 +27,8 @@ class PresenterConversionTest : public PresenterTest {
 TEST_F(PresenterConversionTest, AFolderListsAtOnceAndItsMp3BecomesASong) {
   const std::string mp3 = music_.Path("album/10 tone.mp3");
   std::filesystem::create_directories(music_.Path("album"));
-  ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(2) + " -ac 2 -metadata title=Tone " +
-                                 testing::Quoted(mp3)));
+  ASSERT_TRUE(
+      testing::RunFfmpeg(testing::Tone(2) + " -ac 2 -metadata title=Tone " + testing::Quoted(mp3)));
   const std::string m4a = music_.Path("album/2 tagged.m4a");
   std::filesystem::copy_file(Fixture("m4a/tagged.m4a"), m4a);
   fakes::WriteFile(music_.Path("album/cover.jpg"), "jpeg");

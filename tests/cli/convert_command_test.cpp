@@ -41,7 +41,8 @@ class ConvertCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
-    ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1.5) + " -ac 2 -metadata title=Tone " + testing::Quoted(Mp3())));
+    ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1.5) + " -ac 2 -metadata title=Tone " +
+                                   testing::Quoted(Mp3())));
   }
   std::string Mp3() const { return dir_.Path("10 tone.mp3"); }
 
@@ -52,10 +53,10 @@ class ConvertCommandTest : public ::testing::Test {
 TEST_F(ConvertCommandTest, OneLinePerFileInOrderAndTheCacheServesTheSecondRun) {
   const std::string text = dir_.Path("notes.txt");
   fakes::WriteFile(text, "not music");
-  const std::vector<std::string> arguments = {"convert",         "--cache-dir",
-                                              cache_.path(),     Mp3(),
-                                              kSongs + "tagged.m4a", kSongs + "isom_brand.m4a",
-                                              text};
+  const std::vector<std::string> arguments = {
+      "convert", "--cache-dir",         cache_.path(),
+      Mp3(),     kSongs + "tagged.m4a", kSongs + "isom_brand.m4a",
+      text};
   const CliResult first = RunCli(arguments);
   EXPECT_EQ(first.exit_status, 1);
   const auto lines = first.OutLines();
@@ -93,8 +94,8 @@ TEST_F(ConvertCommandTest, OutputTakesAFolderInNaturalOrderAndConvertsOnTheWay) 
   TempDir card;
   const std::string folder = card.path() + "/PRIVATE/AU/DF/D_SD";
 
-  const CliResult result = RunCli({"output", "--root", card.path(), "--no-backup",
-                                   "--cache-dir", cache_.path(), music});
+  const CliResult result =
+      RunCli({"output", "--root", card.path(), "--no-backup", "--cache-dir", cache_.path(), music});
   EXPECT_EQ(result.exit_status, 0) << result.err;
   EXPECT_THAT(result.out, HasSubstr("\"written\":2,\"targets\":2"));
   EXPECT_THAT(result.err, HasSubstr("1 files that are not music passed over"));
@@ -102,8 +103,8 @@ TEST_F(ConvertCommandTest, OutputTakesAFolderInNaturalOrderAndConvertsOnTheWay) 
   EXPECT_TRUE(ReadFile(folder + "/SDS_0000.3G2") == ReadFile(kSongs + "tagged.m4a"));
   EXPECT_TRUE(WalkAccepts(folder + "/SDS_0001.3G2"));
 
-  const CliResult unconverted = RunCli({"output", "--root", card.path(), "--no-backup",
-                                        "--no-convert", music});
+  const CliResult unconverted =
+      RunCli({"output", "--root", card.path(), "--no-backup", "--no-convert", music});
   EXPECT_EQ(unconverted.exit_status, 1);
   EXPECT_THAT(unconverted.out, HasSubstr("\"written\":1,\"targets\":1"));
   EXPECT_THAT(unconverted.err, HasSubstr("追加できる曲情報ではありません."));

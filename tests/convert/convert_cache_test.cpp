@@ -51,7 +51,8 @@ TEST(ConvertCacheTest, TrimRemovesLeastRecentlyUsedUntilTheBoundHolds) {
     for (Song& song : by_use) {
       if (song.key == used.key) song.age = 0;
     }
-    std::sort(by_use.begin(), by_use.end(), [](const Song& a, const Song& b) { return a.age > b.age; });
+    std::sort(by_use.begin(), by_use.end(),
+              [](const Song& a, const Song& b) { return a.age > b.age; });
     int64_t total = 0;
     for (const Song& song : by_use) total += song.bytes;
     std::set<std::string> expected;

@@ -114,8 +114,9 @@ TEST_F(ConvertPoolTest, JobsStartMarkedFirstThenInListOrder) {
       if (std::find(unlisted.begin(), unlisted.end(), id) != unlisted.end()) {
         // Unlisted jobs keep their marks, so a marked one still goes before the listed rest.
         if (marked.contains(id)) {
-          const auto last_marked = std::find_if(expected.begin() + 1, expected.end(),
-                                                [&](ConvertJobId job) { return !marked.contains(job); });
+          const auto last_marked =
+              std::find_if(expected.begin() + 1, expected.end(),
+                           [&](ConvertJobId job) { return !marked.contains(job); });
           expected.insert(last_marked, id);
         } else {
           expected.push_back(id);
@@ -210,8 +211,7 @@ TEST_F(ConvertBreakOffTest, AFullDiskSaysSoAndLeavesNothing) {
   fakes::TmpfsCard small_disk("128k");
   if (!small_disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
   ConvertCache cache(small_disk.root() + "/converted");
-  const ConvertResult result =
-      ConvertSong(files_, cache, MakeWav(30), ConvertSettings{}, cancel_);
+  const ConvertResult result = ConvertSong(files_, cache, MakeWav(30), ConvertSettings{}, cancel_);
   EXPECT_EQ(result.action, ConvertAction::kFailed);
   EXPECT_EQ(result.reason, "disk full");
   EXPECT_TRUE(IsEmptyFolder(cache.Folder()));

@@ -45,16 +45,18 @@ struct SourceCase {
 
 const std::vector<SourceCase>& Cases() {
   static const std::vector<SourceCase> cases = {
-      {"mp3", "a.mp3", "-ac 2 -c:a libmp3lame -metadata TBPM=120 " + kTags, ConvertAction::kEncoded, 2, 44100, 120},
-      {"flac", "a.flac", "-ac 2 -metadata BPM=120 " + kTags, ConvertAction::kEncoded, 2, 44100, 120},
-      {"vorbis", "a.ogg", "-ac 2 -c:a libvorbis -metadata BPM=120 " + kTags, ConvertAction::kEncoded, 2, 44100,
+      {"mp3", "a.mp3", "-ac 2 -c:a libmp3lame -metadata TBPM=120 " + kTags, ConvertAction::kEncoded,
+       2, 44100, 120},
+      {"flac", "a.flac", "-ac 2 -metadata BPM=120 " + kTags, ConvertAction::kEncoded, 2, 44100,
        120},
+      {"vorbis", "a.ogg", "-ac 2 -c:a libvorbis -metadata BPM=120 " + kTags,
+       ConvertAction::kEncoded, 2, 44100, 120},
       {"opus", "a.opus", "-ac 2 -c:a libopus " + kTags, ConvertAction::kEncoded, 2, 48000},
       {"wav", "a.wav", "-ac 2 " + kTags, ConvertAction::kEncoded},
-      {"alac", "alac.m4a", "-ac 2 -c:a alac -f ipod -movflags +faststart -metadata tmpo=120 " + kTags,
+      {"alac", "alac.m4a",
+       "-ac 2 -c:a alac -f ipod -movflags +faststart -metadata tmpo=120 " + kTags,
        ConvertAction::kEncoded, 2, 44100, 120},
-      {"movie_last", "last.m4a", "-ac 2 -c:a aac -f ipod " + kTags,
-       ConvertAction::kRemuxed},
+      {"movie_last", "last.m4a", "-ac 2 -c:a aac -f ipod " + kTags, ConvertAction::kRemuxed},
       {"mp42", "a.mp4", "-ac 2 -c:a aac -f mp4 -brand mp42 -movflags +faststart " + kTags,
        ConvertAction::kRemuxed},
       {"adts", "a.aac", "-ac 2 -c:a aac -f adts", ConvertAction::kRemuxed},
@@ -187,7 +189,8 @@ TEST_F(ConvertSongTest, FilesWithoutPlayableAudioAreRefusedWithAReason) {
   ASSERT_TRUE(RunFfmpeg("-i " + sources_->Path("last.m4a") +
                         " -c copy -encryption_scheme cenc-aes-ctr"
                         " -encryption_key 00112233445566778899aabbccddeeff"
-                        " -encryption_kid 00112233445566778899aabbccddeeff " + encrypted));
+                        " -encryption_kid 00112233445566778899aabbccddeeff " +
+                        encrypted));
   const std::map<std::string, std::string> reasons = {
       {text, "cannot open"},
       {picture, "no audio stream"},

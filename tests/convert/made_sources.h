@@ -22,9 +22,13 @@ inline bool RunFfmpeg(const std::string& arguments) {
 }
 
 // A path as one shell word.
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+inline std::string Quoted(const std::string& path) {
+  return "'" + path + "'";
+}
 
-inline bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1") == 0; }
+inline bool HaveFfmpeg() {
+  return std::system("ffmpeg -version >/dev/null 2>&1") == 0;
+}
 
 // A tone of `seconds` at `rate`, as ffmpeg's input arguments; the output's "-ac" sets
 // its channels.

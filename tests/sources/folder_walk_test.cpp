@@ -17,8 +17,8 @@ TEST(FolderWalkTest, SongsComeInNaturalOrderWithAlbumsTogether) {
   fakes::TempDir dir;
   for (const char* name :
        {"10 ten.mp3", "2 two.flac", "1 one.m4a", "Album 10/1 a.ogg", "Album 2/10 b.mp3",
-        "Album 2/9 a.MP3", "Album 2/cover.jpg", "Album 2/album.cue", "notes.txt",
-        ".hidden.mp3", ".git/objects/x.mp3", "Album 2/Disc 1/3 c.opus", "z.wav"}) {
+        "Album 2/9 a.MP3", "Album 2/cover.jpg", "Album 2/album.cue", "notes.txt", ".hidden.mp3",
+        ".git/objects/x.mp3", "Album 2/Disc 1/3 c.opus", "z.wav"}) {
     fakes::WriteFile(dir.Path(name), "");
   }
   // A link back up and a link to a sibling: each folder is walked once.
@@ -29,10 +29,10 @@ TEST(FolderWalkTest, SongsComeInNaturalOrderWithAlbumsTogether) {
   const auto natural = MakeNaturalCollator();
   const FolderWalkResult result = WalkMusicFolder(dir.path() + "/", *natural);
   const std::vector<std::string> expected = {
-      dir.Path("1 one.m4a"),         dir.Path("2 two.flac"),
-      dir.Path("10 ten.mp3"),        dir.Path("Album 2/9 a.MP3"),
-      dir.Path("Album 2/10 b.mp3"),  dir.Path("Album 2/Disc 1/3 c.opus"),
-      dir.Path("Album 10/1 a.ogg"),  dir.Path("z.wav"),
+      dir.Path("1 one.m4a"),        dir.Path("2 two.flac"),
+      dir.Path("10 ten.mp3"),       dir.Path("Album 2/9 a.MP3"),
+      dir.Path("Album 2/10 b.mp3"), dir.Path("Album 2/Disc 1/3 c.opus"),
+      dir.Path("Album 10/1 a.ogg"), dir.Path("z.wav"),
   };
   EXPECT_EQ(result.songs, expected);
   EXPECT_EQ(result.passed_over, 3);
@@ -52,10 +52,12 @@ TEST(FolderWalkTest, ACancelStopsBetweenFolders) {
 }
 
 TEST(FolderWalkTest, MusicIsKnownByItsExtensionInAnyCase) {
-  for (const char* name : {"a.mp3", "b.FLAC", "c.m4a", "d.Opus", "e.wav", "f.aiff", "g.wma", "h.3G2"}) {
+  for (const char* name :
+       {"a.mp3", "b.FLAC", "c.m4a", "d.Opus", "e.wav", "f.aiff", "g.wma", "h.3G2"}) {
     EXPECT_TRUE(IsMusicFileName(name)) << name;
   }
-  for (const char* name : {"cover.jpg", "album.cue", "notes.txt", "mp3", ".mp3", "list.xml", "x.m3u"}) {
+  for (const char* name :
+       {"cover.jpg", "album.cue", "notes.txt", "mp3", ".mp3", "list.xml", "x.m3u"}) {
     EXPECT_FALSE(IsMusicFileName(name)) << name;
   }
 }
