@@ -47,11 +47,16 @@ inline const SongFolder& Songs() {
   return songs;
 }
 
-// Prints the usual table, then how many times faster `ours` is than `peer`.
+// Prints the usual table, then how many times faster `ours` is than `peer` (and so for
+// each further pair added).
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  RatioReporter(std::string ours, std::string peer, std::string what)
-      : ours_(std::move(ours)), peer_(std::move(peer)), what_(std::move(what)) {}
+  RatioReporter(std::string ours, std::string peer, std::string what) {
+    AddPair(std::move(ours), std::move(peer), std::move(what));
+  }
+  void AddPair(std::string ours, std::string peer, std::string what) {
+    pairs_.push_back({std::move(ours), std::move(peer), std::move(what)});
+  }
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
@@ -63,18 +68,23 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    const auto ours = times_.find(ours_);
-    const auto peer = times_.find(peer_);
-    if (ours != times_.end() && peer != times_.end() && ours->second > 0) {
-      std::printf("%s is %.1f times faster %s than %s\n", ours_.c_str(),
-                  peer->second / ours->second, what_.c_str(), peer_.c_str());
+    for (const Pair& pair : pairs_) {
+      const auto ours = times_.find(pair.ours);
+      const auto peer = times_.find(pair.peer);
+      if (ours != times_.end() && peer != times_.end() && ours->second > 0) {
+        std::printf("%s is %.1f times faster %s than %s\n", pair.ours.c_str(),
+                    peer->second / ours->second, pair.what.c_str(), pair.peer.c_str());
+      }
     }
   }
 
  private:
-  std::string ours_;
-  std::string peer_;
-  std::string what_;
+  struct Pair {
+    std::string ours;
+    std::string peer;
+    std::string what;
+  };
+  std::vector<Pair> pairs_;
   std::map<std::string, double> times_;
 };
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/cp932.h"
+#include "output/output_folder_rule.h"
 
 namespace tarvello {
 namespace {
@@ -35,8 +36,14 @@ OptionFormValues LoadOptionForm(const TOutputOptions& options) {
   return values;
 }
 
+std::string OptionFormRefusal(const OptionFormValues& values) {
+  return OutDirHasDotParts(NormalizeOutDir(Utf8ToCp932(values.out_dir))) ? kOutDirDotParts
+                                                                         : std::string();
+}
+
 void StoreOptionForm(const OptionFormValues& values, TOutputOptions& options) {
-  options.OutDir = NormalizeOutDir(Utf8ToCp932(values.out_dir));
+  const std::string out_dir = NormalizeOutDir(Utf8ToCp932(values.out_dir));
+  if (!OutDirHasDotParts(out_dir)) options.OutDir = out_dir;
   options.Prefix = std::string(TruncateToBytes(Utf8ToCp932(values.prefix), kShortOptionBytes));
   options.Ext = std::string(TruncateToBytes(Utf8ToCp932(values.ext), kShortOptionBytes));
   options.TitleFormat = static_cast<uint8_t>(std::max(values.title_format, 0));

@@ -40,7 +40,12 @@ struct OptionDialogRequest {
 // The controls as the dialog starts: a stored index outside its list selects nothing.
 OptionFormValues LoadOptionForm(const TOutputOptions& options);
 
-// OK: the folder text takes the OutDir rule; prefix and extension are kept as typed, cut
+// The message that keeps the dialog open when OK is pressed; empty when the values may be
+// stored. A folder with "." or ".." parts would lead the output off the card.
+std::string OptionFormRefusal(const OptionFormValues& values);
+
+// OK: the folder text takes the OutDir rule (a folder that OptionFormRefusal refuses
+// leaves OutDir as it was); prefix and extension are kept as typed, cut
 // to the three bytes the settings file keeps; a list without a selection stores its
 // first item.
 void StoreOptionForm(const OptionFormValues& values, TOutputOptions& options);

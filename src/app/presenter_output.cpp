@@ -5,6 +5,7 @@
 
 #include "app/main_presenter.h"
 #include "output/drives.h"
+#include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
 
@@ -22,6 +23,13 @@ void MainPresenter::ExecuteOutput() {
     ShowOutputSummary(true);
     const TDriveInfo* drive = SelectedDrive();
     if (state_.totals.Count == 0 || drive == nullptr || !drive->HasMedium) return;
+    // A link inside the card must not carry the cleanup and the songs to another place.
+    const std::string refusal =
+        OutputFolderRefusal(platform_.volumes, drive->Root, state_.settings.options.OutDir);
+    if (!refusal.empty()) {
+      view_.ShowInformation(refusal);
+      return;
+    }
     if (!view_.IsCommandEnabled(Command::kExecute1)) {
       view_.ShowInformation(kNotEnoughRoom);
       return;

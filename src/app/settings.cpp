@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/cp932.h"
+#include "output/output_folder_rule.h"
 
 namespace tarvello {
 namespace {
@@ -77,7 +78,9 @@ void ApplyValue(std::string_view key, std::string_view value, Settings& settings
     // A mount point; anything else (a drive letter of old) means no start-up drive.
     settings.out_drive = value.starts_with('/') ? std::string(value) : std::string();
   } else if (key == "OUTDIR") {
+    // A folder that would climb out of the card, or stand still, is no folder to use.
     options.OutDir = NormalizeOutDir(value);
+    if (OutDirHasDotParts(options.OutDir)) options.OutDir = TOutputOptions{}.OutDir;
   } else if (key == "PREFIX") {
     options.Prefix = value.substr(0, kShortFieldBytes);
   } else if (key == "EXT") {

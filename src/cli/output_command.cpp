@@ -6,7 +6,9 @@
 #include <clocale>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/program_paths.h"
@@ -19,6 +21,7 @@
 #include "common/json_text.h"
 #include "common/utf8.h"
 #include "output/drives.h"
+#include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
 #include "output/output_summary.h"
@@ -53,25 +56,62 @@ struct OutputArguments {
   std::vector<std::string> songs;
 };
 
-// At most three characters that keep the names inside the folder, upper case as the
-// options dialog types them.
+constexpr size_t kNamePartBytes = 3;
+
+// At most three bytes in CP932, as the card's names keep them, that keep the names inside
+// the folder; upper case as the options dialog types them.
 const CLI::Validator& NamePart() {
   static const CLI::Validator validator(
       [](std::string& value) -> std::string {
         if (!IsWellFormedUtf8(value)) return "the text is not valid UTF-8";
         if (value.find('/') != std::string::npos) return "a name part must not hold \"/\"";
-        const auto characters = std::count_if(value.begin(), value.end(), [](char c) {
-          return !IsUtf8Continuation(static_cast<uint8_t>(c));
-        });
-        if (characters > 3) return "at most 3 characters";
+        if (Utf8ToCp932(value).size() > kNamePartBytes) {
+          return "at most 3 bytes in CP932 (a full-width character takes 2)";
+        }
         for (char& c : value) {
           if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         }
         return {};
       },
-      "TEXT(max 3)", "name part");
+      "TEXT(max 3 CP932 bytes)", "name part");
   return validator;
 }
+
+// An output folder that stays on the card: no "." or ".." parts.
+const CLI::Validator& OutDirText() {
+  static const CLI::Validator validator(
+      [](const std::string& value) -> std::string {
+        if (OutDirHasDotParts(NormalizeOutDir(Utf8ToCp932(value)))) {
+          return "the output folder must not have \".\" or \"..\" parts";
+        }
+        return {};
+      },
+      "", "output folder");
+  return validator;
+}
+
+// The CLI's card is any folder: it is measured by the volume that holds it, and a
+// folder that a card has left behind has no medium.
+class FolderVolumes : public Volumes {
+ public:
+  std::vector<VolumeEntry> List() override { return volumes_.List(); }
+  std::optional<VolumeSpace> Measure(const std::string& root) override {
+    return volumes_.MeasureFolder(root);
+  }
+  bool HoldsFolder(const std::string& root, const std::string& folder) override {
+    return volumes_.HoldsFolder(root, folder);
+  }
+
+ private:
+  PosixVolumes volumes_;
+};
+
+// Why an output did not start: a short key for scripts and the message for people.
+struct Refusal {
+  const char* reason;
+  std::string message;
+  int exit_status;
+};
 
 // The steps of one output command, over the real system.
 class OutputCommand {
@@ -82,21 +122,44 @@ class OutputCommand {
         err_(err),
         rows_(NumberSymbols::FromLocale(), MakeLocaleCollator()) {}
 
+  // Every way out ends with the result line; an error before the run is a refusal, an
+  // error inside it a failure.
   int Run() {
-    if (!files_.DirectoryExists(arguments_.root)) return Refuse(kNoFolder, arguments_.root);
-    AddSongs();
-    OutputTotals ignored;
-    rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
-    TDriveInfo drive{arguments_.root, arguments_.root};
-    err_ << MeasureDrive(drive, volumes_, files_, Options().OutDir, NumberSymbols::FromLocale())
-         << "\n";
-    const OutputTotals totals = Recount(rows_, table_, files_, drive.ClusterSize()).totals;
-    if (totals.Count == 0) return Report(kNothingToOutput, kExitSongsFailed);
-    if (!ExecuteAllowed(totals, &drive)) return Report(kNotEnoughRoom, kExitRefused);
-    return Output(drive);
+    try {
+      const std::optional<Refusal> refusal = Prepare();
+      if (refusal) return Refuse(*refusal);
+      return Output();
+    } catch (const std::exception& error) {
+      if (!started_) return Refuse({"error", error.what(), kExitSongsFailed});
+      Report(error.what(), 0);
+      WriteResult(0, "failed", "error", error.what());
+      return kExitSongsFailed;
+    }
   }
 
  private:
+  // Adds the songs and measures the card; the refusal when the output cannot start.
+  std::optional<Refusal> Prepare() {
+    if (!files_.DirectoryExists(arguments_.root)) {
+      return Refusal{"no folder", std::string(kNoFolder) + "\n" + arguments_.root, kExitRefused};
+    }
+    AddSongs();
+    OutputTotals ignored;
+    rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
+    const std::string status =
+        MeasureDrive(drive_, volumes_, files_, Options().OutDir, NumberSymbols::FromLocale());
+    err_ << status << "\n";
+    if (!drive_.HasMedium) return Refusal{"no medium", status, kExitRefused};
+    totals_ = Recount(rows_, table_, files_, drive_.ClusterSize()).totals;
+    if (totals_.Count == 0) return Refusal{"nothing to output", kNothingToOutput, kExitSongsFailed};
+    const std::string off_card = OutputFolderRefusal(volumes_, drive_.Root, Options().OutDir);
+    if (!off_card.empty()) return Refusal{"folder off the card", off_card, kExitRefused};
+    if (!ExecuteAllowed(totals_, &drive_)) {
+      return Refusal{"does not fit", kNotEnoughRoom, kExitRefused};
+    }
+    return std::nullopt;
+  }
+
   TOutputOptions Options() const {
     TOutputOptions options;
     options.OutDir = NormalizeOutDir(Utf8ToCp932(arguments_.out_dir));
@@ -169,25 +232,35 @@ class OutputCommand {
     return result.accepted;
   }
 
-  int Output(const TDriveInfo& drive) {
-    const OutputRunSettings settings{OutputFolderPath(drive.Root, Options().OutDir), Options(),
-                                     BackupBase()};
+  int Output() {
+    const OutputRunSettings settings{Folder(), Options(), BackupBase()};
     OutputRunResult result;
+    started_ = true;
     {
       TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
       result = RunOutput(settings, rows_, table_, platform_, temp_names_, progress);
     }
-    out_ << JsonObject()
-                .Number("written", result.written)
-                .Number("targets", result.targets)
-                .Text("folder", settings.folder)
-                .Text("backup_folder", result.backup_folder)
-                .Text("result", ResultName(result.end))
-                .Close()
-         << "\n";
+    totals_.Count = result.targets;
+    WriteResult(result.written, ResultName(result.end), nullptr, {}, result.backup_folder);
     const bool all_written =
         result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
     return all_written ? 0 : kExitSongsFailed;
+  }
+
+  std::string Folder() const { return OutputFolderPath(arguments_.root, Options().OutDir); }
+
+  // The last line on standard output; a reason and its message only when the run did not
+  // complete its course.
+  void WriteResult(int written, const char* result, const char* reason, const std::string& message,
+                   const std::string& backup_folder = {}) {
+    JsonObject line;
+    line.Number("written", written)
+        .Number("targets", totals_.Count)
+        .Text("folder", Folder())
+        .Text("backup_folder", backup_folder)
+        .Text("result", result);
+    if (reason != nullptr) line.Text("reason", reason).Text("message", TerminalText(message));
+    out_ << line.Close() << "\n";
   }
 
   std::string BackupBase() {
@@ -213,14 +286,17 @@ class OutputCommand {
     err_ << TerminalText(text) << "\n";
     return exit_status;
   }
-  int Refuse(const std::string& text, const std::string& path) {
-    return Report(text + "\n" + path, kExitRefused);
+  int Refuse(const Refusal& refusal) {
+    // The medium's status line is out already.
+    if (std::string_view(refusal.reason) != "no medium") Report(refusal.message, 0);
+    WriteResult(0, "refused", refusal.reason, refusal.message);
+    return refusal.exit_status;
   }
 
   const OutputArguments& arguments_;
   std::ostream& out_;
   std::ostream& err_;
-  PosixVolumes volumes_;
+  FolderVolumes volumes_;
   PosixFileSystem files_;
   PosixEnvironment environment_;
   Platform platform_{volumes_, files_, environment_};
@@ -229,7 +305,10 @@ class OutputCommand {
   std::vector<std::string> track_id_list_;
   TrackList rows_;
   TempNameCounter temp_names_;
+  TDriveInfo drive_{arguments_.root, arguments_.root};
+  OutputTotals totals_;
   int refused_ = 0;
+  bool started_ = false;  // the run has begun to change the card
 };
 
 }  // namespace
@@ -240,12 +319,17 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       "output",
       "Adds the songs in the given order, as the window's add command does (a folder adds its "
       "music files in natural order; files the window would refuse are converted first), and "
-      "outputs them onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered songs. The "
-      "last line on standard output is a JSON object with \"written\" and \"targets\".");
+      "outputs them onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered "
+      "songs. The last line on standard output is a JSON object with \"written\", \"targets\" "
+      "and \"result\"; an output that does not start gives \"result\":\"refused\" and a "
+      "\"reason\".");
   command->add_option("--root", arguments->root, "the card's root folder (native path)")
       ->required();
-  command->add_option("--outdir", arguments->out_dir, "the output folder on the card")
+  command
+      ->add_option("--outdir", arguments->out_dir,
+                   "the output folder on the card, without \".\" or \"..\" parts")
       ->check(Utf8Text())
+      ->check(OutDirText())
       ->capture_default_str();
   command->add_option("--prefix", arguments->prefix, "prefix of the song names")
       ->transform(NamePart())

@@ -13,13 +13,6 @@
 namespace tarvello::cli {
 namespace {
 
-// An ID as a JSON number when it is a plain decimal integer, else as the text written.
-std::string TrackIdJson(const std::string& id) {
-  const bool plain =
-      !id.empty() && id.size() <= 18 && id.find_first_not_of("0123456789") == std::string::npos;
-  return plain ? std::to_string(std::stoll(id)) : JsonString(id);
-}
-
 int WritePlaylists(const std::string& library, std::ostream& out, std::ostream& err) {
   PosixFileSystem files;
   const std::optional<PlaylistCatalogue> scanned = ScanLibraryFile(files, library, err);
@@ -28,7 +21,8 @@ int WritePlaylists(const std::string& library, std::ostream& out, std::ostream& 
   for (size_t i = 0; i < catalogue.names.size(); ++i) {
     std::vector<std::string> ids;
     for (const std::string& id : SplitTrackIds(catalogue.track_ids[i])) {
-      ids.push_back(TrackIdJson(id));
+      // IDs are text: "0123" is not the ID "123".
+      ids.push_back(JsonString(id));
     }
     out << JsonObject()
                .Text("name", catalogue.utf8_names[i])

@@ -21,6 +21,9 @@ UConverter* Cp932Converter() {
     ConverterPtr opened(ucnv_open("windows-31j", &status));
     if (U_FAILURE(status)) throw std::runtime_error("the CP932 converter is missing");
     ucnv_setSubstChars(opened.get(), "?", 1, &status);
+    // The mappings Japanese Windows uses one way only (〜 to 81 60, ¥ to 5C, ...): without
+    // them these common characters of library titles would become "?".
+    ucnv_setFallback(opened.get(), true);
     return opened;
   }();
   ucnv_reset(converter.get());

@@ -1,7 +1,8 @@
 #pragma once
 
 // The CP932 (Shift-JIS) text the phone and the settings file use, whatever the
-// desktop's locale. Characters CP932 cannot hold become "?".
+// desktop's locale. Characters that CP932 maps only one way (〜, −, —, ¥, ...) take the
+// code Japanese Windows gives them; characters with no mapping at all become "?".
 
 #include <cstddef>
 #include <string>

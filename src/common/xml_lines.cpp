@@ -121,15 +121,25 @@ LineReader::Search LineReader::SearchWholeLines(std::string_view prefix, std::st
   const size_t limit = static_cast<const char*>(last_lf) - data + 1;
   // A stray CR may join or split the prefix: such text is read line by line.
   if (HasStrayCr(data + begin_, limit - begin_)) return Search::kLineByLine;
+  // The start of the line around the latest match and how far that line is known to be
+  // blank are carried from match to match, so no byte is looked at twice however many
+  // matches a line holds.
+  size_t line_start = begin_;
+  size_t lines_known_to = begin_;  // no LF in [line_start, lines_known_to)
+  size_t blank_to = begin_;        // [line_start, blank_to) is blank
   size_t from = begin_;
   while (from < limit) {
     const void* hit = memmem(data + from, limit - from, prefix.data(), prefix.size());
     if (hit == nullptr) break;
     const size_t at = static_cast<const char*>(hit) - data;
-    const void* previous_lf = memrchr(data + begin_, '\n', at - begin_);
-    const size_t line_start =
-        previous_lf != nullptr ? static_cast<const char*>(previous_lf) - data + 1 : begin_;
-    if (std::all_of(data + line_start, data + at, IsBlank)) {
+    const void* previous_lf = memrchr(data + lines_known_to, '\n', at - lines_known_to);
+    if (previous_lf != nullptr) {
+      line_start = static_cast<const char*>(previous_lf) - data + 1;
+      blank_to = line_start;
+    }
+    lines_known_to = at;
+    while (blank_to < at && IsBlank(data[blank_to])) ++blank_to;
+    if (blank_to == at) {
       const size_t lf = static_cast<const char*>(std::memchr(data + at, '\n', limit - at)) - data;
       line = TakeLine(line_start, lf, lf + 1);
       return Search::kFound;

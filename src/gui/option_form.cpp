@@ -7,10 +7,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 
 #include "common/cp932.h"
+#include "gui/dialogs.h"
 #include "convert/convert_settings.h"
 
 namespace tarvello {
@@ -118,7 +120,7 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   btOK_ = new QPushButton(QStringLiteral("OK"), this);
   btOK_->setObjectName(QStringLiteral("btOK"));
   btOK_->setGeometry(kWidth - 170, kHeight - 36, 75, 25);
-  connect(btOK_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btOK_, &QPushButton::clicked, this, &TOptionForm::btOKClick);
   btCancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
   btCancel_->setObjectName(QStringLiteral("btCancel"));
   btCancel_->setGeometry(kWidth - 87, kHeight - 36, 75, 25);
@@ -191,6 +193,17 @@ void TOptionForm::btDirDialogClick() {
   std::string folder;
   if (!choose_folder_(folder)) return;
   edOutDir_->setText(Text(OutDirFromFolder(folder, mount_points_)));
+}
+
+void TOptionForm::btOKClick() {
+  const std::string refusal = OptionFormRefusal(Values());
+  if (refusal.empty()) {
+    accept();
+    return;
+  }
+  MakeMessageBox(DialogKind::kInformation, refusal, this)->exec();
+  edOutDir_->setFocus();
+  edOutDir_->selectAll();
 }
 
 OptionFormValues TOptionForm::Values() const {

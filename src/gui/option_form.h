@@ -41,6 +41,9 @@ class TOptionForm : public QDialog {
   void FormCreate(const OptionFormValues& values);
   void btDirDialogClick();
   void AddConversionPage();
+  // OK closes the dialog only for values that may be stored; otherwise a box says why and
+  // the folder field takes the focus.
+  void btOKClick();
   QLineEdit* AddEdit(QWidget* page, const char* name, const char* label, int top, int width,
                      int max_length);
 

@@ -43,8 +43,12 @@ class Volumes {
   virtual ~Volumes() = default;
   // Mounted volumes of a listable type, sorted by mount point.
   virtual std::vector<VolumeEntry> List() = 0;
-  // Sizes and geometry; nullopt when the volume has no medium or has vanished.
+  // Sizes and geometry; nullopt when the volume has no medium or has vanished, and when
+  // `root` is no longer a mount point (a left-behind folder of an unmounted card).
   virtual std::optional<VolumeSpace> Measure(const std::string& root) = 0;
+  // True when `folder`, with its symbolic links resolved, is `root` or lies below it on
+  // the same file system. Parts of `folder` that do not exist yet count as written.
+  virtual bool HoldsFolder(const std::string& root, const std::string& folder) = 0;
 };
 
 // A file opened for reading bytes, with seeking.

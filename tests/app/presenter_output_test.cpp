@@ -12,6 +12,7 @@
 namespace tarvello {
 namespace {
 
+using fakes::TempDir;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -93,6 +94,21 @@ TEST_F(PresenterOutputTest, WithoutADriveOrWithoutMediumTheCommandEndsSilently) 
   EXPECT_THAT(view_.boxes, IsEmpty());
   EXPECT_EQ(view_.progress_dialogs, 0);
   EXPECT_EQ(view_.cursor_depth, 0);
+}
+
+TEST_F(PresenterOutputTest, AFolderThatALinkLeadsOffTheCardIsRefusedBeforeAnythingChanges) {
+  StartWithCard();
+  // The card's PRIVATE folder is a link to a folder of the user's disk.
+  TempDir elsewhere;
+  fakes::WriteFile(elsewhere.Path("AU/DF/D_SD/mine.txt"), "keep me");
+  std::filesystem::create_directory_symlink(elsewhere.path(), card_->root + "/PRIVATE");
+
+  presenter_->Execute1Click();
+
+  EXPECT_THAT(view_.boxes,
+              ElementsAre("出力先フォルダが出力先ドライブの外にあります.\r\n" + Folder()));
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_EQ(fakes::FileNamesIn(elsewhere.path()), std::vector<std::string>{"AU/DF/D_SD/mine.txt"});
 }
 
 }  // namespace

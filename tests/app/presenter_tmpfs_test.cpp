@@ -1,6 +1,7 @@
 // A small tmpfs stands in for the card: the real volume layer must list it, measure it,
 // and the main window must choose it at start-up and show its status.
 
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,24 @@ TEST_F(TmpfsCardTest, SongsReachTheCardThroughTheRealVolumeLayer) {
   EXPECT_FALSE(std::filesystem::exists(folder + "/SDS_0007.3G2"));
   EXPECT_EQ(fakes::ReadFile(presenter.State().BackupFolder + "/SDS_0007.3G2"), "old song");
   EXPECT_EQ(fake_.files.sync_calls, 1);
+}
+
+TEST_F(TmpfsCardTest, ACardUnmountedBehindTheWindowsBackGetsNothingOnTheDiskBeneath) {
+  PosixVolumes volumes;
+  Platform real{volumes, fake_.files, fake_.environment};
+  WriteIni("OUTDRV = " + card_->root() + "\r\nAUTDST = 0\r\n");
+  MainPresenter presenter(real, view_, NumberSymbols{}, std::make_unique<ByteOrderCollator>());
+  presenter.FormCreate({1024, 768});
+  presenter.FilesDropped({Fixture("m4a/tagged.m4a")});
+  ASSERT_EQ(::umount2(card_->root().c_str(), MNT_DETACH), 0);
+  view_.confirm_answers.push_back(true);
+
+  presenter.Execute1Click();
+
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(card_->root()));
+  const std::string name = presenter.State().drives.entries[view_.drive_index].Name;
+  EXPECT_EQ(view_.status[1], name + ": メディアが挿入されていません.");
 }
 
 }  // namespace

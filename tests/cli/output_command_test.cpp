@@ -81,7 +81,59 @@ TEST_F(OutputCommandTest, ARefusedSongIsReportedAndTheExitStatusSaysSo) {
   const CliResult none = Output({"--no-convert", kSongs + "isom_brand.m4a"});
   EXPECT_EQ(none.exit_status, 1);
   EXPECT_THAT(none.err, HasSubstr("出力する曲がありません."));
-  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.out, "{\"written\":0,\"targets\":0,\"folder\":\"" + Folder() +
+                          "\",\"backup_folder\":\"\",\"result\":\"refused\",\"reason\":"
+                          "\"nothing to output\",\"message\":\"出力する曲がありません.\"}\n");
+}
+
+// Each way an output does not start ends with a result line that says why, and leaves
+// the card and the folders beside it as they were.
+TEST_F(OutputCommandTest, AnOutputThatDoesNotStartSaysWhyInItsResultLine) {
+  TempDir elsewhere;
+  std::filesystem::create_directory_symlink(elsewhere.path(), card_.Path("AWAY"));
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* reason;
+    int exit_status;
+  };
+  for (const Case& refused : std::vector<Case>{
+           {{"--root", card_.Path("gone")}, "no folder", 2},
+           {{"--root", card_.path(), "--outdir", "\\AWAY\\D_SD"}, "folder off the card", 2}}) {
+    std::vector<std::string> arguments = {"output", "--no-backup"};
+    arguments.insert(arguments.end(), refused.arguments.begin(), refused.arguments.end());
+    arguments.push_back(kSongs + "tagged.m4a");
+    const CliResult result = RunCli(arguments);
+    EXPECT_EQ(result.exit_status, refused.exit_status) << refused.reason;
+    EXPECT_THAT(LastLine(result), HasSubstr("\"result\":\"refused\",\"reason\":\"" +
+                                            std::string(refused.reason) + "\""));
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path())) << refused.reason;
+  }
+}
+
+// A card's mount point under /mnt that the card has left: the disk beneath is no card.
+TEST_F(OutputCommandTest, AMountPointFolderWithoutItsCardHasNoMedium) {
+  char pattern[] = "/mnt/tarvello-test-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) GTEST_SKIP() << "no folder can be made in /mnt; skipped";
+  const std::string mount_point = pattern;
+  const CliResult result =
+      RunCli({"output", "--root", mount_point, "--no-backup", kSongs + "tagged.m4a"});
+  const bool written = std::filesystem::exists(mount_point + "/PRIVATE");
+  std::filesystem::remove_all(mount_point);
+  EXPECT_EQ(result.exit_status, 2);
+  EXPECT_THAT(result.err, HasSubstr(": メディアが挿入されていません."));
+  EXPECT_THAT(LastLine(result), HasSubstr("\"reason\":\"no medium\""));
+  EXPECT_FALSE(written);
+}
+
+TEST_F(OutputCommandTest, NamePartsAreCountedInCp932Bytes) {
+  const CliResult wide = Output({"--prefix", "ＡＢ", kSongs + "tagged.m4a"});
+  EXPECT_EQ(wide.exit_status, 2);
+  EXPECT_THAT(wide.err, HasSubstr("at most 3 bytes in CP932"));
+  EXPECT_FALSE(std::filesystem::exists(Folder()));
+
+  const CliResult fits = Output({"--prefix", "Ａb", "--ext", "表", kSongs + "tagged.m4a"});
+  EXPECT_EQ(fits.exit_status, 0) << fits.err;
+  EXPECT_TRUE(std::filesystem::exists(Folder() + "/ＡB_0000.表"));
 }
 
 TEST_F(OutputCommandTest, BadArgumentsAndAMissingRootExitWithTwoAndWriteNothing) {
@@ -91,6 +143,8 @@ TEST_F(OutputCommandTest, BadArgumentsAndAMissingRootExitWithTwoAndWriteNothing)
                                              {"--title-format", "3", kSongs + "tagged.m4a"},
                                              {"--separator", "8", kSongs + "tagged.m4a"},
                                              {"--outdir", "\xff", kSongs + "tagged.m4a"},
+                                             {"--outdir", "\\..\\victim", kSongs + "tagged.m4a"},
+                                             {"--outdir", "/./PRIVATE", kSongs + "tagged.m4a"},
                                              {"--no-backup"}}) {
     const CliResult result = Output(arguments);
     EXPECT_EQ(result.exit_status, 2) << arguments.front();
@@ -113,6 +167,7 @@ TEST(OutputCommandRoomTest, SongsThatDoNotFitTheCardAreRefusedBeforeAnythingIsWr
   EXPECT_EQ(result.exit_status, 2);
   EXPECT_THAT(result.err,
               HasSubstr("出力先の空き領域が十分ではありません.\n出力対象曲を減らしてください."));
+  EXPECT_THAT(result.out, HasSubstr("\"result\":\"refused\",\"reason\":\"does not fit\""));
   EXPECT_FALSE(std::filesystem::exists(card.root() + "/PRIVATE"));
 }
 

@@ -40,10 +40,25 @@ class SourceCommandsTest : public ::testing::Test {
 TEST_F(SourceCommandsTest, PlaylistsGivesNamesInUtf8AndTrackIds) {
   const CliResult result = RunCli({"playlists", library_});
   EXPECT_EQ(result.exit_status, 0) << result.err;
-  EXPECT_THAT(result.OutLines(), ElementsAre(R"({"name":"♪ Mix &#38; more","track_ids":[3,2,1,3]})",
-                                             R"({"name":"Empty","track_ids":[]})"));
+  EXPECT_THAT(result.OutLines(),
+              ElementsAre(R"({"name":"♪ Mix &#38; more","track_ids":["3","2","1","3"]})",
+                          R"({"name":"Empty","track_ids":[]})"));
   EXPECT_EQ(RunCli({"playlists", temp_.Path("none.xml")}).exit_status, 1);
   EXPECT_EQ(RunCli({"playlists"}).exit_status, 2);
+}
+
+TEST_F(SourceCommandsTest, TrackIdsAreTextAsTheLibraryWritesThem) {
+  fakes::WriteFile(temp_.Path("ids.xml"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n"
+                   "<dict>\n<key>Playlists</key>\n<array>\n<dict>\n"
+                   "<key>Name</key><string>Z</string>\n<key>Playlist Items</key>\n<array>\n"
+                   "<dict>\n<key>Track ID</key><integer>0123</integer>\n</dict>\n"
+                   "<dict>\n<key>Track ID</key><integer>99999999999999999999</integer>\n"
+                   "</dict>\n</array>\n</dict>\n</array>\n</dict>\n</plist>\n");
+  const CliResult result = RunCli({"playlists", temp_.Path("ids.xml")});
+  EXPECT_EQ(result.exit_status, 0) << result.err;
+  EXPECT_THAT(result.OutLines(),
+              ElementsAre(R"({"name":"Z","track_ids":["0123","99999999999999999999"]})"));
 }
 
 TEST_F(SourceCommandsTest, PlaylistGivesTheRecordsOfAnImport) {

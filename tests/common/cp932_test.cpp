@@ -25,6 +25,32 @@ TEST(Cp932Test, CharactersCp932LacksBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp932("a\U0001F3B5b"), "a?b");  // one emoji, one mark
 }
 
+TEST(Cp932Test, OneWayMappingsOfJapaneseWindowsAreUsed) {
+  struct Case {
+    const char* utf8;
+    std::string cp932;
+  };
+  const Case cases[] = {
+      {"\u301C", "\x81\x60"},  // WAVE DASH, in countless titles
+      {"\u2212", "\x81\x7C"},  // MINUS SIGN
+      {"\u2014", "\x81\x5C"},  // EM DASH
+      {"\u00A5", "\x5C"},      // YEN SIGN
+      {"\u2016", "\x81\x61"},  // DOUBLE VERTICAL LINE
+      {"\u00A6", "\xFA\x55"},  // BROKEN BAR
+      {"\uFF5E", "\x81\x60"},  // the round-trip mappings stay as they were
+      {"\u2225", "\x81\x61"},
+  };
+  for (const Case& test : cases) {
+    EXPECT_EQ(Utf8ToCp932(test.utf8), test.cp932) << test.utf8;
+    // A title keeps its neighbours: only the one character is mapped.
+    EXPECT_EQ(Utf8ToCp932(std::string("A") + test.utf8 + "B"), "A" + test.cp932 + "B")
+        << test.utf8;
+  }
+  // Decoding is unchanged: the bytes give back the round-trip characters.
+  EXPECT_EQ(Cp932ToUtf8("\x81\x60"), "\uFF5E");
+  EXPECT_EQ(Cp932ToUtf8("\x81\x7C"), "\uFF0D");
+}
+
 TEST(Cp932Test, EmptyTextStaysEmpty) {
   EXPECT_EQ(Utf8ToCp932(""), "");
   EXPECT_EQ(Cp932ToUtf8(""), "");

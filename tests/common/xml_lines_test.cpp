@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,47 @@ TEST(LineReaderTest, SkipToFindsOnlyLinesThatBeginWithTheTag) {
   MemoryByteFile none("<key>Q</key>\n");
   LineReader none_reader(none);
   EXPECT_FALSE(none_reader.SkipTo("<key>P</key>", line));
+}
+
+// The lines that SkipTo should hand out one after another, worked out on the whole text:
+// lines end at LF, every CR is dropped, and a line counts when its text after leading
+// blanks begins with the prefix.
+std::vector<std::string> MatchingLines(const std::string& text, const std::string& prefix) {
+  std::vector<std::string> matches;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line;
+    for (size_t i = start; i < end; ++i) {
+      if (text[i] != '\r') line += text[i];
+    }
+    size_t first = 0;
+    while (first < line.size() && static_cast<unsigned char>(line[first]) <= ' ') ++first;
+    if (line.compare(first, prefix.size(), prefix) == 0) matches.push_back(line);
+    start = end + 1;
+  }
+  return matches;
+}
+
+TEST(LineReaderTest, SkipToAgreesWithALineByLineReadingOfRandomText) {
+  // Few letters, so that the prefix, its parts and its repeats crowd the lines.
+  const std::string alphabet = "<kP  \t\n\rx";
+  const std::string prefix = "<kP";
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 120, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    const size_t block = 1 + random() % 40;
+    MemoryByteFile file(text);
+    LineReader reader(file, block);
+    std::vector<std::string> found;
+    std::string_view line;
+    while (reader.SkipTo(prefix, line)) found.emplace_back(line);
+    // Trailing blanks of a line are kept, a last line without LF counts as well.
+    ASSERT_EQ(found, MatchingLines(text, prefix)) << "seed " << seed << " round " << round;
+  }
 }
 
 TEST(HasXmlDeclarationTest, FirstBytesAfterBlanks) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace tarvello {
 namespace {
 
@@ -48,6 +50,33 @@ TEST(FileUrlToPathTest, OtherTextAndBadEscapes) {
   EXPECT_EQ(FileUrlToPath("file:///a%zzb%4"), "/a%zzb%4");
   EXPECT_EQ(FileUrlToPath("file:///a%2"), "/a%2");
   EXPECT_EQ(FileUrlToPath("file:///x/c:/y"), "/x/c:/y");
+}
+
+TEST(FileUrlToPathTest, EscapesDecodeInEitherCaseUpToTheLastByte) {
+  EXPECT_EQ(FileUrlToPath("file:///a%20"), "/a ");
+  EXPECT_EQ(FileUrlToPath("file:///a%2f%2Fb%e3%81%82"), "/a//b\xE3\x81\x82");
+  // Any bytes, each escaped or not in a random mix of letter cases, the last one always
+  // escaped: the path comes back byte for byte.
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  const char* const digits[] = {"0123456789abcdef", "0123456789ABCDEF"};
+  for (int round = 0; round < 500; ++round) {
+    std::string path = "/m/";
+    std::string url = "file:///m/";
+    const size_t length = 1 + random() % 12;
+    for (size_t i = 0; i < length; ++i) {
+      const auto byte = static_cast<unsigned char>(random() % 256);
+      path += static_cast<char>(byte);
+      if (i + 1 < length && byte != '%' && random() % 2 == 0) {
+        url += static_cast<char>(byte);
+      } else {
+        url += '%';
+        url += digits[random() % 2][byte >> 4];
+        url += digits[random() % 2][byte & 15];
+      }
+    }
+    ASSERT_EQ(FileUrlToPath(url), path) << "seed " << seed << " url " << url;
+  }
 }
 
 TEST(IntegerValueTest, StandardConversion) {

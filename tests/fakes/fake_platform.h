@@ -23,6 +23,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_volumes.h"
 
 namespace tarvello::fakes {
 
@@ -150,6 +151,11 @@ class FakeVolumes : public Volumes {
       return volume->space;
     }
     return std::nullopt;
+  }
+
+  // The fake volumes are real folders, so the real rule answers.
+  bool HoldsFolder(const std::string& root, const std::string& folder) override {
+    return FolderLiesOnVolume(root, folder);
   }
 
   int list_calls = 0;

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -146,6 +147,32 @@ class EditingDialogsTest : public QObject {
     TOptionForm root(request, choose_card);
     Child<QPushButton>(root, "btDirDialog")->click();
     QCOMPARE(root.Values().out_dir, std::string("\\"));
+  }
+
+  void OptionsOkRefusesAFolderWithDotPartsAndKeepsTheDialogOpen() {
+    OptionDialogRequest request;
+    request.values = LoadOptionForm(TOutputOptions{});
+    TOptionForm form(request);
+    form.show();
+    auto* out_dir = Child<QLineEdit>(form, "edOutDir");
+    out_dir->setText("\\..\\victim");
+    QString shown;
+    OnModal([&](QDialog& box) {
+      auto* message = qobject_cast<QMessageBox*>(&box);
+      if (message == nullptr) return;
+      shown = message->text();
+      SaveScreenshot(box, "options_dot_refusal.png");
+    });
+    Child<QPushButton>(form, "btOK")->click();
+    QCOMPARE(shown, QString("出力先フォルダに「.」や「..」は指定できません."));
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.result(), int(QDialog::Rejected));
+    QVERIFY(out_dir->hasSelectedText());
+
+    out_dir->setText("\\...\\MUSIC");
+    Child<QPushButton>(form, "btOK")->click();
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QCOMPARE(form.Values().out_dir, std::string("\\...\\MUSIC"));
   }
 
   void PropertiesShowTheSongReadAgain() {

@@ -82,21 +82,28 @@ TEST_F(ByteFileTest, ManySmallReadsCostFewSystemReads) {
   EXPECT_LE(files_.SystemReadCount() - before, 5u);
 }
 
-TEST_F(ByteFileTest, WindowStartsSmallAndGrows) {
+TEST_F(ByteFileTest, WindowStartsSmallGrowsGoingOnAndShrinksAfterAJump) {
   auto file = files_.OpenRead(path_);
   ASSERT_NE(file, nullptr);
-  const uint64_t before = files_.SystemReadBytes();
+  uint64_t bytes = files_.SystemReadBytes();
   EXPECT_EQ(ReadAt(*file, 0, 8), content_.substr(0, 8));
   EXPECT_EQ(ReadAt(*file, 3000, 8), content_.substr(3000, 8));
   // A song's first boxes cost one small read, not a large window.
-  EXPECT_EQ(files_.SystemReadBytes() - before, PosixByteFile::kFirstWindowSize);
-  // Later windows start where the reads went and are larger, up to the largest size.
+  EXPECT_EQ(files_.SystemReadBytes() - bytes, PosixByteFile::kFirstWindowSize);
+  // A jump over cover art reads only a little after it.
+  bytes = files_.SystemReadBytes();
   EXPECT_EQ(ReadAt(*file, 100000, 8), content_.substr(100000, 8));
-  EXPECT_EQ(files_.SystemReadBytes() - before, 3 * PosixByteFile::kFirstWindowSize);
+  EXPECT_EQ(files_.SystemReadBytes() - bytes, PosixByteFile::kSkipWindowSize);
+  // Reading on, box after box, the windows grow again up to the largest size.
+  const uint64_t reads = files_.SystemReadCount();
   for (int64_t position = 100000; position < 180000; position += 4000) {
     ASSERT_EQ(ReadAt(*file, position, 8), content_.substr(position, 8));
   }
-  EXPECT_LE(files_.SystemReadCount(), 6u);
+  EXPECT_LE(files_.SystemReadCount() - reads, 6u);
+  // So do jumps back, after which the small window is right again.
+  bytes = files_.SystemReadBytes();
+  EXPECT_EQ(ReadAt(*file, 20000, 8), content_.substr(20000, 8));
+  EXPECT_EQ(files_.SystemReadBytes() - bytes, PosixByteFile::kSkipWindowSize);
 }
 
 TEST_F(ByteFileTest, SeekPastTheEndReadsNothing) {

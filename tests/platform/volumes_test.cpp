@@ -1,3 +1,4 @@
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,8 +215,8 @@ TEST_F(PosixVolumesTest, MissingMountTableListsNothing) {
   EXPECT_TRUE(Volumes().List().empty());
 }
 
-TEST_F(PosixVolumesTest, MeasuresARealFolder) {
-  const auto space = Volumes().Measure(dir_.path());
+TEST_F(PosixVolumesTest, MeasuresTheVolumeThatHoldsAFolder) {
+  const auto space = Volumes().MeasureFolder(dir_.path());
   ASSERT_TRUE(space.has_value());
   EXPECT_GT(space->total_bytes, 0);
   EXPECT_GE(space->free_bytes, 0);
@@ -229,6 +230,66 @@ TEST_F(PosixVolumesTest, MeasuresARealFolder) {
 TEST_F(PosixVolumesTest, AVanishedVolumeHasNoMedium) {
   EXPECT_EQ(Volumes().Measure(dir_.Path("gone")), std::nullopt);
   EXPECT_EQ(Volumes().Measure(""), std::nullopt);
+  EXPECT_EQ(Volumes().MeasureFolder(dir_.Path("gone")), std::nullopt);
+}
+
+// A card mounted on a fixed folder, then unmounted behind the program's back: the folder
+// stays, and nothing may be written to the disk beneath it.
+TEST_F(PosixVolumesTest, AMountPointWhoseCardIsGoneHasNoMedium) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs card needs root; skipped";
+  const std::string mount_point = dir_.Path("ma");
+  WriteFile(dir_.Path("fstab"), "# card\nLABEL=CARD " + mount_point + " vfat noauto 0 0\n");
+  PosixVolumes volumes(
+      {"/proc/self/mountinfo", dir_.Path("sys"), dir_.Path("by-label"), dir_.Path("fstab")});
+  const std::string below = mount_point + "/PRIVATE/AU";
+  if (::mount("tarvello-card", mount_point.c_str(), "tmpfs", 0, "size=1m") != 0) {
+    GTEST_SKIP() << "this system refused to mount a tmpfs; skipped";
+  }
+  WriteFile(below + "/x", "");
+  EXPECT_TRUE(volumes.Measure(mount_point).has_value());
+  EXPECT_TRUE(volumes.MeasureFolder(below).has_value());
+  EXPECT_TRUE(volumes.HoldsFolder(mount_point, below + "/DF/D_SD"));
+  ASSERT_EQ(::umount2(mount_point.c_str(), MNT_DETACH), 0);
+  WriteFile(below + "/x", "");  // the same path, now on the disk beneath
+  EXPECT_EQ(volumes.Measure(mount_point), std::nullopt);
+  EXPECT_EQ(volumes.MeasureFolder(mount_point), std::nullopt);
+  EXPECT_EQ(volumes.MeasureFolder(below), std::nullopt);
+  // A plain folder that fstab does not name is measured by the volume that holds it.
+  EXPECT_TRUE(volumes.MeasureFolder(dir_.Path("net")).has_value());
+  EXPECT_EQ(volumes.Measure(dir_.Path("net")), std::nullopt);
+  // Listed in the mount table, yet on its parent's device: a stale entry.
+  WriteFile(dir_.Path("mountinfo"), Line(40, mount_point, "tmpfs", "tmpfs"));
+  EXPECT_EQ(Volumes().Measure(mount_point), std::nullopt);
+}
+
+TEST_F(PosixVolumesTest, AFolderLiesOnAVolumeOnlyWithItsLinksResolved) {
+  const std::string card = dir_.Path("ma");
+  ASSERT_EQ(::mkdir((card + "/PRIVATE").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(dir_.Path("net").c_str(), (card + "/OUT").c_str()), 0);
+  ASSERT_EQ(::symlink(dir_.Path("nowhere").c_str(), (card + "/DANGLING").c_str()), 0);
+  ASSERT_EQ(::symlink((card + "/PRIVATE").c_str(), (card + "/IN").c_str()), 0);
+  EXPECT_TRUE(FolderLiesOnVolume(card, card));
+  EXPECT_TRUE(FolderLiesOnVolume(card + "/", card + "//PRIVATE/AU/DF/D_SD"));
+  EXPECT_TRUE(FolderLiesOnVolume(card, card + "/IN/AU"));
+  EXPECT_FALSE(FolderLiesOnVolume(card, card + "/OUT/AU"));
+  EXPECT_FALSE(FolderLiesOnVolume(card, card + "/DANGLING/AU"));
+  EXPECT_FALSE(FolderLiesOnVolume(card, card + "/NEW/../../net"));
+  EXPECT_FALSE(FolderLiesOnVolume(card, dir_.Path("mab")));
+  // Relative paths are taken from the current folder.
+  char* current = ::getcwd(nullptr, 0);
+  ASSERT_NE(current, nullptr);
+  ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+  const bool relative_in = FolderLiesOnVolume("ma", "./ma/PRIVATE/AU");
+  const bool relative_out = FolderLiesOnVolume("ma", "net");
+  ASSERT_EQ(::chdir(current), 0);
+  ::free(current);
+  EXPECT_TRUE(relative_in);
+  EXPECT_FALSE(relative_out);
+  // A volume mounted inside the card is another volume (mounting needs root).
+  if (::mount("tarvello-card", (card + "/PRIVATE").c_str(), "tmpfs", 0, "size=1m") != 0) return;
+  EXPECT_FALSE(FolderLiesOnVolume(card, card + "/PRIVATE/AU"));
+  EXPECT_TRUE(FolderLiesOnVolume(card + "/PRIVATE", card + "/PRIVATE/AU"));
+  ::umount2((card + "/PRIVATE").c_str(), MNT_DETACH);
 }
 
 }  // namespace

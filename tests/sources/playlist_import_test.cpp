@@ -115,6 +115,21 @@ TEST_F(PlaylistImportTest, RunningOutOfMemoryEndsTheSecondPass) {
   EXPECT_EQ(Ids(), std::vector<int32_t>{1});
 }
 
+TEST_F(PlaylistImportTest, ADictionaryInsideATrackNeitherSetsNorEndsIt) {
+  const LibraryTrack nested{1,
+                            "outer",
+                            "AAC audio file",
+                            "file:///home/me/a.m4a",
+                            {"<key>Artwork</key>", "<dict>", "<key>Name</key><string>inner</string>",
+                             "<key>Kind</key><string>MPEG audio file</string>", "</dict>",
+                             "<key>Artist</key><string>after</string>"}};
+  EXPECT_TRUE(Import({nested, {2, "next"}}, "1,2,").empty());
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(FieldText(table_[0].Title), "outer");
+  EXPECT_EQ(FieldText(table_[0].Artist), "after");
+  EXPECT_EQ(FieldText(table_[0].FileName), "/home/me/a.m4a");
+}
+
 TEST_F(PlaylistImportTest, AMissingLibraryRaisesItsError) {
   EXPECT_THROW(
       ImportPlaylistTracks(files_, temp_.Path("none.xml"), "1,", table_, staging_, track_id_list_),

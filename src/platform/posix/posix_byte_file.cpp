@@ -23,6 +23,12 @@ PosixByteFile::~PosixByteFile() {
   ::close(fd_);
 }
 
+bool PosixByteFile::IsFarFromWindow(int64_t position) const {
+  constexpr auto kFar = static_cast<int64_t>(kMaxWindowSize);
+  const int64_t window_end = window_start_ + static_cast<int64_t>(window_length_);
+  return position < window_start_ - kFar || position >= window_end + kFar;
+}
+
 size_t PosixByteFile::ReadAt(void* buffer, size_t count, int64_t offset) {
   for (;;) {
     ++counter_->reads;
@@ -36,7 +42,13 @@ size_t PosixByteFile::ReadAt(void* buffer, size_t count, int64_t offset) {
 }
 
 bool PosixByteFile::FillWindow() {
-  if (!window_) window_ = std::make_unique_for_overwrite<char[]>(kMaxWindowSize);
+  if (!window_) {
+    window_ = std::make_unique_for_overwrite<char[]>(kMaxWindowSize);
+  } else if (IsFarFromWindow(position_)) {
+    // A jump over what the reader never looks at (cover art, say): what follows is
+    // usually a few small boxes, not a reason for a larger window.
+    next_window_size_ = kSkipWindowSize;
+  }
   window_start_ = position_ - position_ % kWindowAlignment;
   window_length_ = ReadAt(window_.get(), next_window_size_, window_start_);
   next_window_size_ = std::min(next_window_size_ * 2, kMaxWindowSize);

@@ -3,7 +3,8 @@
 // A file read through a read-ahead window, so the many tiny reads and seeks of the tag
 // reader cost a handful of system reads. The window starts small, since a song's boxes
 // before its media data usually take a few kilobytes, and doubles with each refill for
-// files that need more.
+// files that need more. A jump far ahead (over cover art) or back starts a small window
+// again, so the bytes skipped are never read and the few boxes after them cost little.
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,7 @@ class PosixByteFile : public ByteFile {
  public:
   static constexpr size_t kFirstWindowSize = 4 * 1024;
   static constexpr size_t kMaxWindowSize = 64 * 1024;
+  static constexpr size_t kSkipWindowSize = 1024;
 
   // Takes ownership of `fd`, the file at `path`; every system read is added to `counter`.
   PosixByteFile(int fd, int64_t size, std::shared_ptr<SystemReadCounter> counter, std::string path);
@@ -39,6 +41,8 @@ class PosixByteFile : public ByteFile {
   // Reads at `offset` straight from the file; 0 at the end. Throws FileError with the
   // system's message and the path.
   size_t ReadAt(void* buffer, size_t count, int64_t offset);
+  // True when `position` lies a largest window's length or more away from the window.
+  bool IsFarFromWindow(int64_t position) const;
   // Fills the window with the bytes from just before position_; false at the end.
   bool FillWindow();
 

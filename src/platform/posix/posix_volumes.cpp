@@ -3,13 +3,17 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
+#include <sstream>
 #include <string_view>
 
 namespace tarvello {
@@ -78,7 +82,118 @@ bool IsFloppy(const std::string& source) {
          std::isdigit(static_cast<unsigned char>(source[7]));
 }
 
+// The folder that holds `path` ("/" for "/" itself); `path` is absolute and clean.
+std::string ParentFolder(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+  if (folder == "/") return path.starts_with('/');
+  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+std::optional<dev_t> DeviceOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return info.st_dev;
+}
+
+std::optional<std::string> RealPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::nullopt;
+  std::string result = resolved;
+  ::free(resolved);
+  return result;
+}
+
+// A mount point whose volume is still there: the root, or a folder that the mount table
+// lists and that lies on another device than its parent. A card unmounted behind the
+// program's back leaves a plain folder on the parent's disk.
+bool IsLiveMountPoint(const std::string& path, const std::set<std::string>& mount_points) {
+  if (path == "/") return true;
+  if (!mount_points.contains(path)) return false;
+  const std::optional<dev_t> device = DeviceOf(path);
+  return device && device != DeviceOf(ParentFolder(path));
+}
+
+// Folders where the system and the desktop mount cards (those fstab names, /mnt/NAME,
+// /media/NAME, /media/USER/NAME, /run/media/USER/NAME): such a folder that is no live
+// mount point is the disk beneath a card that has gone.
+bool IsCardMountPlace(const std::string& path, const std::set<std::string>& fstab_points) {
+  if (path == "/") return false;
+  const std::string parent = ParentFolder(path);
+  const std::string grandparent = ParentFolder(parent);
+  return fstab_points.contains(path) || parent == "/mnt" || parent == "/media" ||
+         (parent != "/" && (grandparent == "/media" || grandparent == "/run/media"));
+}
+
+// A relative path taken from the current folder.
+std::optional<std::string> AbsolutePath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  char* current = ::getcwd(nullptr, 0);
+  if (current == nullptr) return std::nullopt;
+  std::string absolute = current;
+  ::free(current);
+  return absolute + "/" + path;
+}
+
+// The resolved form of `path`: its longest existing start with every link resolved,
+// then the rest as written. nullopt for a link that leads nowhere or a part "." or ".."
+// in the rest. `device` is that of the existing start.
+std::optional<std::string> ResolveFolder(const std::string& path, dev_t& device) {
+  const std::optional<std::string> absolute = AbsolutePath(path);
+  if (!absolute || path.empty()) return std::nullopt;
+  std::string start = *absolute;
+  while (start.size() > 1 && start.back() == '/') start.pop_back();
+  std::vector<std::string> rest;  // the missing parts, last first
+  struct stat info {};
+  while (::lstat(start.c_str(), &info) != 0) {
+    if (errno != ENOENT || start == "/") return std::nullopt;
+    const size_t slash = start.find_last_of('/');
+    const std::string part = start.substr(slash + 1);
+    if (part == "." || part == "..") return std::nullopt;
+    if (!part.empty()) rest.push_back(part);
+    start = slash == 0 ? "/" : start.substr(0, slash);
+  }
+  std::optional<std::string> resolved = RealPath(start);
+  const std::optional<dev_t> start_device = resolved ? DeviceOf(*resolved) : std::nullopt;
+  if (!start_device) return std::nullopt;
+  device = *start_device;
+  for (auto part = rest.rbegin(); part != rest.rend(); ++part) {
+    if (resolved->back() != '/') *resolved += '/';
+    *resolved += *part;
+  }
+  return resolved;
+}
+
 }  // namespace
+
+std::vector<std::string> ParseFstabMountPoints(std::string_view text) {
+  std::vector<std::string> mount_points;
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string source;
+    std::string mount_point;
+    if (!(fields >> source >> mount_point) || source.starts_with('#')) continue;
+    if (!mount_point.starts_with('/')) continue;  // "none", "swap"
+    mount_point = UnescapeMountField(mount_point);
+    while (mount_point.size() > 1 && mount_point.back() == '/') mount_point.pop_back();
+    mount_points.push_back(std::move(mount_point));
+  }
+  return mount_points;
+}
+
+bool FolderLiesOnVolume(const std::string& root, const std::string& folder) {
+  dev_t root_device = 0;
+  dev_t folder_device = 0;
+  const std::optional<std::string> resolved_root = ResolveFolder(root, root_device);
+  const std::optional<std::string> resolved_folder = ResolveFolder(folder, folder_device);
+  if (!resolved_root || !resolved_folder) return false;
+  return root_device == folder_device && IsBelow(*resolved_folder, *resolved_root);
+}
 
 std::string FindVolumeLabel(const std::string& source, const std::string& by_label_path) {
   if (source.empty()) return {};
@@ -161,9 +276,39 @@ std::vector<VolumeEntry> PosixVolumes::List() {
   return volumes;
 }
 
+std::set<std::string> PosixVolumes::MountPoints() const {
+  std::set<std::string> mount_points;
+  for (const MountRecord& mount : ParseMountInfo(ReadText(sources_.mountinfo_path))) {
+    mount_points.insert(mount.mount_point);
+  }
+  return mount_points;
+}
+
 std::optional<VolumeSpace> PosixVolumes::Measure(const std::string& root) {
+  if (root.empty() || !IsLiveMountPoint(root, MountPoints())) return std::nullopt;
+  return MeasureFileSystem(root);
+}
+
+bool PosixVolumes::HoldsFolder(const std::string& root, const std::string& folder) {
+  return FolderLiesOnVolume(root, folder);
+}
+
+std::optional<VolumeSpace> PosixVolumes::MeasureFolder(const std::string& folder) {
+  const std::optional<std::string> resolved = RealPath(folder);
+  if (!resolved) return std::nullopt;
+  const std::set<std::string> mount_points = MountPoints();
+  const std::vector<std::string> fstab = ParseFstabMountPoints(ReadText(sources_.fstab_path));
+  const std::set<std::string> fstab_points(fstab.begin(), fstab.end());
+  for (std::string path = *resolved; !IsLiveMountPoint(path, mount_points);
+       path = ParentFolder(path)) {
+    if (IsCardMountPlace(path, fstab_points)) return std::nullopt;
+  }
+  return MeasureFileSystem(*resolved);
+}
+
+std::optional<VolumeSpace> PosixVolumes::MeasureFileSystem(const std::string& path) {
   struct statvfs info {};
-  if (root.empty() || ::statvfs(root.c_str(), &info) != 0) return std::nullopt;
+  if (::statvfs(path.c_str(), &info) != 0) return std::nullopt;
   const uint64_t cluster = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
   VolumeSpace space = ClusterGeometry(cluster);
   space.total_bytes = static_cast<int64_t>(Bytes(info.f_blocks, cluster));

@@ -2,7 +2,10 @@
 
 // Mounted volumes of a Linux system, read from the kernel's mount table.
 
+#include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_mountinfo.h"
@@ -15,6 +18,7 @@ struct VolumeSources {
   std::string mountinfo_path = "/proc/self/mountinfo";
   std::string sys_block_path = "/sys/block";
   std::string by_label_path = "/dev/disk/by-label";
+  std::string fstab_path = "/etc/fstab";
 };
 
 // The kind of volume a mount is; kUnknown for pseudo file systems and anything else
@@ -36,15 +40,35 @@ std::string VolumeDisplayName(const std::string& mount_point, const std::string&
 // /sys, /dev and /run, except removable media below /run/media.
 bool IsUserMountPoint(const std::string& mount_point);
 
+// True when `folder`, with its symbolic links resolved, is `root` or lies below it on the
+// same file system. The parts of `folder` that do not exist yet are taken as written; a
+// "." or ".." among them, or a link that leads nowhere, gives false.
+bool FolderLiesOnVolume(const std::string& root, const std::string& folder);
+
+// The mount points that /etc/fstab names: folders where a volume is meant to be.
+std::vector<std::string> ParseFstabMountPoints(std::string_view text);
+
 class PosixVolumes : public Volumes {
  public:
   PosixVolumes() = default;
   explicit PosixVolumes(VolumeSources sources) : sources_(std::move(sources)) {}
 
   std::vector<VolumeEntry> List() override;
+  // Only a live mount point is measured: one that the mount table lists and that lies
+  // on another device than its parent folder.
   std::optional<VolumeSpace> Measure(const std::string& root) override;
+  bool HoldsFolder(const std::string& root, const std::string& folder) override;
+
+  // Measures the volume that holds `folder`, which need not be a mount point itself.
+  // nullopt when the folder is missing, or when between it and the nearest live mount
+  // point lies a folder where a card is mounted (one that fstab names, or one below
+  // /mnt, /media or /run/media): the card is gone and the folder is the disk beneath.
+  std::optional<VolumeSpace> MeasureFolder(const std::string& folder);
 
  private:
+  std::set<std::string> MountPoints() const;
+  static std::optional<VolumeSpace> MeasureFileSystem(const std::string& path);
+
   VolumeSources sources_;
 };
 
