@@ -13,10 +13,12 @@
 #include "app/app_state.h"
 #include "app/backup_commands.h"
 #include "app/card_options.h"
+#include "app/conversion_queue.h"
 #include "app/main_view.h"
 #include "app/player_playlist_box.h"
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
+#include "sources/add_files.h"
 
 namespace tarvello {
 
@@ -50,6 +52,7 @@ class MainPresenter {
 
   // Commands.
   void Add1Click() { AddFilesDialog(); }
+  void AddFolder1Click();
   void Import1Click();
   void Dest1Click();
   void Execute1Click();
@@ -146,6 +149,22 @@ class MainPresenter {
   void SortRows(int code);
   void ShowOutputSummary(bool recount);
 
+  // Conversion of songs the walk refuses, and whole folders (presenter_conversions.cpp).
+  ConversionQueue& Conversions();
+  // The options dialog's conversion page: the queue and the conversion settings' file.
+  void StoreConversionSettings(const ConvertSettings& settings);
+  bool AdmitForConversion(const std::string& path);
+  // Adds a folder's songs; false when the adding was stopped.
+  bool AddFolder(AddContext& context, const std::string& folder);
+  void ConversionsArrived();
+  void PrioritizeConversions();
+  // A converted song's row shows the user's file, not the song in the cache.
+  void ShowSourceName(int row);
+  std::string ConversionStatusText() const;
+  // Inside the output's progress dialog: waits for the marked rows' songs. False when the
+  // user cancelled or a marked song failed (then nothing is output).
+  bool WaitForMarkedConversions(OutputProgress& progress);
+
   // Marking, deletion and the commands that follow the selection.
   void CheckSelected();
   void UncheckSelected();
@@ -179,6 +198,7 @@ class MainPresenter {
   bool players_listed_ = false;  // the players are read after the start, then at each refresh
   CardOptions card_options_;
   BackupCommands backups_{platform_, view_, state_, card_options_};
+  std::unique_ptr<ConversionQueue> conversions_;
 };
 
 }  // namespace tarvello

@@ -142,6 +142,8 @@ class MainView {
   // A confirmation box with Yes (the default), No and Cancel.
   virtual YesNoCancel AskYesNoCancel(const std::string& text) = 0;
   virtual std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request) = 0;
+  // A folder chosen in the folder dialog; nullopt when the user cancelled.
+  virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
   // The modal dialogs of the properties, options and About commands, made afresh each time.
   virtual void ShowPropertyDialog(const TrackProperties& properties) = 0;
   // The values confirmed with OK; nullopt for anything else.
@@ -158,6 +160,9 @@ class MainView {
   // dialog closes when `work` returns.
   virtual void RunWithProgress(const std::function<void(OutputProgress&)>& work) = 0;
   virtual void ProcessEvents() = 0;
+  // Runs `work` on the window's thread once the current event is handled. May be called
+  // from any thread; work for a window that is gone is dropped.
+  virtual void CallSoon(std::function<void()> work) = 0;
 };
 
 }  // namespace tarvello

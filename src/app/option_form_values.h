@@ -25,6 +25,9 @@ struct OptionFormValues {
   bool backup = false;
   bool verify = true;       // read the card back after writing
   int backups_to_keep = 0;  // newest backup folders kept after a run; 0 keeps all
+  // The conversion page: kept in the conversion settings' own file, not in TOutputOptions.
+  bool convert = true;
+  int bit_rate_kbps = 128;
 
   bool operator==(const OptionFormValues&) const = default;
 };

@@ -17,10 +17,13 @@ void MainPresenter::Option1Click() {
     const bool old_auto_import = options.AutoImport;
     OptionFormValues form = LoadOptionForm(options);
     card_options_.ToForm(form);
+    form.convert = Conversions().Settings().enabled;
+    form.bit_rate_kbps = Conversions().Settings().bit_rate_kbps;
     const std::optional<OptionFormValues> values = view_.ShowOptionDialog({form, MountPoints()});
     if (!values) return;
     StoreOptionForm(*values, options);
     card_options_.FromForm(*values);
+    StoreConversionSettings({values->convert, values->bit_rate_kbps});
 
     const auto cursor = view_.ShowWaitCursor();
     view_.SetOutDirLabel(Cp932ToUtf8(options.OutDir));

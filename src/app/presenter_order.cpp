@@ -39,7 +39,8 @@ void MainPresenter::ShowOutputSummary(bool recount) {
       view_.RowsChanged(result.changed_rows.front(), result.changed_rows.back());
     }
   }
-  const std::string summary = SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols);
+  const std::string summary =
+      SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols) + ConversionStatusText();
   view_.SetStatusText(0, summary);
   view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
   const std::string tooltip =

@@ -52,6 +52,7 @@ void MainPresenter::ExecuteOutput() {
     OutputRunResult result;
     view_.RunWithProgress([&](OutputProgress& progress) {
       try {
+        if (!WaitForMarkedConversions(progress)) return;
         result =
             RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names, progress);
       } catch (...) {

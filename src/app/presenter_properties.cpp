@@ -48,6 +48,13 @@ void MainPresenter::ShowTrackProperties() {
     state_.CurrentTrackIndex = index;
     RereadTrack(row);
     properties = PropertyTexts(state_.table[index], state_.symbols);
+    // A converted song shows the user's file, and says what it was made from.
+    if (conversions_) {
+      if (const auto source = conversions_->SourceOf(properties.file_name)) {
+        properties.converted_from = *source;
+        properties.file_name = *source;
+      }
+    }
   }
   view_.ShowPropertyDialog(properties);
 }
@@ -70,6 +77,7 @@ void MainPresenter::RereadTrack(int row) {
   }
   if (result != M4aResult::kStored) return;
   state_.rows.BuildRows(row, row, state_.table, state_.totals, ClusterSize());
+  ShowSourceName(row);
   view_.RowsChanged(row, row);
 }
 

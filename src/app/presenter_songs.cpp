@@ -54,6 +54,10 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
   };
   try {
     for (const std::string& path : paths) {
+      if (platform_.files.DirectoryExists(path)) {
+        if (!AddFolder(context, path)) break;
+        continue;
+      }
       const AddOutcome outcome =
           AddSongPath(context, trim ? DialogPath(platform_.files, path) : path);
       if (outcome == AddOutcome::kAdded) ShowAddedRows();
@@ -75,7 +79,9 @@ AddContext MainPresenter::NewAddContext() {
           state_.table,
           state_.StagingTrack,
           [this](const std::string& path) { return ReadTrackList(path); },
-          [this](const std::string& text) { view_.ShowInformation(text); }};
+          [this](const std::string& text) { view_.ShowInformation(text); },
+          {},
+          [this](const std::string& path) { return AdmitForConversion(path); }};
 }
 
 // Each added file gets its rows and summary at once, so the list grows visibly.
@@ -90,6 +96,7 @@ void MainPresenter::ShowAddedRows() {
   }
   view_.RowsAppended(first_new, last_new);
   ShowOutputSummary(false);
+  PrioritizeConversions();
 }
 
 bool MainPresenter::ReadTrackList(const std::string& path) {

@@ -31,6 +31,8 @@ struct TrackProperties {
   std::string tool;
   std::string file_size;  // "4.77 MB"
   std::string file_name;  // the native path
+  // For a converted song: the user's file it was made from; empty otherwise.
+  std::string converted_from;
 };
 
 TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symbols);

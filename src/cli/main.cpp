@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/backup_commands.h"
+#include "cli/convert_command.h"
 #include "cli/info_command.h"
 #include "cli/mgr_command.h"
 #include "cli/output_command.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
   tarvello::cli::AddTracklistCommand(app, exit_status);
   tarvello::cli::AddPlayersCommand(app, exit_status);
   tarvello::cli::AddFolderCommand(app, exit_status);
+  tarvello::cli::AddConvertCommand(app, exit_status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -29,7 +29,10 @@
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_volumes.h"
+#include "cli/convert_command.h"
+#include "convert/convert_in_order.h"
 #include "sources/add_files.h"
+#include "sources/folder_walk.h"
 #include "sources/track_list_file.h"
 
 namespace tarvello::cli {
@@ -51,6 +54,8 @@ struct OutputArguments {
   std::string backup_dir;
   bool no_backup = false;
   bool no_verify = false;
+  bool no_convert = false;
+  ConvertOptions convert;
   std::vector<std::string> songs;
 };
 
@@ -214,9 +219,47 @@ class OutputCommand {
                          ++refused_;
                          Report(text, 0);
                        }};
-    for (const std::string& song : arguments_.songs) {
-      if (AddSongPath(context, song) == AddOutcome::kStop) break;
+    std::vector<std::string> paths = SongPaths();
+    if (arguments_.no_convert) {
+      for (const std::string& path : paths) {
+        if (AddSongPath(context, path) == AddOutcome::kStop) break;
+      }
+      return;
     }
+    // Songs past the limit are not converted for nothing; one more still brings its message.
+    if (paths.size() > static_cast<size_t>(kMaxTracks) + 1) paths.resize(kMaxTracks + 1);
+    ConvertCache cache(arguments_.convert.cache_dir.empty() ? DefaultCacheFolder(environment_)
+                                                            : arguments_.convert.cache_dir);
+    bool stopped = false;
+    ConvertInOrder(files_, cache, ConvertSettings{true, arguments_.convert.bit_rate_kbps}, paths,
+                   [&](size_t index, const ConvertResult& result) {
+                     if (stopped) return;
+                     // A refused file goes the old way: it may be a track list, and its
+                     // message names it.
+                     if (!result.Ready()) {
+                       err_ << paths[index] << ": " << result.reason << "\n";
+                     }
+                     const std::string& song = result.Ready() ? result.song_path : paths[index];
+                     stopped = AddSongPath(context, song) == AddOutcome::kStop;
+                   });
+  }
+
+  // The given paths with each folder replaced by its songs in natural order.
+  std::vector<std::string> SongPaths() {
+    std::vector<std::string> paths;
+    const auto natural = MakeNaturalCollator();
+    for (const std::string& song : arguments_.songs) {
+      if (!files_.DirectoryExists(song)) {
+        paths.push_back(song);
+        continue;
+      }
+      FolderWalkResult folder = WalkMusicFolder(song, *natural);
+      paths.insert(paths.end(), folder.songs.begin(), folder.songs.end());
+      if (folder.passed_over > 0) {
+        err_ << song << ": " << folder.passed_over << " files that are not music passed over\n";
+      }
+    }
+    return paths;
   }
 
   // An XML or RMP track list given as a song adds the songs it lists.
@@ -351,9 +394,10 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
   auto arguments = std::make_shared<OutputArguments>();
   CLI::App* command = app.add_subcommand(
       "output",
-      "Adds the songs in the given order, as the window's add command does, and outputs them "
-      "onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered songs. The "
-      "last line on standard output is a JSON object with \"written\", \"targets\", "
+      "Adds the songs in the given order, as the window's add command does (a folder adds its "
+      "music files in natural order; files the window would refuse are converted first), and "
+      "outputs them onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered "
+      "songs. The last line on standard output is a JSON object with \"written\", \"targets\", "
       "\"result\", \"verified\" and \"mismatched\"; an output that does not start gives "
       "\"result\":\"refused\" and a \"reason\".");
   AddNameOptions(command, *arguments);
@@ -364,7 +408,10 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       ->excludes(backup_dir);
   command->add_flag("--no-verify", arguments->no_verify,
                     "do not read the written files back from the card to compare them");
-  command->add_option("SONG", arguments->songs, "song files (native paths)")->required();
+  command->add_flag("--no-convert", arguments->no_convert,
+                    "add only songs the window accepts as they are; convert nothing");
+  AddConvertOptions(*command, arguments->convert);
+  command->add_option("SONG", arguments->songs, "song files or folders (native paths)")->required();
   command->callback([arguments, &exit_status] {
     // System messages in the user's language.
     std::setlocale(LC_ALL, "");

@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -44,6 +45,9 @@
 
 namespace tarvello {
 namespace {
+
+// The folder button takes the desktop style's folder icon.
+constexpr int kGlyphFolder = -1;
 
 constexpr int kToolButtonWidth = 25;
 constexpr int kToolButtonHeight = 23;
@@ -209,7 +213,12 @@ void TMainForm::CreateMenus() {
   auto action = [this](Command command) { return CommandAction(command); };
 
   QMenu* file = add_menu("File1", "ファイル(&F)");
-  file->addActions({action(Command::kAdd1), action(Command::kImport1), action(Command::kDest1)});
+  file->addAction(action(Command::kAdd1));
+  // Not among the commands whose enabling the presenter keeps: a folder can always be chosen.
+  QAction* add_folder = file->addAction(QStringLiteral("フォルダを追加(&F)..."));
+  add_folder->setObjectName(QStringLiteral("AddFolder1"));
+  connect(add_folder, &QAction::triggered, this, [this] { presenter_->AddFolder1Click(); });
+  file->addActions({action(Command::kImport1), action(Command::kDest1)});
   file->addSeparator();
   file->addActions({action(Command::kExecute1), action(Command::kEject1)});
   file->addAction(action(Command::kRestore1));
@@ -248,7 +257,7 @@ void TMainForm::CreatePopupMenu() {
 void TMainForm::CreateToolBar(QWidget* client) {
   ToolBar1_ = new QWidget(client);
   ToolBar1_->setObjectName(QStringLiteral("ToolBar1"));
-  ToolBar1_->setGeometry(313, 0, 145, kListTop);
+  ToolBar1_->setGeometry(313, 0, 170, kListTop);
 
   struct Button {
     const char* name;
@@ -260,6 +269,7 @@ void TMainForm::CreateToolBar(QWidget* client) {
   using P = MainPresenter;
   const Button buttons[] = {
       {"ToolButtonAdd", "追加", kGlyphAdd, &P::Add1Click, false},
+      {"ToolButtonAddFolder", "フォルダを追加", kGlyphFolder, &P::AddFolder1Click, false},
       {"ToolButtonImport", "ｉＴｕｎｅsプレイリストを読み込む", kGlyphImportPlaylist,
        &P::Import1Click, false},
       {"ToolButtonRefresh", "最新の情報に更新", kGlyphRefresh, &P::Refresh1Click, true},
@@ -270,8 +280,9 @@ void TMainForm::CreateToolBar(QWidget* client) {
   for (const Button& button : buttons) {
     if (button.separator_before) left += kToolSeparatorWidth;
     // Each button has its own action: the menu items' enabling never reaches it.
-    auto* action =
-        new QAction(ImageList1_.Icon(button.glyph), QString::fromUtf8(button.hint), ToolBar1_);
+    const QIcon icon = button.glyph == kGlyphFolder ? style()->standardIcon(QStyle::SP_DirOpenIcon)
+                                                    : ImageList1_.Icon(button.glyph);
+    auto* action = new QAction(icon, QString::fromUtf8(button.hint), ToolBar1_);
     action->setToolTip(QString::fromUtf8(button.hint));
     const auto handler = button.handler;
     connect(action, &QAction::triggered, this, [this, handler] { (presenter_.get()->*handler)(); });
@@ -657,6 +668,27 @@ void TMainForm::ShowAboutDialog(const std::optional<VersionInfo>& version) {
 
 std::unique_ptr<CursorGuard> TMainForm::ShowWaitCursor() {
   return std::make_unique<WaitCursor>();
+}
+
+std::optional<std::string> TMainForm::ChooseFolder(const std::string& title) {
+  std::string folder;
+  if (folder_chooser_) {
+    if (!folder_chooser_(folder)) return std::nullopt;
+    return folder;
+  }
+  const QString chosen = QFileDialog::getExistingDirectory(this, Text(title));
+  if (chosen.isEmpty()) return std::nullopt;
+  return QFile::encodeName(chosen).toStdString();
+}
+
+void TMainForm::CallSoon(std::function<void()> work) {
+  // Queued to this window: Qt drops it if the window is gone first.
+  QMetaObject::invokeMethod(
+      this,
+      [this, work = std::move(work)] {
+        if (!destroyed_) work();
+      },
+      Qt::QueuedConnection);
 }
 
 void TMainForm::ProcessEvents() {

@@ -51,6 +51,7 @@ class TMainForm : public QMainWindow, public MainView {
   // Test seam: chooses the folder for the options dialog's "..." button instead of the
   // real folder chooser.
   void SetFolderChooser(FolderChooser chooser) { folder_chooser_ = std::move(chooser); }
+  const MainPresenter& Presenter() const { return *presenter_; }
   // The eject command's way to the system (not owned); without one the command stays
   // disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
@@ -100,6 +101,8 @@ class TMainForm : public QMainWindow, public MainView {
   void ShowAboutDialog(const std::optional<VersionInfo>& version) override;
   std::unique_ptr<CursorGuard> ShowWaitCursor() override;
   void ProcessEvents() override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
+  void CallSoon(std::function<void()> work) override;
   void RunWithProgress(const std::function<void(OutputProgress&)>& work) override;
 
  protected:

@@ -15,6 +15,7 @@
 #include "app/card_options.h"
 #include "common/cp932.h"
 #include "gui/dialogs.h"
+#include "convert/convert_settings.h"
 
 namespace tarvello {
 namespace {
@@ -119,6 +120,7 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   chBackup_->adjustSize();
 
   AddCardPage();
+  AddConversionPage();
 
   btOK_ = new QPushButton(QStringLiteral("OK"), this);
   btOK_->setObjectName(QStringLiteral("btOK"));
@@ -191,6 +193,29 @@ void TOptionForm::FormCreate(const OptionFormValues& values) {
   chBackup_->setChecked(values.backup);
   chVerify_->setChecked(values.verify);
   seBackupsToKeep_->setValue(values.backups_to_keep);
+  chConvert_->setChecked(values.convert);
+  const int rate = cbBitRate_->findData(values.bit_rate_kbps);
+  cbBitRate_->setCurrentIndex(rate >= 0 ? rate : cbBitRate_->findData(kDefaultBitRateKbps));
+}
+
+// Songs the card would refuse are converted to AAC on the way; the bit rate is for encodes.
+void TOptionForm::AddConversionPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("TabSheet2"));
+  PageControl1_->addTab(page, QStringLiteral("変換"));
+  chConvert_ = new QCheckBox(QStringLiteral("そのままでは出力できない曲を AAC に変換する"), page);
+  chConvert_->setObjectName(QStringLiteral("chConvert"));
+  chConvert_->move(12, 12);
+  chConvert_->adjustSize();
+  auto* label = new QLabel(QStringLiteral("ビットレート"), page);
+  label->move(12, 44);
+  cbBitRate_ = new QComboBox(page);
+  cbBitRate_->setObjectName(QStringLiteral("cbBitRate"));
+  cbBitRate_->setGeometry(100, 40, 100, 22);
+  for (const int kbps : kOfferedBitRatesKbps) {
+    cbBitRate_->addItem(QStringLiteral("%1 kbps").arg(kbps), kbps);
+  }
+  connect(chConvert_, &QCheckBox::toggled, cbBitRate_, &QWidget::setEnabled);
 }
 
 void TOptionForm::btDirDialogClick() {
@@ -221,6 +246,8 @@ OptionFormValues TOptionForm::Values() const {
   values.backup = chBackup_->isChecked();
   values.verify = chVerify_->isChecked();
   values.backups_to_keep = seBackupsToKeep_->value();
+  values.convert = chConvert_->isChecked();
+  values.bit_rate_kbps = cbBitRate_->currentData().toInt();
   return values;
 }
 

@@ -43,6 +43,7 @@ class TOptionForm : public QDialog {
   void btDirDialogClick();
   // The second page: the card checks.
   void AddCardPage();
+  void AddConversionPage();
   // OK closes the dialog only for values that may be stored; otherwise a box says why and
   // the folder field takes the focus.
   void btOKClick();
@@ -62,6 +63,8 @@ class TOptionForm : public QDialog {
   QCheckBox* chBackup_ = nullptr;
   QCheckBox* chVerify_ = nullptr;
   QSpinBox* seBackupsToKeep_ = nullptr;
+  QCheckBox* chConvert_ = nullptr;
+  QComboBox* cbBitRate_ = nullptr;
   QPushButton* btOK_ = nullptr;
   QPushButton* btCancel_ = nullptr;
 };

@@ -128,7 +128,11 @@ void TPropertyForm::FormCreate(const TrackProperties& p) {
   edFileSize_ = text_row("サイズ", "edFileSize", p.file_size);
   AddLabel("ファイル名", 16, top);
   memFileName_ = AddMemo("memFileName", top, kMemoHeight);
-  memFileName_->setPlainText(Text(p.file_name));
+  if (p.converted_from.empty()) {
+    memFileName_->setPlainText(Text(p.file_name));
+  } else {
+    memFileName_->setPlainText(Text(p.file_name + "\n(このファイルから AAC に変換した曲を出力します)"));
+  }
 
   OKButton_ = new QPushButton(QStringLiteral("OK"), this);
   OKButton_->setObjectName(QStringLiteral("OKButton"));

@@ -55,6 +55,7 @@ AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
     case M4aResult::kRejected:
       break;
   }
+  if (context.add_converted && context.add_converted(path_to_record)) return AddOutcome::kAdded;
   if (context.read_track_list && context.read_track_list(path_to_read)) return AddOutcome::kAdded;
   Refuse(context, {kNotASongMessage, path_to_record, NotASongReason(verdict)});
   return AddOutcome::kSkipped;

@@ -30,6 +30,9 @@ struct AddContext {
   // Takes a file that was not added, with its reason; when empty, the file's text goes to
   // `report` at once.
   std::function<void(const RefusedFile& file)> refuse = {};
+  // Stores a record for a file the M4A reader refused that can be converted into a song;
+  // true when it did. Tried before the track-list reader; may be empty.
+  std::function<bool(const std::string& path)> add_converted = {};
 };
 
 // kStop: the limit or out of memory ends the adding.

@@ -60,6 +60,8 @@ TEST_F(PresenterSongsTest, AddedSongsAppearMarkedAtTheBottomWithTheFirstNewRowFo
 }
 
 TEST_F(PresenterSongsTest, FilesThatAreNotSongsOrCannotBeOpenedAreReportedWithTheirPath) {
+  // With conversion off, songs the walk refuses are refused as they always were.
+  fakes::WriteFile(program_dir_.Path("conversion.ini"), "[Conversion]\nEnabled=0\n");
   Start();
   const std::string missing = temp_dir_.Path("gone.m4a");
   presenter_->FilesDropped(

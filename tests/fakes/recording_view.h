@@ -4,6 +4,8 @@
 // dialog from a script.
 
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <map>
 #include <optional>
 #include <string>
@@ -46,6 +48,10 @@ class RecordingView : public MainView {
   std::deque<YesNoCancel> yes_no_cancel_answers;
   std::deque<std::optional<std::vector<std::string>>> file_choices;
   std::vector<OpenFileRequest> file_requests;
+  std::deque<std::optional<std::string>> folder_choices;
+  // Work handed over by CallSoon, from any thread; RunCalledSoon runs it.
+  std::mutex called_soon_mutex;
+  std::vector<std::function<void()>> called_soon;
 
   void SetCaption(const std::string& text) override { caption = text; }
   void PlaceWindow(const WindowGeometry& g) override { geometry = g; }
@@ -109,6 +115,27 @@ class RecordingView : public MainView {
     auto choice = file_choices.front();
     file_choices.pop_front();
     return choice;
+  }
+
+  std::optional<std::string> ChooseFolder(const std::string&) override {
+    if (folder_choices.empty()) return std::nullopt;
+    auto choice = folder_choices.front();
+    folder_choices.pop_front();
+    return choice;
+  }
+  void CallSoon(std::function<void()> work) override {
+    const std::lock_guard lock(called_soon_mutex);
+    called_soon.push_back(std::move(work));
+  }
+  // Runs what CallSoon handed over so far, on the calling thread; how many ran.
+  int RunCalledSoon() {
+    std::vector<std::function<void()>> work;
+    {
+      const std::lock_guard lock(called_soon_mutex);
+      work.swap(called_soon);
+    }
+    for (auto& call : work) call();
+    return static_cast<int>(work.size());
   }
 
   void ShowPropertyDialog(const TrackProperties& shown) override {

@@ -65,7 +65,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(menus, QStringList({"ファイル(&F)", "編集(&E)", "表示(&V)", "ヘルプ(&H)"}));
 
     QCOMPARE(Entries(MenuNamed(*f.form, "File1")),
-             QStringList({"追加(&A)...", "iTunesプレイリストを読み込む(&I)",
+             QStringList({"追加(&A)...", "フォルダを追加(&F)...", "iTunesプレイリストを読み込む(&I)",
                           "出力先から取り込む(&D)", "-", "出力実行(&E)", "カードを取り出す(&J)",
                           "バックアップから戻す(&R)...",
                           "-", "プロパティ(&G)", "-", "終了(&X)"}));
@@ -124,15 +124,16 @@ class MainWindowTest : public QObject {
     QWidget* bar = f.Find<QWidget>("ToolBar1");
     QVERIFY(bar != nullptr);
     QCOMPARE(bar->geometry().topLeft(), QPoint(313, 0));
-    QCOMPARE(bar->width(), 145);
+    QCOMPARE(bar->width(), 170);
     const std::vector<std::pair<const char*, QString>> buttons = {
         {"ToolButtonAdd", "追加"},
+        {"ToolButtonAddFolder", "フォルダを追加"},
         {"ToolButtonImport", "ｉＴｕｎｅsプレイリストを読み込む"},
         {"ToolButtonRefresh", "最新の情報に更新"},
         {"ToolButtonDest", "出力先から取り込む"},
         {"ToolButtonExecute", "出力実行"},
     };
-    const std::vector<int> lefts = {0, 25, 58, 91, 116};  // 8-pixel separators
+    const std::vector<int> lefts = {0, 25, 50, 83, 116, 141};  // 8-pixel separators
     for (size_t i = 0; i < buttons.size(); ++i) {
       auto* button = f.Find<QToolButton>(buttons[i].first);
       QVERIFY2(button != nullptr, buttons[i].first);

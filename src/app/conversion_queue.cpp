@@ -1,0 +1,207 @@
+#include "app/conversion_queue.h"
+
+#include <chrono>
+
+#include "catalogue/m4a_fields.h"
+#include "catalogue/m4a_reader.h"
+#include "convert/encode.h"
+#include "convert/source_probe.h"
+
+namespace tarvello {
+namespace {
+
+// The record a song will have, from what the source says of itself.
+void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rate_kbps,
+                TTrackInfo& record) {
+  record = TTrackInfo{};
+  const SongTags& tags = probe.tags;
+  StoreText(record.Title, TagTextToCp932(tags.title));
+  StoreText(record.Artist, TagTextToCp932(tags.artist));
+  StoreText(record.Album, TagTextToCp932(tags.album));
+  StoreText(record.Genre, TagTextToCp932(tags.genre));
+  StoreBytes(record.Year, tags.year);
+  StoreText(record.Writer, TagTextToCp932(tags.composer));
+  StoreText(record.Group, TagTextToCp932(tags.grouping));
+  StoreText(record.Comment, TagTextToCp932(tags.comment));
+  record.TrackNo = static_cast<int16_t>(tags.track);
+  record.TrackTotal = static_cast<int16_t>(tags.track_total);
+  record.DiskNo = static_cast<int16_t>(tags.disc);
+  record.DiskTotal = static_cast<int16_t>(tags.disc_total);
+  record.Tempo = static_cast<int16_t>(tags.tempo);
+  record.Compilation = tags.compilation ? 1 : 0;
+  record.Time = static_cast<int32_t>(probe.seconds);
+  const bool encode = probe.kind == SourceKind::kEncode;
+  record.ChNum = static_cast<int16_t>(encode ? EncodedChannels(probe.channels) : probe.channels);
+  record.SampleRate = encode ? EncodedSampleRate(probe.sample_rate) : probe.sample_rate;
+  record.SampleSize = 16;
+  if (encode) record.BitRate = record.AvgBitRate = bit_rate_kbps * 1000;
+  record.FileSize = EstimatedSongBytes(probe, bit_rate_kbps);
+  StoreBytes(record.FileName, source);
+}
+
+}  // namespace
+
+ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
+                                 ConvertSettings settings, std::function<void()> wake, int threads)
+    : files_(files),
+      settings_(settings),
+      cache_(cache_folder),
+      wake_(std::move(wake)),
+      pool_(std::make_unique<ConvertPool>(files, cache_, settings,
+                                          static_cast<ConvertListener&>(*this), threads)) {}
+
+ConversionQueue::~ConversionQueue() {
+  {
+    const std::lock_guard lock(inbox_mutex_);
+    wake_ = nullptr;
+  }
+  pool_.reset();
+}
+
+void ConversionQueue::SetSettings(const ConvertSettings& settings) {
+  settings_ = settings;
+  pool_->SetSettings(settings);
+}
+
+bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
+  const SourceProbe probe = ProbeSource(files_, source);
+  if (probe.kind != SourceKind::kRemux && probe.kind != SourceKind::kEncode) return false;
+  FillRecord(source, probe, settings_.bit_rate_kbps, record);
+  const auto entry = entries_.find(source);
+  const bool again = entry == entries_.end() || entry->second.state == ConversionState::kFailed ||
+                     entry->second.state == ConversionState::kCancelled;
+  if (again) Queue(source);
+  return true;
+}
+
+void ConversionQueue::Queue(const std::string& source) {
+  Entry& entry = entries_[source];
+  entry = Entry{next_id_++, ConversionState::kWaiting, {}};
+  sources_[entry.id] = source;
+  ++unfinished_;
+  pool_->Add(entry.id, source);
+}
+
+void ConversionQueue::RetryCancelled() {
+  std::vector<std::string> cancelled;
+  for (const auto& [source, entry] : entries_) {
+    if (entry.state == ConversionState::kCancelled) cancelled.push_back(source);
+  }
+  for (const std::string& source : cancelled) Queue(source);
+}
+
+void ConversionQueue::Prioritize(const std::vector<std::string>& rows_in_order,
+                                 const std::unordered_set<std::string>& marked) {
+  std::vector<ConvertJobId> order;
+  std::unordered_set<ConvertJobId> marked_jobs;
+  for (const std::string& file_name : rows_in_order) {
+    const auto entry = entries_.find(file_name);
+    if (entry == entries_.end() || entry->second.state != ConversionState::kWaiting) continue;
+    order.push_back(entry->second.id);
+    if (marked.contains(file_name)) marked_jobs.insert(entry->second.id);
+  }
+  pool_->SetOrder(order, marked_jobs);
+}
+
+void ConversionQueue::ConvertStarted(ConvertJobId id) {
+  Arrive({id, true, {}});
+}
+
+void ConversionQueue::ConvertFinished(ConvertJobId id, const ConvertResult& result) {
+  Arrive({id, false, result});
+}
+
+void ConversionQueue::Arrive(Arrival arrival) {
+  std::function<void()> wake;
+  {
+    const std::lock_guard lock(inbox_mutex_);
+    inbox_.push_back(std::move(arrival));
+    wake = wake_;
+  }
+  inbox_ready_.notify_all();
+  if (wake) wake();
+}
+
+bool ConversionQueue::WaitForResult(int milliseconds) {
+  std::unique_lock lock(inbox_mutex_);
+  return inbox_ready_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                               [this] { return !inbox_.empty(); });
+}
+
+std::vector<int32_t> ConversionQueue::Deliver(TrackTable& table, TTrackInfo& staging,
+                                              std::vector<std::string>& failures) {
+  std::vector<Arrival> arrivals;
+  {
+    const std::lock_guard lock(inbox_mutex_);
+    arrivals.swap(inbox_);
+  }
+  std::vector<int32_t> changed;
+  if (arrivals.empty()) return changed;
+  // The live records by file name, made once for all the results.
+  std::unordered_map<std::string, std::vector<int32_t>> indexes;
+  for (int32_t index = 0; index < table.TrackCount(); ++index) {
+    if (!table[index].Deleted)
+      indexes[std::string(FieldText(table[index].FileName))].push_back(index);
+  }
+  for (const Arrival& arrival : arrivals)
+    Apply(arrival, table, staging, indexes, changed, failures);
+  return changed;
+}
+
+void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInfo& staging,
+                            std::unordered_map<std::string, std::vector<int32_t>>& indexes,
+                            std::vector<int32_t>& changed, std::vector<std::string>& failures) {
+  const auto source = sources_.find(arrival.id);
+  if (source == sources_.end()) return;
+  Entry& entry = entries_[source->second];
+  if (entry.id != arrival.id) return;  // an older job of a source added again
+  if (arrival.started) {
+    entry.state = ConversionState::kConverting;
+    return;
+  }
+  --unfinished_;
+  const ConvertResult& result = arrival.result;
+  if (result.action == ConvertAction::kCancelled) {
+    entry.state = ConversionState::kCancelled;
+    return;
+  }
+  if (!result.Ready()) {
+    entry.state = ConversionState::kFailed;
+    failures.push_back(source->second + "\r\n" + result.reason);
+    return;
+  }
+  entry.state = ConversionState::kReady;
+  entry.song_path = result.song_path;
+  song_sources_[result.song_path] = source->second;
+  for (const int32_t index : indexes[source->second]) {
+    try {
+      if (!ReadM4aRecord(files_, staging, result.song_path, result.song_path).Accepted()) continue;
+    } catch (const FileError&) {
+      continue;
+    }
+    staging.TrackID = table[index].TrackID;
+    if (table.StoreTrack(index, staging) == StoreResult::kStored) changed.push_back(index);
+  }
+}
+
+ConversionState ConversionQueue::StateOf(const std::string& file_name) const {
+  if (song_sources_.contains(file_name)) return ConversionState::kReady;
+  const auto entry = entries_.find(file_name);
+  return entry == entries_.end() ? ConversionState::kNone : entry->second.state;
+}
+
+std::optional<std::string> ConversionQueue::SourceOf(const std::string& song_path) const {
+  const auto source = song_sources_.find(song_path);
+  if (source == song_sources_.end()) return std::nullopt;
+  return source->second;
+}
+
+int ConversionQueue::Unfinished() const {
+  return unfinished_;
+}
+
+void ConversionQueue::CancelAll() {
+  pool_->CancelAll();
+}
+
+}  // namespace tarvello

@@ -1,0 +1,104 @@
+#pragma once
+
+// The window's side of converting songs: files the walk refuses enter the list at once
+// with their own tags and an estimated size, are converted on the worker pool, and their
+// records take the converted song's values when it is ready. Everything here runs on the
+// UI thread except the wake call, which comes from a worker.
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "catalogue/track_table.h"
+#include "convert/convert_pool.h"
+#include "platform/platform.h"
+
+namespace tarvello {
+
+enum class ConversionState { kNone, kWaiting, kConverting, kReady, kFailed, kCancelled };
+
+class ConversionQueue : private ConvertListener {
+ public:
+  // `wake` is called on a worker thread when results wait; the window answers by calling
+  // Deliver on its own thread.
+  ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
+                  std::function<void()> wake, int threads = 0);
+  ~ConversionQueue() override;
+
+  const ConvertSettings& Settings() const { return settings_; }
+  void SetSettings(const ConvertSettings& settings);
+  ConvertCache& Cache() { return cache_; }
+
+  // For a file the walk refused: when FFmpeg can make a song of it, fills `record` from
+  // the file's own tags with the estimated size of the song (FileName is the file), queues
+  // its conversion and returns true.
+  bool Admit(const std::string& source, TTrackInfo& record);
+
+  // Waiting work goes marked first, then in the order given (the record file names of
+  // the list's rows).
+  void Prioritize(const std::vector<std::string>& rows_in_order,
+                  const std::unordered_set<std::string>& marked);
+
+  // Applies the results that arrived: each live record whose FileName is a converted
+  // source takes the song's values, FileName included. Returns the changed table indexes;
+  // `failures` receives a line (file and reason) per failed conversion.
+  std::vector<int32_t> Deliver(TrackTable& table, TTrackInfo& staging,
+                               std::vector<std::string>& failures);
+
+  // The state of the song a record names, by its FileName (a source or a converted song).
+  ConversionState StateOf(const std::string& file_name) const;
+  // The user's file for a converted song; nullopt for any other path.
+  std::optional<std::string> SourceOf(const std::string& song_path) const;
+  // Jobs waiting or running.
+  int Unfinished() const;
+  // Waits up to `milliseconds` for a result to arrive; true when one is waiting.
+  bool WaitForResult(int milliseconds);
+  void CancelAll();
+  // Queues again the work that was cancelled.
+  void RetryCancelled();
+
+ private:
+  void Queue(const std::string& source);
+
+  struct Entry {
+    ConvertJobId id = 0;
+    ConversionState state = ConversionState::kWaiting;
+    std::string song_path;
+  };
+  struct Arrival {
+    ConvertJobId id = 0;
+    bool started = false;
+    ConvertResult result;
+  };
+
+  void ConvertStarted(ConvertJobId id) override;
+  void ConvertFinished(ConvertJobId id, const ConvertResult& result) override;
+  void Arrive(Arrival arrival);
+  void Apply(const Arrival& arrival, TrackTable& table, TTrackInfo& staging,
+             std::unordered_map<std::string, std::vector<int32_t>>& indexes,
+             std::vector<int32_t>& changed, std::vector<std::string>& failures);
+
+  FileSystem& files_;
+  ConvertSettings settings_;
+  ConvertCache cache_;
+  std::function<void()> wake_;
+  std::unordered_map<std::string, Entry> entries_;             // by source
+  std::unordered_map<ConvertJobId, std::string> sources_;      // by job
+  std::unordered_map<std::string, std::string> song_sources_;  // converted song -> source
+  ConvertJobId next_id_ = 1;
+  int unfinished_ = 0;
+  std::mutex inbox_mutex_;
+  std::condition_variable inbox_ready_;
+  std::vector<Arrival> inbox_;
+  // Last, so the workers stop before the rest goes.
+  std::unique_ptr<ConvertPool> pool_;
+};
+
+}  // namespace tarvello

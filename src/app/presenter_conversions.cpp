@@ -1,0 +1,164 @@
+// Songs the walk refuses, converted on the worker pool while the list stays usable, and
+// whole folders added in natural order. The queue does the work; this file only wires it
+// to the list, the status bar and the output command.
+
+#include <unordered_set>
+
+#include "app/conversion_settings_file.h"
+#include "app/main_presenter.h"
+#include "common/number_format.h"
+#include "convert/convert_cache.h"
+#include "sources/folder_walk.h"
+
+namespace tarvello {
+
+namespace {
+
+constexpr const char* kAddFolderTitle = "フォルダを追加";
+constexpr const char* kConvertingLabel = "変換中...";
+constexpr const char* kConversionFailedMessage = "変換できませんでした.";
+constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
+// How long one wait for the workers lasts before the dialog's events run again.
+constexpr int kWaitSliceMilliseconds = 50;
+
+}  // namespace
+
+void MainPresenter::AddFolder1Click() {
+  RunCommand([&] {
+    const std::optional<std::string> folder = view_.ChooseFolder(kAddFolderTitle);
+    if (!folder) return;
+    const auto cursor = view_.ShowWaitCursor();
+    AddPaths({*folder}, false);
+  });
+}
+
+bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
+  const auto natural = MakeNaturalCollator();
+  const FolderWalkResult walk = WalkMusicFolder(folder, *natural);
+  // Non-music files get one line for the whole folder, not a box each.
+  const int passed_over = walk.passed_over;
+  for (const std::string& song : walk.songs) {
+    const AddOutcome outcome = AddSongPath(context, song);
+    if (outcome == AddOutcome::kAdded) ShowAddedRows();
+    if (outcome == AddOutcome::kStop) return false;
+  }
+  if (passed_over > 0) {
+    view_.SetStatusText(1, std::to_string(passed_over) + " 個の音楽でないファイルを飛ばしました.");
+  }
+  return true;
+}
+
+ConversionQueue& MainPresenter::Conversions() {
+  if (!conversions_) {
+    const ConvertSettings settings =
+        ReadConversionSettings(platform_.files, ConversionSettingsPath(state_.IniFileName));
+    conversions_ = std::make_unique<ConversionQueue>(
+        platform_.files, DefaultCacheFolder(platform_.environment), settings,
+        [this] { view_.CallSoon([this] { ConversionsArrived(); }); });
+  }
+  return *conversions_;
+}
+
+void MainPresenter::StoreConversionSettings(const ConvertSettings& settings) {
+  ConversionQueue& queue = Conversions();
+  if (settings.enabled == queue.Settings().enabled &&
+      settings.bit_rate_kbps == queue.Settings().bit_rate_kbps) {
+    return;
+  }
+  queue.SetSettings(settings);
+  WriteConversionSettings(platform_.files, ConversionSettingsPath(state_.IniFileName), settings);
+}
+
+bool MainPresenter::AdmitForConversion(const std::string& path) {
+  ConversionQueue& queue = Conversions();
+  if (!queue.Settings().enabled) return false;
+  if (!queue.Admit(path, state_.StagingTrack)) return false;
+  return state_.table.StoreTrack(state_.table.TrackCount(), state_.StagingTrack) ==
+         StoreResult::kStored;
+}
+
+void MainPresenter::ConversionsArrived() {
+  if (!conversions_) return;
+  std::vector<std::string> failures;
+  const std::vector<int32_t> changed =
+      conversions_->Deliver(state_.table, state_.StagingTrack, failures);
+  if (!changed.empty()) {
+    const std::unordered_set<int32_t> indexes(changed.begin(), changed.end());
+    for (int row = 0; row < state_.rows.RowCount(); ++row) {
+      if (!indexes.contains(state_.rows.TableIndex(row))) continue;
+      state_.rows.BuildRows(row, row, state_.table, state_.totals, ClusterSize());
+      ShowSourceName(row);
+      view_.RowsChanged(row, row);
+    }
+  }
+  if (!failures.empty()) {
+    view_.SetStatusText(1, std::string(kConversionFailedMessage) + " " + failures.back());
+  }
+  ShowOutputSummary(!changed.empty());
+}
+
+void MainPresenter::ShowSourceName(int row) {
+  if (!conversions_) return;
+  std::string& shown = state_.rows.Row(row).sub_items[kSubFileName];
+  if (const auto source = conversions_->SourceOf(shown)) shown = *source;
+}
+
+void MainPresenter::PrioritizeConversions() {
+  if (!conversions_ || conversions_->Unfinished() == 0) return;
+  std::vector<std::string> order;
+  std::unordered_set<std::string> marked;
+  for (int row = 0; row < state_.rows.RowCount(); ++row) {
+    const int32_t index = state_.rows.TableIndex(row);
+    if (index < 0 || index >= state_.table.TrackCount()) continue;
+    std::string file(FieldText(state_.table[index].FileName));
+    if (state_.rows.Row(row).icon == kIconMarked) marked.insert(file);
+    order.push_back(std::move(file));
+  }
+  conversions_->Prioritize(order, marked);
+}
+
+std::string MainPresenter::ConversionStatusText() const {
+  if (!conversions_ || conversions_->Unfinished() == 0) return {};
+  return "  (変換待ち " + std::to_string(conversions_->Unfinished()) + " 曲)";
+}
+
+bool MainPresenter::WaitForMarkedConversions(OutputProgress& progress) {
+  if (!conversions_) return true;
+  conversions_->RetryCancelled();
+  PrioritizeConversions();
+  while (true) {
+    ConversionsArrived();
+    int waiting = 0;
+    int marked = 0;
+    bool failed = false;
+    for (int row = 0; row < state_.rows.RowCount(); ++row) {
+      if (state_.rows.Row(row).icon != kIconMarked) continue;
+      const int32_t index = state_.rows.TableIndex(row);
+      if (index < 0 || index >= state_.table.TrackCount()) continue;
+      const ConversionState state =
+          conversions_->StateOf(std::string(FieldText(state_.table[index].FileName)));
+      if (state == ConversionState::kNone) continue;
+      ++marked;
+      if (state == ConversionState::kWaiting || state == ConversionState::kConverting ||
+          state == ConversionState::kCancelled) {
+        ++waiting;
+      }
+      if (state == ConversionState::kFailed) failed = true;
+    }
+    if (failed) {
+      progress.ShowMessage(kMarkedConversionFailed);
+      return false;
+    }
+    if (waiting == 0) return true;
+    progress.SetLabel(std::string(kConvertingLabel) + " " + std::to_string(marked - waiting) +
+                      " / " + std::to_string(marked));
+    progress.ProcessEvents();
+    if (progress.CancelRequested()) {
+      conversions_->CancelAll();
+      return false;
+    }
+    conversions_->WaitForResult(kWaitSliceMilliseconds);
+  }
+}
+
+}  // namespace tarvello

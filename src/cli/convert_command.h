@@ -1,0 +1,24 @@
+#pragma once
+
+// tarvello-cli convert: makes card-ready songs of any music files, one JSON line each.
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+#include "convert/convert_settings.h"
+
+namespace tarvello::cli {
+
+// Registers the subcommand; when it runs, `exit_status` becomes 0 when every file became
+// a song, 1 when any was refused or failed.
+void AddConvertCommand(CLI::App& app, int& exit_status);
+
+// The --bitrate and --cache-dir options, shared with the output command.
+struct ConvertOptions {
+  int bit_rate_kbps = kDefaultBitRateKbps;
+  std::string cache_dir;  // empty: the user's cache folder
+};
+void AddConvertOptions(CLI::App& command, ConvertOptions& options);
+
+}  // namespace tarvello::cli

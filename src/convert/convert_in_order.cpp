@@ -1,0 +1,49 @@
+#include "convert/convert_in_order.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+#include "convert/convert_pool.h"
+
+namespace tarvello {
+namespace {
+
+class OrderedResults : public ConvertListener {
+ public:
+  explicit OrderedResults(size_t count) : results_(count) {}
+
+  void ConvertStarted(ConvertJobId) override {}
+  void ConvertFinished(ConvertJobId id, const ConvertResult& result) override {
+    const std::lock_guard lock(mutex_);
+    results_[id] = result;
+    arrived_.notify_all();
+  }
+  // Waits for the result of `index` and takes it.
+  ConvertResult Take(size_t index) {
+    std::unique_lock lock(mutex_);
+    arrived_.wait(lock, [&] { return results_[index].has_value(); });
+    ConvertResult result = std::move(*results_[index]);
+    results_[index].reset();
+    return result;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<std::optional<ConvertResult>> results_;
+};
+
+}  // namespace
+
+void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSettings& settings,
+                    const std::vector<std::string>& sources,
+                    const std::function<void(size_t index, const ConvertResult& result)>& on_result,
+                    int threads) {
+  OrderedResults results(sources.size());
+  ConvertPool pool(files, cache, settings, results, threads);
+  for (size_t i = 0; i < sources.size(); ++i) pool.Add(i, sources[i]);
+  for (size_t i = 0; i < sources.size(); ++i) on_result(i, results.Take(i));
+}
+
+}  // namespace tarvello

@@ -1,0 +1,147 @@
+#include "convert/convert_pool.h"
+
+#include <algorithm>
+#include <limits>
+#include <tuple>
+#include <unordered_map>
+
+namespace tarvello {
+namespace {
+
+constexpr size_t kUnranked = std::numeric_limits<size_t>::max();
+
+ConvertResult CancelledResult() {
+  ConvertResult result;
+  result.action = ConvertAction::kCancelled;
+  result.reason = "cancelled";
+  return result;
+}
+
+}  // namespace
+
+ConvertPool::ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings settings,
+                         ConvertListener& listener, int threads)
+    : files_(files), cache_(cache), listener_(listener), settings_(settings) {
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+}
+
+ConvertPool::~ConvertPool() {
+  CancelAll();
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  work_ready_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void ConvertPool::Add(ConvertJobId id, const std::string& source) {
+  {
+    const std::lock_guard lock(mutex_);
+    waiting_.push_back(Job{id, source, false, kUnranked, next_sequence_++});
+    ++unfinished_;
+  }
+  work_ready_.notify_one();
+}
+
+void ConvertPool::SetOrder(const std::vector<ConvertJobId>& list_order,
+                           const std::unordered_set<ConvertJobId>& marked) {
+  std::unordered_map<ConvertJobId, size_t> ranks;
+  ranks.reserve(list_order.size());
+  for (size_t i = 0; i < list_order.size(); ++i) ranks.emplace(list_order[i], i);
+  const std::lock_guard lock(mutex_);
+  for (Job& job : waiting_) {
+    const auto rank = ranks.find(job.id);
+    job.rank = rank == ranks.end() ? kUnranked : rank->second;
+    job.marked = marked.contains(job.id);
+  }
+}
+
+void ConvertPool::SetSettings(const ConvertSettings& settings) {
+  const std::lock_guard lock(mutex_);
+  settings_ = settings;
+}
+
+void ConvertPool::Cancel(ConvertJobId id) {
+  std::vector<ConvertJobId> dropped;
+  {
+    const std::lock_guard lock(mutex_);
+    for (const Running& running : running_) {
+      if (running.id == id) running.cancel->store(true);
+    }
+    const auto kept = std::remove_if(waiting_.begin(), waiting_.end(), [&](const Job& job) {
+      if (job.id != id) return false;
+      dropped.push_back(job.id);
+      return true;
+    });
+    waiting_.erase(kept, waiting_.end());
+  }
+  ReportCancelled(dropped);
+}
+
+void ConvertPool::CancelAll() {
+  std::vector<ConvertJobId> dropped;
+  {
+    const std::lock_guard lock(mutex_);
+    for (const Running& running : running_) running.cancel->store(true);
+    for (const Job& job : waiting_) dropped.push_back(job.id);
+    waiting_.clear();
+  }
+  ReportCancelled(dropped);
+}
+
+void ConvertPool::ReportCancelled(const std::vector<ConvertJobId>& ids) {
+  for (const ConvertJobId id : ids) Finish(id, CancelledResult());
+}
+
+int ConvertPool::Unfinished() const {
+  const std::lock_guard lock(mutex_);
+  return unfinished_;
+}
+
+void ConvertPool::WaitIdle() {
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return unfinished_ == 0; });
+}
+
+bool ConvertPool::TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel,
+                           ConvertSettings& settings) {
+  std::unique_lock lock(mutex_);
+  work_ready_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+  if (waiting_.empty()) return false;
+  const auto first =
+      std::min_element(waiting_.begin(), waiting_.end(), [](const Job& a, const Job& b) {
+        return std::tuple(!a.marked, a.rank, a.sequence) <
+               std::tuple(!b.marked, b.rank, b.sequence);
+      });
+  job = std::move(*first);
+  waiting_.erase(first);
+  cancel = std::make_shared<std::atomic<bool>>(false);
+  running_.push_back(Running{job.id, cancel});
+  settings = settings_;
+  return true;
+}
+
+void ConvertPool::Finish(ConvertJobId id, const ConvertResult& result) {
+  listener_.ConvertFinished(id, result);
+  const std::lock_guard lock(mutex_);
+  if (--unfinished_ == 0) idle_.notify_all();
+}
+
+void ConvertPool::Work() {
+  Job job;
+  std::shared_ptr<std::atomic<bool>> cancel;
+  ConvertSettings settings;
+  while (TakeNext(job, cancel, settings)) {
+    listener_.ConvertStarted(job.id);
+    const ConvertResult result = ConvertSong(files_, cache_, job.source, settings, *cancel);
+    {
+      const std::lock_guard lock(mutex_);
+      std::erase_if(running_, [&](const Running& running) { return running.cancel == cancel; });
+    }
+    Finish(job.id, result);
+  }
+}
+
+}  // namespace tarvello

@@ -1,0 +1,93 @@
+#pragma once
+
+// Converts songs on worker threads, one per core. The caller hands in jobs, says which
+// go first, and hears of each job through a small listener, called on the worker threads.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+#include "convert/convert_cache.h"
+#include "convert/convert_settings.h"
+#include "convert/convert_song.h"
+#include "platform/platform.h"
+
+namespace tarvello {
+
+using ConvertJobId = uint64_t;
+
+class ConvertListener {
+ public:
+  virtual ~ConvertListener() = default;
+  // Both are called on a worker thread, never while the pool holds its lock.
+  virtual void ConvertStarted(ConvertJobId id) = 0;
+  // Every job added ends here exactly once, cancelled ones too.
+  virtual void ConvertFinished(ConvertJobId id, const ConvertResult& result) = 0;
+};
+
+class ConvertPool {
+ public:
+  // `threads` 0 means one per core.
+  ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings settings,
+              ConvertListener& listener, int threads = 0);
+  // Cancels everything and waits for the workers.
+  ~ConvertPool();
+  ConvertPool(const ConvertPool&) = delete;
+  ConvertPool& operator=(const ConvertPool&) = delete;
+
+  void Add(ConvertJobId id, const std::string& source);
+  // Waiting jobs are taken marked first, then unmarked, each group in the order of
+  // `list_order`; jobs it does not name come last, in the order they were added.
+  void SetOrder(const std::vector<ConvertJobId>& list_order,
+                const std::unordered_set<ConvertJobId>& marked);
+  // Settings for the jobs started from now on.
+  void SetSettings(const ConvertSettings& settings);
+  // A waiting job is dropped, a running one stopped; both end as cancelled.
+  void Cancel(ConvertJobId id);
+  void CancelAll();
+  // Jobs added and not yet finished.
+  int Unfinished() const;
+  // Returns when every job added has finished.
+  void WaitIdle();
+  int ThreadCount() const { return static_cast<int>(workers_.size()); }
+
+ private:
+  struct Job {
+    ConvertJobId id = 0;
+    std::string source;
+    bool marked = false;
+    size_t rank = 0;
+    uint64_t sequence = 0;
+  };
+  struct Running {
+    ConvertJobId id = 0;
+    std::shared_ptr<std::atomic<bool>> cancel;
+  };
+
+  void Work();
+  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings);
+  void Finish(ConvertJobId id, const ConvertResult& result);
+  void ReportCancelled(const std::vector<ConvertJobId>& ids);
+
+  FileSystem& files_;
+  ConvertCache& cache_;
+  ConvertListener& listener_;
+  mutable std::mutex mutex_;
+  std::condition_variable work_ready_;
+  std::condition_variable idle_;
+  ConvertSettings settings_;
+  std::vector<Job> waiting_;
+  std::vector<Running> running_;
+  uint64_t next_sequence_ = 0;
+  int unfinished_ = 0;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace tarvello

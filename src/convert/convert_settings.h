@@ -1,0 +1,22 @@
+#pragma once
+
+// How songs are converted: on or off, and the AAC bit rate of an encode.
+
+#include <array>
+#include <cstdint>
+
+namespace tarvello {
+
+inline constexpr int kDefaultBitRateKbps = 128;
+inline constexpr std::array<int, 5> kOfferedBitRatesKbps = {96, 128, 160, 192, 256};
+inline constexpr int64_t kDefaultCacheBytes = int64_t{4} * 1024 * 1024 * 1024;
+
+struct ConvertSettings {
+  bool enabled = true;
+  int bit_rate_kbps = kDefaultBitRateKbps;
+};
+
+// True for the bit rates the encoder is offered with.
+bool IsOfferedBitRate(int kbps);
+
+}  // namespace tarvello

@@ -1,0 +1,60 @@
+#include "convert/source_probe.h"
+
+#include <memory>
+
+#include "catalogue/m4a_reader.h"
+#include "convert/source_input.h"
+
+namespace tarvello {
+namespace {
+
+double PlaySeconds(const SourceInput& input) {
+  const AVStream* audio = input.Audio();
+  if (audio->duration > 0) return audio->duration * av_q2d(audio->time_base);
+  if (input.format->duration > 0) return input.format->duration / double(AV_TIME_BASE);
+  return 0;
+}
+
+}  // namespace
+
+SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
+  SourceProbe probe;
+  bool walk_accepts = false;
+  auto record = std::make_unique<TTrackInfo>();
+  try {
+    walk_accepts = ReadM4aRecord(files, *record, path, path).Accepted();
+    probe.file_size = record->FileSize;
+  } catch (const FileError& error) {
+    probe.reason = std::string("cannot open: ") + error.what();
+    return probe;
+  }
+  SourceInput input;
+  if (ConvertStatus opened = OpenSourceInput(path, input); !opened.Done()) {
+    probe.reason = opened.reason;
+    return probe;
+  }
+  const AVCodecID codec = input.Audio()->codecpar->codec_id;
+  probe.codec = avcodec_get_name(codec);
+  probe.seconds = PlaySeconds(input);
+  probe.channels = input.Audio()->codecpar->ch_layout.nb_channels;
+  probe.sample_rate = input.Audio()->codecpar->sample_rate;
+  probe.tags = ReadSongTags(input.format->metadata, input.Audio()->metadata);
+  // FFmpeg does not read an M4A's tempo item; the walk does.
+  if (walk_accepts && probe.tags.tempo == 0 && record->Tempo > 0) probe.tags.tempo = record->Tempo;
+  if (codec == AV_CODEC_ID_AAC) {
+    probe.kind = walk_accepts ? SourceKind::kCardReady : SourceKind::kRemux;
+  } else if (avcodec_find_decoder(codec)) {
+    // An accepted M4A whose audio is not AAC (ALAC) would not play on the phone.
+    probe.kind = SourceKind::kEncode;
+  } else {
+    probe.reason = "no decoder for " + probe.codec;
+  }
+  return probe;
+}
+
+int64_t EstimatedSongBytes(const SourceProbe& probe, int bit_rate_kbps) {
+  if (probe.kind != SourceKind::kEncode) return probe.file_size;
+  return static_cast<int64_t>(probe.seconds * bit_rate_kbps * 1000 / 8);
+}
+
+}  // namespace tarvello

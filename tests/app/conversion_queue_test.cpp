@@ -1,0 +1,123 @@
+// The window's conversion queue over real files: rows enter at once from the sources'
+// own tags, and their records become the converted songs when the results are delivered.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <memory>
+
+#include "app/conversion_queue.h"
+#include "catalogue/m4a_reader.h"
+#include "common/cp932.h"
+#include "convert/made_sources.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace tarvello {
+namespace {
+
+class ConversionQueueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
+    ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(3) +
+                                   " -ac 2 -metadata title=\"歌\" -metadata artist=A " + Mp3()));
+    ASSERT_TRUE(
+        testing::RunFfmpeg(testing::Tone(2, 32000) + " -ac 6 -metadata title=Six " + Flac()));
+  }
+  std::string Mp3() const { return dir_.Path("one.mp3"); }
+  std::string Flac() const { return dir_.Path("six.flac"); }
+
+  // Delivers until every job has ended.
+  std::vector<int32_t> DeliverAll(ConversionQueue& queue, std::vector<std::string>& failures) {
+    std::vector<int32_t> changed;
+    for (int round = 0; round < 600 && queue.Unfinished() > 0; ++round) {
+      queue.WaitForResult(100);
+      for (const int32_t index : queue.Deliver(table_, staging_, failures))
+        changed.push_back(index);
+    }
+    return changed;
+  }
+
+  fakes::TempDir dir_;
+  fakes::TempDir cache_;
+  PosixFileSystem files_;
+  TrackTable table_;
+  TTrackInfo staging_{};
+  std::atomic<int> wakes_{0};
+};
+
+TEST_F(ConversionQueueTest, RowsEnterAtOnceAndBecomeTheConvertedSongs) {
+  ConversionQueue queue(files_, cache_.path(), ConvertSettings{}, [this] { ++wakes_; });
+  for (const std::string& source : {Mp3(), Flac()}) {
+    ASSERT_TRUE(queue.Admit(source, staging_)) << source;
+    EXPECT_EQ(FieldText(staging_.FileName), source);
+    ASSERT_EQ(table_.StoreTrack(table_.TrackCount(), staging_), StoreResult::kStored);
+  }
+  // The estimate: the play time at the bit rate, and the channels the song will have.
+  EXPECT_EQ(FieldText(table_[0].Title), Utf8ToCp932("歌"));
+  EXPECT_EQ(table_[0].Time, 3);
+  EXPECT_NEAR(static_cast<double>(table_[0].FileSize), 3.05 * 128000 / 8, 2000);
+  EXPECT_EQ(table_[1].ChNum, 2);
+  EXPECT_EQ(table_[1].SampleRate, 44100);
+  // A record deleted before its song is ready stays as it is.
+  ASSERT_TRUE(queue.Admit(Mp3(), staging_));
+  ASSERT_EQ(table_.StoreTrack(table_.TrackCount(), staging_), StoreResult::kStored);
+  table_[2].Deleted = 1;
+
+  fakes::WriteFile(dir_.Path("notes.txt"), "not music");
+  EXPECT_FALSE(queue.Admit(dir_.Path("notes.txt"), staging_));
+
+  std::vector<std::string> failures;
+  std::vector<int32_t> changed = DeliverAll(queue, failures);
+  std::sort(changed.begin(), changed.end());
+  EXPECT_EQ(queue.Unfinished(), 0);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(changed, (std::vector<int32_t>{0, 1}));
+  EXPECT_GT(wakes_.load(), 0);
+  for (int32_t index : {0, 1}) {
+    const std::string song(FieldText(table_[index].FileName));
+    EXPECT_EQ(queue.StateOf(song), ConversionState::kReady);
+    EXPECT_EQ(queue.SourceOf(song), index == 0 ? Mp3() : Flac());
+    auto record = std::make_unique<TTrackInfo>();
+    EXPECT_TRUE(ReadM4aRecord(files_, *record, song, song).Accepted());
+  }
+  EXPECT_EQ(FieldText(table_[0].Title), Utf8ToCp932("歌"));
+  EXPECT_EQ(table_[1].ChNum, 2);
+  EXPECT_EQ(FieldText(table_[2].FileName), Mp3());
+  EXPECT_EQ(queue.StateOf(Mp3()), ConversionState::kReady);
+}
+
+TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFile) {
+  ConversionQueue queue(files_, cache_.path(), ConvertSettings{}, {});
+  ASSERT_TRUE(queue.Admit(Mp3(), staging_));
+  ASSERT_EQ(table_.StoreTrack(0, staging_), StoreResult::kStored);
+  // Cancelled work is no failure to report, but the song is not ready.
+  queue.CancelAll();
+  std::vector<std::string> failures;
+  DeliverAll(queue, failures);
+  EXPECT_EQ(queue.Unfinished(), 0);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(FieldText(table_[0].FileName), Mp3());
+  EXPECT_EQ(queue.StateOf(Mp3()), ConversionState::kCancelled);
+  // The output command queues cancelled work again.
+  queue.RetryCancelled();
+  DeliverAll(queue, failures);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(queue.StateOf(std::string(FieldText(table_[0].FileName))), ConversionState::kReady);
+
+  // A file that vanished after it was admitted fails with its name.
+  const std::string gone = dir_.Path("gone.flac");
+  std::filesystem::copy_file(Flac(), gone);
+  ConversionQueue second(files_, cache_.path(), ConvertSettings{}, {}, 1);
+  ASSERT_TRUE(second.Admit(gone, staging_));
+  std::filesystem::remove(gone);
+  DeliverAll(second, failures);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find(gone), std::string::npos);
+  EXPECT_EQ(second.StateOf(gone), ConversionState::kFailed);
+}
+
+}  // namespace
+}  // namespace tarvello
