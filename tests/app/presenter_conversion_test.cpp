@@ -98,7 +98,8 @@ TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInItsOwnFile) {
   presenter.FilesDropped({mp3});
   EXPECT_EQ(presenter.Rows().RowCount(), 0);
   ASSERT_EQ(view_.boxes.size(), 1u);
-  EXPECT_EQ(view_.boxes[0], "追加できる曲情報ではありません.\r\n" + mp3);
+  EXPECT_EQ(view_.boxes[0], "追加できる曲情報ではありません.\r\n" + mp3 +
+                                "\r\nAAC ファイルでも XML / RMP の曲リストでもありません");
 }
 
 }  // namespace

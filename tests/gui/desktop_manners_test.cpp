@@ -177,6 +177,8 @@ class DesktopMannersTest : public QObject {
 
   void EveryRefusedFileOfOneAddingIsNamedInOneBox() {
     WindowFixture f("card");
+    // Without conversion, which would remux the song whose movie box comes last.
+    fakes::WriteFile(f.program_folder.Path("conversion.ini"), "[Conversion]\nEnabled=0\n");
     const std::string text_file = f.temp_folder.Path("notes.txt");
     fakes::WriteFile(text_file, "just text\n");
     const std::string late_movie = TestSong("movie_after_media.m4a");
