@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/list_adding.h"
 #include "cli/source_commands.h"
 #include "cli/source_records.h"
 #include "cli/text_arguments.h"
@@ -72,30 +73,15 @@ int WritePlayerPlaylist(const std::string& player, const std::string& name, std:
   if (reading.damaged) {
     err << "tarvello-cli: " << catalogue.sources[found->source].path << ": read only in part\n";
   }
-  TempNameCounter temp_names;
-  TrackTable table;
-  TTrackInfo staging{};
-  std::vector<std::string> track_id_list;
-  SourceMessages messages;
-  const AddContext context{
-      files,
-      temp_names,
-      GetTempFolder(environment),
-      table,
-      staging,
-      [&](const std::string& list) {
-        TrackListResult result = ReadTrackList(files, list, table, staging, track_id_list);
-        messages.insert(messages.end(), result.messages.begin(), result.messages.end());
-        return result.accepted;
-      },
-      [&](const std::string& text) { messages.push_back(text); }};
+  ListAdding list;
+  const AddContext context = list.Context(files, environment);
   PlaylistAdding adding(context);
   std::vector<EntryNote> notes;
   adding.on_summary = [&](const PlaylistSummary& summary) { notes = summary.notes; };
   adding.AddEntries(reading.entries);
-  WriteRecords(table, out);
+  WriteRecords(list.table, out);
   WriteEntryNotes(notes, out);
-  WriteMessages(messages, err);
+  WriteMessages(list.messages, err);
   return 0;
 }
 

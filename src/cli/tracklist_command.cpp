@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/list_adding.h"
 #include "cli/source_commands.h"
 #include "cli/source_records.h"
 #include "common/common_routine.h"
@@ -20,32 +21,17 @@ namespace {
 int WriteTrackList(const std::string& path, std::ostream& out, std::ostream& err) {
   PosixFileSystem files;
   PosixEnvironment environment;
-  TempNameCounter temp_names;
-  TrackTable table;
-  TTrackInfo staging{};
-  std::vector<std::string> track_id_list;
-  SourceMessages messages;
-  const AddContext context{
-      files,
-      temp_names,
-      GetTempFolder(environment),
-      table,
-      staging,
-      [&](const std::string& list) {
-        TrackListResult result = ReadTrackList(files, list, table, staging, track_id_list);
-        messages.insert(messages.end(), result.messages.begin(), result.messages.end());
-        return result.accepted;
-      },
-      [&](const std::string& text) { messages.push_back(text); }};
+  ListAdding list;
+  const AddContext context = list.Context(files, environment);
   PlaylistAdding adding(context);
   std::vector<EntryNote> notes;
   adding.on_summary = [&](const PlaylistSummary& summary) {
     notes.insert(notes.end(), summary.notes.begin(), summary.notes.end());
   };
   const bool read = adding.ReadListFile(path);
-  WriteRecords(table, out);
+  WriteRecords(list.table, out);
   WriteEntryNotes(notes, out);
-  WriteMessages(messages, err);
+  WriteMessages(list.messages, err);
   if (read) return 0;
   WriteMessages({std::string(kNotASongMessage) + "\r\n" + path}, err);
   return kExitReadFailed;

@@ -13,33 +13,12 @@
 #include <system_error>
 
 #include "platform/posix/posix_byte_file.h"
+#include "platform/posix/posix_descriptor.h"
 #include "platform/posix/posix_file_copy.h"
 #include "platform/posix/posix_stored_file.h"
 
 namespace tarvello {
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and tells whether the close reported an error (NFS reports late ones).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 std::optional<struct stat> StatFollowing(const std::string& path) {
   struct stat info {};

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/posix/posix_descriptor.h"
+
 namespace tarvello {
 namespace {
 
@@ -17,21 +19,6 @@ constexpr size_t kChunk = 4 << 20;
 
 struct FreeDeleter {
   void operator()(void* pointer) const { std::free(pointer); }
-};
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
 };
 
 int OpenRetrying(const std::string& path, int flags) {
