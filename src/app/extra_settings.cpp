@@ -3,17 +3,10 @@
 #include <charconv>
 
 #include "common/utf8.h"
+#include "common/xml_lines.h"
 
 namespace tarvello {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 bool Clean(std::string_view text) {
   return text.find_first_of("\r\n") == std::string_view::npos && IsWellFormedUtf8(text);
@@ -26,12 +19,14 @@ ExtraSettings ExtraSettings::Parse(std::string_view bytes) {
   if (!IsWellFormedUtf8(bytes)) return settings;
   while (!bytes.empty()) {
     const size_t end = bytes.find('\n');
-    const std::string_view line = Trim(bytes.substr(0, end));
+    const std::string_view line = TrimLine(bytes.substr(0, end));
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     const size_t equals = line.find('=');
     if (line.empty() || line.front() == '#' || equals == std::string_view::npos) continue;
-    const std::string_view key = Trim(line.substr(0, equals));
-    if (!key.empty()) settings.values_[std::string(key)] = std::string(Trim(line.substr(equals + 1)));
+    const std::string_view key = TrimLine(line.substr(0, equals));
+    if (!key.empty()) {
+      settings.values_[std::string(key)] = std::string(TrimLine(line.substr(equals + 1)));
+    }
   }
   return settings;
 }
