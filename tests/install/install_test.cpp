@@ -152,13 +152,14 @@ TEST_F(InstalledTree, BothProgramsHaveManPagesAndThePackageItsCopyrightAndChange
 TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
   const std::string completion = Share("bash-completion/completions/tarvello-cli");
   EXPECT_EQ(Completions(completion, "tarvello-cli "),
-            "info mgr output convert playlists playlist players tracklist folder\n");
+            "info mgr output verify backups restore convert playlists playlist players tracklist folder\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli pl"), "playlists playlist players\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli playlist --player S"), "Strawberry\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --ti"), "--title-format\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --root /tmp --no"),
             "--no-backup --no-verify --no-convert\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli convert --bitrate "), "96 128 160 192 256\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli restore --b"), "--backup-dir\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --title-format "), "0 1 2\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli --"), "--help --version\n");
 }
