@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "output/output_options.h"
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 
