@@ -71,13 +71,15 @@ bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
   const bool again = entry == entries_.end() || entry->second.state == ConversionState::kFailed ||
                      entry->second.state == ConversionState::kCancelled;
   if (again) Queue(source);
+  changed_files_.insert(source);
   return true;
 }
 
 void ConversionQueue::Queue(const std::string& source) {
   Entry& entry = entries_[source];
-  entry = Entry{next_id_++, ConversionState::kWaiting, {}};
+  entry = Entry{next_id_++, ConversionState::kWaiting, {}, {}};
   sources_[entry.id] = source;
+  changed_files_.insert(source);
   ++unfinished_;
   pool_->Add(entry.id, source);
 }
@@ -155,6 +157,7 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   if (source == sources_.end()) return;
   Entry& entry = entries_[source->second];
   if (entry.id != arrival.id) return;  // an older job of a source added again
+  changed_files_.insert(source->second);
   if (arrival.started) {
     entry.state = ConversionState::kConverting;
     return;
@@ -167,12 +170,14 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   }
   if (!result.Ready()) {
     entry.state = ConversionState::kFailed;
+    entry.failure = result.reason;
     failures.push_back(source->second + "\r\n" + result.reason);
     return;
   }
   entry.state = ConversionState::kReady;
   entry.song_path = result.song_path;
   song_sources_[result.song_path] = source->second;
+  changed_files_.insert(result.song_path);
   for (const int32_t index : indexes[source->second]) {
     try {
       if (!ReadM4aRecord(files_, staging, result.song_path, result.song_path).Accepted()) continue;
@@ -188,6 +193,18 @@ ConversionState ConversionQueue::StateOf(const std::string& file_name) const {
   if (song_sources_.contains(file_name)) return ConversionState::kReady;
   const auto entry = entries_.find(file_name);
   return entry == entries_.end() ? ConversionState::kNone : entry->second.state;
+}
+
+RowConversion ConversionQueue::ConversionOf(const std::string& file_name) const {
+  const ConversionState state = StateOf(file_name);
+  if (state != ConversionState::kFailed) return {state, {}};
+  return {state, entries_.at(file_name).failure};
+}
+
+std::unordered_set<std::string> ConversionQueue::TakeChangedFiles() {
+  std::unordered_set<std::string> changed;
+  changed.swap(changed_files_);
+  return changed;
 }
 
 std::optional<std::string> ConversionQueue::SourceOf(const std::string& song_path) const {

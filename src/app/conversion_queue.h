@@ -16,13 +16,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "catalogue/row_conversion.h"
 #include "catalogue/track_table.h"
 #include "convert/convert_pool.h"
 #include "platform/platform.h"
 
 namespace tarvello {
-
-enum class ConversionState { kNone, kWaiting, kConverting, kReady, kFailed, kCancelled };
 
 class ConversionQueue : private ConvertListener {
  public:
@@ -54,6 +53,12 @@ class ConversionQueue : private ConvertListener {
 
   // The state of the song a record names, by its FileName (a source or a converted song).
   ConversionState StateOf(const std::string& file_name) const;
+  // The same with the reason of a failure, as a row shows it.
+  RowConversion ConversionOf(const std::string& file_name) const;
+  // The record file names whose state changed since the last call: sources queued, started
+  // or finished, and the songs made of them. A source admitted again is named again, so
+  // its new row learns the state too.
+  std::unordered_set<std::string> TakeChangedFiles();
   // The user's file for a converted song; nullopt for any other path.
   std::optional<std::string> SourceOf(const std::string& song_path) const;
   // Jobs waiting or running.
@@ -71,6 +76,7 @@ class ConversionQueue : private ConvertListener {
     ConvertJobId id = 0;
     ConversionState state = ConversionState::kWaiting;
     std::string song_path;
+    std::string failure;
   };
   struct Arrival {
     ConvertJobId id = 0;
@@ -92,6 +98,7 @@ class ConversionQueue : private ConvertListener {
   std::unordered_map<std::string, Entry> entries_;             // by source
   std::unordered_map<ConvertJobId, std::string> sources_;      // by job
   std::unordered_map<std::string, std::string> song_sources_;  // converted song -> source
+  std::unordered_set<std::string> changed_files_;
   ConvertJobId next_id_ = 1;
   int unfinished_ = 0;
   std::mutex inbox_mutex_;

@@ -92,6 +92,10 @@ class MainPresenter {
   // The eject command works through `ejector` (not owned); without one it stays disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
 
+  // Worker threads of the conversion queue, taken when the queue is first needed; 0 means
+  // one per core.
+  void SetConversionThreads(int threads) { conversion_threads_ = threads; }
+
   const TrackList& Rows() const { return state_.rows; }
   const AppState& State() const { return state_; }
 
@@ -158,6 +162,10 @@ class MainPresenter {
   bool AddFolder(AddContext& context, const std::string& folder);
   void ConversionsArrived();
   void PrioritizeConversions();
+  // The rows whose song's conversion moved on take its state, and only they are redrawn.
+  void ShowConversionStates();
+  // New rows first..last take their song's state, whenever its last change was heard.
+  void TakeConversionStates(int first, int last);
   // A converted song's row shows the user's file, not the song in the cache.
   void ShowSourceName(int row);
   std::string ConversionStatusText() const;
@@ -199,6 +207,7 @@ class MainPresenter {
   CardOptions card_options_;
   BackupCommands backups_{platform_, view_, state_, card_options_};
   std::unique_ptr<ConversionQueue> conversions_;
+  int conversion_threads_ = 0;
 };
 
 }  // namespace tarvello

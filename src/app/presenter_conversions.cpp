@@ -2,6 +2,7 @@
 // whole folders added in natural order. The queue does the work; this file only wires it
 // to the list, the status bar and the output command.
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "app/conversion_settings_file.h"
@@ -54,7 +55,7 @@ ConversionQueue& MainPresenter::Conversions() {
         ReadConversionSettings(platform_.files, ConversionSettingsPath(state_.IniFileName));
     conversions_ = std::make_unique<ConversionQueue>(
         platform_.files, DefaultCacheFolder(platform_.environment), settings,
-        [this] { view_.CallSoon([this] { ConversionsArrived(); }); });
+        [this] { view_.CallSoon([this] { ConversionsArrived(); }); }, conversion_threads_);
   }
   return *conversions_;
 }
@@ -91,10 +92,49 @@ void MainPresenter::ConversionsArrived() {
       view_.RowsChanged(row, row);
     }
   }
+  ShowConversionStates();
   if (!failures.empty()) {
     view_.SetStatusText(1, std::string(kConversionFailedMessage) + " " + failures.back());
   }
   ShowOutputSummary(!changed.empty());
+}
+
+void MainPresenter::TakeConversionStates(int first, int last) {
+  if (!conversions_) return;
+  for (int row = std::max(first, 0); row <= last && row < state_.rows.RowCount(); ++row) {
+    const int32_t index = state_.rows.TableIndex(row);
+    if (index < 0 || index >= state_.table.TrackCount()) continue;
+    state_.rows.Row(row).conversion =
+        conversions_->ConversionOf(std::string(FieldText(state_.table[index].FileName)));
+  }
+}
+
+void MainPresenter::ShowConversionStates() {
+  if (!conversions_) return;
+  const std::unordered_set<std::string> files = conversions_->TakeChangedFiles();
+  if (files.empty()) return;
+  // Each run of neighbouring changed rows is redrawn once.
+  int run_first = -1;
+  const auto end_run = [&](int row) {
+    if (run_first >= 0) view_.RowsChanged(run_first, row - 1);
+    run_first = -1;
+  };
+  for (int row = 0; row < state_.rows.RowCount(); ++row) {
+    const int32_t index = state_.rows.TableIndex(row);
+    bool changed = false;
+    if (index >= 0 && index < state_.table.TrackCount()) {
+      const std::string file(FieldText(state_.table[index].FileName));
+      if (files.contains(file)) {
+        RowConversion conversion = conversions_->ConversionOf(file);
+        RowConversion& shown = state_.rows.Row(row).conversion;
+        changed = shown != conversion;
+        if (changed) shown = std::move(conversion);
+      }
+    }
+    if (changed && run_first < 0) run_first = row;
+    if (!changed) end_run(row);
+  }
+  end_run(state_.rows.RowCount());
 }
 
 void MainPresenter::ShowSourceName(int row) {

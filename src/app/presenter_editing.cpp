@@ -48,6 +48,7 @@ void MainPresenter::CheckSelected() {
   }
   ShowChangedRows(CheckRows(state_.rows, selected, state_.totals, ClusterSize()));
   ShowOutputSummary(false);
+  PrioritizeConversions();
 }
 
 void MainPresenter::UncheckSelected() {
@@ -60,6 +61,7 @@ void MainPresenter::UncheckSelected() {
   }
   ShowChangedRows(UncheckRows(state_.rows, selected, state_.totals, ClusterSize()));
   ShowOutputSummary(false);
+  PrioritizeConversions();
 }
 
 void MainPresenter::DeleteSelectedSongs() {
@@ -79,6 +81,7 @@ void MainPresenter::DeleteSelectedSongs() {
   // A full list that lost songs has room again.
   if (state_.table.CanAdd()) view_.SetCommandEnabled(Command::kAdd1, true);
   ShowOutputSummary(false);
+  PrioritizeConversions();
   // The rows that were selected are gone; the commands follow what is selected now.
   EnableSelectionCommands(view_.SelectedRows().size());
 }
@@ -103,6 +106,7 @@ void MainPresenter::lvTrackInfoIconClick(int row) {
     if (!ToggleRowMark(state_.rows, row, state_.totals, ClusterSize())) return;
     ShowChangedRows({row});
     ShowOutputSummary(false);
+    PrioritizeConversions();
   });
 }
 
@@ -114,6 +118,7 @@ DropResult MainPresenter::lvTrackInfoDragDrop(const std::vector<int>& selected, 
     if (!result.moved) return;
     view_.RowsChanged(0, state_.rows.RowCount() - 1);
     view_.HeaderImagesChanged();
+    PrioritizeConversions();
   });
   return result;
 }

@@ -21,6 +21,8 @@ void MainPresenter::SortRows(int code) {
     state_.rows.SortRows(code);
   }
   view_.HeaderImagesChanged();
+  // Waiting conversions follow the list's new order.
+  if (code != kSortForget) PrioritizeConversions();
 }
 
 void MainPresenter::lvTrackInfoColumnClick(int column) {

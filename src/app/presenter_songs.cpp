@@ -94,6 +94,7 @@ void MainPresenter::ShowAddedRows() {
   if (state_.rows.BuildRows(first_new, last_new, state_.table, state_.totals, ClusterSize())) {
     view_.SetCommandEnabled(Command::kAdd1, false);
   }
+  TakeConversionStates(first_new, last_new);
   view_.RowsAppended(first_new, last_new);
   ShowOutputSummary(false);
   PrioritizeConversions();

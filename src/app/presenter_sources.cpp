@@ -201,7 +201,9 @@ void MainPresenter::ShowImportedRows(const std::vector<std::string>& messages) {
     if (state_.rows.BuildRows(first_new, last_new, state_.table, state_.totals, ClusterSize())) {
       view_.SetCommandEnabled(Command::kAdd1, false);
     }
+    TakeConversionStates(first_new, last_new);
     view_.RowsAppended(first_new, last_new);
+    PrioritizeConversions();
   }
   for (const std::string& message : messages) view_.ShowInformation(message);
   ShowOutputSummary(false);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalogue/output_totals.h"
+#include "catalogue/row_conversion.h"
 #include "catalogue/track_table.h"
 #include "common/number_format.h"
 
@@ -56,6 +57,8 @@ struct TrackRow {
   std::string caption;
   std::array<std::string, kSubItemCount> sub_items;
   int icon = kIconMarked;
+  // Set by whoever converts the row's song; BuildRows leaves it as it is.
+  RowConversion conversion;
 };
 
 // Compares two texts the way the user's locale does, ignoring case.
