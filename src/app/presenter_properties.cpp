@@ -46,7 +46,9 @@ void MainPresenter::ShowTrackProperties() {
     const int32_t index = state_.rows.TableIndex(row);
     if (index < 0 || index >= state_.table.TrackCount()) return;
     state_.CurrentTrackIndex = index;
-    RereadTrack(row);
+    // A song still being made has only its source's estimate; an ALAC source read again
+    // would overwrite it with values the card will never see.
+    if (!state_.rows.Row(row).conversion.Estimated()) RereadTrack(row);
     properties = PropertyTexts(state_.table[index], state_.symbols);
     // A converted song shows the user's file, and says what it was made from.
     if (conversions_) {

@@ -25,12 +25,22 @@ enum class M4aRefusal {
   kOutOfMemory,          // the table could not grow
 };
 
-// The outcome of reading one file: the refusal, and the major brand for kMajorBrand.
+// The outcome of reading one file: the refusal, the major brand for kMajorBrand, and the
+// type of the audio sample entry the walk read.
 struct M4aVerdict {
   M4aRefusal refusal = M4aRefusal::kNone;
   std::array<uint8_t, 4> major_brand{};
+  // "mp4a" for AAC, "alac" for Apple Lossless...; zeros when the walk read no audio entry.
+  std::array<uint8_t, 4> audio_entry{};
 
   bool Accepted() const { return refusal == M4aRefusal::kNone; }
+  // The file names its audio's coding, and that coding is not AAC: a phone cannot play it
+  // however well the walk takes the container.
+  bool AudioIsNotAac() const {
+    constexpr std::array<uint8_t, 4> kNone{};
+    constexpr std::array<uint8_t, 4> kAac{'m', 'p', '4', 'a'};
+    return audio_entry != kNone && audio_entry != kAac;
+  }
 };
 
 // A short English text for a refusal, such as "major brand is mp42"; empty when accepted.

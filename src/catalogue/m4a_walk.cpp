@@ -217,7 +217,12 @@ class M4aWalk {
     uint8_t buffer[kSampleDescriptionSize] = {};
     const auto count = static_cast<size_t>(std::min<int64_t>(unread, kSampleDescriptionSize));
     if (!ReadExactly(buffer, count)) return false;
-    StoreSampleDescription(buffer, count, track_handler_.TypeIs("soun"), track_);
+    // The entry's type follows its 4-byte size; the record's stream values and the type
+    // always come from the same entry.
+    if (StoreSampleDescription(buffer, count, track_handler_.TypeIs("soun"), track_) &&
+        count >= kBoxHeaderSize) {
+      std::memcpy(verdict_.audio_entry.data(), buffer + 4, verdict_.audio_entry.size());
+    }
     return true;
   }
 

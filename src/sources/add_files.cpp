@@ -39,22 +39,44 @@ class TemporaryCopy {
   std::string copy_;
 };
 
-// Reads one file as a song, else as a track list; the table's limit was checked before.
-AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
-                      const std::string& path_to_record) {
-  M4aVerdict verdict;
-  const M4aResult result = ReadM4aTrack(context.files, context.table, context.staging, path_to_read,
-                                        path_to_record, context.table.TrackCount(), &verdict);
-  switch (result) {
-    case M4aResult::kStored:
+// Stores the record the walk read into `context.staging`.
+AddOutcome StoreWalkedSong(AddContext& context, const std::string& path_to_record) {
+  switch (context.table.StoreTrack(context.table.TrackCount(), context.staging)) {
+    case StoreResult::kStored:
       return AddOutcome::kAdded;
-    case M4aResult::kOutOfMemory:
+    case StoreResult::kOutOfMemory:
       // Nothing more fits, so the rest is not tried and the file is not called "not a song".
       context.report(kOutOfMemoryMessage);
       return AddOutcome::kStop;
-    case M4aResult::kRejected:
+    case StoreResult::kBadIndex:
       break;
   }
+  Refuse(context,
+         {kNotASongMessage, path_to_record, JapaneseRefusalText({M4aRefusal::kBadIndex, {}, {}})});
+  return AddOutcome::kSkipped;
+}
+
+// A song the walk accepts whose audio is not AAC (ALAC, say) goes to the converter when
+// there is one, so it reaches the card playable; AAC songs go as they are, unprobed.
+AddOutcome AddWalkedSong(AddContext& context, const M4aVerdict& verdict,
+                         const std::string& path_to_read, const std::string& path_to_record) {
+  if (!verdict.AudioIsNotAac() || !context.add_converted)
+    return StoreWalkedSong(context, path_to_record);
+  if (context.add_converted(path_to_record)) return AddOutcome::kAdded;
+  // The converter could not take it: the song is kept as the walk read it, as before.
+  // The converter used the staging record, so the walk reads the file again.
+  if (!ReadM4aRecord(context.files, context.staging, path_to_read, path_to_record).Accepted()) {
+    return AddOutcome::kSkipped;
+  }
+  return StoreWalkedSong(context, path_to_record);
+}
+
+// Reads one file as a song, else as a track list; the table's limit was checked before.
+AddOutcome AddOneFile(AddContext& context, const std::string& path_to_read,
+                      const std::string& path_to_record) {
+  const M4aVerdict verdict =
+      ReadM4aRecord(context.files, context.staging, path_to_read, path_to_record);
+  if (verdict.Accepted()) return AddWalkedSong(context, verdict, path_to_read, path_to_record);
   if (context.add_converted && context.add_converted(path_to_record)) return AddOutcome::kAdded;
   if (context.read_track_list && context.read_track_list(path_to_read)) return AddOutcome::kAdded;
   Refuse(context, {kNotASongMessage, path_to_record, NotASongReason(verdict)});
