@@ -134,6 +134,73 @@ void PaintRamDisk(QPainter& p) {
   p.drawRect(QRectF(9, 6, 3, 3));
 }
 
+// The conversion glyphs share a round badge, each state its own colour and mark, so they
+// differ in shape as well as colour.
+void PaintBadge(QPainter& p, const QColor& fill) {
+  p.setPen(QPen(fill.darker(140), 1));
+  p.setBrush(fill);
+  p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+}
+
+// An hourglass on grey: the song waits for a worker.
+void PaintConversionWaiting(QPainter& p) {
+  PaintBadge(p, QColor(150, 150, 160));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  QPolygonF glass;
+  glass << QPointF(5, 4) << QPointF(11, 4) << QPointF(8, 8) << QPointF(11, 12) << QPointF(5, 12)
+        << QPointF(8, 8);
+  p.drawPolygon(glass);
+}
+
+// Two chasing arrows on blue: the song is being made.
+void PaintConverting(QPainter& p) {
+  PaintBadge(p, QColor(40, 110, 210));
+  p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+  p.setBrush(Qt::NoBrush);
+  const QRectF ring(4.5, 4.5, 7, 7);
+  p.drawArc(ring, 20 * 16, 140 * 16);
+  p.drawArc(ring, 200 * 16, 140 * 16);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  QPolygonF head;
+  head << QPointF(10.2, 3.2) << QPointF(12.8, 6.8) << QPointF(8.8, 6.6);
+  p.drawPolygon(head);
+  QPolygonF tail;
+  tail << QPointF(5.8, 12.8) << QPointF(3.2, 9.2) << QPointF(7.2, 9.4);
+  p.drawPolygon(tail);
+}
+
+// A white tick on green: the song is made and goes to the card.
+void PaintConverted(QPainter& p) {
+  PaintBadge(p, QColor(30, 150, 60));
+  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::NoBrush);
+  QPainterPath tick;
+  tick.moveTo(4.8, 8.2);
+  tick.lineTo(7.2, 10.6);
+  tick.lineTo(11.4, 5.4);
+  p.drawPath(tick);
+}
+
+// A white exclamation mark on red: the song could not be made.
+void PaintConversionFailed(QPainter& p) {
+  PaintBadge(p, QColor(200, 40, 40));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawRoundedRect(QRectF(7, 3.8, 2, 5.6), 0.8, 0.8);
+  p.drawEllipse(QRectF(7, 10.4, 2, 2));
+}
+
+// Two pause bars on grey: the making was stopped and resumes with the next output.
+void PaintConversionCancelled(QPainter& p) {
+  PaintBadge(p, QColor(150, 150, 160));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(5, 4.5, 2.2, 7));
+  p.drawRect(QRectF(8.8, 4.5, 2.2, 7));
+}
+
 QIcon StandardOr(QStyle::StandardPixmap pixmap, void (*fallback)(QPainter&)) {
   QIcon icon = QApplication::style()->standardIcon(pixmap);
   return icon.isNull() ? Draw(fallback) : icon;
@@ -182,7 +249,12 @@ ImageList::ImageList()
              GlyphIcon([](QPainter& p) { PaintTriangle(p, false); }),
              Draw(PaintMissing),
              Draw(PaintMarked),
-             Draw(PaintBox)} {}
+             Draw(PaintBox),
+             Draw(PaintConversionWaiting),
+             Draw(PaintConverting),
+             Draw(PaintConverted),
+             Draw(PaintConversionFailed),
+             Draw(PaintConversionCancelled)} {}
 
 QIcon ImageList::Icon(int index) const {
   if (index < 0 || index >= kImageCount) return QIcon();

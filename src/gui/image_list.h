@@ -16,7 +16,13 @@ inline constexpr int kGlyphImportPlaylist = 1;
 inline constexpr int kGlyphImportOutput = 2;
 inline constexpr int kGlyphExecute = 3;
 inline constexpr int kGlyphRefresh = 4;
-inline constexpr int kImageCount = 10;
+// A song's conversion, shown before the row's file name.
+inline constexpr int kGlyphConversionWaiting = 10;
+inline constexpr int kGlyphConverting = 11;
+inline constexpr int kGlyphConverted = 12;
+inline constexpr int kGlyphConversionFailed = 13;
+inline constexpr int kGlyphConversionCancelled = 14;
+inline constexpr int kImageCount = 15;
 
 class ImageList {
  public:

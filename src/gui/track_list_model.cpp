@@ -1,5 +1,8 @@
 #include "gui/track_list_model.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QPalette>
 #include <algorithm>
 #include <array>
 #include <unordered_map>
@@ -13,6 +16,31 @@ constexpr std::array<const char*, kColumnCount> kCaptions = {
 
 constexpr Qt::Alignment kRightAligned = Qt::AlignRight | Qt::AlignVCenter;
 constexpr Qt::Alignment kLeftAligned = Qt::AlignLeft | Qt::AlignVCenter;
+
+int ConversionGlyph(ConversionState state) {
+  switch (state) {
+    case ConversionState::kNone:
+      break;
+    case ConversionState::kWaiting:
+      return kGlyphConversionWaiting;
+    case ConversionState::kConverting:
+      return kGlyphConverting;
+    case ConversionState::kReady:
+      return kGlyphConverted;
+    case ConversionState::kFailed:
+      return kGlyphConversionFailed;
+    case ConversionState::kCancelled:
+      return kGlyphConversionCancelled;
+  }
+  return -1;
+}
+
+// Values that are still the source's guesses are told apart from exact ones.
+QFont EstimateFont() {
+  QFont font = QApplication::font();
+  font.setItalic(true);
+  return font;
+}
 
 }  // namespace
 
@@ -47,16 +75,63 @@ QString TrackListModel::CellText(const TrackRow& row, int column) const {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString TrackListModel::ConversionText(const RowConversion& conversion) {
+  switch (conversion.state) {
+    case ConversionState::kNone:
+      break;
+    case ConversionState::kWaiting:
+      return QStringLiteral("変換待ち");
+    case ConversionState::kConverting:
+      return QStringLiteral("変換中");
+    case ConversionState::kReady:
+      return QStringLiteral("変換済み");
+    case ConversionState::kFailed:
+      return conversion.failure.empty()
+                 ? QStringLiteral("変換失敗")
+                 : QStringLiteral("変換失敗: ") + QString::fromStdString(conversion.failure);
+    case ConversionState::kCancelled:
+      return QStringLiteral("変換中止 (出力実行で再開します)");
+  }
+  return {};
+}
+
+QVariant TrackListModel::Decoration(const TrackRow& row, int column) const {
+  if (column == 0) return images_.Icon(row.icon);
+  if (column != kConversionColumn) return {};
+  const int glyph = ConversionGlyph(row.conversion.state);
+  if (glyph < 0) return {};
+  return images_.Icon(glyph);
+}
+
+// The file name's cell says the conversion state first; the other cells show their text.
+QVariant TrackListModel::ToolTip(const TrackRow& row, int column) const {
+  const QString text = CellText(row, column);
+  if (column != kConversionColumn || row.conversion.state == ConversionState::kNone) return text;
+  return ConversionText(row.conversion) + QLatin1Char('\n') + text;
+}
+
 QVariant TrackListModel::data(const QModelIndex& index, int role) const {
   // The list may have shrunk before the presenter's reset reached us.
   if (!index.isValid() || index.row() >= rows_.RowCount()) return {};
   const TrackRow& row = rows_.Row(index.row());
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
       return CellText(row, index.column());
+    case Qt::ToolTipRole:
+      return ToolTip(row, index.column());
     case Qt::DecorationRole:
-      if (index.column() == 0) return images_.Icon(row.icon);
+      return Decoration(row, index.column());
+    case Qt::AccessibleDescriptionRole: {
+      // Screen readers hear the state on every cell, not only where the glyph is.
+      const QString state = ConversionText(row.conversion);
+      return state.isEmpty() ? QVariant() : QVariant(state);
+    }
+    case Qt::FontRole:
+      if (row.conversion.Estimated()) return EstimateFont();
+      return {};
+    case Qt::ForegroundRole:
+      if (row.conversion.Estimated())
+        return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
       return {};
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(IsRightAligned(index.column()) ? kRightAligned : kLeftAligned);

@@ -35,9 +35,15 @@ class TrackListModel : public QAbstractItemModel {
   void HeaderImagesChanged();
 
   static bool IsRightAligned(int column);
+  // The column whose cells show a song's conversion state before the file name.
+  static constexpr int kConversionColumn = 10;
+  // What a row says of its song's conversion ("変換待ち"...); empty for a song never converted.
+  static QString ConversionText(const RowConversion& conversion);
 
  private:
   QString CellText(const TrackRow& row, int column) const;
+  QVariant Decoration(const TrackRow& row, int column) const;
+  QVariant ToolTip(const TrackRow& row, int column) const;
   const std::string& RowIdentity(int row) const;
 
   const TrackList& rows_;

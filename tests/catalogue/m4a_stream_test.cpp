@@ -195,3 +195,49 @@ TEST_F(M4aStreamTest, Version1MovieHeaderGivesTheTimeFrom64BitFields) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+// The verdict names the audio coding of the entry the record's stream values came from,
+// so the adding can tell an ALAC song from an AAC one without FFmpeg.
+TEST_F(M4aStreamTest, TheVerdictNamesTheAudioEntryTheRecordDescribes) {
+  const auto audio_entry_of = [&](const std::vector<Box>& movie_children) {
+    Box moov("moov");
+    for (const Box& child : movie_children) moov.Add(child);
+    files_.Add(kPath, Ftyp().Bytes() + moov.Bytes() + Mdat().Bytes());
+    TTrackInfo track{};
+    const M4aVerdict verdict = ReadM4aRecord(files_, track, kPath, kPath);
+    EXPECT_TRUE(verdict.Accepted());
+    return std::make_pair(std::string(verdict.audio_entry.begin(), verdict.audio_entry.end()),
+                          verdict.AudioIsNotAac());
+  };
+  AudioEntry alac;
+  alac.type = "alac";
+  alac.sample_rate = 48000;
+  Box text("text");
+  text.Zeros(6).U16(1).Zeros(48);
+  const std::vector<std::pair<std::vector<Box>, std::pair<std::string, bool>>> cases = {
+      {{Trak(testing::Stsd({}))}, {"mp4a", false}},
+      {{Trak(StsdOf(testing::Mp4a(alac)))}, {"alac", true}},
+      // A chapter track is no audio: the AAC track before it decides.
+      {{Trak(testing::Stsd({})), Trak(StsdOf(text), "text")}, {"mp4a", false}},
+      // Two audio tracks: the values and the type both come from the last.
+      {{Trak(testing::Stsd({})), Trak(StsdOf(testing::Mp4a(alac)))}, {"alac", true}},
+      // No audio entry at all is not a reason to convert.
+      {{Trak(StsdOf(text), "text")}, {std::string(4, '\0'), false}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_EQ(audio_entry_of(cases[i].first), cases[i].second) << "case " << i;
+  }
+  // The record and the type agree on which entry they describe.
+  TTrackInfo track{};
+  ReadM4aRecord(files_, track, kPath, kPath);
+  EXPECT_EQ(track.SampleRate, 0);
+  audio_entry_of({Trak(testing::Stsd({})), Trak(StsdOf(testing::Mp4a(alac)))});
+  ReadM4aRecord(files_, track, kPath, kPath);
+  EXPECT_EQ(track.SampleRate, 48000);
+}
+
+}  // namespace
+}  // namespace tarvello

@@ -132,3 +132,61 @@ TEST(TrimBlanksTest, RemovesBlanksAndControlCharactersAtBothEnds) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+// A copy of an AAC test song whose sample entry says ALAC: the walk takes it as before.
+std::string AlacLabelledCopy(const std::string& from, const std::string& to) {
+  std::string bytes = fakes::ReadFile(from);
+  const size_t entry = bytes.find("mp4a");
+  EXPECT_NE(entry, std::string::npos);
+  bytes.replace(entry, 4, "alac");
+  fakes::WriteFile(to, bytes);
+  return to;
+}
+
+TEST_F(AddSongPathTest, OnlyAcceptedSongsWhoseAudioIsNotAacGoToTheConverter) {
+  std::vector<std::string> offered;
+  bool converter_takes = true;
+  context_.add_converted = [&](const std::string& path) {
+    offered.push_back(path);
+    // The converter fills the staging record with its own values, taken or not.
+    StoreText(staging_.Title, "scribbled");
+    if (!converter_takes) return false;
+    // It stores its own record, as the window's converter does.
+    StoreText(staging_.FileName, path);
+    return table_.StoreTrack(table_.TrackCount(), staging_) == StoreResult::kStored;
+  };
+  const std::string alac = AlacLabelledCopy(TestSong("tagged.m4a"), temp_.Path("alac.m4a"));
+
+  // An AAC song never reaches the converter, so no FFmpeg probe slows the adding.
+  EXPECT_EQ(Add(TestSong("tagged.m4a")), AddOutcome::kAdded);
+  EXPECT_TRUE(offered.empty());
+  ASSERT_EQ(table_.TrackCount(), 1);
+
+  // The converter's record is the only one: the walk's is not stored beside it.
+  EXPECT_EQ(Add(alac), AddOutcome::kAdded);
+  EXPECT_EQ(offered, std::vector<std::string>{alac});
+  ASSERT_EQ(table_.TrackCount(), 2);
+  EXPECT_EQ(FieldText(table_[1].Title), "scribbled");
+
+  // A converter that cannot take it leaves the song as the walk read it, unscribbled.
+  converter_takes = false;
+  EXPECT_EQ(Add(alac), AddOutcome::kAdded);
+  ASSERT_EQ(table_.TrackCount(), 3);
+  EXPECT_EQ(FieldText(table_[2].Title), FieldText(table_[0].Title));
+  EXPECT_EQ(FieldText(table_[2].FileName), alac);
+
+  // Without a converter (conversion off) the song is kept as it is, as ever.
+  context_.add_converted = {};
+  EXPECT_EQ(Add(alac), AddOutcome::kAdded);
+  ASSERT_EQ(table_.TrackCount(), 4);
+  EXPECT_EQ(FieldText(table_[3].Title), FieldText(table_[0].Title));
+  EXPECT_EQ(offered.size(), 2u);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(lists_read_.empty());
+}
+
+}  // namespace
+}  // namespace tarvello
