@@ -1,6 +1,7 @@
 #include "app/conversion_queue.h"
 
 #include <chrono>
+#include <utility>
 
 #include "catalogue/m4a_fields.h"
 #include "catalogue/m4a_reader.h"
@@ -66,12 +67,29 @@ void ConversionQueue::SetSettings(const ConvertSettings& settings) {
 bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
   const SourceProbe probe = ProbeSource(files_, source);
   if (probe.kind != SourceKind::kRemux && probe.kind != SourceKind::kEncode) return false;
-  FillRecord(source, probe, settings_.bit_rate_kbps, record);
   const auto entry = entries_.find(source);
+  if (entry != entries_.end()) admitted_again_ = true;
+  if (TakeMadeSong(source, record)) return true;
+  FillRecord(source, probe, settings_.bit_rate_kbps, record);
+  // A song made before and gone from the cache is made again too.
   const bool again = entry == entries_.end() || entry->second.state == ConversionState::kFailed ||
-                     entry->second.state == ConversionState::kCancelled;
+                     entry->second.state == ConversionState::kCancelled ||
+                     entry->second.state == ConversionState::kReady;
   if (again) Queue(source);
   changed_files_.insert(source);
+  return true;
+}
+
+bool ConversionQueue::TakeMadeSong(const std::string& source, TTrackInfo& record) {
+  const auto entry = entries_.find(source);
+  if (entry == entries_.end() || entry->second.state != ConversionState::kReady) return false;
+  const std::string& song = entry->second.song_path;
+  try {
+    if (!ReadM4aRecord(files_, record, song, song).Accepted()) return false;
+  } catch (const FileError&) {
+    return false;  // gone from the cache: it is made again
+  }
+  changed_files_.insert(song);
   return true;
 }
 
@@ -205,6 +223,10 @@ std::unordered_set<std::string> ConversionQueue::TakeChangedFiles() {
   std::unordered_set<std::string> changed;
   changed.swap(changed_files_);
   return changed;
+}
+
+bool ConversionQueue::TakeAdmittedAgain() {
+  return std::exchange(admitted_again_, false);
 }
 
 std::optional<std::string> ConversionQueue::SourceOf(const std::string& song_path) const {

@@ -59,6 +59,9 @@ class ConversionQueue : private ConvertListener {
   // or finished, and the songs made of them. A source admitted again is named again, so
   // its new row learns the state too.
   std::unordered_set<std::string> TakeChangedFiles();
+  // True when a source admitted since the last call was admitted before, so rows already
+  // listed may share its new state.
+  bool TakeAdmittedAgain();
   // The user's file for a converted song; nullopt for any other path.
   std::optional<std::string> SourceOf(const std::string& song_path) const;
   // Jobs waiting or running.
@@ -71,6 +74,9 @@ class ConversionQueue : private ConvertListener {
 
  private:
   void Queue(const std::string& source);
+  // A source made before, added again: `record` becomes its song's own, so the new row
+  // needs no result that will never come again. False when there is no such song.
+  bool TakeMadeSong(const std::string& source, TTrackInfo& record);
 
   struct Entry {
     ConvertJobId id = 0;
@@ -99,6 +105,7 @@ class ConversionQueue : private ConvertListener {
   std::unordered_map<ConvertJobId, std::string> sources_;      // by job
   std::unordered_map<std::string, std::string> song_sources_;  // converted song -> source
   std::unordered_set<std::string> changed_files_;
+  bool admitted_again_ = false;
   ConvertJobId next_id_ = 1;
   int unfinished_ = 0;
   std::mutex inbox_mutex_;

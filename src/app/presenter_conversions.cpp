@@ -101,11 +101,15 @@ void MainPresenter::ConversionsArrived() {
 
 void MainPresenter::TakeConversionStates(int first, int last) {
   if (!conversions_) return;
+  // A song added again may have been queued again: its older rows follow. Only then, so a
+  // folder of new songs costs no walk over the list per song.
+  if (conversions_->TakeAdmittedAgain()) ShowConversionStates();
   for (int row = std::max(first, 0); row <= last && row < state_.rows.RowCount(); ++row) {
     const int32_t index = state_.rows.TableIndex(row);
     if (index < 0 || index >= state_.table.TrackCount()) continue;
     state_.rows.Row(row).conversion =
         conversions_->ConversionOf(std::string(FieldText(state_.table[index].FileName)));
+    ShowSourceName(row);
   }
 }
 

@@ -121,3 +121,38 @@ TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFile) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+TEST_F(ConversionQueueTest, ASourceMadeBeforeTakesItsSongWhenAddedAgain) {
+  ConversionQueue queue(files_, cache_.path(), ConvertSettings{}, [this] { ++wakes_; });
+  ASSERT_TRUE(queue.Admit(Mp3(), staging_));
+  ASSERT_EQ(table_.StoreTrack(0, staging_), StoreResult::kStored);
+  EXPECT_EQ(queue.TakeChangedFiles(), std::unordered_set<std::string>{Mp3()});
+  std::vector<std::string> failures;
+  DeliverAll(queue, failures);
+  const std::string song(FieldText(table_[0].FileName));
+  ASSERT_NE(song, Mp3());
+  // Started and finished: the source, and the song its record now names.
+  EXPECT_EQ(queue.TakeChangedFiles(), (std::unordered_set<std::string>{Mp3(), song}));
+  EXPECT_TRUE(queue.TakeChangedFiles().empty());
+
+  // Added again, the record is the song's at once: no job, no estimate.
+  ASSERT_TRUE(queue.Admit(Mp3(), staging_));
+  EXPECT_EQ(FieldText(staging_.FileName), song);
+  EXPECT_EQ(staging_.Time, table_[0].Time);
+  EXPECT_EQ(queue.Unfinished(), 0);
+  EXPECT_EQ(queue.ConversionOf(song), (RowConversion{ConversionState::kReady, {}}));
+  EXPECT_EQ(queue.TakeChangedFiles(), std::unordered_set<std::string>{song});
+
+  // A song gone from the cache is made again.
+  std::filesystem::remove(song);
+  ASSERT_TRUE(queue.Admit(Mp3(), staging_));
+  EXPECT_EQ(FieldText(staging_.FileName), Mp3());
+  EXPECT_EQ(queue.Unfinished(), 1);
+  EXPECT_EQ(queue.ConversionOf(Mp3()).state, ConversionState::kWaiting);
+}
+
+}  // namespace
+}  // namespace tarvello

@@ -5,10 +5,11 @@
 
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_view.h"
@@ -38,7 +39,8 @@ class RecordingView : public MainView {
   std::vector<int> focused_rows;
   std::vector<int> selected_rows;
   int row_notifications = 0;
-  int rows_moving = 0;  // above 0 between RowsAboutToMove and RowsMoved
+  std::vector<std::pair<int, int>> changed_rows;  // each RowsChanged's first and last row
+  int rows_moving = 0;                            // above 0 between RowsAboutToMove and RowsMoved
   int cursor_depth = 0;
   int max_cursor_depth = 0;
 
@@ -83,7 +85,10 @@ class RecordingView : public MainView {
   int VerticalScrollBarWidth() const override { return scroll_bar_width; }
   void SetPlaylistDropDownWidth(int width) override { drop_down_width = width; }
   void RowsAppended(int, int) override { ++row_notifications; }
-  void RowsChanged(int, int) override { ++row_notifications; }
+  void RowsChanged(int first, int last) override {
+    ++row_notifications;
+    changed_rows.emplace_back(first, last);
+  }
   void RowsReset() override { ++row_notifications; }
   void RowsAboutToMove() override { ++rows_moving; }
   void RowsMoved() override {
