@@ -42,6 +42,11 @@ class ConversionDragTest : public QObject {
       return QPoint(view->LabelLeft(row) + 20, rect.center().y());
     };
     QCOMPARE(file_shown(1), mp3);
+    const auto state_shown = [&](int row) {
+      return view->model()->index(row, 10).data(Qt::ToolTipRole).toString();
+    };
+    QVERIFY2(state_shown(1).startsWith("変換"), qPrintable(state_shown(1)));
+    QCOMPARE(state_shown(0), view->model()->index(0, 10).data().toString());
     const TrackTable& table = f.form->Presenter().State().table;
     const auto record_file = [&] { return std::string(FieldText(table[1].FileName)); };
     QCOMPARE(record_file(), mp3);
@@ -65,6 +70,8 @@ class ConversionDragTest : public QObject {
     QCOMPARE(QFileInfo(view->model()->index(0, 10).data().toString()).fileName(),
              QStringLiteral("3.m4a"));
     QCOMPARE(file_shown(2), mp3);
+    QVERIFY2(state_shown(2).startsWith("変換済み"), qPrintable(state_shown(2)));
+    QVERIFY(!view->model()->index(2, 3).data(Qt::FontRole).isValid());
     QVERIFY(record_file().rfind(cache.path(), 0) == 0);
     QVERIFY(f.answered.empty());
   }

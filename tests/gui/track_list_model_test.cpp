@@ -1,9 +1,12 @@
 // The song list model over real rows: texts, icons, alignment, header images and the
 // row notifications a view relies on.
 
+#include <QFont>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "catalogue/track_list.h"
 #include "gui/image_list.h"
@@ -161,6 +164,62 @@ class TrackListModelTest : public QObject {
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed[0][0].toModelIndex(), f.model.index(1, 0));
     QCOMPARE(changed[0][1].toModelIndex(), f.model.index(1, kColumnCount - 1));
+  }
+
+  void ShowsEachConversionStateOnItsRowOnly() {
+    Fixture f;
+    f.Add(Song("A", 1, 1, "/music/a.mp3"));
+    f.Add(Song("B", 1, 1, "/music/b.m4a"));
+    f.model.RowsAppended();
+    const int column = TrackListModel::kConversionColumn;
+    const auto cell = [&](int row, int at, int role) { return f.model.index(row, at).data(role); };
+    const auto glyph = [&](int row) {
+      return cell(row, column, Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    };
+    struct Case {
+      ConversionState state;
+      int glyph;
+      QString text;
+      bool estimate;
+    };
+    const std::vector<Case> cases = {
+        {ConversionState::kWaiting, kGlyphConversionWaiting, "変換待ち", true},
+        {ConversionState::kConverting, kGlyphConverting, "変換中", true},
+        {ConversionState::kReady, kGlyphConverted, "変換済み", false},
+        {ConversionState::kFailed, kGlyphConversionFailed, "変換失敗: no audio stream", true},
+        {ConversionState::kCancelled, kGlyphConversionCancelled, "変換中止", true},
+    };
+    std::vector<QImage> seen;
+    for (const Case& c : cases) {
+      f.rows.Row(0).conversion = {c.state,
+                                  c.state == ConversionState::kFailed ? "no audio stream" : ""};
+      // The glyph beside the file name, one of its own for each state.
+      QCOMPARE(glyph(0), f.images.Icon(c.glyph).pixmap(16).toImage());
+      QVERIFY(std::find(seen.begin(), seen.end(), glyph(0)) == seen.end());
+      seen.push_back(glyph(0));
+      // The tooltip names the state (and a failure's reason) before the file.
+      const QString tip = cell(0, column, Qt::ToolTipRole).toString();
+      QVERIFY2(tip.startsWith(c.text) && tip.endsWith("\n/music/a.mp3"), qPrintable(tip));
+      // Screen readers hear it on every cell of the row.
+      QVERIFY(cell(0, 3, Qt::AccessibleDescriptionRole).toString().startsWith(c.text));
+      // Values still estimated are set apart in every column.
+      for (int at = 0; at < kColumnCount; ++at) {
+        QCOMPARE(cell(0, at, Qt::FontRole).value<QFont>().italic(), c.estimate);
+        QCOMPARE(cell(0, at, Qt::ForegroundRole).isValid(), c.estimate);
+      }
+      // The mark keeps its place in the first column.
+      QCOMPARE(cell(0, 0, Qt::DecorationRole).value<QIcon>().pixmap(16).toImage(),
+               f.images.Icon(kIconMarked).pixmap(16).toImage());
+    }
+    // A song never converted looks exactly as before.
+    for (int at = 0; at < kColumnCount; ++at) {
+      for (int role :
+           {int(Qt::FontRole), int(Qt::ForegroundRole), int(Qt::AccessibleDescriptionRole)}) {
+        QVERIFY(!cell(1, at, role).isValid());
+      }
+      QCOMPARE(cell(1, at, Qt::ToolTipRole), cell(1, at, Qt::DisplayRole));
+    }
+    QVERIFY(!cell(1, column, Qt::DecorationRole).isValid());
   }
 };
 
