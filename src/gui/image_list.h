@@ -16,7 +16,7 @@ inline constexpr int kGlyphImportPlaylist = 1;
 inline constexpr int kGlyphImportOutput = 2;
 inline constexpr int kGlyphExecute = 3;
 inline constexpr int kGlyphRefresh = 4;
-// A song's conversion, shown before the row's file name.
+// A song's conversion, shown in the row's play time cell.
 inline constexpr int kGlyphConversionWaiting = 10;
 inline constexpr int kGlyphConverting = 11;
 inline constexpr int kGlyphConverted = 12;

@@ -103,11 +103,15 @@ QVariant TrackListModel::Decoration(const TrackRow& row, int column) const {
   return images_.Icon(glyph);
 }
 
-// The file name's cell says the conversion state first; the other cells show their text.
+// The state's cell says the conversion state and the file it is about; the other cells
+// show their text.
 QVariant TrackListModel::ToolTip(const TrackRow& row, int column) const {
-  const QString text = CellText(row, column);
-  if (column != kConversionColumn || row.conversion.state == ConversionState::kNone) return text;
-  return ConversionText(row.conversion) + QLatin1Char('\n') + text;
+  if (column != kConversionColumn || row.conversion.state == ConversionState::kNone) {
+    return CellText(row, column);
+  }
+  const std::string& file = row.sub_items[kSubFileName];
+  return ConversionText(row.conversion) + QLatin1Char('\n') +
+         QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size()));
 }
 
 QVariant TrackListModel::data(const QModelIndex& index, int role) const {

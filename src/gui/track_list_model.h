@@ -35,8 +35,9 @@ class TrackListModel : public QAbstractItemModel {
   void HeaderImagesChanged();
 
   static bool IsRightAligned(int column);
-  // The column whose cells show a song's conversion state before the file name.
-  static constexpr int kConversionColumn = 10;
+  // The column whose cells show a song's conversion state: the play time, next to the title,
+  // so the state is seen however narrow the window.
+  static constexpr int kConversionColumn = 1;
   // What a row says of its song's conversion ("変換待ち"...); empty for a song never converted.
   static QString ConversionText(const RowConversion& conversion);
 

@@ -193,7 +193,7 @@ class TrackListModelTest : public QObject {
     for (const Case& c : cases) {
       f.rows.Row(0).conversion = {c.state,
                                   c.state == ConversionState::kFailed ? "no audio stream" : ""};
-      // The glyph beside the file name, one of its own for each state.
+      // The glyph in the play time's cell, one of its own for each state.
       QCOMPARE(glyph(0), f.images.Icon(c.glyph).pixmap(16).toImage());
       QVERIFY(std::find(seen.begin(), seen.end(), glyph(0)) == seen.end());
       seen.push_back(glyph(0));
