@@ -19,6 +19,14 @@ constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
+// A status bar panel holds one line: the file and the reason go side by side.
+std::string OneLine(std::string text) {
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+    text.replace(at, 2, ": ");
+  }
+  return text;
+}
+
 // How long one wait for the workers lasts before the dialog's events run again.
 constexpr int kWaitSliceMilliseconds = 50;
 
@@ -94,7 +102,7 @@ void MainPresenter::ConversionsArrived() {
   }
   ShowConversionStates();
   if (!failures.empty()) {
-    view_.SetStatusText(1, std::string(kConversionFailedMessage) + " " + failures.back());
+    view_.SetStatusText(1, std::string(kConversionFailedMessage) + " " + OneLine(failures.back()));
   }
   ShowOutputSummary(!changed.empty());
 }

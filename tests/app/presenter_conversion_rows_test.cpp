@@ -125,7 +125,9 @@ TEST_F(ConversionRowsTest, RowsShowTheirSongsStateThroughSortDragAndWork) {
   EXPECT_EQ(StateOf("Broken"), ConversionState::kFailed);
   EXPECT_FALSE(ConversionOf("Broken").failure.empty());
   EXPECT_EQ(RecordFile("Broken"), broken);
-  EXPECT_NE(view_.status[1].find(broken), std::string::npos) << view_.status[1];
+  // One line in the status bar names the file and the reason.
+  EXPECT_NE(view_.status[1].find(broken + ": " + ConversionOf("Broken").failure), std::string::npos)
+      << view_.status[1];
   // The song never converted looks as it always did, and was never redrawn for the others.
   EXPECT_EQ(StateOf("Sine in A"), ConversionState::kNone);
   EXPECT_EQ(RecordFile("Sine in A"), ready);
