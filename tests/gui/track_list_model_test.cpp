@@ -1,10 +1,14 @@
 // The song list model over real rows: texts, icons, alignment, header images and the
 // row notifications a view relies on.
 
+#include <QApplication>
+#include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -20,6 +24,19 @@ class BytewiseCollator : public TextCollator {
  public:
   int Compare(const std::string& a, const std::string& b) const override { return a.compare(b); }
 };
+
+// The contrast ratio of two colours as the accessibility guidelines define it.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto channel = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 TTrackInfo Song(const char* title_cp932, int32_t seconds, int64_t size, const char* path) {
   TTrackInfo track{};
@@ -220,6 +237,27 @@ class TrackListModelTest : public QObject {
       QCOMPARE(cell(1, at, Qt::ToolTipRole), cell(1, at, Qt::DisplayRole));
     }
     QVERIFY(!cell(1, column, Qt::DecorationRole).isValid());
+  }
+
+  void EstimatesStayReadableOnLightAndDarkPalettes() {
+    Fixture f;
+    f.Add(Song("A", 1, 1, "/music/a.mp3"));
+    f.model.RowsAppended();
+    f.rows.Row(0).conversion = {ConversionState::kWaiting, ""};
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    for (const QPalette& palette : {original, dark}) {
+      QApplication::setPalette(palette);
+      const QColor shown = f.model.index(0, 2).data(Qt::ForegroundRole).value<QColor>();
+      const QColor base = palette.color(QPalette::Base);
+      const QColor text = palette.color(QPalette::Text);
+      QVERIFY2(Contrast(shown, base) >= 4.5, qPrintable(shown.name()));
+      // Set apart from exact values all the same.
+      QVERIFY2(Contrast(shown, text) >= 1.5, qPrintable(shown.name()));
+    }
+    QApplication::setPalette(original);
   }
 };
 
