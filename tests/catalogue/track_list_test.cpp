@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -323,6 +325,53 @@ TEST(LocaleCollatorTest, IgnoresCaseAndKeysAgreeWithCompare) {
       ASSERT_TRUE(key_a && key_b);
       const int by_key = *key_a < *key_b ? -1 : (*key_b < *key_a ? 1 : 0);
       EXPECT_EQ(by_key, collator->Compare(a, b)) << a << " / " << b;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+// Whoever converts a row's song sets its state once; every rearranging of the list after
+// that carries the state with its row, and a refresh from the table keeps it.
+TEST_F(TrackListTest, ConversionStatesTravelWithTheirRows) {
+  constexpr int kSongs = 12;
+  std::map<std::string, RowConversion> expected;
+  for (int i = 0; i < kSongs; ++i) {
+    const std::string title = "song " + std::to_string(i);
+    Add({Song(title, 100 + (i * 7) % 13, 1000 + (i * 5) % 11)});
+    const auto state = static_cast<ConversionState>(i % 6);
+    RowConversion conversion{state, state == ConversionState::kFailed ? "why " + title : ""};
+    list_.Row(list_.RowCount() - 1).conversion = conversion;
+    expected[title] = conversion;
+  }
+  std::mt19937 random(7);
+  const auto pick = [&](int bound) {
+    return std::uniform_int_distribution<int>(0, bound - 1)(random);
+  };
+  for (int step = 0; step < 200 && list_.RowCount() > 1; ++step) {
+    switch (pick(4)) {
+      case 0:
+        list_.SortRows(pick(kColumnCount + 1) - 1);
+        break;
+      case 1:
+        list_.MoveRows({pick(list_.RowCount()), pick(list_.RowCount())}, pick(list_.RowCount()));
+        break;
+      case 2: {
+        const int row = pick(list_.RowCount());
+        list_.BuildRows(row, row, table_, totals_, kCluster);
+        break;
+      }
+      case 3:
+        if (pick(10) == 0) list_.RemoveRows({pick(list_.RowCount())});
+        break;
+    }
+    for (int row = 0; row < list_.RowCount(); ++row) {
+      ASSERT_EQ(list_.Row(row).conversion, expected[list_.Row(row).caption])
+          << "step " << step << " row " << row;
     }
   }
 }
