@@ -282,3 +282,46 @@ TEST_F(ConversionRowsTest, WithConversionOffAnAlacSongIsListedAsItIs) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+TEST_F(ConversionRowsTest, CancellingTheOutputStopsTheWorkAndTheNextOutputTakesItUp) {
+  fakes::FakeVolume& card =
+      fake_.volumes.AddTemp("CARD", DriveType::kRemovable, VolumeSpace{64 << 20, 32 << 20, 512, 8});
+  WriteIni("OUTDRV = " + card.root + "\r\nAUTDST = 0\r\n");
+  MainPresenter& presenter = StartWithOneWorker();
+  presenter.FilesDropped({Mp3("Long", 40), Mp3("Short", 2)});
+  ASSERT_EQ(presenter.Rows().RowCount(), 2);
+  const std::string folder = card.root + "/PRIVATE/AU/DF/D_SD";
+
+  // Cancel is pressed while the dialog waits for the songs.
+  view_.confirm_answers.push_back(true);
+  view_.progress.press_cancel = [](const testing::RecordingProgress& progress) {
+    return !progress.labels.empty() && progress.labels.back().starts_with("変換中...");
+  };
+  presenter.Execute1Click();
+  EXPECT_FALSE(std::filesystem::exists(folder + "/SDS_0001.3G2"));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while ((StateOf("Long") != ConversionState::kCancelled ||
+          StateOf("Short") != ConversionState::kCancelled) &&
+         std::chrono::steady_clock::now() < deadline) {
+    if (view_.RunCalledSoon() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(StateOf("Long"), ConversionState::kCancelled);
+  EXPECT_EQ(StateOf("Short"), ConversionState::kCancelled);
+  EXPECT_TRUE(ConversionOf("Short").Estimated());
+
+  // The next output queues them again, waits for them and writes the songs made.
+  view_.confirm_answers.push_back(true);
+  view_.progress.press_cancel = nullptr;
+  view_.progress.cancel = false;
+  presenter.Execute1Click();
+  EXPECT_EQ(StateOf("Long"), ConversionState::kReady);
+  EXPECT_EQ(StateOf("Short"), ConversionState::kReady);
+  EXPECT_EQ(view_.progress.messages.back(), "出力先フォルダへ 2 曲を出力しました.");
+  EXPECT_TRUE(std::filesystem::exists(folder + "/SDS_0001.3G2"));
+}
+
+}  // namespace
+}  // namespace tarvello
