@@ -19,6 +19,9 @@ constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
+// How long one wait for the workers lasts before the dialog's events run again.
+constexpr int kWaitSliceMilliseconds = 50;
+
 // A status bar panel holds one line: the file and the reason go side by side.
 std::string OneLine(std::string text) {
   for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
@@ -26,9 +29,6 @@ std::string OneLine(std::string text) {
   }
   return text;
 }
-
-// How long one wait for the workers lasts before the dialog's events run again.
-constexpr int kWaitSliceMilliseconds = 50;
 
 }  // namespace
 
