@@ -276,24 +276,6 @@ TEST_F(ConversionRowsTest, AnAlacSongIsEncodedWhileAnAacSongGoesAsItIs) {
   EXPECT_EQ(fakes::ReadFile(aac), aac_bytes);
 }
 
-TEST_F(ConversionRowsTest, WithConversionOffAnAlacSongIsListedAsItIs) {
-  const std::string alac = music_.Path("lossless.m4a");
-  ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1) +
-                                 " -ac 2 -c:a alac -f ipod -movflags +faststart -metadata "
-                                 "title=Lossless " +
-                                 testing::Quoted(alac)));
-  MainPresenter& presenter = Start();
-  OptionFormValues answer;
-  answer.convert = false;
-  view_.option_answers.push_back(answer);
-  presenter.Option1Click();
-  presenter.FilesDropped({alac});
-  ASSERT_EQ(presenter.Rows().RowCount(), 1);
-  EXPECT_EQ(StateOf("Lossless"), ConversionState::kNone);
-  EXPECT_EQ(RecordFile("Lossless"), alac);
-  EXPECT_TRUE(view_.boxes.empty());
-}
-
 }  // namespace
 }  // namespace tarvello
 
