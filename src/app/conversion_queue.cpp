@@ -44,10 +44,11 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
 }  // namespace
 
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
-                                 ConvertSettings settings, std::function<void()> wake, int threads)
+                                 ConvertSettings settings, std::function<void()> wake, int threads,
+                                 int64_t cache_bytes)
     : files_(files),
       settings_(settings),
-      cache_(cache_folder),
+      cache_(cache_folder, cache_bytes),
       wake_(std::move(wake)),
       pool_(std::make_unique<ConvertPool>(files, cache_, settings,
                                           static_cast<ConvertListener&>(*this), threads)) {}

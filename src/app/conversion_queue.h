@@ -29,7 +29,8 @@ class ConversionQueue : private ConvertListener {
   // `wake` is called on a worker thread when results wait; the window answers by calling
   // Deliver on its own thread.
   ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
-                  std::function<void()> wake, int threads = 0);
+                  std::function<void()> wake, int threads = 0,
+                  int64_t cache_bytes = kDefaultCacheBytes);
   ~ConversionQueue() override;
 
   const ConvertSettings& Settings() const { return settings_; }
