@@ -143,7 +143,7 @@ TEST(ConvertCacheTest, ACommittedSongStaysUntilItsWriterLetsGo) {
   for (int writer = 0; writer < 4; ++writer) {
     writers.emplace_back([&, writer] {
       for (int song = 0; song < 40; ++song) {
-        const std::string key = "w" + std::to_string(writer) + "-" + std::to_string(song);
+        const std::string key = std::to_string(writer) + "-" + std::to_string(song);
         const std::string temporary = cache.TemporaryPath(key);
         fakes::WriteFile(temporary, std::string(100, 'x'));
         const std::string path = cache.Commit(temporary, key);
