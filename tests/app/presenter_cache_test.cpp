@@ -1,6 +1,5 @@
-// The cache of converted songs through the window's presenter: the options dialog's
-// conversion page measures it and empties it while the list's songs stay, and the output
-// run makes again a song that another process removed from the cache.
+// The output run makes again a converted song that another process removed from the
+// cache, rather than missing it.
 
 #include <chrono>
 #include <filesystem>
@@ -18,8 +17,6 @@ class PresenterCacheTest : public PresenterTest {
     if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
     fake_.environment.variables["XDG_CACHE_HOME"] = cache_.path();
   }
-  std::string CacheFolder() const { return cache_.Path("tarvello/converted"); }
-
   // Adds a converted song's source and waits until its record names the song.
   std::string AddConverted(const std::string& name) {
     const std::string source = music_.Path(name);
@@ -42,41 +39,6 @@ class PresenterCacheTest : public PresenterTest {
   TempDir music_;
   TempDir cache_;
 };
-
-TEST_F(PresenterCacheTest, TheOptionsPageEmptiesTheCacheButForTheListsSongs) {
-  Start();
-  const std::string kept = AddConverted("kept.wav");
-  const std::string dropped = AddConverted("dropped.wav");
-  ASSERT_EQ(kept.rfind(CacheFolder(), 0), 0u) << kept;
-  // A song of an earlier run, used by no row.
-  fakes::WriteFile(CacheFolder() + "/0123-copy-v1.m4a", std::string(4096, 's'));
-  view_.selected_rows = {1};
-  view_.confirm_answers = {true};
-  presenter_->Delete1Click();
-  ASSERT_EQ(presenter_->Rows().RowCount(), 1);
-
-  const int64_t kept_bytes = std::filesystem::file_size(kept);
-  const int64_t all_bytes = kept_bytes + std::filesystem::file_size(dropped) + 4096;
-  const NumberSymbols symbols;
-  std::vector<CachePageFigures> measured;
-  std::string emptied;
-  view_.while_option_dialog = [&](const OptionDialogRequest& request) {
-    ASSERT_NE(request.cache, nullptr);
-    measured.push_back(request.cache->Measure());
-    emptied = request.cache->Empty();
-    measured.push_back(request.cache->Measure());
-  };
-  presenter_->Option1Click();
-  ASSERT_EQ(measured.size(), 2u);
-  EXPECT_EQ(measured[0].folder, CacheFolder());
-  EXPECT_EQ(measured[0].size_text,
-            FormatFileSize(all_bytes, symbols) + " / " + FormatFileSize(kDefaultCacheBytes, symbols));
-  EXPECT_EQ(emptied, "使用中の 1 曲を残して空にしました.");
-  EXPECT_EQ(measured[1].size_text, FormatFileSize(kept_bytes, symbols) + " / 4.00 GB");
-  EXPECT_TRUE(std::filesystem::exists(kept));
-  EXPECT_FALSE(std::filesystem::exists(dropped));
-  EXPECT_EQ(FileOfRow(0), kept);
-}
 
 TEST_F(PresenterCacheTest, TheOutputMakesAgainASongAnotherProgramRemoved) {
   auto& card = fake_.volumes.AddTemp("CARD", DriveType::kRemovable, {64 << 20, 32 << 20, 512, 8});
