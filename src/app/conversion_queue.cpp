@@ -213,7 +213,8 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   }
   entry.song_path = result.song_path;
   song_sources_[result.song_path] = source->second;
-  KeepPinned(result.song_path);
+  // A file the walk took as it is was not pinned: it is the user's own.
+  if (result.action != ConvertAction::kAccepted) KeepPinned(result.song_path);
   for (const int32_t index : targets) {
     try {
       if (!ReadM4aRecord(files_, staging, result.song_path, result.song_path).Accepted()) continue;

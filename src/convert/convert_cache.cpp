@@ -87,6 +87,9 @@ std::optional<std::string> ConvertCache::Find(const std::string& key) {
 bool ConvertCache::Refresh(const std::string& path) {
   std::error_code error;
   if (!fs::is_regular_file(path, error)) return false;
+  const bool in_cache = fs::path(path).parent_path().lexically_normal() ==
+                        fs::path(folder_ + "/").lexically_normal().parent_path();
+  if (!in_cache) return true;
   // The modification time is the song's last use, for the trimming.
   fs::last_write_time(path, fs::file_time_type::clock::now(), error);
   return !error;

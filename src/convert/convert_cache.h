@@ -62,7 +62,7 @@ class ConvertCache {
   void Unpin(const std::string& path);
   bool IsPinned(const std::string& path) const;
   // Marks a kept song as just used, so that other processes trim it last; false when it
-  // is gone.
+  // is gone. A file outside the cache is only looked for, never touched.
   bool Refresh(const std::string& path);
 
  private:

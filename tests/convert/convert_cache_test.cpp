@@ -166,3 +166,28 @@ TEST(ConvertCacheTest, ACommittedSongStaysUntilItsWriterLetsGo) {
 
 }  // namespace
 }  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+// A song is marked as used by its time; the user's own files are never touched.
+TEST(ConvertCacheTest, RefreshTouchesOnlyTheCachesSongs) {
+  fakes::TempDir dir;
+  ConvertCache cache(dir.Path("converted"));
+  std::filesystem::create_directories(cache.Folder());
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+  const std::string song = cache.Folder() + "/a-copy-v1.m4a";
+  const std::string own = dir.Path("own.m4a");
+  for (const std::string& path : {song, own}) {
+    fakes::WriteFile(path, "m4a");
+    std::filesystem::last_write_time(path, old);
+  }
+  EXPECT_TRUE(cache.Refresh(own));
+  EXPECT_EQ(std::filesystem::last_write_time(own), old);
+  EXPECT_TRUE(cache.Refresh(cache.Folder() + "//a-copy-v1.m4a"));
+  EXPECT_GT(std::filesystem::last_write_time(song), old);
+  EXPECT_FALSE(cache.Refresh(cache.Folder() + "/gone.m4a"));
+}
+
+}  // namespace
+}  // namespace tarvello
