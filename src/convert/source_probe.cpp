@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "catalogue/m4a_reader.h"
+#include "convert/misread_shift_jis.h"
 #include "convert/mp4_tempo.h"
 #include "convert/source_input.h"
 
@@ -20,8 +21,8 @@ double PlaySeconds(const SourceInput& input) {
 // FFmpeg's MP4 reader passes over the tempo item: the walk's reading of it is taken when
 // the walk accepts the file, else the item is looked up in the boxes, whatever the brand
 // or the order of the boxes.
-int Mp4Tempo(FileSystem& files, const std::string& path, const SourceInput& input, bool walk_accepts,
-             const TTrackInfo& record) {
+int Mp4Tempo(FileSystem& files, const std::string& path, const SourceInput& input,
+             bool walk_accepts, const TTrackInfo& record) {
   if (walk_accepts) return record.Tempo > 0 ? record.Tempo : 0;
   if (std::string_view(input.format->iformat->name).find("mp4") == std::string_view::npos) {
     return 0;
@@ -54,6 +55,7 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
   probe.channels = input.Audio()->codecpar->ch_layout.nb_channels;
   probe.sample_rate = input.Audio()->codecpar->sample_rate;
   probe.tags = ReadSongTags(input.format->metadata, input.Audio()->metadata);
+  RepairMisreadShiftJis(probe.tags);
   if (probe.tags.tempo == 0) probe.tags.tempo = Mp4Tempo(files, path, input, walk_accepts, *record);
   if (codec == AV_CODEC_ID_AAC) {
     probe.kind = walk_accepts ? SourceKind::kCardReady : SourceKind::kRemux;
