@@ -14,9 +14,9 @@
 
 #include "app/card_options.h"
 #include "common/cp932.h"
+#include "convert/convert_settings.h"
 #include "gui/dialogs.h"
 #include "gui/wait_cursor.h"
-#include "convert/convert_settings.h"
 
 namespace tarvello {
 namespace {
@@ -259,8 +259,7 @@ void TOptionForm::ShowCacheFigures() {
 }
 
 void TOptionForm::btEmptyCacheClick() {
-  if (MakeMessageBox(DialogKind::kConfirm, kEmptyCacheQuestion, this)->exec() !=
-      QMessageBox::Ok) {
+  if (MakeMessageBox(DialogKind::kConfirm, kEmptyCacheQuestion, this)->exec() != QMessageBox::Ok) {
     return;
   }
   std::string done;

@@ -140,7 +140,9 @@ TEST_F(ConversionQueueTest, SongsInUseOutliveASmallCache) {
   std::vector<std::string> failures;
   DeliverAll(queue, failures);
   ASSERT_TRUE(failures.empty());
-  const auto song_of = [&](int32_t index) { return std::string(FieldText(table_[index].FileName)); };
+  const auto song_of = [&](int32_t index) {
+    return std::string(FieldText(table_[index].FileName));
+  };
   for (int32_t index : {0, 1, 2}) {
     EXPECT_TRUE(std::filesystem::exists(song_of(index))) << index;
     EXPECT_TRUE(queue.Cache().IsPinned(song_of(index))) << index;

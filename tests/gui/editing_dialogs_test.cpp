@@ -225,10 +225,12 @@ class EditingDialogsTest : public QObject {
         box.reject();
       });
       Child<QPushButton>(dialog, "btEmptyCache")->click();
-      QCOMPARE(question, QString("変換した曲のキャッシュを空にしますか?\n一覧で使用中の曲は残ります."));
+      QCOMPARE(question,
+               QString("変換した曲のキャッシュを空にしますか?\n一覧で使用中の曲は残ります."));
       QCOMPARE(size->text(), size_text(song_bytes + 300000));
 
-      OnModal([](QDialog& box) { qobject_cast<QMessageBox*>(&box)->button(QMessageBox::Ok)->click(); });
+      OnModal(
+          [](QDialog& box) { qobject_cast<QMessageBox*>(&box)->button(QMessageBox::Ok)->click(); });
       Child<QPushButton>(dialog, "btEmptyCache")->click();
       QCOMPARE(size->text(), size_text(song_bytes));
       QCOMPARE(Child<QLabel>(dialog, "lbCacheResult")->text(),
