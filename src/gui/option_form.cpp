@@ -143,7 +143,14 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   setTabOrder(chAutoGetDest_, chBackup_);
   setTabOrder(chBackup_, chVerify_);
   setTabOrder(chVerify_, seBackupsToKeep_);
-  setTabOrder(seBackupsToKeep_, btOK_);
+  setTabOrder(seBackupsToKeep_, chConvert_);
+  setTabOrder(chConvert_, cbBitRate_);
+  QWidget* last_on_pages = cbBitRate_;
+  if (btEmptyCache_ != nullptr) {
+    setTabOrder(cbBitRate_, btEmptyCache_);
+    last_on_pages = btEmptyCache_;
+  }
+  setTabOrder(last_on_pages, btOK_);
   setTabOrder(btOK_, btCancel_);
 
   FormCreate(request.values);

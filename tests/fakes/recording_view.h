@@ -144,7 +144,6 @@ class RecordingView : public MainView {
   }
   std::optional<OptionFormValues> ShowOptionDialog(const OptionDialogRequest& request) override {
     option_requests.push_back(request);
-    if (while_option_dialog) while_option_dialog(request);
     if (option_answers.empty()) return std::nullopt;
     auto answer = option_answers.front();
     option_answers.pop_front();
@@ -177,8 +176,6 @@ class RecordingView : public MainView {
   std::vector<TrackProperties> property_dialogs;
   int cursor_depth_at_dialog = -1;
   std::vector<OptionDialogRequest> option_requests;
-  // Acts while the options dialog is open (its cache page talks to the presenter then).
-  std::function<void(const OptionDialogRequest&)> while_option_dialog;
   std::deque<std::optional<OptionFormValues>> option_answers;
   std::vector<BackupDialogRequest> backup_requests;
   CardCapacity capacity;
