@@ -28,7 +28,8 @@ class ConversionQueue : private ConvertListener {
   // `wake` is called on a worker thread when results wait; the window answers by calling
   // Deliver on its own thread.
   ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
-                  std::function<void()> wake, int threads = 0);
+                  std::function<void()> wake, int threads = 0,
+                  int64_t cache_bytes = kDefaultCacheBytes);
   ~ConversionQueue() override;
 
   const ConvertSettings& Settings() const { return settings_; }
@@ -62,6 +63,13 @@ class ConversionQueue : private ConvertListener {
   // True when a source admitted since the last call was admitted before, so rows already
   // listed may share its new state.
   bool TakeAdmittedAgain();
+  // For a converted song that is no longer in the cache (another process may trim it):
+  // queues its source again, and the records naming the song take the new one when it is
+  // ready. False for a song that is still there, and for any other path.
+  bool ReconvertIfGone(const std::string& song_path);
+  // Songs delivered to the list stay pinned in the cache; this unpins those that no live
+  // record of `table` names any more, so that the cache may trim or empty them.
+  void ReleaseUnused(const TrackTable& table);
   // The user's file for a converted song; nullopt for any other path.
   std::optional<std::string> SourceOf(const std::string& song_path) const;
   // Jobs waiting or running.
@@ -74,14 +82,15 @@ class ConversionQueue : private ConvertListener {
 
  private:
   void Queue(const std::string& source);
-  // A source made before, added again: `record` becomes its song's own, so the new row
-  // needs no result that will never come again. False when there is no such song.
-  bool TakeMadeSong(const std::string& source, TTrackInfo& record);
+  // Takes over the pin of a song a job made or found; one pin per song is kept.
+  void KeepPinned(const std::string& song_path);
+  // Fills `record` from the song already made of `source`; false when it is gone.
+  bool RecordFromSong(const std::string& song_path, TTrackInfo& record);
 
   struct Entry {
     ConvertJobId id = 0;
     ConversionState state = ConversionState::kWaiting;
-    std::string song_path;
+    std::string song_path;  // the latest song made of the source, kept while it is made again
     std::string failure;
   };
   struct Arrival {
@@ -106,6 +115,7 @@ class ConversionQueue : private ConvertListener {
   std::unordered_map<std::string, std::string> song_sources_;  // converted song -> source
   std::unordered_set<std::string> changed_files_;
   bool admitted_again_ = false;
+  std::unordered_set<std::string> pinned_;  // songs this queue pinned
   ConvertJobId next_id_ = 1;
   int unfinished_ = 0;
   std::mutex inbox_mutex_;
