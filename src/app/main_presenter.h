@@ -22,6 +22,8 @@
 
 namespace tarvello {
 
+class FolderAdding;
+
 // The screen's available area: its size, then its origin (a top panel moves it down).
 struct ScreenSize {
   int width = 0;
@@ -156,6 +158,8 @@ class MainPresenter {
   bool AdmitForConversion(const std::string& path);
   // Adds a folder's songs; false when the adding was stopped.
   bool AddFolder(AddContext& context, const std::string& folder);
+  // The rest of a folder's adding inside the progress dialog, until it ends or is cancelled.
+  void AddFolderWithProgress(FolderAdding& adding, OutputProgress& progress);
   void ConversionsArrived();
   void PrioritizeConversions();
   // A converted song's row shows the user's file, not the song in the cache.

@@ -2,12 +2,14 @@
 // whole folders added in natural order. The queue does the work; this file only wires it
 // to the list, the status bar and the output command.
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "app/conversion_settings_file.h"
 #include "app/main_presenter.h"
 #include "common/number_format.h"
 #include "convert/convert_cache.h"
+#include "sources/folder_adding.h"
 #include "sources/folder_walk.h"
 
 namespace tarvello {
@@ -18,6 +20,12 @@ constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
+constexpr const char* kReadingFolderLabel = "フォルダを読んでいます... ";
+constexpr const char* kAddingLabel = "追加しています... ";
+// A folder added within this time shows no progress dialog.
+constexpr std::chrono::milliseconds kQuietAdding{500};
+// The adding's work between two showings of the new rows and the progress.
+constexpr std::chrono::milliseconds kAddingSlice{150};
 // How long one wait for the workers lasts before the dialog's events run again.
 constexpr int kWaitSliceMilliseconds = 50;
 
@@ -34,18 +42,50 @@ void MainPresenter::AddFolder1Click() {
 
 bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
   const auto natural = MakeNaturalCollator();
-  const FolderWalkResult walk = WalkMusicFolder(folder, *natural);
-  // Non-music files get one line for the whole folder, not a box each.
-  const int passed_over = walk.passed_over;
-  for (const std::string& song : walk.songs) {
-    const AddOutcome outcome = AddSongPath(context, song);
-    if (outcome == AddOutcome::kAdded) ShowAddedRows();
-    if (outcome == AddOutcome::kStop) return false;
+  FolderAdding adding(context, folder, *natural);
+  // A small folder is added before a dialog would be worth showing.
+  const auto quiet_until = FolderAdding::Clock::now() + kQuietAdding;
+  while (!adding.Ended() && FolderAdding::Clock::now() < quiet_until) {
+    adding.Continue(std::min(FolderAdding::Clock::now() + kAddingSlice, quiet_until));
+    ShowAddedRows();
   }
-  if (passed_over > 0) {
-    view_.SetStatusText(1, std::to_string(passed_over) + " 個の音楽でないファイルを飛ばしました.");
+  if (!adding.Ended()) {
+    view_.RunWithProgress([&](OutputProgress& progress) {
+      // The limit's box belongs to the dialog while it is up.
+      struct ReportRestore {
+        AddContext& context;
+        std::function<void(const std::string&)> report;
+        ~ReportRestore() { context.report = std::move(report); }
+      } restore{context, context.report};
+      context.report = [&progress](const std::string& text) { progress.ShowMessage(text); };
+      AddFolderWithProgress(adding, progress);
+    });
   }
-  return true;
+  // Non-music files and unreadable folders get one line for the whole folder, not a box each.
+  const std::string summary = FolderAddingSummary(adding);
+  if (!summary.empty()) view_.SetStatusText(1, summary);
+  return !adding.Stopped() && !adding.Cancelled();
+}
+
+void MainPresenter::AddFolderWithProgress(FolderAdding& adding, OutputProgress& progress) {
+  int shown = 0;
+  while (!adding.Ended()) {
+    adding.Continue(FolderAdding::Clock::now() + kAddingSlice);
+    ShowAddedRows();
+    // The bar waits while the walk counts the songs, then follows the adding.
+    if (adding.Walking()) {
+      progress.SetMaximum(0);
+      progress.SetLabel(kReadingFolderLabel + std::to_string(adding.SongsFound()) + " 曲  " +
+                        adding.CurrentFolder());
+    } else {
+      progress.SetMaximum(adding.SongsFound());
+      for (; shown < adding.SongsHandled(); ++shown) progress.Step();
+      progress.SetLabel(kAddingLabel + std::to_string(adding.SongsHandled()) + " / " +
+                        std::to_string(adding.SongsFound()) + " 曲  " + adding.CurrentFolder());
+    }
+    progress.ProcessEvents();
+    if (progress.CancelRequested()) adding.Cancel();
+  }
 }
 
 ConversionQueue& MainPresenter::Conversions() {
