@@ -19,10 +19,9 @@
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
 #include "sources/add_files.h"
+#include "sources/folder_adding.h"
 
 namespace tarvello {
-
-class FolderAdding;
 
 // The screen's available area: its size, then its origin (a top panel moves it down).
 struct ScreenSize {
@@ -93,6 +92,9 @@ class MainPresenter {
 
   // The eject command works through `ejector` (not owned); without one it stays disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
+  // A folder's adding finishes within `pace.quiet` without its progress dialog and shows
+  // its new rows after each `pace.slice` of work.
+  void SetFolderAddingPace(FolderAddingPace pace) { folder_pace_ = pace; }
 
   const TrackList& Rows() const { return state_.rows; }
   const AppState& State() const { return state_; }
@@ -203,6 +205,7 @@ class MainPresenter {
   CardOptions card_options_;
   BackupCommands backups_{platform_, view_, state_, card_options_};
   std::unique_ptr<ConversionQueue> conversions_;
+  FolderAddingPace folder_pace_;
 };
 
 }  // namespace tarvello

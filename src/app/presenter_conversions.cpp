@@ -22,10 +22,6 @@ constexpr const char* kConversionFailedMessage = "変換できませんでした
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
 constexpr const char* kReadingFolderLabel = "フォルダを読んでいます... ";
 constexpr const char* kAddingLabel = "追加しています... ";
-// A folder added within this time shows no progress dialog.
-constexpr std::chrono::milliseconds kQuietAdding{500};
-// The adding's work between two showings of the new rows and the progress.
-constexpr std::chrono::milliseconds kAddingSlice{150};
 // How long one wait for the workers lasts before the dialog's events run again.
 constexpr int kWaitSliceMilliseconds = 50;
 
@@ -44,9 +40,9 @@ bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
   const auto natural = MakeNaturalCollator();
   FolderAdding adding(context, folder, *natural);
   // A small folder is added before a dialog would be worth showing.
-  const auto quiet_until = FolderAdding::Clock::now() + kQuietAdding;
+  const auto quiet_until = FolderAdding::Clock::now() + folder_pace_.quiet;
   while (!adding.Ended() && FolderAdding::Clock::now() < quiet_until) {
-    adding.Continue(std::min(FolderAdding::Clock::now() + kAddingSlice, quiet_until));
+    adding.Continue(std::min(FolderAdding::Clock::now() + folder_pace_.slice, quiet_until));
     ShowAddedRows();
   }
   if (!adding.Ended()) {
@@ -70,7 +66,7 @@ bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
 void MainPresenter::AddFolderWithProgress(FolderAdding& adding, OutputProgress& progress) {
   int shown = 0;
   while (!adding.Ended()) {
-    adding.Continue(FolderAdding::Clock::now() + kAddingSlice);
+    adding.Continue(FolderAdding::Clock::now() + folder_pace_.slice);
     ShowAddedRows();
     // The bar waits while the walk counts the songs, then follows the adding.
     if (adding.Walking()) {

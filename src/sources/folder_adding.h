@@ -13,6 +13,13 @@
 
 namespace tarvello {
 
+// How a window paces a folder's adding: the time within which it finishes without a
+// progress dialog, and the work between two showings of the new rows.
+struct FolderAddingPace {
+  std::chrono::milliseconds quiet{500};
+  std::chrono::milliseconds slice{150};
+};
+
 class FolderAdding {
  public:
   using Clock = std::chrono::steady_clock;
