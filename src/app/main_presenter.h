@@ -161,7 +161,9 @@ class MainPresenter {
   // Adds a folder's songs; false when the adding was stopped.
   bool AddFolder(AddContext& context, const std::string& folder);
   // The rest of a folder's adding inside the progress dialog, until it ends or is cancelled.
-  void AddFolderWithProgress(FolderAdding& adding, OutputProgress& progress);
+  // `held` takes the adding's messages, shown in the dialog once their rows are.
+  void AddFolderWithProgress(FolderAdding& adding, std::vector<std::string>& held,
+                             OutputProgress& progress);
   void ConversionsArrived();
   void PrioritizeConversions();
   // A converted song's row shows the user's file, not the song in the cache.

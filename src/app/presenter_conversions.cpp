@@ -20,8 +20,22 @@ constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
-constexpr const char* kReadingFolderLabel = "フォルダを読んでいます... ";
-constexpr const char* kAddingLabel = "追加しています... ";
+// Holds the adding's messages in `held` for as long as it lives.
+class HeldReports {
+ public:
+  HeldReports(AddContext& context, std::vector<std::string>& held)
+      : context_(context), report_(std::move(context.report)) {
+    context.report = [&held](const std::string& text) { held.push_back(text); };
+  }
+  ~HeldReports() { context_.report = std::move(report_); }
+  HeldReports(const HeldReports&) = delete;
+  HeldReports& operator=(const HeldReports&) = delete;
+
+ private:
+  AddContext& context_;
+  std::function<void(const std::string&)> report_;
+};
+
 // How long one wait for the workers lasts before the dialog's events run again.
 constexpr int kWaitSliceMilliseconds = 50;
 
@@ -39,23 +53,20 @@ void MainPresenter::AddFolder1Click() {
 bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
   const auto natural = MakeNaturalCollator();
   FolderAdding adding(context, folder, *natural);
+  // The adding's boxes (the song limit) wait until the rows added before them are shown.
+  std::vector<std::string> held;
+  const HeldReports hold(context, held);
   // A small folder is added before a dialog would be worth showing.
   const auto quiet_until = FolderAdding::Clock::now() + folder_pace_.quiet;
   while (!adding.Ended() && FolderAdding::Clock::now() < quiet_until) {
     adding.Continue(std::min(FolderAdding::Clock::now() + folder_pace_.slice, quiet_until));
     ShowAddedRows();
+    for (const std::string& text : held) view_.ShowInformation(text);
+    held.clear();
   }
   if (!adding.Ended()) {
-    view_.RunWithProgress([&](OutputProgress& progress) {
-      // The limit's box belongs to the dialog while it is up.
-      struct ReportRestore {
-        AddContext& context;
-        std::function<void(const std::string&)> report;
-        ~ReportRestore() { context.report = std::move(report); }
-      } restore{context, context.report};
-      context.report = [&progress](const std::string& text) { progress.ShowMessage(text); };
-      AddFolderWithProgress(adding, progress);
-    });
+    view_.RunWithProgress(
+        [&](OutputProgress& progress) { AddFolderWithProgress(adding, held, progress); });
   }
   // Non-music files and unreadable folders get one line for the whole folder, not a box each.
   const std::string summary = FolderAddingSummary(adding);
@@ -63,22 +74,19 @@ bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
   return !adding.Stopped() && !adding.Cancelled();
 }
 
-void MainPresenter::AddFolderWithProgress(FolderAdding& adding, OutputProgress& progress) {
-  int shown = 0;
+void MainPresenter::AddFolderWithProgress(FolderAdding& adding, std::vector<std::string>& held,
+                                          OutputProgress& progress) {
+  int stepped = 0;
   while (!adding.Ended()) {
     adding.Continue(FolderAdding::Clock::now() + folder_pace_.slice);
     ShowAddedRows();
     // The bar waits while the walk counts the songs, then follows the adding.
-    if (adding.Walking()) {
-      progress.SetMaximum(0);
-      progress.SetLabel(kReadingFolderLabel + std::to_string(adding.SongsFound()) + " 曲  " +
-                        adding.CurrentFolder());
-    } else {
-      progress.SetMaximum(adding.SongsFound());
-      for (; shown < adding.SongsHandled(); ++shown) progress.Step();
-      progress.SetLabel(kAddingLabel + std::to_string(adding.SongsHandled()) + " / " +
-                        std::to_string(adding.SongsFound()) + " 曲  " + adding.CurrentFolder());
-    }
+    progress.SetMaximum(adding.Walking() ? 0 : adding.SongsFound());
+    for (; stepped < adding.SongsHandled(); ++stepped) progress.Step();
+    progress.SetLabel(FolderAddingLabel(adding));
+    // While the dialog is up its boxes belong to it.
+    for (const std::string& text : held) progress.ShowMessage(text);
+    held.clear();
     progress.ProcessEvents();
     if (progress.CancelRequested()) adding.Cancel();
   }

@@ -39,6 +39,18 @@ std::string FolderAdding::CurrentFolder() const {
   return ParentFolder(songs_[next_ - 1]);
 }
 
+std::string FolderAddingLabel(const FolderAdding& adding) {
+  const std::string folder = adding.CurrentFolder();
+  const size_t slash = folder.rfind('/');
+  const std::string name =
+      slash == std::string::npos || slash + 1 == folder.size() ? folder : folder.substr(slash + 1);
+  const std::string counts =
+      adding.Walking() ? "フォルダを読んでいます... " + std::to_string(adding.SongsFound()) + " 曲"
+                       : "追加しています... " + std::to_string(adding.SongsHandled()) + " / " +
+                             std::to_string(adding.SongsFound()) + " 曲";
+  return name.empty() ? counts : counts + "  " + name;
+}
+
 std::string FolderAddingSummary(const FolderAdding& adding) {
   std::vector<std::string> lines;
   if (adding.Cancelled()) {

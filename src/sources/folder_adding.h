@@ -59,6 +59,10 @@ class FolderAdding {
   bool cancelled_ = false;
 };
 
+// The progress dialog's line: the songs found while the walk goes on, then the songs
+// handled of those found, with the name of the folder at hand.
+std::string FolderAddingLabel(const FolderAdding& adding);
+
 // The status bar's line once a folder add has ended: the songs added when it was
 // cancelled, the files that are not music, the folders that could not be read. Empty
 // when there is nothing to say.

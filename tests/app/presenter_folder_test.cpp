@@ -90,7 +90,9 @@ TEST_F(PresenterFolderTest, ASlicedAddShowsRowsInStepsAndEndsAsAddingTheFilesOne
   EXPECT_TRUE(std::is_sorted(rows_seen.begin(), rows_seen.end()));
   EXPECT_EQ(view_.progress.position, 330);
   EXPECT_EQ(view_.progress.maximum, 330);
-  EXPECT_TRUE(view_.progress.ShowedLabel("追加しています... 330 / 330 曲  " + music_.Path("Disc 3")));
+  EXPECT_TRUE(view_.progress.ShowedLabel("フォルダを読んでいます... 64 曲  Disc 1"));
+  EXPECT_TRUE(view_.progress.ShowedLabel("追加しています... 1 / 330 曲  Disc 1"));
+  EXPECT_TRUE(view_.progress.ShowedLabel("追加しています... 330 / 330 曲  Disc 3"));
   EXPECT_EQ(view_.status[1], "6 個の音楽でないファイルを飛ばしました.");
   EXPECT_TRUE(view_.boxes.empty());
 
@@ -155,7 +157,13 @@ TEST_F(PresenterFolderTest, TheSongLimitEndsAFolderInsideItsDialogWithOneBox) {
   }
   Start();
   presenter_->SetFolderAddingPace({std::chrono::milliseconds(0), std::chrono::milliseconds(20)});
+  // The box comes once the rows before it are listed.
+  int rows_at_box = -1;
+  view_.progress.on_message = [&](const std::string&) {
+    rows_at_box = presenter_->Rows().RowCount();
+  };
   presenter_->FilesDropped({big, Fixture("m4a/tagged.m4a")});
+  EXPECT_EQ(rows_at_box, kMaxTracks);
 
   EXPECT_EQ(presenter_->Rows().RowCount(), kMaxTracks);
   EXPECT_EQ(presenter_->State().table.TrackCount(), kMaxTracks);

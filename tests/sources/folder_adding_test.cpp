@@ -72,6 +72,8 @@ TEST_F(FolderAddingTest, SlicesThatAreAlreadyOverStillMoveTheAddingOnUntilItEnds
   EXPECT_EQ(table_.TrackCount(), 70);
   EXPECT_FALSE(refused.Empty());
   EXPECT_EQ(FolderAddingSummary(adding), "");
+  EXPECT_EQ(FolderAddingLabel(adding), "追加しています... 71 / 71 曲  " +
+                                           std::filesystem::path(music_.path()).filename().string());
 }
 
 TEST_F(FolderAddingTest, ACancelEndsTheAddingWhereItStandsAndTheLineSaysHowManyWereAdded) {
