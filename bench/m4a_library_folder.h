@@ -31,8 +31,7 @@ inline std::string LibraryFolder() {
     const std::string album_folder = folder + "/Album " + std::to_string(album);
     fs::create_directories(album_folder);
     for (int song = 1; song <= kLibrarySongsPerAlbum; ++song) {
-      const std::string source =
-          std::string(TARVELLO_TEST_DATA) + "/m4a/" + sources[song % 3];
+      const std::string source = std::string(TARVELLO_TEST_DATA) + "/m4a/" + sources[song % 3];
       const std::string target = album_folder + "/" + std::to_string(song) + " song.m4a";
       std::error_code error;
       fs::create_hard_link(source, target, error);

@@ -64,8 +64,8 @@ std::string FolderAddingSummary(const FolderAdding& adding) {
   if (unreadable.size() == 1) {
     lines.push_back("読めないフォルダがあります: " + unreadable.front());
   } else if (unreadable.size() > 1) {
-    lines.push_back(std::to_string(unreadable.size()) + " 個のフォルダが読めません: " +
-                    unreadable.front() + " ほか");
+    lines.push_back(std::to_string(unreadable.size()) +
+                    " 個のフォルダが読めません: " + unreadable.front() + " ほか");
   }
   std::string summary;
   for (const std::string& line : lines) summary += (summary.empty() ? "" : " ") + line;

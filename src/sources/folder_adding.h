@@ -34,7 +34,9 @@ class FolderAdding {
   void Cancel() { cancelled_ = true; }
 
   // The walk has ended, the songs are added, or the adding was stopped or cancelled.
-  bool Ended() const { return cancelled_ || stopped_ || (walk_.Finished() && next_ == songs_.size()); }
+  bool Ended() const {
+    return cancelled_ || stopped_ || (walk_.Finished() && next_ == songs_.size());
+  }
   bool Walking() const { return !walk_.Finished(); }
   bool Cancelled() const { return cancelled_; }
   // The song limit or a lack of memory stopped the adding.

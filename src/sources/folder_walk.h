@@ -4,11 +4,11 @@
 // files that are not music, survives link loops, and gives the files in natural order.
 // The walk goes a few songs at a time, so a caller can show its progress and stop it.
 
+#include <sys/types.h>
 #include <cstddef>
 #include <memory>
-#include <string>
-#include <sys/types.h>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 

@@ -55,8 +55,9 @@ class PresenterFolderTest : public PresenterTest {
   }
 
   // Every slice of work shows its rows, and the dialog opens at once.
-  void SliceBySong() { presenter_->SetFolderAddingPace({std::chrono::milliseconds(0),
-                                                        std::chrono::milliseconds(0)}); }
+  void SliceBySong() {
+    presenter_->SetFolderAddingPace({std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
+  }
 
   TempDir music_;
 };
@@ -183,8 +184,9 @@ TEST_F(PresenterFolderTest, FoldersThatCannotBeReadGetOneLine) {
   fs::permissions(music_.Path("Disc 2"), fs::perms::owner_all);
   fs::permissions(music_.Path("Disc 3"), fs::perms::owner_all);
   EXPECT_EQ(presenter_->Rows().RowCount(), 2);
-  EXPECT_EQ(view_.status[1], "2 個の音楽でないファイルを飛ばしました. 2 個のフォルダが読めません: " +
-                                 music_.Path("Disc 2") + " ほか");
+  EXPECT_EQ(view_.status[1],
+            "2 個の音楽でないファイルを飛ばしました. 2 個のフォルダが読めません: " +
+                music_.Path("Disc 2") + " ほか");
   EXPECT_TRUE(view_.boxes.empty());
 }
 

@@ -40,7 +40,7 @@ class RecordingView : public MainView {
   std::vector<int> selected_rows;
   int row_notifications = 0;
   std::vector<std::pair<int, int>> appended;  // the ranges of RowsAppended, in order
-  int rows_moving = 0;  // above 0 between RowsAboutToMove and RowsMoved
+  int rows_moving = 0;                        // above 0 between RowsAboutToMove and RowsMoved
   int cursor_depth = 0;
   int max_cursor_depth = 0;
 

@@ -25,7 +25,12 @@ void LinkOrCopy(const std::string& source, const std::string& target) {
 class FolderAddingTest : public ::testing::Test {
  protected:
   AddContext Context() {
-    return {fake_.files, temp_names_, temp_.path() + "/", table_, *staging_, {},
+    return {fake_.files,
+            temp_names_,
+            temp_.path() + "/",
+            table_,
+            *staging_,
+            {},
             [this](const std::string& text) { reports_.push_back(text); }};
   }
   std::string Song(const char* name) const {
@@ -44,8 +49,7 @@ class FolderAddingTest : public ::testing::Test {
 
 TEST_F(FolderAddingTest, SlicesThatAreAlreadyOverStillMoveTheAddingOnUntilItEnds) {
   for (int song = 1; song <= 70; ++song) {
-    LinkOrCopy(Song("tagged.m4a"),
-                                      music_.Path(std::to_string(song) + ".m4a"));
+    LinkOrCopy(Song("tagged.m4a"), music_.Path(std::to_string(song) + ".m4a"));
   }
   fakes::WriteFile(music_.Path("not a song.mp3"), "no");
   AddContext context = Context();
@@ -72,14 +76,14 @@ TEST_F(FolderAddingTest, SlicesThatAreAlreadyOverStillMoveTheAddingOnUntilItEnds
   EXPECT_EQ(table_.TrackCount(), 70);
   EXPECT_FALSE(refused.Empty());
   EXPECT_EQ(FolderAddingSummary(adding), "");
-  EXPECT_EQ(FolderAddingLabel(adding), "追加しています... 71 / 71 曲  " +
-                                           std::filesystem::path(music_.path()).filename().string());
+  EXPECT_EQ(
+      FolderAddingLabel(adding),
+      "追加しています... 71 / 71 曲  " + std::filesystem::path(music_.path()).filename().string());
 }
 
 TEST_F(FolderAddingTest, ACancelEndsTheAddingWhereItStandsAndTheLineSaysHowManyWereAdded) {
   for (int song = 1; song <= 5; ++song) {
-    LinkOrCopy(Song("faststart.m4a"),
-                                      music_.Path(std::to_string(song) + ".m4a"));
+    LinkOrCopy(Song("faststart.m4a"), music_.Path(std::to_string(song) + ".m4a"));
   }
   fakes::WriteFile(music_.Path("cover.jpg"), "");
   AddContext context = Context();

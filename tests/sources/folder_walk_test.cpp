@@ -48,8 +48,7 @@ TEST(FolderWalkTest, SongsComeInSlicesThatJoinIntoTheWholeWalk) {
   std::vector<std::string> expected;
   for (int album = 1; album <= 3; ++album) {
     for (int song = 1; song <= 7; ++song) {
-      const std::string name =
-          "A" + std::to_string(album) + "/" + std::to_string(song) + " s.mp3";
+      const std::string name = "A" + std::to_string(album) + "/" + std::to_string(song) + " s.mp3";
       fakes::WriteFile(dir.Path(name), "");
       expected.push_back(dir.Path(name));
     }
