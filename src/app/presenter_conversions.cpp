@@ -20,6 +20,7 @@ constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
+
 // Holds the adding's messages in `held` for as long as it lives.
 class HeldReports {
  public:
