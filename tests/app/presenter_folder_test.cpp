@@ -62,6 +62,17 @@ class PresenterFolderTest : public PresenterTest {
   TempDir music_;
 };
 
+TEST_F(PresenterFolderTest, ASmallFolderIsListedInOneGoWithoutADialog) {
+  const std::vector<std::string> natural = MakeAlbum(2, 12);
+  Start();
+  view_.folder_choices.push_back(music_.path());
+  presenter_->AddFolder1Click();
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_EQ(ListedFiles(), natural);
+  EXPECT_EQ(view_.appended, (std::vector<std::pair<int, int>>{{0, 23}}));
+  EXPECT_EQ(view_.status[1], "4 個の音楽でないファイルを飛ばしました.");
+}
+
 TEST_F(PresenterFolderTest, ASlicedAddShowsRowsInStepsAndEndsAsAddingTheFilesOneByOne) {
   const std::vector<std::string> natural = MakeAlbum(3, 110);
   Start();
