@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "catalogue/m4a_reader.h"
+#include "convert/misread_shift_jis.h"
 #include "convert/source_input.h"
 
 namespace tarvello {
@@ -39,6 +40,7 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
   probe.channels = input.Audio()->codecpar->ch_layout.nb_channels;
   probe.sample_rate = input.Audio()->codecpar->sample_rate;
   probe.tags = ReadSongTags(input.format->metadata, input.Audio()->metadata);
+  RepairMisreadShiftJis(probe.tags);
   // FFmpeg does not read an M4A's tempo item; the walk does.
   if (walk_accepts && probe.tags.tempo == 0 && record->Tempo > 0) probe.tags.tempo = record->Tempo;
   if (codec == AV_CODEC_ID_AAC) {
