@@ -1,5 +1,5 @@
-// A folder's adding in slices of time: every slice moves it on, a cancel ends it where it
-// stands, and its closing line names what was passed over or could not be read.
+// A folder's adding in slices of time: every slice moves it on, and its lines name the
+// folder at hand and the folders that could not be read.
 
 #include "sources/folder_adding.h"
 
@@ -79,22 +79,6 @@ TEST_F(FolderAddingTest, SlicesThatAreAlreadyOverStillMoveTheAddingOnUntilItEnds
   EXPECT_EQ(
       FolderAddingLabel(adding),
       "追加しています... 71 / 71 曲  " + std::filesystem::path(music_.path()).filename().string());
-}
-
-TEST_F(FolderAddingTest, ACancelEndsTheAddingWhereItStandsAndTheLineSaysHowManyWereAdded) {
-  for (int song = 1; song <= 5; ++song) {
-    LinkOrCopy(Song("faststart.m4a"), music_.Path(std::to_string(song) + ".m4a"));
-  }
-  fakes::WriteFile(music_.Path("cover.jpg"), "");
-  AddContext context = Context();
-  FolderAdding adding(context, music_.path(), *natural_);
-  while (adding.SongsAdded() < 2) adding.Continue(FolderAdding::Clock::now());
-  adding.Cancel();
-  EXPECT_TRUE(adding.Ended());
-  adding.Continue(FolderAdding::Clock::now() + std::chrono::seconds(1));
-  EXPECT_EQ(table_.TrackCount(), 2);
-  EXPECT_EQ(FolderAddingSummary(adding),
-            "キャンセルしました. 2 曲を追加しました. 1 個の音楽でないファイルを飛ばしました.");
 }
 
 TEST_F(FolderAddingTest, AFolderThatCannotBeReadGetsOneLine) {
