@@ -10,6 +10,8 @@
 namespace tarvello {
 namespace {
 
+constexpr const char* kCacheDiskFull = "キャッシュのディスクがいっぱいです.";
+
 // The record a song will have, from what the source says of itself.
 void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rate_kbps,
                 TTrackInfo& record) {
@@ -42,10 +44,11 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
 }  // namespace
 
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
-                                 ConvertSettings settings, std::function<void()> wake, int threads)
+                                 ConvertSettings settings, std::function<void()> wake, int threads,
+                                 int64_t cache_bytes)
     : files_(files),
       settings_(settings),
-      cache_(cache_folder),
+      cache_(cache_folder, cache_bytes),
       wake_(std::move(wake)),
       pool_(std::make_unique<ConvertPool>(files, cache_, settings,
                                           static_cast<ConvertListener&>(*this), threads)) {}
@@ -66,17 +69,39 @@ void ConversionQueue::SetSettings(const ConvertSettings& settings) {
 bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
   const SourceProbe probe = ProbeSource(files_, source);
   if (probe.kind != SourceKind::kRemux && probe.kind != SourceKind::kEncode) return false;
-  FillRecord(source, probe, settings_.bit_rate_kbps, record);
   const auto entry = entries_.find(source);
+  // A source added again after its song was made takes that song at once: no result will
+  // come for it any more.
+  if (entry != entries_.end() && entry->second.state == ConversionState::kReady &&
+      RecordFromSong(entry->second.song_path, record)) {
+    return true;
+  }
+  FillRecord(source, probe, settings_.bit_rate_kbps, record);
   const bool again = entry == entries_.end() || entry->second.state == ConversionState::kFailed ||
-                     entry->second.state == ConversionState::kCancelled;
+                     entry->second.state == ConversionState::kCancelled ||
+                     entry->second.state == ConversionState::kReady;
   if (again) Queue(source);
   return true;
 }
 
+bool ConversionQueue::RecordFromSong(const std::string& song_path, TTrackInfo& record) {
+  // Pinned before it is looked at, so that no trim takes it in between.
+  if (pinned_.insert(song_path).second) cache_.Pin(song_path);
+  bool read = false;
+  if (cache_.Refresh(song_path)) {
+    try {
+      read = ReadM4aRecord(files_, record, song_path, song_path).Accepted();
+    } catch (const FileError&) {
+      read = false;
+    }
+  }
+  if (!read && pinned_.erase(song_path) > 0) cache_.Unpin(song_path);
+  return read;
+}
+
 void ConversionQueue::Queue(const std::string& source) {
   Entry& entry = entries_[source];
-  entry = Entry{next_id_++, ConversionState::kWaiting, {}};
+  entry = Entry{next_id_++, ConversionState::kWaiting, entry.song_path};
   sources_[entry.id] = source;
   ++unfinished_;
   pool_->Add(entry.id, source);
@@ -152,9 +177,16 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
                             std::unordered_map<std::string, std::vector<int32_t>>& indexes,
                             std::vector<int32_t>& changed, std::vector<std::string>& failures) {
   const auto source = sources_.find(arrival.id);
-  if (source == sources_.end()) return;
+  const bool current = source != sources_.end() && entries_[source->second].id == arrival.id;
+  if (!current) {
+    // An older job of a source added again: its song, if any, is not used.
+    if (!arrival.started && !arrival.result.song_path.empty() &&
+        arrival.result.action != ConvertAction::kAccepted) {
+      cache_.Unpin(arrival.result.song_path);
+    }
+    return;
+  }
   Entry& entry = entries_[source->second];
-  if (entry.id != arrival.id) return;  // an older job of a source added again
   if (arrival.started) {
     entry.state = ConversionState::kConverting;
     return;
@@ -167,13 +199,23 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   }
   if (!result.Ready()) {
     entry.state = ConversionState::kFailed;
-    failures.push_back(source->second + "\r\n" + result.reason);
+    failures.push_back(source->second + "\r\n" +
+                       (result.disk_full ? kCacheDiskFull : result.reason));
     return;
   }
   entry.state = ConversionState::kReady;
+  // Records that named the source, or the song made of it before (gone from the cache and
+  // made again), take the new song.
+  std::vector<int32_t> targets = indexes[source->second];
+  if (!entry.song_path.empty() && entry.song_path != result.song_path) {
+    const std::vector<int32_t>& earlier = indexes[entry.song_path];
+    targets.insert(targets.end(), earlier.begin(), earlier.end());
+  }
   entry.song_path = result.song_path;
   song_sources_[result.song_path] = source->second;
-  for (const int32_t index : indexes[source->second]) {
+  // A file the walk took as it is was not pinned: it is the user's own.
+  if (result.action != ConvertAction::kAccepted) KeepPinned(result.song_path);
+  for (const int32_t index : targets) {
     try {
       if (!ReadM4aRecord(files_, staging, result.song_path, result.song_path).Accepted()) continue;
     } catch (const FileError&) {
@@ -184,9 +226,43 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   }
 }
 
+void ConversionQueue::KeepPinned(const std::string& song_path) {
+  if (!pinned_.insert(song_path).second) cache_.Unpin(song_path);
+}
+
+void ConversionQueue::ReleaseUnused(const TrackTable& table) {
+  std::unordered_set<std::string> used;
+  for (int32_t index = 0; index < table.TrackCount(); ++index) {
+    if (!table[index].Deleted) used.insert(std::string(FieldText(table[index].FileName)));
+  }
+  for (auto song = pinned_.begin(); song != pinned_.end();) {
+    if (used.contains(*song)) {
+      ++song;
+      continue;
+    }
+    cache_.Unpin(*song);
+    song = pinned_.erase(song);
+  }
+}
+
+bool ConversionQueue::ReconvertIfGone(const std::string& song_path) {
+  const auto source = song_sources_.find(song_path);
+  if (source == song_sources_.end() || cache_.Refresh(song_path)) return false;
+  Entry& entry = entries_[source->second];
+  if (entry.state == ConversionState::kWaiting || entry.state == ConversionState::kConverting) {
+    return true;
+  }
+  if (pinned_.erase(song_path) > 0) cache_.Unpin(song_path);
+  // The records naming this song take the one made now.
+  entry.song_path = song_path;
+  Queue(source->second);
+  return true;
+}
+
 ConversionState ConversionQueue::StateOf(const std::string& file_name) const {
-  if (song_sources_.contains(file_name)) return ConversionState::kReady;
-  const auto entry = entries_.find(file_name);
+  // A converted song is as far as its source's latest job: ready, or being made again.
+  const auto song = song_sources_.find(file_name);
+  const auto entry = entries_.find(song != song_sources_.end() ? song->second : file_name);
   return entry == entries_.end() ? ConversionState::kNone : entry->second.state;
 }
 

@@ -29,7 +29,8 @@ class ConversionQueue : private ConvertListener {
   // `wake` is called on a worker thread when results wait; the window answers by calling
   // Deliver on its own thread.
   ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
-                  std::function<void()> wake, int threads = 0);
+                  std::function<void()> wake, int threads = 0,
+                  int64_t cache_bytes = kDefaultCacheBytes);
   ~ConversionQueue() override;
 
   const ConvertSettings& Settings() const { return settings_; }
@@ -54,6 +55,13 @@ class ConversionQueue : private ConvertListener {
 
   // The state of the song a record names, by its FileName (a source or a converted song).
   ConversionState StateOf(const std::string& file_name) const;
+  // For a converted song that is no longer in the cache (another process may trim it):
+  // queues its source again, and the records naming the song take the new one when it is
+  // ready. False for a song that is still there, and for any other path.
+  bool ReconvertIfGone(const std::string& song_path);
+  // Songs delivered to the list stay pinned in the cache; this unpins those that no live
+  // record of `table` names any more, so that the cache may trim or empty them.
+  void ReleaseUnused(const TrackTable& table);
   // The user's file for a converted song; nullopt for any other path.
   std::optional<std::string> SourceOf(const std::string& song_path) const;
   // Jobs waiting or running.
@@ -66,11 +74,15 @@ class ConversionQueue : private ConvertListener {
 
  private:
   void Queue(const std::string& source);
+  // Takes over the pin of a song a job made or found; one pin per song is kept.
+  void KeepPinned(const std::string& song_path);
+  // Fills `record` from the song already made of `source`; false when it is gone.
+  bool RecordFromSong(const std::string& song_path, TTrackInfo& record);
 
   struct Entry {
     ConvertJobId id = 0;
     ConversionState state = ConversionState::kWaiting;
-    std::string song_path;
+    std::string song_path;  // the latest song made of the source, kept while it is made again
   };
   struct Arrival {
     ConvertJobId id = 0;
@@ -92,6 +104,7 @@ class ConversionQueue : private ConvertListener {
   std::unordered_map<std::string, Entry> entries_;             // by source
   std::unordered_map<ConvertJobId, std::string> sources_;      // by job
   std::unordered_map<std::string, std::string> song_sources_;  // converted song -> source
+  std::unordered_set<std::string> pinned_;                     // songs this queue pinned
   ConvertJobId next_id_ = 1;
   int unfinished_ = 0;
   std::mutex inbox_mutex_;

@@ -172,6 +172,8 @@ class MainPresenter {
   // Inside the output's progress dialog: waits for the marked rows' songs. False when the
   // user cancelled or a marked song failed (then nothing is output).
   bool WaitForMarkedConversions(OutputProgress& progress);
+  // Queues again the marked rows' songs that are gone from the cache; returns how many.
+  int ReconvertGoneMarkedSongs();
 
   // Marking, deletion and the commands that follow the selection.
   void CheckSelected();

@@ -32,11 +32,31 @@ struct OptionFormValues {
   bool operator==(const OptionFormValues&) const = default;
 };
 
-// What the dialog is opened with: its values, and the mount points that a chosen folder
-// is taken relative to.
+// The cache of converted songs as the conversion page shows it (UTF-8 texts).
+struct CachePageFigures {
+  std::string folder;
+  std::string size_text;  // what it holds against its bound: "120 MB / 4.00 GB"
+};
+
+inline constexpr const char* kEmptyCacheQuestion =
+    "変換した曲のキャッシュを空にしますか?\r\n一覧で使用中の曲は残ります.";
+
+// What the conversion page asks of the cache while the dialog is open, on the UI thread.
+class CachePageControl {
+ public:
+  virtual ~CachePageControl() = default;
+  // A folder listing, no more: fit to be called when the page opens.
+  virtual CachePageFigures Measure() = 0;
+  // Empties the cache but for the songs in use; the text says what was done.
+  virtual std::string Empty() = 0;
+};
+
+// What the dialog is opened with: its values, the mount points that a chosen folder is
+// taken relative to, and the cache of converted songs (none: the page shows no cache).
 struct OptionDialogRequest {
   OptionFormValues values;
   std::vector<std::string> mount_points;
+  CachePageControl* cache = nullptr;
 };
 
 // The controls as the dialog starts: a stored index outside its list selects nothing.

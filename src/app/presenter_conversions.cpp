@@ -167,9 +167,25 @@ std::string MainPresenter::ConversionStatusText() const {
   return "  (変換待ち " + std::to_string(conversions_->Unfinished()) + " 曲)";
 }
 
+int MainPresenter::ReconvertGoneMarkedSongs() {
+  int queued = 0;
+  for (int row = 0; row < state_.rows.RowCount(); ++row) {
+    if (state_.rows.Row(row).icon != kIconMarked) continue;
+    const int32_t index = state_.rows.TableIndex(row);
+    if (index < 0 || index >= state_.table.TrackCount()) continue;
+    if (conversions_->ReconvertIfGone(std::string(FieldText(state_.table[index].FileName)))) {
+      ++queued;
+    }
+  }
+  if (queued > 0) PrioritizeConversions();
+  return queued;
+}
+
 bool MainPresenter::WaitForMarkedConversions(OutputProgress& progress) {
   if (!conversions_) return true;
   conversions_->RetryCancelled();
+  // Songs another process trimmed from the cache are made again rather than missed.
+  ReconvertGoneMarkedSongs();
   PrioritizeConversions();
   while (true) {
     ConversionsArrived();
@@ -194,7 +210,8 @@ bool MainPresenter::WaitForMarkedConversions(OutputProgress& progress) {
       progress.ShowMessage(kMarkedConversionFailed);
       return false;
     }
-    if (waiting == 0) return true;
+    // Looked at once more at the end: a song may have gone while the others were made.
+    if (waiting == 0 && ReconvertGoneMarkedSongs() == 0) return true;
     progress.SetLabel(std::string(kConvertingLabel) + " " + std::to_string(marked - waiting) +
                       " / " + std::to_string(marked));
     progress.ProcessEvents();

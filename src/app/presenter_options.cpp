@@ -1,6 +1,7 @@
 // The options dialog and what a confirmed dialog sets off in the main window, and the
 // About box.
 
+#include "app/conversion_cache_page.h"
 #include "app/main_presenter.h"
 #include "app/option_form_values.h"
 #include "app/version_info.h"
@@ -17,9 +18,13 @@ void MainPresenter::Option1Click() {
     const bool old_auto_import = options.AutoImport;
     OptionFormValues form = LoadOptionForm(options);
     card_options_.ToForm(form);
-    form.convert = Conversions().Settings().enabled;
-    form.bit_rate_kbps = Conversions().Settings().bit_rate_kbps;
-    const std::optional<OptionFormValues> values = view_.ShowOptionDialog({form, MountPoints()});
+    ConversionQueue& conversions = Conversions();
+    form.convert = conversions.Settings().enabled;
+    form.bit_rate_kbps = conversions.Settings().bit_rate_kbps;
+    ConversionCachePage cache(
+        conversions.Cache(), [&] { conversions.ReleaseUnused(state_.table); }, state_.symbols);
+    const std::optional<OptionFormValues> values =
+        view_.ShowOptionDialog({form, MountPoints(), &cache});
     if (!values) return;
     StoreOptionForm(*values, options);
     card_options_.FromForm(*values);

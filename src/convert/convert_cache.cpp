@@ -42,6 +42,12 @@ std::vector<CachedSong> ListSongs(const std::string& folder) {
   return songs;
 }
 
+// Pins go by the song's name: every song lies in the one folder, whichever way its path
+// was spelled.
+std::string PinName(const std::string& path) {
+  return fs::path(path).filename().string();
+}
+
 }  // namespace
 
 std::string DefaultCacheFolder(Environment& environment) {
@@ -72,11 +78,41 @@ std::string ConvertCache::PathFor(const std::string& key) const {
 
 std::optional<std::string> ConvertCache::Find(const std::string& key) {
   const std::string path = PathFor(key);
+  const std::lock_guard lock(mutex_);
+  if (!Refresh(path)) return std::nullopt;
+  ++pins_[PinName(path)];
+  return path;
+}
+
+bool ConvertCache::Refresh(const std::string& path) {
   std::error_code error;
-  if (!fs::is_regular_file(path, error)) return std::nullopt;
+  if (!fs::is_regular_file(path, error)) return false;
+  const bool in_cache = fs::path(path).parent_path().lexically_normal() ==
+                        fs::path(folder_ + "/").lexically_normal().parent_path();
+  if (!in_cache) return true;
   // The modification time is the song's last use, for the trimming.
   fs::last_write_time(path, fs::file_time_type::clock::now(), error);
-  return path;
+  return !error;
+}
+
+void ConvertCache::Pin(const std::string& path) {
+  const std::lock_guard lock(mutex_);
+  ++pins_[PinName(path)];
+}
+
+void ConvertCache::Unpin(const std::string& path) {
+  const std::lock_guard lock(mutex_);
+  const auto pin = pins_.find(PinName(path));
+  if (pin != pins_.end() && --pin->second <= 0) pins_.erase(pin);
+}
+
+bool ConvertCache::IsPinned(const std::string& path) const {
+  const std::lock_guard lock(mutex_);
+  return IsPinnedLocked(path);
+}
+
+bool ConvertCache::IsPinnedLocked(const std::string& path) const {
+  return pins_.contains(PinName(path));
 }
 
 std::string ConvertCache::TemporaryPath(const std::string& key) {
@@ -90,18 +126,22 @@ std::string ConvertCache::TemporaryPath(const std::string& key) {
 
 std::string ConvertCache::Commit(const std::string& temporary, const std::string& key) {
   const std::string path = PathFor(key);
-  std::error_code error;
-  fs::rename(temporary, path, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return {};
+  {
+    const std::lock_guard lock(mutex_);
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (error) {
+      fs::remove(temporary, error);
+      return {};
+    }
+    ++pins_[PinName(path)];
   }
   Trim(path);
   return path;
 }
 
 void ConvertCache::Trim(const std::string& keep) {
-  const std::lock_guard lock(trim_mutex_);
+  const std::lock_guard lock(mutex_);
   std::vector<CachedSong> songs = ListSongs(folder_);
   int64_t total = 0;
   for (const CachedSong& song : songs) total += song.bytes;
@@ -109,7 +149,7 @@ void ConvertCache::Trim(const std::string& keep) {
             [](const CachedSong& a, const CachedSong& b) { return a.used < b.used; });
   for (const CachedSong& song : songs) {
     if (total <= max_bytes_) break;
-    if (song.path == keep) continue;
+    if (song.path == keep || IsPinnedLocked(song.path.string())) continue;
     std::error_code error;
     if (fs::remove(song.path, error)) total -= song.bytes;
   }
@@ -121,12 +161,18 @@ int64_t ConvertCache::SizeBytes() const {
   return total;
 }
 
-void ConvertCache::Clear() {
-  const std::lock_guard lock(trim_mutex_);
+CacheClearResult ConvertCache::Clear() {
+  const std::lock_guard lock(mutex_);
+  CacheClearResult result;
   for (const CachedSong& song : ListSongs(folder_)) {
+    if (IsPinnedLocked(song.path.string())) {
+      ++result.kept_in_use;
+      continue;
+    }
     std::error_code error;
-    fs::remove(song.path, error);
+    if (fs::remove(song.path, error)) ++result.removed;
   }
+  return result;
 }
 
 }  // namespace tarvello

@@ -63,7 +63,9 @@ ConvertResult FromStatus(const ConvertStatus& status) {
     case ConvertEnd::kFailed:
       break;
   }
-  return Outcome(ConvertAction::kFailed, status.reason);
+  ConvertResult result = Outcome(ConvertAction::kFailed, status.reason);
+  result.disk_full = status.disk_full;
+  return result;
 }
 
 // Writes the song under a temporary name and gives it its key's name once complete.

@@ -21,7 +21,8 @@ struct ConvertResult {
   std::string reason;     // why not, for kRefused and kFailed
   std::string codec;      // the source's audio coding, when it was looked at
   bool from_cache = false;
-  double seconds = 0;  // time spent
+  double seconds = 0;      // time spent
+  bool disk_full = false;  // failed for want of room in the cache
 
   bool Ready() const {
     return action == ConvertAction::kAccepted || action == ConvertAction::kRemuxed ||
@@ -35,7 +36,8 @@ const char* ConvertActionName(ConvertAction action);
 // Converts `source` unless the M4A walk accepts it with AAC audio (then it is the song).
 // A song already in the cache costs one hash of the source. A new song is written under
 // a temporary name and appears under its key only when complete and when the source did
-// not change meanwhile; on every other way out nothing is left behind.
+// not change meanwhile; on every other way out nothing is left behind. A song made or
+// found in the cache is pinned there for the caller, who unpins it when done with it.
 ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, const std::string& source,
                           const ConvertSettings& settings, const std::atomic<bool>& cancel);
 

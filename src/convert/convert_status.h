@@ -16,12 +16,18 @@ enum class ConvertEnd {
 struct ConvertStatus {
   ConvertEnd end = ConvertEnd::kDone;
   std::string reason;
+  bool disk_full = false;  // a failure because the disk being written has no room left
 
   bool Done() const { return end == ConvertEnd::kDone; }
   static ConvertStatus Ok() { return {}; }
-  static ConvertStatus Refused(std::string why) { return {ConvertEnd::kRefused, std::move(why)}; }
-  static ConvertStatus Failed(std::string why) { return {ConvertEnd::kFailed, std::move(why)}; }
-  static ConvertStatus Cancelled() { return {ConvertEnd::kCancelled, "cancelled"}; }
+  static ConvertStatus Refused(std::string why) {
+    return {ConvertEnd::kRefused, std::move(why), false};
+  }
+  static ConvertStatus Failed(std::string why) {
+    return {ConvertEnd::kFailed, std::move(why), false};
+  }
+  static ConvertStatus Cancelled() { return {ConvertEnd::kCancelled, "cancelled", false}; }
+  static ConvertStatus DiskFull() { return {ConvertEnd::kFailed, "the cache disk is full", true}; }
 };
 
 }  // namespace tarvello

@@ -45,7 +45,7 @@ ConvertStatus EncryptedRefusal() {
 }
 
 ConvertStatus WriteFailure(int error) {
-  if (error == AVERROR(ENOSPC)) return ConvertStatus::Failed("disk full");
+  if (error == AVERROR(ENOSPC)) return ConvertStatus::DiskFull();
   return ConvertStatus::Failed("cannot write: " + AvErrorText(error));
 }
 

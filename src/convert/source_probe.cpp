@@ -1,9 +1,11 @@
 #include "convert/source_probe.h"
 
 #include <memory>
+#include <string_view>
 
 #include "catalogue/m4a_reader.h"
 #include "convert/misread_shift_jis.h"
+#include "convert/mp4_tempo.h"
 #include "convert/source_input.h"
 
 namespace tarvello {
@@ -14,6 +16,19 @@ double PlaySeconds(const SourceInput& input) {
   if (audio->duration > 0) return audio->duration * av_q2d(audio->time_base);
   if (input.format->duration > 0) return input.format->duration / double(AV_TIME_BASE);
   return 0;
+}
+
+// FFmpeg's MP4 reader passes over the tempo item: the walk's reading of it is taken when
+// the walk accepts the file, else the item is looked up in the boxes, whatever the brand
+// or the order of the boxes.
+int Mp4Tempo(FileSystem& files, const std::string& path, const SourceInput& input,
+             bool walk_accepts, const TTrackInfo& record) {
+  if (walk_accepts) return record.Tempo > 0 ? record.Tempo : 0;
+  if (std::string_view(input.format->iformat->name).find("mp4") == std::string_view::npos) {
+    return 0;
+  }
+  const std::unique_ptr<ByteFile> file = files.OpenRead(path);
+  return file ? ReadMp4Tempo(*file) : 0;
 }
 
 }  // namespace
@@ -41,8 +56,7 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
   probe.sample_rate = input.Audio()->codecpar->sample_rate;
   probe.tags = ReadSongTags(input.format->metadata, input.Audio()->metadata);
   RepairMisreadShiftJis(probe.tags);
-  // FFmpeg does not read an M4A's tempo item; the walk does.
-  if (walk_accepts && probe.tags.tempo == 0 && record->Tempo > 0) probe.tags.tempo = record->Tempo;
+  if (probe.tags.tempo == 0) probe.tags.tempo = Mp4Tempo(files, path, input, walk_accepts, *record);
   if (codec == AV_CODEC_ID_AAC) {
     probe.kind = walk_accepts ? SourceKind::kCardReady : SourceKind::kRemux;
   } else if (avcodec_find_decoder(codec)) {

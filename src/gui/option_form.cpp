@@ -14,8 +14,9 @@
 
 #include "app/card_options.h"
 #include "common/cp932.h"
-#include "gui/dialogs.h"
 #include "convert/convert_settings.h"
+#include "gui/dialogs.h"
+#include "gui/wait_cursor.h"
 
 namespace tarvello {
 namespace {
@@ -61,7 +62,8 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
                          QWidget* parent)
     : QDialog(parent),
       mount_points_(request.mount_points),
-      choose_folder_(std::move(choose_folder)) {
+      choose_folder_(std::move(choose_folder)),
+      cache_(request.cache) {
   setObjectName(QStringLiteral("TOptionForm"));
   setWindowTitle(QStringLiteral("Options"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -141,7 +143,14 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   setTabOrder(chAutoGetDest_, chBackup_);
   setTabOrder(chBackup_, chVerify_);
   setTabOrder(chVerify_, seBackupsToKeep_);
-  setTabOrder(seBackupsToKeep_, btOK_);
+  setTabOrder(seBackupsToKeep_, chConvert_);
+  setTabOrder(chConvert_, cbBitRate_);
+  QWidget* last_on_pages = cbBitRate_;
+  if (btEmptyCache_ != nullptr) {
+    setTabOrder(cbBitRate_, btEmptyCache_);
+    last_on_pages = btEmptyCache_;
+  }
+  setTabOrder(last_on_pages, btOK_);
   setTabOrder(btOK_, btCancel_);
 
   FormCreate(request.values);
@@ -201,7 +210,7 @@ void TOptionForm::FormCreate(const OptionFormValues& values) {
 // Songs the card would refuse are converted to AAC on the way; the bit rate is for encodes.
 void TOptionForm::AddConversionPage() {
   auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("TabSheet2"));
+  page->setObjectName(QStringLiteral("TabSheet3"));
   PageControl1_->addTab(page, QStringLiteral("変換"));
   chConvert_ = new QCheckBox(QStringLiteral("そのままでは出力できない曲を AAC に変換する"), page);
   chConvert_->setObjectName(QStringLiteral("chConvert"));
@@ -216,6 +225,57 @@ void TOptionForm::AddConversionPage() {
     cbBitRate_->addItem(QStringLiteral("%1 kbps").arg(kbps), kbps);
   }
   connect(chConvert_, &QCheckBox::toggled, cbBitRate_, &QWidget::setEnabled);
+  if (cache_ != nullptr) AddCacheControls(page);
+}
+
+void TOptionForm::AddCacheControls(QWidget* page) {
+  auto* folder_label = new QLabel(QStringLiteral("キャッシュ"), page);
+  folder_label->move(12, 74);
+  lbCacheFolder_ = new QLabel(page);
+  lbCacheFolder_->setObjectName(QStringLiteral("lbCacheFolder"));
+  lbCacheFolder_->setGeometry(100, 74, 262, 16);
+  lbCacheFolder_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* size_label = new QLabel(QStringLiteral("使用量"), page);
+  size_label->move(12, 96);
+  lbCacheSize_ = new QLabel(page);
+  lbCacheSize_->setObjectName(QStringLiteral("lbCacheSize"));
+  lbCacheSize_->setGeometry(100, 96, 262, 16);
+  btEmptyCache_ = new QPushButton(QStringLiteral("キャッシュを空にする"), page);
+  btEmptyCache_->setObjectName(QStringLiteral("btEmptyCache"));
+  btEmptyCache_->setGeometry(12, 122, 150, 25);
+  connect(btEmptyCache_, &QPushButton::clicked, this, &TOptionForm::btEmptyCacheClick);
+  lbCacheResult_ = new QLabel(page);
+  lbCacheResult_->setObjectName(QStringLiteral("lbCacheResult"));
+  lbCacheResult_->setGeometry(170, 118, 192, 34);
+  lbCacheResult_->setWordWrap(true);
+  // Measured when the page is first shown, not for every opening of the dialog.
+  connect(PageControl1_, &QTabWidget::currentChanged, this, [this, page](int index) {
+    if (PageControl1_->widget(index) == page && !cache_measured_) ShowCacheFigures();
+  });
+}
+
+void TOptionForm::ShowCacheFigures() {
+  const WaitCursor cursor;
+  const CachePageFigures figures = cache_->Measure();
+  cache_measured_ = true;
+  const QString folder = Text(figures.folder);
+  lbCacheFolder_->setToolTip(folder);
+  lbCacheFolder_->setText(
+      lbCacheFolder_->fontMetrics().elidedText(folder, Qt::ElideMiddle, lbCacheFolder_->width()));
+  lbCacheSize_->setText(Text(figures.size_text));
+}
+
+void TOptionForm::btEmptyCacheClick() {
+  if (MakeMessageBox(DialogKind::kConfirm, kEmptyCacheQuestion, this)->exec() != QMessageBox::Ok) {
+    return;
+  }
+  std::string done;
+  {
+    const WaitCursor cursor;
+    done = cache_->Empty();
+  }
+  lbCacheResult_->setText(Text(done));
+  ShowCacheFigures();
 }
 
 void TOptionForm::btDirDialogClick() {

@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -44,6 +45,11 @@ class TOptionForm : public QDialog {
   // The second page: the card checks.
   void AddCardPage();
   void AddConversionPage();
+  // The cache's folder and size on the conversion page, measured when the page opens.
+  void AddCacheControls(QWidget* page);
+  void ShowCacheFigures();
+  // Empties the cache after the user confirms, then shows what it holds now.
+  void btEmptyCacheClick();
   // OK closes the dialog only for values that may be stored; otherwise a box says why and
   // the folder field takes the focus.
   void btOKClick();
@@ -65,6 +71,12 @@ class TOptionForm : public QDialog {
   QSpinBox* seBackupsToKeep_ = nullptr;
   QCheckBox* chConvert_ = nullptr;
   QComboBox* cbBitRate_ = nullptr;
+  CachePageControl* cache_ = nullptr;
+  bool cache_measured_ = false;
+  QLabel* lbCacheFolder_ = nullptr;
+  QLabel* lbCacheSize_ = nullptr;
+  QPushButton* btEmptyCache_ = nullptr;
+  QLabel* lbCacheResult_ = nullptr;
   QPushButton* btOK_ = nullptr;
   QPushButton* btCancel_ = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "catalogue/m4a_reader.h"
 #include "common/cp932.h"
 #include "convert/made_sources.h"
+#include "fakes/tmpfs_card.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tarvello {
@@ -117,6 +118,84 @@ TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFile) {
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].find(gone), std::string::npos);
   EXPECT_EQ(second.StateOf(gone), ConversionState::kFailed);
+}
+
+}  // namespace
+}  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+// A cache far too small for its songs: the songs the rows use stay through its trims and
+// through emptying; a song another process removed is made again for the rows naming it;
+// a source added again takes its song at once.
+TEST_F(ConversionQueueTest, SongsInUseOutliveASmallCache) {
+  ConversionQueue queue(files_, cache_.path(), ConvertSettings{}, {}, 2, 1);
+  const std::string extra = dir_.Path("extra.wav");
+  ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1) + " -ac 2 " + extra));
+  for (const std::string& source : {Mp3(), Flac(), extra}) {
+    ASSERT_TRUE(queue.Admit(source, staging_));
+    ASSERT_EQ(table_.StoreTrack(table_.TrackCount(), staging_), StoreResult::kStored);
+  }
+  std::vector<std::string> failures;
+  DeliverAll(queue, failures);
+  ASSERT_TRUE(failures.empty());
+  const auto song_of = [&](int32_t index) {
+    return std::string(FieldText(table_[index].FileName));
+  };
+  for (int32_t index : {0, 1, 2}) {
+    EXPECT_TRUE(std::filesystem::exists(song_of(index))) << index;
+    EXPECT_TRUE(queue.Cache().IsPinned(song_of(index))) << index;
+  }
+  // The row of the WAV goes: its song is no longer kept.
+  const std::string unused = song_of(2);
+  table_[2].Deleted = 1;
+  queue.ReleaseUnused(table_);
+  EXPECT_FALSE(queue.Cache().IsPinned(unused));
+  queue.Cache().Trim();
+  EXPECT_FALSE(std::filesystem::exists(unused));
+  EXPECT_TRUE(std::filesystem::exists(song_of(0)));
+  EXPECT_EQ(queue.Cache().Clear().kept_in_use, 2);
+
+  // Another process trimmed the MP3's song; the rows naming it wait for it to be made again.
+  const std::string mp3_song = song_of(0);
+  EXPECT_FALSE(queue.ReconvertIfGone(mp3_song));
+  std::filesystem::remove(mp3_song);
+  EXPECT_TRUE(queue.ReconvertIfGone(mp3_song));
+  EXPECT_NE(queue.StateOf(mp3_song), ConversionState::kReady);
+  ASSERT_TRUE(queue.Admit(Mp3(), staging_));  // the same source once more, meanwhile
+  ASSERT_EQ(table_.StoreTrack(table_.TrackCount(), staging_), StoreResult::kStored);
+  DeliverAll(queue, failures);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(queue.StateOf(mp3_song), ConversionState::kReady);
+  EXPECT_EQ(song_of(0), mp3_song);
+  EXPECT_EQ(song_of(3), mp3_song);
+  EXPECT_TRUE(std::filesystem::exists(mp3_song));
+  EXPECT_TRUE(queue.Cache().IsPinned(mp3_song));
+
+  // Added again once its song is there, a source is that song at once.
+  ASSERT_TRUE(queue.Admit(Flac(), staging_));
+  EXPECT_EQ(FieldText(staging_.FileName), song_of(1));
+  EXPECT_EQ(staging_.ChNum, 2);
+  EXPECT_EQ(queue.Unfinished(), 0);
+}
+
+// A conversion that finds the cache's disk full fails with a message that says so; the
+// row stays as it was and nothing half-made is left.
+TEST_F(ConversionQueueTest, AFullCacheDiskIsNamedInTheRowsFailure) {
+  fakes::TmpfsCard small_disk("16k");
+  if (!small_disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+  ConversionQueue queue(files_, small_disk.root() + "/converted", ConvertSettings{}, {}, 1);
+  ASSERT_TRUE(queue.Admit(Flac(), staging_));
+  ASSERT_EQ(table_.StoreTrack(0, staging_), StoreResult::kStored);
+  std::vector<std::string> failures;
+  DeliverAll(queue, failures);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0], Flac() + "\r\nキャッシュのディスクがいっぱいです.");
+  EXPECT_EQ(queue.StateOf(Flac()), ConversionState::kFailed);
+  EXPECT_EQ(table_.TrackCount(), 1);
+  EXPECT_EQ(FieldText(table_[0].FileName), Flac());
+  EXPECT_TRUE(std::filesystem::is_empty(small_disk.root() + "/converted"));
 }
 
 }  // namespace

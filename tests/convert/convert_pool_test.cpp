@@ -213,7 +213,8 @@ TEST_F(ConvertBreakOffTest, AFullDiskSaysSoAndLeavesNothing) {
   ConvertCache cache(small_disk.root() + "/converted");
   const ConvertResult result = ConvertSong(files_, cache, MakeWav(30), ConvertSettings{}, cancel_);
   EXPECT_EQ(result.action, ConvertAction::kFailed);
-  EXPECT_EQ(result.reason, "disk full");
+  EXPECT_EQ(result.reason, "the cache disk is full");
+  EXPECT_TRUE(result.disk_full);
   EXPECT_TRUE(IsEmptyFolder(cache.Folder()));
 }
 

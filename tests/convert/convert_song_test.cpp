@@ -43,6 +43,9 @@ struct SourceCase {
   int tempo = 0;  // FFmpeg does not read an M4A's tempo, so the walk's is checked against this
 };
 
+// A second input for the cases that are a movie with a sound track.
+const std::string kPicture = "-f lavfi -i color=c=blue:s=32x32:d=2 -c:v mpeg4 ";
+
 const std::vector<SourceCase>& Cases() {
   static const std::vector<SourceCase> cases = {
       {"mp3", "a.mp3", "-ac 2 -c:a libmp3lame -metadata TBPM=120 " + kTags, ConvertAction::kEncoded,
@@ -56,9 +59,19 @@ const std::vector<SourceCase>& Cases() {
       {"alac", "alac.m4a",
        "-ac 2 -c:a alac -f ipod -movflags +faststart -metadata tmpo=120 " + kTags,
        ConvertAction::kEncoded, 2, 44100, 120},
-      {"movie_last", "last.m4a", "-ac 2 -c:a aac -f ipod " + kTags, ConvertAction::kRemuxed},
-      {"mp42", "a.mp4", "-ac 2 -c:a aac -f mp4 -brand mp42 -movflags +faststart " + kTags,
-       ConvertAction::kRemuxed},
+      {"movie_last", "last.m4a", "-ac 2 -c:a aac -f ipod -metadata tmpo=120 " + kTags,
+       ConvertAction::kRemuxed, 2, 44100, 120},
+      {"mp42", "a.mp4",
+       "-ac 2 -c:a aac -f mp4 -brand mp42 -movflags +faststart -metadata tmpo=96 " + kTags,
+       ConvertAction::kRemuxed, 2, 44100, 96},
+      {"mp42_movie_last", "last.mp4",
+       "-ac 2 -c:a aac -f mp4 -brand mp42 -metadata tmpo=140 " + kTags, ConvertAction::kRemuxed, 2,
+       44100, 140},
+      {"isom_movie_last_mp3", "mp3.mp4",
+       "-ac 2 -c:a libmp3lame -f mp4 -brand isom -metadata tmpo=77 " + kTags,
+       ConvertAction::kEncoded, 2, 44100, 77},
+      {"video", "video.mp4", kPicture + "-ac 2 -c:a aac -shortest -metadata tmpo=128 " + kTags,
+       ConvertAction::kRemuxed, 2, 44100, 128},
       {"adts", "a.aac", "-ac 2 -c:a aac -f adts", ConvertAction::kRemuxed},
       {"surround_32k", "six.flac", "-ac 6 -ar 32000 " + kTags, ConvertAction::kEncoded, 2, 44100},
       {"mono_48k", "mono.wav", "-ac 1 -ar 48000 " + kTags, ConvertAction::kEncoded, 1, 48000},
@@ -118,14 +131,19 @@ class ConvertSongTest : public ::testing::Test {
     SongTags expected = before.tags;
     expected.tempo = 0;
     EXPECT_EQ(after.tags, expected);
-    // The walk reads the same tags from the song.
+    // The walk reads every tag of the source from the song.
     EXPECT_EQ(FieldText(record->Title), TagTextToCp932(before.tags.title));
     EXPECT_EQ(FieldText(record->Artist), TagTextToCp932(before.tags.artist));
+    EXPECT_EQ(FieldText(record->Album), TagTextToCp932(before.tags.album));
+    EXPECT_EQ(FieldText(record->Genre), TagTextToCp932(before.tags.genre));
     EXPECT_EQ(FieldText(record->Writer), TagTextToCp932(before.tags.composer));
+    EXPECT_EQ(FieldText(record->Comment), TagTextToCp932(before.tags.comment));
+    EXPECT_EQ(FieldText(record->Group), TagTextToCp932(before.tags.grouping));
     EXPECT_EQ(FieldText(record->Year), before.tags.year);
     EXPECT_EQ(record->TrackNo, before.tags.track);
     EXPECT_EQ(record->TrackTotal, before.tags.track_total);
     EXPECT_EQ(record->DiskNo, before.tags.disc);
+    EXPECT_EQ(record->DiskTotal, before.tags.disc_total);
     EXPECT_EQ(record->Tempo, tempo);
     EXPECT_EQ(record->Compilation != 0, before.tags.compilation);
     EXPECT_EQ(record->ChNum, channels);
@@ -159,6 +177,10 @@ TEST_F(ConvertSongTest, EveryKindOfSourceBecomesASongTheWalkAccepts) {
   EXPECT_EQ(mp3.tags.tempo, 120);
   EXPECT_TRUE(mp3.tags.compilation);
   EXPECT_EQ(ReadBackFile(sources_->Path("a.flac"), false).tags.tempo, 120);
+  const ReadBack movie_last = ReadBackFile(sources_->Path("last.mp4"), false);
+  EXPECT_EQ(movie_last.major_brand, "mp42");
+  EXPECT_EQ(movie_last.tags.grouping, "Grp");
+  EXPECT_EQ(movie_last.tags.disc_total, 2);
 }
 
 TEST_F(ConvertSongTest, ABrokenOffMp3KeepsWhatDecodes) {

@@ -13,10 +13,14 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
+#include <filesystem>
 #include <string>
 #include <utility>
 
+#include "common/number_format.h"
+#include "convert/made_sources.h"
 #include "gui/about_dialog.h"
 #include "gui/main_form.h"
 #include "gui/option_form.h"
@@ -176,6 +180,70 @@ class EditingDialogsTest : public QObject {
     Child<QPushButton>(form, "btOK")->click();
     QCOMPARE(form.result(), int(QDialog::Accepted));
     QCOMPARE(form.Values().out_dir, std::string("\\...\\MUSIC"));
+  }
+
+  // The conversion page measures the cache when it opens, and its button empties the cache
+  // after a confirmation, keeping the song that the list's row uses.
+  void OptionsConversionPageEmptiesTheCacheButForTheListsSongs() {
+    if (!testing::HaveFfmpeg()) QSKIP("the ffmpeg command is not installed");
+    TempDir music;
+    TempDir cache;
+    const std::string wav = music.Path("tone.wav");
+    QVERIFY(testing::RunFfmpeg(testing::Tone(1) + " -ac 2 " + wav));
+    WindowFixture f("card", [&](WindowFixture& fixture) {
+      fixture.fake.environment.variables["XDG_CACHE_HOME"] = cache.path();
+    });
+    f.AddSongs({wav});
+    const TrackTable& table = f.form->Presenter().State().table;
+    const auto record_file = [&] { return std::string(FieldText(table[0].FileName)); };
+    QTRY_VERIFY_WITH_TIMEOUT(record_file() != wav, 60000);
+    const std::string song = record_file();
+    const std::string folder = cache.Path("tarvello/converted");
+    fakes::WriteFile(folder + "/0123-copy-v1.m4a", std::string(300000, 's'));
+    const NumberSymbols symbols = NumberSymbols::FromLocale();
+    const auto size_text = [&](int64_t bytes) {
+      return QString::fromStdString(FormatFileSize(bytes, symbols) + " / " +
+                                    FormatFileSize(kDefaultCacheBytes, symbols));
+    };
+    const int64_t song_bytes = std::filesystem::file_size(song);
+
+    bool checked = false;
+    OnModal([&](QDialog& dialog) {
+      auto* pages = Child<QTabWidget>(dialog, "PageControl1");
+      auto* size = Child<QLabel>(dialog, "lbCacheSize");
+      QVERIFY(size->text().isEmpty());  // not measured before the page opens
+      pages->setCurrentIndex(pages->indexOf(Child<QWidget>(dialog, "TabSheet3")));
+      QCOMPARE(pages->tabText(pages->currentIndex()), QString("変換"));
+      QCOMPARE(size->text(), size_text(song_bytes + 300000));
+      QCOMPARE(Child<QLabel>(dialog, "lbCacheFolder")->toolTip(), QString::fromStdString(folder));
+      SaveScreenshot(dialog, "options_cache_page.png");
+
+      // Cancelled first: nothing goes.
+      QString question;
+      OnModal([&](QDialog& box) {
+        question = qobject_cast<QMessageBox*>(&box)->text();
+        box.reject();
+      });
+      Child<QPushButton>(dialog, "btEmptyCache")->click();
+      QCOMPARE(question,
+               QString("変換した曲のキャッシュを空にしますか?\n一覧で使用中の曲は残ります."));
+      QCOMPARE(size->text(), size_text(song_bytes + 300000));
+
+      OnModal(
+          [](QDialog& box) { qobject_cast<QMessageBox*>(&box)->button(QMessageBox::Ok)->click(); });
+      Child<QPushButton>(dialog, "btEmptyCache")->click();
+      QCOMPARE(size->text(), size_text(song_bytes));
+      QCOMPARE(Child<QLabel>(dialog, "lbCacheResult")->text(),
+               QString("使用中の 1 曲を残して空にしました."));
+      SaveScreenshot(dialog, "options_cache_emptied.png");
+      checked = true;
+      Child<QPushButton>(dialog, "btCancel")->click();
+    });
+    f.form->CommandAction(Command::kOption1)->trigger();
+    QVERIFY(checked);
+    QVERIFY(std::filesystem::exists(song));
+    QVERIFY(!std::filesystem::exists(folder + "/0123-copy-v1.m4a"));
+    QCOMPARE(record_file(), song);
   }
 
   void PropertiesShowTheSongReadAgain() {
