@@ -19,6 +19,7 @@
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
 #include "sources/add_files.h"
+#include "sources/folder_adding.h"
 
 namespace tarvello {
 
@@ -91,6 +92,9 @@ class MainPresenter {
 
   // The eject command works through `ejector` (not owned); without one it stays disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
+  // A folder's adding finishes within `pace.quiet` without its progress dialog and shows
+  // its new rows after each `pace.slice` of work.
+  void SetFolderAddingPace(FolderAddingPace pace) { folder_pace_ = pace; }
 
   // Worker threads of the conversion queue, taken when the queue is first needed; 0 means
   // one per core.
@@ -160,6 +164,10 @@ class MainPresenter {
   bool AdmitForConversion(const std::string& path);
   // Adds a folder's songs; false when the adding was stopped.
   bool AddFolder(AddContext& context, const std::string& folder);
+  // The rest of a folder's adding inside the progress dialog, until it ends or is cancelled.
+  // `held` takes the adding's messages, shown in the dialog once their rows are.
+  void AddFolderWithProgress(FolderAdding& adding, std::vector<std::string>& held,
+                             OutputProgress& progress);
   void ConversionsArrived();
   void PrioritizeConversions();
   // The rows whose song's conversion moved on take its state, and only they are redrawn.
@@ -210,6 +218,7 @@ class MainPresenter {
   BackupCommands backups_{platform_, view_, state_, card_options_};
   std::unique_ptr<ConversionQueue> conversions_;
   int conversion_threads_ = 0;
+  FolderAddingPace folder_pace_;
 };
 
 }  // namespace tarvello

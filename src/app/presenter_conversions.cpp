@@ -9,6 +9,7 @@
 #include "app/main_presenter.h"
 #include "common/number_format.h"
 #include "convert/convert_cache.h"
+#include "sources/folder_adding.h"
 #include "sources/folder_walk.h"
 
 namespace tarvello {
@@ -19,6 +20,23 @@ constexpr const char* kAddFolderTitle = "フォルダを追加";
 constexpr const char* kConvertingLabel = "変換中...";
 constexpr const char* kConversionFailedMessage = "変換できませんでした.";
 constexpr const char* kMarkedConversionFailed = "変換できなかった曲があるため出力を中止しました.";
+
+// Holds the adding's messages in `held` for as long as it lives.
+class HeldReports {
+ public:
+  HeldReports(AddContext& context, std::vector<std::string>& held)
+      : context_(context), report_(std::move(context.report)) {
+    context.report = [&held](const std::string& text) { held.push_back(text); };
+  }
+  ~HeldReports() { context_.report = std::move(report_); }
+  HeldReports(const HeldReports&) = delete;
+  HeldReports& operator=(const HeldReports&) = delete;
+
+ private:
+  AddContext& context_;
+  std::function<void(const std::string&)> report_;
+};
+
 // How long one wait for the workers lasts before the dialog's events run again.
 constexpr int kWaitSliceMilliseconds = 50;
 
@@ -43,18 +61,44 @@ void MainPresenter::AddFolder1Click() {
 
 bool MainPresenter::AddFolder(AddContext& context, const std::string& folder) {
   const auto natural = MakeNaturalCollator();
-  const FolderWalkResult walk = WalkMusicFolder(folder, *natural);
-  // Non-music files get one line for the whole folder, not a box each.
-  const int passed_over = walk.passed_over;
-  for (const std::string& song : walk.songs) {
-    const AddOutcome outcome = AddSongPath(context, song);
-    if (outcome == AddOutcome::kAdded) ShowAddedRows();
-    if (outcome == AddOutcome::kStop) return false;
+  FolderAdding adding(context, folder, *natural);
+  // The adding's boxes (the song limit) wait until the rows added before them are shown.
+  std::vector<std::string> held;
+  const HeldReports hold(context, held);
+  // A small folder is added before a dialog would be worth showing.
+  const auto quiet_until = FolderAdding::Clock::now() + folder_pace_.quiet;
+  while (!adding.Ended() && FolderAdding::Clock::now() < quiet_until) {
+    adding.Continue(std::min(FolderAdding::Clock::now() + folder_pace_.slice, quiet_until));
+    ShowAddedRows();
+    for (const std::string& text : held) view_.ShowInformation(text);
+    held.clear();
   }
-  if (passed_over > 0) {
-    view_.SetStatusText(1, std::to_string(passed_over) + " 個の音楽でないファイルを飛ばしました.");
+  if (!adding.Ended()) {
+    view_.RunWithProgress(
+        [&](OutputProgress& progress) { AddFolderWithProgress(adding, held, progress); });
   }
-  return true;
+  // Non-music files and unreadable folders get one line for the whole folder, not a box each.
+  const std::string summary = FolderAddingSummary(adding);
+  if (!summary.empty()) view_.SetStatusText(1, summary);
+  return !adding.Stopped() && !adding.Cancelled();
+}
+
+void MainPresenter::AddFolderWithProgress(FolderAdding& adding, std::vector<std::string>& held,
+                                          OutputProgress& progress) {
+  int stepped = 0;
+  while (!adding.Ended()) {
+    adding.Continue(FolderAdding::Clock::now() + folder_pace_.slice);
+    ShowAddedRows();
+    // The bar waits while the walk counts the songs, then follows the adding.
+    progress.SetMaximum(adding.Walking() ? 0 : adding.SongsFound());
+    for (; stepped < adding.SongsHandled(); ++stepped) progress.Step();
+    progress.SetLabel(FolderAddingLabel(adding));
+    // While the dialog is up its boxes belong to it.
+    for (const std::string& text : held) progress.ShowMessage(text);
+    held.clear();
+    progress.ProcessEvents();
+    if (progress.CancelRequested()) adding.Cancel();
+  }
 }
 
 ConversionQueue& MainPresenter::Conversions() {

@@ -258,6 +258,9 @@ class OutputCommand {
       if (folder.passed_over > 0) {
         err_ << song << ": " << folder.passed_over << " files that are not music passed over\n";
       }
+      for (const std::string& unreadable : folder.unreadable) {
+        err_ << unreadable << ": the folder cannot be read\n";
+      }
     }
     return paths;
   }

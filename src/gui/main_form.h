@@ -52,6 +52,8 @@ class TMainForm : public QMainWindow, public MainView {
   // real folder chooser.
   void SetFolderChooser(FolderChooser chooser) { folder_chooser_ = std::move(chooser); }
   const MainPresenter& Presenter() const { return *presenter_; }
+  // Test seam: how soon a folder's adding shows its progress dialog and how often its rows.
+  void SetFolderAddingPace(FolderAddingPace pace) { presenter_->SetFolderAddingPace(pace); }
   // The eject command's way to the system (not owned); without one the command stays
   // disabled.
   void SetVolumeEjector(VolumeEjector* ejector);

@@ -107,7 +107,10 @@ void TProgressForm::reject() {
 }
 
 void TProgressForm::SetLabel(const std::string& text) {
-  lbMessage_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  // A long path gives up its middle, so the counts in front and the name at the end show.
+  const QString full = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  lbMessage_->setText(
+      lbMessage_->fontMetrics().elidedText(full, Qt::ElideMiddle, lbMessage_->width()));
   lbMessage_->repaint();
 }
 

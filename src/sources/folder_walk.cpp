@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <set>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -21,9 +21,6 @@ constexpr std::array<std::string_view, 29> kMusicExtensions = {
     "mp3",  "m4a",  "m4b", "m4p", "mp4",  "m4v", "mov", "aac",  "adts", "3g2",
     "3gp",  "flac", "ogg", "oga", "opus", "spx", "wav", "wave", "aif",  "aiff",
     "aifc", "caf",  "wma", "asf", "ape",  "wv",  "mpc", "mka",  "webm"};
-
-// A folder's identity, whatever link reached it.
-using FolderId = std::pair<dev_t, ino_t>;
 
 class NaturalCollator : public TextCollator {
  public:
@@ -51,70 +48,77 @@ class BytesCollator : public TextCollator {
   std::optional<std::string> CollationKey(const std::string& text) const override { return text; }
 };
 
-struct Entry {
-  std::string name;
-  bool is_folder = false;
-};
-
-class Walk {
- public:
-  Walk(const TextCollator& natural, const std::function<bool()>& cancelled)
-      : natural_(natural), cancelled_(cancelled) {}
-
-  void Visit(const std::string& folder) {
-    if (result_.cancelled || (cancelled_ && cancelled_())) {
-      result_.cancelled = true;
-      return;
-    }
-    struct stat status {};
-    if (::stat(folder.c_str(), &status) != 0) return;
-    if (!visited_.insert({status.st_dev, status.st_ino}).second) return;
-    std::vector<Entry> entries = List(folder);
-    std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-      return natural_.Compare(a.name, b.name) < 0;
-    });
-    for (const Entry& entry : entries) {
-      const std::string path = folder + "/" + entry.name;
-      if (entry.is_folder) {
-        Visit(path);
-      } else if (IsMusicFileName(entry.name)) {
-        result_.songs.push_back(path);
-      } else {
-        ++result_.passed_over;
-      }
-    }
-  }
-
-  FolderWalkResult Take() { return std::move(result_); }
-
- private:
-  // The folder's visible entries; links count as what they point at, and dangling ones
-  // and devices are left out.
-  static std::vector<Entry> List(const std::string& folder) {
-    std::vector<Entry> entries;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-      std::string name = it->path().filename().string();
-      if (name.starts_with('.')) continue;
-      std::error_code type_error;
-      const fs::file_status status = it->status(type_error);
-      if (type_error) continue;
-      if (fs::is_directory(status)) {
-        entries.push_back({std::move(name), true});
-      } else if (fs::is_regular_file(status)) {
-        entries.push_back({std::move(name), false});
-      }
-    }
-    return entries;
-  }
-
-  const TextCollator& natural_;
-  const std::function<bool()>& cancelled_;
-  std::set<FolderId> visited_;
-  FolderWalkResult result_;
-};
-
 }  // namespace
+
+FolderWalk::FolderWalk(const std::string& root, const TextCollator& natural) : natural_(natural) {
+  std::string folder = root;
+  while (folder.size() > 1 && folder.ends_with('/')) folder.pop_back();
+  Enter(folder);
+}
+
+const std::string& FolderWalk::Folder() const {
+  static const std::string kNone;
+  return levels_.empty() ? kNone : levels_.back().folder;
+}
+
+std::vector<std::string> FolderWalk::NextSongs(size_t count) {
+  std::vector<std::string> songs;
+  while (songs.size() < count && !levels_.empty()) {
+    Level& level = levels_.back();
+    if (level.next == level.entries.size()) {
+      levels_.pop_back();
+      continue;
+    }
+    const Entry& entry = level.entries[level.next++];
+    std::string path = level.folder == "/" ? "/" + entry.name : level.folder + "/" + entry.name;
+    if (entry.is_folder) {
+      Enter(path);  // `level` is not used past this point: the levels may move
+    } else if (IsMusicFileName(entry.name)) {
+      songs.push_back(std::move(path));
+      ++songs_found_;
+    } else {
+      ++passed_over_;
+    }
+  }
+  return songs;
+}
+
+void FolderWalk::Enter(const std::string& folder) {
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) {
+    unreadable_.push_back(folder);
+    return;
+  }
+  if (!visited_.insert({status.st_dev, status.st_ino}).second) return;
+  Level level{folder, {}, 0};
+  if (!List(folder, level.entries)) {
+    unreadable_.push_back(folder);
+    return;
+  }
+  levels_.push_back(std::move(level));
+}
+
+// Links count as what they point at; dangling ones and devices are left out.
+bool FolderWalk::List(const std::string& folder, std::vector<Entry>& entries) const {
+  std::error_code error;
+  fs::directory_iterator it(folder, error);
+  if (error) return false;
+  for (const fs::directory_iterator end; it != end; it.increment(error)) {
+    std::string name = it->path().filename().string();
+    if (name.starts_with('.')) continue;
+    std::error_code type_error;
+    if (it->is_directory(type_error)) {
+      entries.push_back({std::move(name), true});
+    } else if (!type_error && it->is_regular_file(type_error) && !type_error) {
+      entries.push_back({std::move(name), false});
+    }
+  }
+  if (error) return false;
+  std::sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
+    return natural_.Compare(a.name, b.name) < 0;
+  });
+  return true;
+}
 
 bool IsMusicFileName(const std::string& name) {
   const size_t dot = name.rfind('.');
@@ -136,13 +140,13 @@ std::unique_ptr<TextCollator> MakeNaturalCollator() {
   return std::make_unique<NaturalCollator>(std::move(collator));
 }
 
-FolderWalkResult WalkMusicFolder(const std::string& root, const TextCollator& natural,
-                                 const std::function<bool()>& cancelled) {
-  Walk walk(natural, cancelled);
-  std::string folder = root;
-  while (folder.size() > 1 && folder.ends_with('/')) folder.pop_back();
-  walk.Visit(folder);
-  return walk.Take();
+FolderWalkResult WalkMusicFolder(const std::string& root, const TextCollator& natural) {
+  FolderWalk walk(root, natural);
+  FolderWalkResult result;
+  result.songs = walk.NextSongs(std::numeric_limits<size_t>::max());
+  result.passed_over = walk.PassedOver();
+  result.unreadable = walk.UnreadableFolders();
+  return result;
 }
 
 }  // namespace tarvello

@@ -26,6 +26,8 @@ class RecordingProgress : public OutputProgress {
   mutable int checks = 0;
   // Asked at every event point; returning true presses cancel.
   std::function<bool(const RecordingProgress&)> press_cancel;
+  // Called with each box the run shows.
+  std::function<void(const std::string&)> on_message;
 
   void SetLabel(const std::string& text) override { labels.push_back(text); }
   void SetMaximum(int value) override { maximum = value; }
@@ -39,7 +41,10 @@ class RecordingProgress : public OutputProgress {
     if (cancel_at_check > 0 && ++checks >= cancel_at_check) cancel = true;
     return cancel;
   }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessage(const std::string& text) override {
+    messages.push_back(text);
+    if (on_message) on_message(text);
+  }
   void Beep() override { ++beeps; }
 
   bool ShowedLabel(const std::string& text) const {

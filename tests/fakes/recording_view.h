@@ -40,6 +40,7 @@ class RecordingView : public MainView {
   std::vector<int> selected_rows;
   int row_notifications = 0;
   std::vector<std::pair<int, int>> changed_rows;  // each RowsChanged's first and last row
+  std::vector<std::pair<int, int>> appended;      // the ranges of RowsAppended, in order
   int rows_moving = 0;                            // above 0 between RowsAboutToMove and RowsMoved
   int cursor_depth = 0;
   int max_cursor_depth = 0;
@@ -84,7 +85,10 @@ class RecordingView : public MainView {
   }
   int VerticalScrollBarWidth() const override { return scroll_bar_width; }
   void SetPlaylistDropDownWidth(int width) override { drop_down_width = width; }
-  void RowsAppended(int, int) override { ++row_notifications; }
+  void RowsAppended(int first, int last) override {
+    ++row_notifications;
+    appended.emplace_back(first, last);
+  }
   void RowsChanged(int first, int last) override {
     ++row_notifications;
     changed_rows.emplace_back(first, last);

@@ -54,6 +54,20 @@ class ProgressFormTest : public QObject {
     QVERIFY(label->y() < bar->y() && bar->geometry().bottom() < button->y());
   }
 
+  void ALongLabelKeepsItsStartAndEndWithinTheLabel() {
+    TProgressForm form(&owner_, {}, {});
+    auto* label = form.findChild<QLabel*>("lbMessage");
+    form.SetLabel("追加しています... 12 / 340 曲");
+    QCOMPARE(label->text(), QString("追加しています... 12 / 340 曲"));
+    const std::string folder = "/home/user/" + std::string(200, 'x') + "/Disc 2";
+    form.SetLabel("追加しています... 12 / 340 曲  " + folder);
+    const QString shown = label->text();
+    QVERIFY(shown.startsWith("追加しています..."));
+    QVERIFY(shown.endsWith("Disc 2"));
+    QVERIFY(shown.contains(QChar(0x2026)));
+    QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->width());
+  }
+
   void WorkRunsOnceShownAfterTheTimerAndTheDialogCloses() {
     int runs = 0;
     qint64 started_after = -1;

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "fakes/fake_platform.h"
 #include "sources/folder_walk.h"
@@ -36,19 +40,64 @@ TEST(FolderWalkTest, SongsComeInNaturalOrderWithAlbumsTogether) {
   };
   EXPECT_EQ(result.songs, expected);
   EXPECT_EQ(result.passed_over, 3);
-  EXPECT_FALSE(result.cancelled);
+  EXPECT_TRUE(result.unreadable.empty());
 }
 
-TEST(FolderWalkTest, ACancelStopsBetweenFolders) {
+TEST(FolderWalkTest, SongsComeInSlicesThatJoinIntoTheWholeWalk) {
   fakes::TempDir dir;
+  std::vector<std::string> expected;
+  for (int album = 1; album <= 3; ++album) {
+    for (int song = 1; song <= 7; ++song) {
+      const std::string name = "A" + std::to_string(album) + "/" + std::to_string(song) + " s.mp3";
+      fakes::WriteFile(dir.Path(name), "");
+      expected.push_back(dir.Path(name));
+    }
+    fakes::WriteFile(dir.Path("A" + std::to_string(album) + "/cover.jpg"), "");
+  }
+  const auto natural = MakeNaturalCollator();
+  for (size_t slice : {1, 2, 5, 7, 100}) {
+    FolderWalk walk(dir.path(), *natural);
+    std::vector<std::string> songs;
+    int found_before = 0;
+    while (!walk.Finished()) {
+      const std::vector<std::string> next = walk.NextSongs(slice);
+      // Only the end of the walk gives a short slice.
+      if (!walk.Finished()) {
+        EXPECT_EQ(next.size(), slice);
+      }
+      EXPECT_EQ(walk.SongsFound(), found_before + static_cast<int>(next.size()));
+      found_before = walk.SongsFound();
+      songs.insert(songs.end(), next.begin(), next.end());
+    }
+    EXPECT_EQ(songs, expected) << slice;
+    EXPECT_EQ(walk.PassedOver(), 3);
+    EXPECT_TRUE(walk.NextSongs(slice).empty());
+    EXPECT_EQ(walk.Folder(), "");
+  }
+  // A walk left after its first slice has not yet looked into the later folders.
+  FolderWalk stopped(dir.path(), *natural);
+  EXPECT_EQ(stopped.NextSongs(3).size(), 3u);
+  EXPECT_EQ(stopped.Folder(), dir.Path("A1"));
+  EXPECT_EQ(stopped.PassedOver(), 0);
+}
+
+TEST(FolderWalkTest, AFolderThatCannotBeReadIsNotedOnceAndTheRestIsWalked) {
+  fakes::TempDir dir;
+  const auto natural = MakeNaturalCollator();
+  const FolderWalkResult missing = WalkMusicFolder(dir.Path("gone"), *natural);
+  EXPECT_TRUE(missing.songs.empty());
+  EXPECT_EQ(missing.unreadable, std::vector<std::string>{dir.Path("gone")});
+
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   fakes::WriteFile(dir.Path("a/1.mp3"), "");
   fakes::WriteFile(dir.Path("b/2.mp3"), "");
-  int asked = 0;
-  const auto natural = MakeNaturalCollator();
-  const FolderWalkResult result =
-      WalkMusicFolder(dir.path(), *natural, [&] { return ++asked > 2; });
-  EXPECT_TRUE(result.cancelled);
-  EXPECT_EQ(result.songs, std::vector<std::string>{dir.Path("a/1.mp3")});
+  fakes::WriteFile(dir.Path("b/3.mp3"), "");
+  fakes::WriteFile(dir.Path("c/4.mp3"), "");
+  fs::permissions(dir.Path("b"), fs::perms::none);
+  const FolderWalkResult result = WalkMusicFolder(dir.path(), *natural);
+  fs::permissions(dir.Path("b"), fs::perms::owner_all);
+  EXPECT_EQ(result.songs, (std::vector<std::string>{dir.Path("a/1.mp3"), dir.Path("c/4.mp3")}));
+  EXPECT_EQ(result.unreadable, std::vector<std::string>{dir.Path("b")});
 }
 
 TEST(FolderWalkTest, MusicIsKnownByItsExtensionInAnyCase) {
