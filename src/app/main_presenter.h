@@ -159,6 +159,7 @@ class MainPresenter {
 
   // Conversion of songs the walk refuses, and whole folders (presenter_conversions.cpp).
   ConversionQueue& Conversions();
+  std::string AddDialogFilter();
   // The options dialog's conversion page: the queue and the conversion settings' file.
   void StoreConversionSettings(const ConvertSettings& settings);
   bool AdmitForConversion(const std::string& path);

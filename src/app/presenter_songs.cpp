@@ -3,6 +3,7 @@
 
 #include "app/main_presenter.h"
 #include "sources/add_files.h"
+#include "sources/folder_walk.h"
 #include "sources/playlist_adding.h"
 #include "sources/track_list_file.h"
 
@@ -13,14 +14,21 @@ namespace {
 constexpr const char* kAddDialogTitle = "追加";
 constexpr const char* kAddDialogFilter =
     "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|すべてのファイル (*.*)|*.*";
+constexpr const char* kMusicFilterName = "音楽ファイル";
 
 }  // namespace
+
+// With conversion on, every music file can be added, so the dialog shows them all first.
+std::string MainPresenter::AddDialogFilter() {
+  if (!Conversions().Settings().enabled) return kAddDialogFilter;
+  return std::string(kMusicFilterName) + "|" + MusicFilePatterns() + "|" + kAddDialogFilter;
+}
 
 void MainPresenter::AddFilesDialog() {
   RunCommand([&] {
     const auto cursor = view_.ShowWaitCursor();
     const std::optional<std::vector<std::string>> chosen =
-        view_.ChooseFiles({kAddDialogTitle, kAddDialogFilter, true});
+        view_.ChooseFiles({kAddDialogTitle, AddDialogFilter(), true});
     if (!chosen) return;
     AddPaths(*chosen, true);
   });

@@ -130,6 +130,15 @@ bool IsMusicFileName(const std::string& name) {
          kMusicExtensions.end();
 }
 
+std::string MusicFilePatterns() {
+  std::string patterns;
+  for (const std::string_view extension : kMusicExtensions) {
+    if (!patterns.empty()) patterns += ';';
+    patterns.append("*.").append(extension);
+  }
+  return patterns;
+}
+
 std::unique_ptr<TextCollator> MakeNaturalCollator() {
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::Collator> collator(

@@ -18,6 +18,8 @@ namespace tarvello {
 
 // True when the file name's extension is one of a music or audio-bearing video file.
 bool IsMusicFileName(const std::string& name);
+// The music files' names as a file dialog's patterns: "*.mp3;*.m4a;...".
+std::string MusicFilePatterns();
 
 // ICU's collation of the user's locale with numbers compared by value, so "2 x" comes
 // before "10 x".

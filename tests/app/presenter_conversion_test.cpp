@@ -82,6 +82,11 @@ TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInItsOwnFile) {
   ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1) + " -ac 2 " + testing::Quoted(mp3)));
   MainPresenter& presenter = Start();
   const std::string conversion_file = program_dir_.Path("conversion.ini");
+  // The add dialog offers every music file first while conversion is on, and only what
+  // is added as it is once it is off.
+  view_.file_choices.push_back(std::nullopt);
+  view_.file_choices.push_back(std::nullopt);
+  presenter.Add1Click();
   OptionFormValues answer;
   answer.convert = false;
   answer.bit_rate_kbps = 192;
@@ -93,6 +98,16 @@ TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInItsOwnFile) {
   EXPECT_EQ(fakes::ReadFile(conversion_file), "[Conversion]\nEnabled=0\nBitRate=192\n");
   // The settings file is not touched by it.
   EXPECT_FALSE(std::filesystem::exists(IniPath()));
+
+  presenter.Add1Click();
+  ASSERT_EQ(view_.file_requests.size(), 2u);
+  const std::string own_filter =
+      "AAC ファイル (*.m4a)|*.m4a|XML ファイル (*.xml, *.rmp)|*.xml;*.rmp|すべてのファイル "
+      "(*.*)|*.*";
+  EXPECT_EQ(view_.file_requests[0].filter.rfind("音楽ファイル|*.mp3;*.m4a;", 0), 0u);
+  EXPECT_NE(view_.file_requests[0].filter.find(";*.flac;"), std::string::npos);
+  EXPECT_TRUE(view_.file_requests[0].filter.ends_with("|" + own_filter));
+  EXPECT_EQ(view_.file_requests[1].filter, own_filter);
 
   // With conversion off, the MP3 is refused as before.
   presenter.FilesDropped({mp3});
