@@ -17,7 +17,7 @@ struct HashStateFreer {
 
 }  // namespace
 
-std::optional<std::string> ContentHash(FileSystem& files, const std::string& path) {
+std::optional<std::string> SourceContentKey(FileSystem& files, const std::string& path) {
   const std::unique_ptr<ByteFile> file = files.OpenRead(path);
   if (!file) return std::nullopt;
   const std::unique_ptr<XXH3_state_t, HashStateFreer> state(XXH3_createState());

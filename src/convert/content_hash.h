@@ -11,6 +11,6 @@
 namespace tarvello {
 
 // 32 lowercase hex digits; nullopt when the file cannot be read to its end.
-std::optional<std::string> ContentHash(FileSystem& files, const std::string& path);
+std::optional<std::string> SourceContentKey(FileSystem& files, const std::string& path);
 
 }  // namespace tarvello

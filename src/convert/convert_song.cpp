@@ -120,7 +120,7 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::
   std::error_code stamp_error;
   const std::optional<SourceStamp> before = StampOf(source, stamp_error);
   if (!before) return Outcome(ConvertAction::kRefused, "cannot open: " + stamp_error.message());
-  const std::optional<std::string> hash = ContentHash(files, source);
+  const std::optional<std::string> hash = SourceContentKey(files, source);
   if (!hash) return Outcome(ConvertAction::kRefused, "cannot read the file to its end");
   const std::string remux_key = ConvertCache::RemuxKey(*hash);
   const std::string encode_key = ConvertCache::EncodeKey(*hash, settings);
