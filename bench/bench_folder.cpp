@@ -42,10 +42,7 @@ template <typename Add>
 void AddLibrary(benchmark::State& state, Add add) {
   fakes::TempDir program;
   fakes::FakePlatform fake;
-  fake.environment.executable_path = program.Path("tarvello");
-  fake.environment.home = program.path();
-  fake.environment.variables["TEMP"] = program.path();
-  fake.environment.variables["XDG_CACHE_HOME"] = program.path();
+  fake.environment.LiveIn(program.path());
   int rows = 0;
   for (auto _ : state) {
     state.PauseTiming();

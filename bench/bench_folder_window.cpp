@@ -22,11 +22,7 @@ void BM_AddLibraryFolderInWindow(benchmark::State& state) {
   const std::string folder = bench::LibraryFolder();
   fakes::TempDir program;
   fakes::FakePlatform fake;
-  fake.environment.executable_path = program.Path("tarvello");
-  fake.environment.current_directory = program.path();
-  fake.environment.home = program.path();
-  fake.environment.variables["TEMP"] = program.path();
-  fake.environment.variables["XDG_CACHE_HOME"] = program.path();
+  fake.environment.LiveIn(program.path());
   int rows = 0;
   for (auto _ : state) {
     state.PauseTiming();

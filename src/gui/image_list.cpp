@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <QStyle>
 
@@ -103,15 +102,18 @@ void PaintBox(QPainter& p) {
   p.drawRect(QRectF(2.5, 2.5, 11, 11));
 }
 
+// A tick through three points, drawn with `pen`'s colour and width and round ends.
+void PaintTick(QPainter& p, QPen pen, const std::array<QPointF, 3>& points) {
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  p.setPen(pen);
+  p.setBrush(Qt::NoBrush);
+  p.drawPolyline(points.data(), static_cast<int>(points.size()));
+}
+
 void PaintMarked(QPainter& p) {
   PaintBox(p);
-  p.setPen(QPen(QColor(20, 150, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::NoBrush);
-  QPainterPath tick;
-  tick.moveTo(4.5, 8);
-  tick.lineTo(7, 11);
-  tick.lineTo(12, 4.5);
-  p.drawPath(tick);
+  PaintTick(p, QPen(QColor(20, 150, 40), 2.2), {QPointF(4.5, 8), QPointF(7, 11), QPointF(12, 4.5)});
 }
 
 void PaintRemovable(QPainter& p) {
@@ -174,13 +176,7 @@ void PaintConverting(QPainter& p) {
 // A white tick on green: the song is made and goes to the card.
 void PaintConverted(QPainter& p) {
   PaintBadge(p, QColor(30, 150, 60));
-  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.setBrush(Qt::NoBrush);
-  QPainterPath tick;
-  tick.moveTo(4.8, 8.2);
-  tick.lineTo(7.2, 10.6);
-  tick.lineTo(11.4, 5.4);
-  p.drawPath(tick);
+  PaintTick(p, QPen(Qt::white, 2), {QPointF(4.8, 8.2), QPointF(7.2, 10.6), QPointF(11.4, 5.4)});
 }
 
 // A white exclamation mark on red: the song could not be made.

@@ -14,13 +14,6 @@
 namespace tarvello {
 namespace {
 
-// A hard link where the file system allows one (the tests make thousands), else a copy.
-void LinkOrCopy(const std::string& source, const std::string& target) {
-  std::error_code error;
-  std::filesystem::create_hard_link(source, target, error);
-  if (error) std::filesystem::copy_file(source, target);
-}
-
 namespace fs = std::filesystem;
 
 class PresenterFolderTest : public PresenterTest {
@@ -36,7 +29,7 @@ class PresenterFolderTest : public PresenterTest {
       fs::create_directories(folder);
       for (int song = 1; song <= songs; ++song) {
         const std::string path = folder + "/" + std::to_string(song) + " song.m4a";
-        LinkOrCopy(Fixture(std::string("m4a/") + sources[(disc + song) % 3]), path);
+        fakes::LinkOrCopy(Fixture(std::string("m4a/") + sources[(disc + song) % 3]), path);
         natural.push_back(path);
       }
       fakes::WriteFile(folder + "/cover.jpg", "jpeg");
@@ -165,7 +158,7 @@ TEST_F(PresenterFolderTest, TheSongLimitEndsAFolderInsideItsDialogWithOneBox) {
   const std::string big = music_.Path("big");
   fs::create_directories(big);
   for (int song = 0; song < kMaxTracks + 3; ++song) {
-    LinkOrCopy(Fixture("m4a/faststart.m4a"), big + "/" + std::to_string(song) + ".m4a");
+    fakes::LinkOrCopy(Fixture("m4a/faststart.m4a"), big + "/" + std::to_string(song) + ".m4a");
   }
   Start();
   presenter_->SetFolderAddingPace({std::chrono::milliseconds(0), std::chrono::milliseconds(20)});

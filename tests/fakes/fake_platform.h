@@ -60,6 +60,13 @@ inline void WriteFile(const std::string& path, std::string_view bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+// A hard link where the file system allows one (tests make thousands), else a copy.
+inline void LinkOrCopy(const std::string& source, const std::string& target) {
+  std::error_code error;
+  std::filesystem::create_hard_link(source, target, error);
+  if (error) std::filesystem::copy_file(source, target);
+}
+
 // Reads a whole file; empty when it cannot.
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -177,6 +184,13 @@ class FakeEnvironment : public Environment {
   std::string ExecutablePath() override { return executable_path; }
   std::string HomeDirectory() override { return home; }
   std::time_t Now() override { return now; }
+
+  // The program, its home, its temporary files and its cache all in `folder`.
+  void LiveIn(const std::string& folder) {
+    executable_path = folder + "/tarvello";
+    current_directory = home = folder;
+    variables["TEMP"] = variables["XDG_CACHE_HOME"] = folder;
+  }
 
   std::map<std::string, std::string> variables;
   std::string current_directory = "/tmp";

@@ -29,9 +29,7 @@ std::vector<std::string> MakeAlbum(const std::string& folder) {
   std::filesystem::create_directories(folder + "/Album");
   for (int song = 1; song <= kSongs; ++song) {
     const std::string path = folder + "/Album/" + std::to_string(song) + " song.m4a";
-    std::error_code error;
-    std::filesystem::create_hard_link(TestSong("faststart.m4a"), path, error);
-    if (error) std::filesystem::copy_file(TestSong("faststart.m4a"), path);
+    fakes::LinkOrCopy(TestSong("faststart.m4a"), path);
     songs.push_back(path);
   }
   return songs;

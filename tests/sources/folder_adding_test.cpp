@@ -15,13 +15,6 @@
 namespace tarvello {
 namespace {
 
-// A hard link where the file system allows one (the tests make thousands), else a copy.
-void LinkOrCopy(const std::string& source, const std::string& target) {
-  std::error_code error;
-  std::filesystem::create_hard_link(source, target, error);
-  if (error) std::filesystem::copy_file(source, target);
-}
-
 class FolderAddingTest : public ::testing::Test {
  protected:
   AddContext Context() {
@@ -49,7 +42,7 @@ class FolderAddingTest : public ::testing::Test {
 
 TEST_F(FolderAddingTest, SlicesThatAreAlreadyOverStillMoveTheAddingOnUntilItEnds) {
   for (int song = 1; song <= 70; ++song) {
-    LinkOrCopy(Song("tagged.m4a"), music_.Path(std::to_string(song) + ".m4a"));
+    fakes::LinkOrCopy(Song("tagged.m4a"), music_.Path(std::to_string(song) + ".m4a"));
   }
   fakes::WriteFile(music_.Path("not a song.mp3"), "no");
   AddContext context = Context();
