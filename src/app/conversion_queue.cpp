@@ -117,7 +117,7 @@ void ConversionQueue::Queue(const std::string& source) {
 void ConversionQueue::RetryCancelled() {
   std::vector<std::string> cancelled;
   for (const auto& [source, entry] : entries_) {
-    if (entry.state == ConversionState::kCancelled) cancelled.push_back(source);
+    if (entry.state == ConversionState::kCancelled && !entry.dropped) cancelled.push_back(source);
   }
   for (const std::string& source : cancelled) Queue(source);
 }
@@ -126,13 +126,29 @@ void ConversionQueue::Prioritize(const std::vector<std::string>& rows_in_order,
                                  const std::unordered_set<std::string>& marked) {
   std::vector<ConvertJobId> order;
   std::unordered_set<ConvertJobId> marked_jobs;
+  std::unordered_set<std::string> listed;
   for (const std::string& file_name : rows_in_order) {
-    const auto entry = entries_.find(file_name);
+    // A row of a song being made again names the song, not its source.
+    const auto song = song_sources_.find(file_name);
+    const std::string& source = song == song_sources_.end() ? file_name : song->second;
+    listed.insert(source);
+    const auto entry = entries_.find(source);
     if (entry == entries_.end() || entry->second.state != ConversionState::kWaiting) continue;
     order.push_back(entry->second.id);
     if (marked.contains(file_name)) marked_jobs.insert(entry->second.id);
   }
+  DropUnlisted(listed);
   pool_->SetOrder(order, marked_jobs);
+}
+
+void ConversionQueue::DropUnlisted(const std::unordered_set<std::string>& listed) {
+  for (auto& [source, entry] : entries_) {
+    const bool unfinished =
+        entry.state == ConversionState::kWaiting || entry.state == ConversionState::kConverting;
+    if (!unfinished || entry.dropped || listed.contains(source)) continue;
+    entry.dropped = true;
+    pool_->Cancel(entry.id);
+  }
 }
 
 void ConversionQueue::ConvertStarted(ConvertJobId id) {

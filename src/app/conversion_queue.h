@@ -42,7 +42,8 @@ class ConversionQueue : private ConvertListener {
   bool Admit(const std::string& source, TTrackInfo& record);
 
   // Waiting work goes marked first, then in the order given (the record file names of
-  // the list's rows).
+  // all the list's rows). Work for a source that no row lists any more is cancelled and
+  // stays so until the source is admitted again.
   void Prioritize(const std::vector<std::string>& rows_in_order,
                   const std::unordered_set<std::string>& marked);
 
@@ -82,6 +83,7 @@ class ConversionQueue : private ConvertListener {
 
  private:
   void Queue(const std::string& source);
+  void DropUnlisted(const std::unordered_set<std::string>& listed);
   // Takes over the pin of a song a job made or found; one pin per song is kept.
   void KeepPinned(const std::string& song_path);
   // Fills `record` from the song already made of `source`; false when it is gone.
@@ -92,6 +94,7 @@ class ConversionQueue : private ConvertListener {
     ConversionState state = ConversionState::kWaiting;
     std::string song_path;  // the latest song made of the source, kept while it is made again
     std::string failure;
+    bool dropped = false;  // cancelled because no row lists the source
   };
   struct Arrival {
     ConvertJobId id = 0;

@@ -234,5 +234,29 @@ TEST_F(ConversionQueueTest, AFullCacheDiskIsNamedInTheRowsFailure) {
   EXPECT_TRUE(std::filesystem::is_empty(small_disk.root() + "/converted"));
 }
 
+TEST_F(ConversionQueueTest, WorkForSourcesNoRowListsIsDroppedUntilAddedAgain) {
+  ConversionQueue queue(
+      files_, cache_.path(), ConvertSettings{}, [] {}, 1);
+  for (const std::string& source : {Mp3(), Flac()}) {
+    ASSERT_TRUE(queue.Admit(source, staging_));
+    ASSERT_EQ(table_.StoreTrack(table_.TrackCount(), staging_), StoreResult::kStored);
+  }
+  // The FLAC's row was deleted: only the MP3 is listed.
+  queue.Prioritize({Mp3()}, {});
+  std::vector<std::string> failures;
+  DeliverAll(queue, failures);
+  EXPECT_TRUE(failures.empty());
+  EXPECT_EQ(queue.StateOf(std::string(FieldText(table_[0].FileName))), ConversionState::kReady);
+  EXPECT_EQ(queue.StateOf(Flac()), ConversionState::kCancelled);
+  // The output's retry of cancelled work leaves it alone...
+  queue.RetryCancelled();
+  EXPECT_EQ(queue.Unfinished(), 0);
+  // ...and adding the file again makes its song.
+  ASSERT_TRUE(queue.Admit(Flac(), staging_));
+  EXPECT_EQ(queue.Unfinished(), 1);
+  DeliverAll(queue, failures);
+  EXPECT_EQ(queue.StateOf(Flac()), ConversionState::kReady);
+}
+
 }  // namespace
 }  // namespace tarvello
