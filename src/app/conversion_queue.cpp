@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "app/conversion_failure_text.h"
 #include "catalogue/m4a_fields.h"
 #include "catalogue/m4a_reader.h"
 #include "convert/encode.h"
@@ -10,8 +11,6 @@
 
 namespace tarvello {
 namespace {
-
-constexpr const char* kCacheDiskFull = "キャッシュのディスクがいっぱいです.";
 
 // The record a song will have, from what the source says of itself.
 void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rate_kbps,
@@ -225,7 +224,7 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   }
   if (!result.Ready()) {
     entry.state = ConversionState::kFailed;
-    entry.failure = result.disk_full ? kCacheDiskFull : result.reason;
+    entry.failure = ConversionFailureText(result);
     failures.push_back(source->second + "\r\n" + entry.failure);
     return;
   }

@@ -46,26 +46,26 @@ bool WalkAccepts(FileSystem& files, const std::string& path) {
   }
 }
 
-ConvertResult Outcome(ConvertAction action, std::string reason) {
+ConvertResult Outcome(ConvertAction action, std::string reason,
+                      ConvertProblem problem = ConvertProblem::kOther) {
   ConvertResult result;
   result.action = action;
   result.reason = std::move(reason);
+  result.problem = problem;
   return result;
 }
 
 ConvertResult FromStatus(const ConvertStatus& status) {
   switch (status.end) {
     case ConvertEnd::kRefused:
-      return Outcome(ConvertAction::kRefused, status.reason);
+      return Outcome(ConvertAction::kRefused, status.reason, status.problem);
     case ConvertEnd::kCancelled:
       return Outcome(ConvertAction::kCancelled, status.reason);
     case ConvertEnd::kDone:
     case ConvertEnd::kFailed:
       break;
   }
-  ConvertResult result = Outcome(ConvertAction::kFailed, status.reason);
-  result.disk_full = status.disk_full;
-  return result;
+  return Outcome(ConvertAction::kFailed, status.reason, status.problem);
 }
 
 // Writes the song under a temporary name and gives it its key's name once complete.
@@ -85,7 +85,8 @@ ConvertResult MakeSong(ConvertCache& cache, const std::string& source, const Sou
   }
   input.format.reset();
   if (status.Done() && StampOf(source) != before) {
-    status = ConvertStatus::Failed("the file changed or vanished while it was converted");
+    status = ConvertStatus::Failed("the file changed or vanished while it was converted",
+                                   ConvertProblem::kSourceChanged);
   }
   if (!status.Done()) {
     std::error_code error;
@@ -119,9 +120,15 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::
   }
   std::error_code stamp_error;
   const std::optional<SourceStamp> before = StampOf(source, stamp_error);
-  if (!before) return Outcome(ConvertAction::kRefused, "cannot open: " + stamp_error.message());
+  if (!before) {
+    return Outcome(ConvertAction::kRefused, "cannot open: " + stamp_error.message(),
+                   ConvertProblem::kCannotOpen);
+  }
   const std::optional<std::string> hash = SourceContentKey(files, source);
-  if (!hash) return Outcome(ConvertAction::kRefused, "cannot read the file to its end");
+  if (!hash) {
+    return Outcome(ConvertAction::kRefused, "cannot read the file to its end",
+                   ConvertProblem::kCannotOpen);
+  }
   const std::string remux_key = ConvertCache::RemuxKey(*hash);
   const std::string encode_key = ConvertCache::EncodeKey(*hash, settings);
   // An accepted M4A with other audio is always encoded, so only its encode is looked for.
@@ -135,7 +142,9 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::
   }
   if (!probe) probe = ProbeSource(files, source);
   if (cancel.load()) return Outcome(ConvertAction::kCancelled, "cancelled");
-  if (probe->kind == SourceKind::kRefused) return Outcome(ConvertAction::kRefused, probe->reason);
+  if (probe->kind == SourceKind::kRefused) {
+    return Outcome(ConvertAction::kRefused, probe->reason, probe->problem);
+  }
   const std::string& key = probe->kind == SourceKind::kRemux ? remux_key : encode_key;
   ConvertResult result = MakeSong(cache, source, *probe, key, settings, *before, cancel);
   result.codec = probe->codec;

@@ -8,6 +8,7 @@
 
 #include "convert/convert_cache.h"
 #include "convert/convert_settings.h"
+#include "convert/convert_status.h"
 #include "convert/source_probe.h"
 #include "platform/platform.h"
 
@@ -21,8 +22,8 @@ struct ConvertResult {
   std::string reason;     // why not, for kRefused and kFailed
   std::string codec;      // the source's audio coding, when it was looked at
   bool from_cache = false;
-  double seconds = 0;      // time spent
-  bool disk_full = false;  // failed for want of room in the cache
+  double seconds = 0;                               // time spent
+  ConvertProblem problem = ConvertProblem::kOther;  // for kRefused and kFailed
 
   bool Ready() const {
     return action == ConvertAction::kAccepted || action == ConvertAction::kRemuxed ||

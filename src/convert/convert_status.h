@@ -6,6 +6,18 @@
 
 namespace tarvello {
 
+// What kind of problem ended a conversion, for a message in the user's language; the
+// reason text gives the detail.
+enum class ConvertProblem {
+  kOther,
+  kCannotOpen,      // the file cannot be opened or read as media
+  kNoAudio,         // it holds no audio stream
+  kEncrypted,       // its audio is encrypted or copy-protected
+  kNothingDecodes,  // not one frame of its audio could be read
+  kSourceChanged,   // the file changed or vanished while it was converted
+  kDiskFull,        // the disk being written has no room left
+};
+
 enum class ConvertEnd {
   kDone,
   kRefused,    // the source is not something that can become a song
@@ -16,18 +28,20 @@ enum class ConvertEnd {
 struct ConvertStatus {
   ConvertEnd end = ConvertEnd::kDone;
   std::string reason;
-  bool disk_full = false;  // a failure because the disk being written has no room left
+  ConvertProblem problem = ConvertProblem::kOther;
 
   bool Done() const { return end == ConvertEnd::kDone; }
   static ConvertStatus Ok() { return {}; }
-  static ConvertStatus Refused(std::string why) {
-    return {ConvertEnd::kRefused, std::move(why), false};
+  static ConvertStatus Refused(std::string why, ConvertProblem problem = ConvertProblem::kOther) {
+    return {ConvertEnd::kRefused, std::move(why), problem};
   }
-  static ConvertStatus Failed(std::string why) {
-    return {ConvertEnd::kFailed, std::move(why), false};
+  static ConvertStatus Failed(std::string why, ConvertProblem problem = ConvertProblem::kOther) {
+    return {ConvertEnd::kFailed, std::move(why), problem};
   }
-  static ConvertStatus Cancelled() { return {ConvertEnd::kCancelled, "cancelled", false}; }
-  static ConvertStatus DiskFull() { return {ConvertEnd::kFailed, "the cache disk is full", true}; }
+  static ConvertStatus Cancelled() { return {ConvertEnd::kCancelled, "cancelled"}; }
+  static ConvertStatus DiskFull() {
+    return {ConvertEnd::kFailed, "the cache disk is full", ConvertProblem::kDiskFull};
+  }
 };
 
 }  // namespace tarvello

@@ -214,7 +214,9 @@ ConvertStatus AacEncode::Run() {
     if (!decoded.Done()) return decoded;
   }
   if (ConvertStatus decoded = Decode(nullptr); !decoded.Done()) return decoded;
-  if (decoded_samples_ == 0) return ConvertStatus::Refused("no audio could be decoded");
+  if (decoded_samples_ == 0) {
+    return ConvertStatus::Refused("no audio could be decoded", ConvertProblem::kNothingDecodes);
+  }
   if (ConvertStatus flushed = Resample(nullptr); !flushed.Done()) return flushed;
   if (ConvertStatus encoded = EncodeQueued(true); !encoded.Done()) return encoded;
   if (ConvertStatus drained = SendToEncoder(nullptr); !drained.Done()) return drained;

@@ -34,7 +34,9 @@ ConvertStatus RemuxToM4a(SourceInput& input, const SongTags& tags, const std::st
     if (!written.Done()) return written;
     ++copied;
   }
-  if (copied == 0) return ConvertStatus::Refused("no audio could be read");
+  if (copied == 0) {
+    return ConvertStatus::Refused("no audio could be read", ConvertProblem::kNothingDecodes);
+  }
   return output.Finish();
 }
 

@@ -26,12 +26,18 @@ ConvertStatus OpenSourceInput(const std::string& path, SourceInput& input) {
   av_log_set_level(AV_LOG_QUIET);
   AVFormatContext* context = nullptr;
   const int opened = avformat_open_input(&context, path.c_str(), nullptr, nullptr);
-  if (opened < 0) return ConvertStatus::Refused("cannot open: " + AvErrorText(opened));
+  if (opened < 0) {
+    return ConvertStatus::Refused("cannot open: " + AvErrorText(opened),
+                                  ConvertProblem::kCannotOpen);
+  }
   input.format.reset(context);
   const int info = avformat_find_stream_info(context, nullptr);
-  if (info < 0) return ConvertStatus::Refused("cannot read: " + AvErrorText(info));
+  if (info < 0) {
+    return ConvertStatus::Refused("cannot read: " + AvErrorText(info), ConvertProblem::kCannotOpen);
+  }
   input.audio_index = av_find_best_stream(context, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-  if (input.audio_index < 0) return ConvertStatus::Refused("no audio stream");
+  if (input.audio_index < 0)
+    return ConvertStatus::Refused("no audio stream", ConvertProblem::kNoAudio);
   if (IsEncrypted(input.Audio())) return EncryptedRefusal();
   return ConvertStatus::Ok();
 }
@@ -41,7 +47,7 @@ bool PacketIsEncrypted(const AVPacket* packet) {
 }
 
 ConvertStatus EncryptedRefusal() {
-  return ConvertStatus::Refused("encrypted or copy-protected audio");
+  return ConvertStatus::Refused("encrypted or copy-protected audio", ConvertProblem::kEncrypted);
 }
 
 ConvertStatus WriteFailure(int error) {

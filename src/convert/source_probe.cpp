@@ -42,11 +42,13 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
     probe.file_size = record->FileSize;
   } catch (const FileError& error) {
     probe.reason = std::string("cannot open: ") + error.what();
+    probe.problem = ConvertProblem::kCannotOpen;
     return probe;
   }
   SourceInput input;
   if (ConvertStatus opened = OpenSourceInput(path, input); !opened.Done()) {
     probe.reason = opened.reason;
+    probe.problem = opened.problem;
     return probe;
   }
   const AVCodecID codec = input.Audio()->codecpar->codec_id;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "convert/convert_status.h"
 #include "convert/song_tags.h"
 #include "platform/platform.h"
 
@@ -19,8 +20,9 @@ enum class SourceKind {
 struct SourceProbe {
   SourceKind kind = SourceKind::kRefused;
   std::string reason;
-  std::string codec;   // FFmpeg's name of the audio coding
-  double seconds = 0;  // the play time, as far as the container tells
+  ConvertProblem problem = ConvertProblem::kOther;  // the kind of `reason`
+  std::string codec;                                // FFmpeg's name of the audio coding
+  double seconds = 0;                               // the play time, as far as the container tells
   int64_t file_size = 0;
   int channels = 0;
   int sample_rate = 0;

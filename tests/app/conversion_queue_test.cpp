@@ -117,6 +117,9 @@ TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFile) {
   DeliverAll(second, failures);
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].find(gone), std::string::npos);
+  // The window's words first, the system's detail after them.
+  EXPECT_NE(failures[0].find("\r\nファイルがオープンできません. (cannot open: "), std::string::npos)
+      << failures[0];
   EXPECT_EQ(second.StateOf(gone), ConversionState::kFailed);
 }
 

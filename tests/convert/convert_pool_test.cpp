@@ -214,7 +214,7 @@ TEST_F(ConvertBreakOffTest, AFullDiskSaysSoAndLeavesNothing) {
   const ConvertResult result = ConvertSong(files_, cache, MakeWav(30), ConvertSettings{}, cancel_);
   EXPECT_EQ(result.action, ConvertAction::kFailed);
   EXPECT_EQ(result.reason, "the cache disk is full");
-  EXPECT_TRUE(result.disk_full);
+  EXPECT_EQ(result.problem, ConvertProblem::kDiskFull);
   EXPECT_TRUE(IsEmptyFolder(cache.Folder()));
 }
 

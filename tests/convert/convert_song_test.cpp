@@ -213,17 +213,18 @@ TEST_F(ConvertSongTest, FilesWithoutPlayableAudioAreRefusedWithAReason) {
                         " -encryption_key 00112233445566778899aabbccddeeff"
                         " -encryption_kid 00112233445566778899aabbccddeeff " +
                         encrypted));
-  const std::map<std::string, std::string> reasons = {
-      {text, "cannot open"},
-      {picture, "no audio stream"},
-      {encrypted, "encrypted"},
-      {sources_->Path("missing.mp3"), "cannot open"},
+  const std::map<std::string, std::pair<std::string, ConvertProblem>> reasons = {
+      {text, {"cannot open", ConvertProblem::kCannotOpen}},
+      {picture, {"no audio stream", ConvertProblem::kNoAudio}},
+      {encrypted, {"encrypted", ConvertProblem::kEncrypted}},
+      {sources_->Path("missing.mp3"), {"cannot open", ConvertProblem::kCannotOpen}},
   };
   for (const auto& [path, reason] : reasons) {
     SCOPED_TRACE(path);
     const ConvertResult result = Convert(path);
     EXPECT_EQ(result.action, ConvertAction::kRefused);
-    EXPECT_NE(result.reason.find(reason), std::string::npos) << result.reason;
+    EXPECT_NE(result.reason.find(reason.first), std::string::npos) << result.reason;
+    EXPECT_EQ(result.problem, reason.second);
     EXPECT_TRUE(result.song_path.empty());
   }
   EXPECT_TRUE(std::filesystem::is_empty(cache_dir_.path()));

@@ -1,0 +1,37 @@
+#include "app/conversion_failure_text.h"
+
+namespace tarvello {
+namespace {
+
+const char* ProblemText(ConvertProblem problem) {
+  switch (problem) {
+    case ConvertProblem::kCannotOpen:
+      return "ファイルがオープンできません.";
+    case ConvertProblem::kNoAudio:
+      return "音声が入っていません.";
+    case ConvertProblem::kEncrypted:
+      return "暗号化またはコピー保護された曲です.";
+    case ConvertProblem::kNothingDecodes:
+      return "再生できる音声がありません.";
+    case ConvertProblem::kSourceChanged:
+      return "変換中にファイルが変更または削除されました.";
+    case ConvertProblem::kDiskFull:
+      return "キャッシュのディスクがいっぱいです.";
+    case ConvertProblem::kOther:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string ConversionFailureText(const ConvertResult& result) {
+  const char* text = ProblemText(result.problem);
+  if (text == nullptr) return result.reason;
+  // A full disk needs no detail; the others keep FFmpeg's or the system's words for a
+  // bug report.
+  if (result.problem == ConvertProblem::kDiskFull || result.reason.empty()) return text;
+  return std::string(text) + " (" + result.reason + ")";
+}
+
+}  // namespace tarvello
