@@ -174,14 +174,14 @@ TEST_P(ConversionOrderTest, TheListsOrderAndMarksDecideWhatIsMadeNext) {
   ASSERT_EQ(presenter.Rows().RowCount(), 4);
   GetParam().command(presenter, view_);
   ASSERT_TRUE(RunUntilAllFinished());
-  // The songs of deleted rows are made too, last; the summary stops counting them.
+  // The songs of deleted rows are not made; the summary stops counting them.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (view_.status[0].find("変換待ち") != std::string::npos &&
          std::chrono::steady_clock::now() < deadline) {
     if (view_.RunCalledSoon() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ASSERT_EQ(view_.status[0].find("変換待ち"), std::string::npos) << view_.status[0];
-  // Deleted rows come back once everything is made; their songs are not made again.
+  // Deleted rows are added again once everything else is made, and their songs follow.
   for (const char* title : {"S1", "S2", "S3"}) {
     const TrackList& rows = presenter.Rows();
     bool listed = false;
