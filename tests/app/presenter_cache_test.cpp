@@ -5,18 +5,14 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/presenter_fixture.h"
+#include "app/conversion_presenter_fixture.h"
 #include "convert/made_sources.h"
 
 namespace tarvello {
 namespace {
 
-class PresenterCacheTest : public PresenterTest {
+class PresenterCacheTest : public ConversionPresenterTest {
  protected:
-  void SetUp() override {
-    if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
-    fake_.environment.variables["XDG_CACHE_HOME"] = cache_.path();
-  }
   // Adds a converted song's source and waits until its record names the song.
   std::string AddConverted(const std::string& name) {
     const std::string source = music_.Path(name);
@@ -35,9 +31,6 @@ class PresenterCacheTest : public PresenterTest {
     const TrackList& rows = presenter_->Rows();
     return std::string(FieldText(presenter_->State().table[rows.TableIndex(row)].FileName));
   }
-
-  TempDir music_;
-  TempDir cache_;
 };
 
 TEST_F(PresenterCacheTest, TheOutputMakesAgainASongAnotherProgramRemoved) {

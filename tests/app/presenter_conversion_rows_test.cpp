@@ -13,20 +13,15 @@
 #include <ostream>
 #include <thread>
 
-#include "app/presenter_fixture.h"
+#include "app/conversion_presenter_fixture.h"
 #include "catalogue/m4a_reader.h"
 #include "convert/made_sources.h"
 
 namespace tarvello {
 namespace {
 
-class ConversionRowsTest : public PresenterTest {
+class ConversionRowsTest : public ConversionPresenterTest {
  protected:
-  void SetUp() override {
-    if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
-    fake_.environment.variables["XDG_CACHE_HOME"] = cache_.path();
-  }
-
   // One worker, so the order in which songs are made is the queue's order.
   MainPresenter& StartWithOneWorker() {
     MainPresenter& presenter = Start();
@@ -77,9 +72,6 @@ class ConversionRowsTest : public PresenterTest {
     }
     return true;
   }
-
-  TempDir music_;
-  TempDir cache_;
 };
 
 bool IsCached(const std::string& file, const std::string& cache) {

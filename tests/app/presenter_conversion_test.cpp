@@ -7,22 +7,14 @@
 #include <memory>
 #include <thread>
 
-#include "app/presenter_fixture.h"
+#include "app/conversion_presenter_fixture.h"
 #include "catalogue/m4a_reader.h"
 #include "convert/made_sources.h"
 
 namespace tarvello {
 namespace {
 
-class PresenterConversionTest : public PresenterTest {
- protected:
-  void SetUp() override {
-    if (!testing::HaveFfmpeg()) GTEST_SKIP() << "the ffmpeg command is not installed";
-    fake_.environment.variables["XDG_CACHE_HOME"] = cache_.path();
-  }
-  TempDir music_;
-  TempDir cache_;
-};
+class PresenterConversionTest : public ConversionPresenterTest {};
 
 TEST_F(PresenterConversionTest, AFolderListsAtOnceAndItsMp3BecomesASong) {
   const std::string mp3 = music_.Path("album/10 tone.mp3");
