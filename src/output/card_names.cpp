@@ -9,8 +9,7 @@
 
 namespace tarvello {
 
-std::string NumberedSongPath(const std::string& folder, const TOutputOptions& options,
-                             int number) {
+std::string NumberedSongPath(const std::string& folder, const TOutputOptions& options, int number) {
   char digits[16];
   std::snprintf(digits, sizeof digits, "%.4d", number);
   std::string name = Cp932ToUtf8(options.Prefix) + "_" + digits;
@@ -20,8 +19,7 @@ std::string NumberedSongPath(const std::string& folder, const TOutputOptions& op
   return folder + name;
 }
 
-std::vector<std::string> ManagementTitlesOf(const TrackList& rows, const TrackTable& table,
-                                            const TOutputOptions& options) {
+std::vector<std::string> ManagementTitlesOf(const TrackList& rows, const TOutputOptions& options) {
   std::vector<std::string> titles;
   for (int row = 0; row < rows.RowCount(); ++row) {
     if (!IsOutputTarget(rows.Row(row))) continue;

@@ -44,7 +44,7 @@ std::vector<WrittenFile> ExpectedCardFiles(FileSystem& files, const std::string&
                                            const TOutputOptions& options,
                                            std::vector<std::string>& unreadable_sources) {
   WrittenFiles expected;
-  expected.Management(folder, ManagementTitlesOf(rows, table, options));
+  expected.Management(folder, ManagementTitlesOf(rows, options));
   int number = 0;
   for (int row = 0; row < rows.RowCount(); ++row) {
     if (!IsOutputTarget(rows.Row(row))) continue;

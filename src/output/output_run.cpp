@@ -234,7 +234,7 @@ class OutputRun {
   }
 
   std::vector<std::string> ManagementTitles() const {
-    return ManagementTitlesOf(rows_, table_, settings_.options);
+    return ManagementTitlesOf(rows_, settings_.options);
   }
 
   // Copies or moves every output target to its numbered name, newest time first.
