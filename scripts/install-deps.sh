@@ -11,7 +11,7 @@ packages=(
   libxml2-dev libsqlite3-dev libxxhash-dev
   ffmpeg libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   fonts-ipafont-gothic
-  qt6-translations-l10n libc-l10n man-db
+  qt6-translations-l10n libc-l10n locales man-db
   xvfb openbox x11-utils xdotool
   librsvg2-bin desktop-file-utils appstream
   dbus-daemon python3-dbusmock
@@ -26,11 +26,24 @@ for package in "${packages[@]}"; do
   fi
 done
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
   export DEBIAN_FRONTEND=noninteractive
   "${sudo_cmd[@]}" apt-get update -q
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The test of Japanese system messages runs under ja_JP.UTF-8: under C.UTF-8 newer C
+# libraries ignore LANGUAGE.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "Generating the ja_JP.UTF-8 locale"
+  if grep -q '^# *ja_JP\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    "${sudo_cmd[@]}" sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo_cmd[@]}" locale-gen
 fi

@@ -311,7 +311,9 @@ class OutputCommand {
         .Text("result", result);
     if (reason != nullptr) line.Text("reason", reason).Text("message", TerminalText(message));
     if (incomplete) line.Bool("incomplete", true);
-    line.Bool("verified", verified_).Raw("mismatched", PathArray(mismatched_));
+    // Without a read-back nothing was checked; a "false" would read as a failed check.
+    if (!arguments_.no_verify) line.Bool("verified", verified_);
+    line.Raw("mismatched", PathArray(mismatched_));
     out_ << line.Close() << "\n";
   }
 
@@ -401,7 +403,7 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       "music files in natural order; files the window would refuse are converted first), and "
       "outputs them onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered "
       "songs. The last line on standard output is a JSON object with \"written\", \"targets\", "
-      "\"result\", \"verified\" and \"mismatched\"; an output that does not start gives "
+      "\"result\", \"verified\" (left out with --no-verify) and \"mismatched\"; an output that does not start gives "
       "\"result\":\"refused\" and a \"reason\".");
   AddNameOptions(command, *arguments);
   CLI::Option* backup_dir =
