@@ -79,6 +79,8 @@ TEST_F(PlaylistFileTest, ExtendedM3u8TakesEveryKindOfEntryInOrder) {
       "../music/a b.m4a\r\n"
       "\r\n"
       "# a comment\r\n"
+      "\t#EXTINF:7,an indented comment\r\n"
+      " \v #EXTVLCOPT:x\n"
       "file://" + temp_.path() + "/music/%E6%97%A5%E6%9C%AC%E8%AA%9E/%E6%9B%B2.m4a\r\n"
       "http://radio.example/stream.mp3\n"
       "C:\\Music\\a.m4a\n"
