@@ -1,25 +1,19 @@
 #include "app/conversion_settings_file.h"
 
-#include <charconv>
+#include <filesystem>
 #include <sstream>
+
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
 
 constexpr const char* kFileName = "conversion.ini";
 
-int Number(std::string_view text, int fallback) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : fallback;
-}
-
 }  // namespace
 
 std::string ConversionSettingsPath(const std::string& ini_file_name) {
-  const size_t slash = ini_file_name.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : ini_file_name.substr(0, slash);
-  return folder + "/" + kFileName;
+  return std::filesystem::path(ini_file_name).replace_filename(kFileName).string();
 }
 
 ConvertSettings ReadConversionSettings(FileSystem& files, const std::string& path) {
@@ -34,9 +28,9 @@ ConvertSettings ReadConversionSettings(FileSystem& files, const std::string& pat
     if (equals == std::string::npos) continue;
     const std::string key = line.substr(0, equals);
     const std::string_view value = std::string_view(line).substr(equals + 1);
-    if (key == "Enabled") settings.enabled = Number(value, 1) != 0;
+    if (key == "Enabled") settings.enabled = ParseInteger<int>(value).value_or(1) != 0;
     if (key == "BitRate") {
-      const int kbps = Number(value, kDefaultBitRateKbps);
+      const int kbps = ParseInteger<int>(value).value_or(kDefaultBitRateKbps);
       settings.bit_rate_kbps = IsOfferedBitRate(kbps) ? kbps : kDefaultBitRateKbps;
     }
   }

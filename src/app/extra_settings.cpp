@@ -1,9 +1,9 @@
 #include "app/extra_settings.h"
 
-#include <charconv>
+#include <filesystem>
 
+#include "common/text_tools.h"
 #include "common/utf8.h"
-#include "common/xml_lines.h"
 
 namespace tarvello {
 namespace {
@@ -19,13 +19,14 @@ ExtraSettings ExtraSettings::Parse(std::string_view bytes) {
   if (!IsWellFormedUtf8(bytes)) return settings;
   while (!bytes.empty()) {
     const size_t end = bytes.find('\n');
-    const std::string_view line = TrimLine(bytes.substr(0, end));
+    const std::string_view line = Trim(bytes.substr(0, end), IsSpaceOrControl);
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     const size_t equals = line.find('=');
     if (line.empty() || line.front() == '#' || equals == std::string_view::npos) continue;
-    const std::string_view key = TrimLine(line.substr(0, equals));
+    const std::string_view key = Trim(line.substr(0, equals), IsSpaceOrControl);
     if (!key.empty()) {
-      settings.values_[std::string(key)] = std::string(TrimLine(line.substr(equals + 1)));
+      settings.values_[std::string(key)] =
+          std::string(Trim(line.substr(equals + 1), IsSpaceOrControl));
     }
   }
   return settings;
@@ -53,11 +54,8 @@ bool ExtraSettings::GetBool(const std::string& key, bool fallback) const {
 int ExtraSettings::GetInt(const std::string& key, int fallback, int low, int high) const {
   const std::optional<std::string> value = Get(key);
   if (!value) return fallback;
-  int number = 0;
-  const char* end = value->data() + value->size();
-  const auto [stop, error] = std::from_chars(value->data(), end, number);
-  if (error != std::errc() || stop != end || number < low || number > high) return fallback;
-  return number;
+  const std::optional<int> number = ParseInteger<int>(*value);
+  return number && *number >= low && *number <= high ? *number : fallback;
 }
 
 void ExtraSettings::Set(const std::string& key, std::string value) {
@@ -66,11 +64,7 @@ void ExtraSettings::Set(const std::string& key, std::string value) {
 }
 
 std::string ExtraSettingsFileName(const std::string& ini_file_name) {
-  const size_t slash = ini_file_name.rfind('/');
-  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = ini_file_name.rfind('.');
-  const size_t stem_end = dot == std::string::npos || dot < name_start ? ini_file_name.size() : dot;
-  return ini_file_name.substr(0, stem_end) + "-extra.ini";
+  return std::filesystem::path(ini_file_name).replace_extension().string() + "-extra.ini";
 }
 
 ExtraSettings LoadExtraSettings(FileSystem& files, const std::string& path) {

@@ -54,8 +54,7 @@ void StoreOptionForm(const OptionFormValues& values, TOutputOptions& options) {
 
 std::string OutDirFromFolder(const std::string& folder,
                              const std::vector<std::string>& mount_points) {
-  std::string path = folder;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::string path = WithoutTrailingSlashes(folder);
   std::string volume = "/";
   for (const std::string& mount_point : mount_points) {
     if (mount_point.size() > volume.size() && IsBelow(path, mount_point)) volume = mount_point;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <string_view>
 
 #include "common/common_routine.h"
@@ -14,11 +15,6 @@ constexpr std::string_view kProgramFolder = "tarvello";
 constexpr std::string_view kFallbackFileName = "tarvello";
 constexpr std::string_view kIniExtension = ".INI";
 constexpr std::string_view kLibraryPath = "/My Music/iTunes/iTunes Music Library.xml";
-
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
 
 // The name with the extension from its last dot replaced; a name without a dot gets one.
 std::string IniNameFor(std::string_view file_name) {
@@ -59,10 +55,9 @@ struct ExecutableLocation {
 };
 
 ExecutableLocation LocateExecutable(Environment& environment) {
-  const std::string path = environment.ExecutablePath();
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return {"", path};
-  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+  const std::filesystem::path path = environment.ExecutablePath();
+  return {path.parent_path().empty() ? "" : std::filesystem::path(path).remove_filename().string(),
+          path.filename().string()};
 }
 
 // An installed program never writes beside itself, even when it could (run as root).
@@ -101,9 +96,8 @@ std::string DayBackupFolder(const std::string& backups, std::time_t now) {
 }
 
 bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name) {
-  const size_t slash = ini_file_name.rfind('/');
-  if (slash == std::string::npos || slash == 0) return true;
-  const std::string folder = ini_file_name.substr(0, slash);
+  const std::string folder = std::filesystem::path(ini_file_name).parent_path().string();
+  if (folder.empty() || folder == "/") return true;
   return files.DirectoryExists(folder) || files.CreateDirectories(folder);
 }
 

@@ -1,10 +1,10 @@
 #include "app/settings.h"
 
-#include <charconv>
 #include <optional>
 #include <string>
 
 #include "common/cp932.h"
+#include "common/text_tools.h"
 #include "output/output_folder_rule.h"
 
 namespace tarvello {
@@ -14,43 +14,26 @@ constexpr char kEndOfFileByte = '\x1A';
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr size_t kShortFieldBytes = 3;  // Prefix and Ext
 
-bool IsBlank(char byte) {
-  return static_cast<unsigned char>(byte) <= 32;
-}
-
-// Strips bytes 0 to 32 from both ends; linear however long the text is.
-std::string_view Trim(std::string_view text) {
-  size_t begin = 0;
-  while (begin < text.size() && IsBlank(text[begin])) ++begin;
-  size_t end = text.size();
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 // An optional sign and decimal digits that fit in 32 bits; anything else is no number.
-std::optional<int32_t> ParseInteger(std::string_view text) {
-  if (!text.empty() && text.front() == '+') {
+std::optional<int32_t> ParseSettingInteger(std::string_view text) {
+  if (text.starts_with('+')) {
     text.remove_prefix(1);
-    // from_chars takes a minus sign of its own; "+-1" is no number.
-    if (!text.empty() && text.front() == '-') return std::nullopt;
+    // The "-" that follows would be taken as a sign of its own; "+-1" is no number.
+    if (text.starts_with('-')) return std::nullopt;
   }
-  int32_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end) return std::nullopt;
-  return value;
+  return ParseInteger<int32_t>(text);
 }
 
 void SetIfInteger(std::string_view value, int& target) {
-  if (const auto number = ParseInteger(value)) target = *number;
+  if (const auto number = ParseSettingInteger(value)) target = *number;
 }
 
 // The 4th and 5th characters of a "COL" key name the column; anything after is ignored.
 void ApplyColumnWidth(std::string_view key, std::string_view value, Settings& settings) {
-  const auto column = ParseInteger(key.substr(3, 2));
+  const auto column = ParseSettingInteger(key.substr(3, 2));
   if (!column || *column < 0 || *column >= kListColumnCount) return;
   settings.column_widths[static_cast<size_t>(*column)] =
-      ParseInteger(value).value_or(kDefaultColumnWidth);
+      ParseSettingInteger(value).value_or(kDefaultColumnWidth);
 }
 
 uint8_t LowByte(int32_t value) {
@@ -58,7 +41,7 @@ uint8_t LowByte(int32_t value) {
 }
 
 void ApplyTitleFormat(std::string_view value, TOutputOptions& options) {
-  const uint8_t format = LowByte(ParseInteger(value).value_or(0));
+  const uint8_t format = LowByte(ParseSettingInteger(value).value_or(0));
   options.TitleFormat = format > 2 ? 0 : format;
 }
 
@@ -88,7 +71,7 @@ void ApplyValue(std::string_view key, std::string_view value, Settings& settings
   } else if (key == "TITLE") {
     ApplyTitleFormat(value, options);
   } else if (key == "SEP") {
-    if (const auto number = ParseInteger(value)) options.Separator = LowByte(*number);
+    if (const auto number = ParseSettingInteger(value)) options.Separator = LowByte(*number);
   } else if (key == "AUTDST") {
     if (value == "0") options.AutoImport = false;
   } else if (key == "BACKUP") {
@@ -100,7 +83,8 @@ void ApplyLine(std::string_view line, Settings& settings) {
   if (line.empty() || line.front() == '[' || line.front() == ';') return;
   const size_t equals = line.find('=');
   if (equals == std::string_view::npos) return;
-  ApplyValue(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), settings);
+  ApplyValue(Trim(line.substr(0, equals), IsSpaceOrControl),
+             Trim(line.substr(equals + 1), IsSpaceOrControl), settings);
 }
 
 // True when the text's last character is a backslash; the second byte of a double-byte

@@ -1,10 +1,10 @@
 #include "catalogue/row_deletion.h"
 
-#include <charconv>
 #include <cstdio>
 #include <string>
 
 #include "catalogue/row_marks.h"
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
@@ -12,11 +12,9 @@ namespace {
 // The table index a key names when it is written exactly as the row builder writes it;
 // -1 otherwise, since the first-match search compares the texts.
 int32_t ExactKeyIndex(const std::string& key, int32_t count) {
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), value);
-  if (error != std::errc() || end != key.data() + key.size()) return -1;
-  if (value < 0 || value >= count || key != TableIndexKey(value)) return -1;
-  return value;
+  const std::optional<int32_t> value = ParseInteger<int32_t>(key);
+  if (!value || *value < 0 || *value >= count || key != TableIndexKey(*value)) return -1;
+  return *value;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "catalogue/row_marks.h"
 
-#include <charconv>
 #include <string>
+
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
@@ -9,9 +10,7 @@ namespace {
 // The keys are written by the row builder, so they parse; anything else counts as 0.
 template <typename T>
 T KeyValue(const std::string& text) {
-  T value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : T{0};
+  return ParseInteger<T>(text).value_or(T{0});
 }
 
 // Moves the rows of `selected` whose icon is `from` to `to` and applies them to the totals

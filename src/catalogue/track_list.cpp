@@ -1,7 +1,6 @@
 #include "catalogue/track_list.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 
 #include "catalogue/genre_names.h"
 #include "common/cp932.h"
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
@@ -53,10 +53,7 @@ std::string TrackNumberText(const TTrackInfo& track) {
 
 // A year that is not a whole number (tags hold anything) sorts as 0.
 int YearNumber(std::string_view year) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(year.data(), year.data() + year.size(), value);
-  if (error != std::errc() || end != year.data() + year.size()) return 0;
-  return value;
+  return ParseInteger<int>(year).value_or(0);
 }
 
 const std::string& KeyText(const TrackRow& row, int32_t key) {
@@ -66,12 +63,7 @@ const std::string& KeyText(const TrackRow& row, int32_t key) {
 // The number keys compare as numbers, so a value wider than its padding (a file of
 // 10 GB, a play time of 28 hours) or a negative one still sorts in numeric order.
 int64_t NumericKey(const std::string& text) {
-  int64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) {
-    return std::numeric_limits<int64_t>::min();
-  }
-  return value;
+  return ParseInteger<int64_t>(text).value_or(std::numeric_limits<int64_t>::min());
 }
 
 template <typename T>
@@ -101,10 +93,7 @@ TrackList::~TrackList() = default;
 int32_t TrackList::TableIndex(int row) const {
   if (row < 0 || row >= RowCount()) return -1;
   const std::string& text = rows_[row].sub_items[kSubTableIndex];
-  int32_t index = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-  if (error != std::errc() || end != text.data() + text.size()) return -1;
-  return index;
+  return ParseInteger<int32_t>(text).value_or(-1);
 }
 
 void TrackList::FillSubItems(TrackRow& row, const TTrackInfo& track) const {

@@ -15,7 +15,7 @@ namespace {
 int WriteFolder(std::string folder, std::ostream& out, std::ostream& err) {
   PosixFileSystem files;
   PosixEnvironment environment;
-  while (folder.size() > 1 && folder.ends_with('/')) folder.pop_back();
+  folder = WithoutTrailingSlashes(folder);
   if (!files.DirectoryExists(folder)) {
     err << "tarvello-cli: no folder " << folder << "\n";
     return kExitReadFailed;

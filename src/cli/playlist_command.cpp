@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -10,6 +9,7 @@
 #include "cli/source_records.h"
 #include "cli/text_arguments.h"
 #include "common/common_routine.h"
+#include "common/text_tools.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "sources/library_playlists.h"
@@ -45,11 +45,7 @@ int WritePlaylist(const std::string& library, const std::string& name, std::ostr
 }
 
 bool SamePlayerName(std::string_view given, const char* name) {
-  return given.size() == std::string_view(name).size() &&
-         std::equal(given.begin(), given.end(), name, [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         });
+  return EqualsIgnoringCase(given, name);
 }
 
 // The import of a player's playlist, as the window's import of it adds to an empty list.

@@ -1,17 +1,10 @@
 #include <string_view>
 
 #include "common/common_routine.h"
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 // The value of `key` in a user-dirs.dirs text: KEY="$HOME/Folder" or KEY="/abs/path",
 // with backslash escapes. Empty when absent.
@@ -41,24 +34,19 @@ std::string UserDirValue(std::string_view text, std::string_view key, const std:
   return found;
 }
 
-std::string WithoutTrailingSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
 std::string DocumentsFolder(Environment& environment, FileSystem& files) {
-  const std::string home = WithoutTrailingSlash(environment.HomeDirectory());
+  const std::string home = WithoutTrailingSlashes(environment.HomeDirectory());
   std::string config = environment.GetVariable("XDG_CONFIG_HOME").value_or("");
   if (config.empty() || config.front() != '/') config = home + "/.config";
   std::optional<std::string> dirs;
   try {
-    dirs = files.ReadWholeFile(WithoutTrailingSlash(config) + "/user-dirs.dirs");
+    dirs = files.ReadWholeFile(WithoutTrailingSlashes(config) + "/user-dirs.dirs");
   } catch (const FileError&) {
     // A file that opens but cannot be read counts as absent.
   }
   if (dirs) {
     std::string documents = UserDirValue(*dirs, "XDG_DOCUMENTS_DIR", home);
-    if (!documents.empty()) return WithoutTrailingSlash(documents);
+    if (!documents.empty()) return WithoutTrailingSlashes(documents);
   }
   if (home.empty()) return {};
   return (home == "/" ? "" : home) + "/Documents";

@@ -9,10 +9,6 @@ namespace {
 
 constexpr size_t kHeaderBytes = 256;
 
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
 // True when a CR stands anywhere but right before an LF; the bytes end with an LF.
 bool HasStrayCr(const char* data, size_t size) {
   const char* end = data + size;
@@ -36,16 +32,8 @@ bool HasXmlDeclaration(ByteFile& file) {
     filled += read;
   }
   const std::string_view text(header.data(), strnlen(header.data(), header.size()));
-  const size_t first = std::find_if_not(text.begin(), text.end(), IsBlank) - text.begin();
+  const size_t first = std::find_if_not(text.begin(), text.end(), IsSpaceOrControl) - text.begin();
   return text.substr(first).starts_with(kXmlDeclarationStart);
-}
-
-std::string_view TrimLine(std::string_view line) {
-  size_t first = 0;
-  while (first < line.size() && IsBlank(line[first])) ++first;
-  size_t last = line.size();
-  while (last > first && IsBlank(line[last - 1])) --last;
-  return line.substr(first, last - first);
 }
 
 std::optional<std::string_view> TagValue(std::string_view line, std::string_view open,
@@ -138,7 +126,7 @@ LineReader::Search LineReader::SearchWholeLines(std::string_view prefix, std::st
       blank_to = line_start;
     }
     lines_known_to = at;
-    while (blank_to < at && IsBlank(data[blank_to])) ++blank_to;
+    while (blank_to < at && IsSpaceOrControl(data[blank_to])) ++blank_to;
     if (blank_to == at) {
       const size_t lf = static_cast<const char*>(std::memchr(data + at, '\n', limit - at)) - data;
       line = TakeLine(line_start, lf, lf + 1);

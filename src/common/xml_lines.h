@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/text_tools.h"
 #include "platform/platform.h"
 
 namespace tarvello {
@@ -20,7 +21,9 @@ inline constexpr std::string_view kXmlDeclarationStart = "<?xml version=\"1.0\""
 bool HasXmlDeclaration(ByteFile& file);
 
 // The line without leading and trailing characters of code 32 or less.
-std::string_view TrimLine(std::string_view line);
+constexpr std::string_view TrimLine(std::string_view line) {
+  return Trim(line, IsSpaceOrControl);
+}
 
 // The text between the first `open` tag anywhere in the line and the first `close` tag
 // after it; nullopt when either is missing.

@@ -1,9 +1,10 @@
 #include "common/xml_text.h"
 
 #include <array>
-#include <charconv>
 #include <limits>
 #include <optional>
+
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
@@ -12,27 +13,12 @@ constexpr std::string_view kLocalhostUrl = "file://localhost/";
 constexpr std::string_view kEmptyHostUrl = "file:///";
 constexpr uint32_t kLastCodePoint = 0x10FFFF;
 
-bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
-  }
-  return true;
-}
-
 // Digits in `base`, all of the text, no sign; nullopt when they are not such a number or
 // pass `limit`.
 std::optional<uint64_t> UnsignedDigits(std::string_view digits, int base, uint64_t limit) {
-  if (digits.empty()) return std::nullopt;
-  uint64_t value = 0;
-  const auto [end, error] =
-      std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-  if (error != std::errc() || end != digits.data() + digits.size() || value > limit) {
-    return std::nullopt;
-  }
-  // from_chars accepts no sign for unsigned values, so "+5" or "-5" never gets here.
+  // An unsigned type takes no sign, so "+5" or "-5" is no number.
+  const std::optional<uint64_t> value = ParseInteger<uint64_t>(digits, base);
+  if (!value || *value > limit) return std::nullopt;
   return value;
 }
 
@@ -92,14 +78,6 @@ bool AppendReference(std::string_view name, std::string& out) {
   return false;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-
 template <typename Int>
 Int SignedValue(std::string_view text) {
   bool negative = false;
@@ -131,8 +109,8 @@ std::string DecodePercentEscapes(std::string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = HexDigit(text[i + 1]);
-      const int low = HexDigit(text[i + 2]);
+      const int high = HexDigitValue(text[i + 1]);
+      const int low = HexDigitValue(text[i + 2]);
       if (high >= 0 && low >= 0) {
         out += static_cast<char>(high * 16 + low);
         i += 2;

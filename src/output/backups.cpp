@@ -1,10 +1,11 @@
 #include "output/backups.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ctime>
+#include <filesystem>
 
 #include "catalogue/output_totals.h"
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
@@ -14,10 +15,9 @@ bool AllDigits(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Digits that are known to be digits; too many of them count as 0.
 int Number(std::string_view digits) {
-  int value = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  return value;
+  return ParseInteger<int>(digits).value_or(0);
 }
 
 bool ValidDate(int year, int month, int day) {
@@ -105,10 +105,8 @@ std::vector<std::string> KeepNewestBackups(FileSystem& files, const std::string&
 }
 
 std::string BackupRoot(const std::string& day_folder) {
-  const size_t slash = day_folder.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return day_folder.substr(0, slash);
+  const std::string root = std::filesystem::path(day_folder).parent_path().string();
+  return root.empty() ? "." : root;
 }
 
 }  // namespace tarvello

@@ -102,13 +102,17 @@ struct FileIdentity {
   auto operator<=>(const FileIdentity&) const = default;
 };
 
+// `path` without its trailing "/"s; the root stays "/".
+inline std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
 // `path` without "." parts, ".." parts that follow a folder, repeated "/" and a trailing
 // "/" (the root stays "/"). Symbolic links are left as they are.
 inline std::string LexicallyNormalPath(const std::string& path) {
   if (path.empty()) return path;
-  std::string normal = std::filesystem::path(path).lexically_normal().string();
-  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-  return normal;
+  return WithoutTrailingSlashes(std::filesystem::path(path).lexically_normal().string());
 }
 
 // How a copy into a new file ended.

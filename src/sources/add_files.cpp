@@ -1,8 +1,7 @@
 #include "sources/add_files.h"
 
-#include <algorithm>
-
 #include "catalogue/m4a_reader.h"
+#include "common/text_tools.h"
 
 namespace tarvello {
 namespace {
@@ -108,15 +107,8 @@ AddOutcome AddSongPath(AddContext& context, const std::string& user_path) {
   }
 }
 
-std::string TrimBlanks(const std::string& path) {
-  const auto is_blank = [](unsigned char c) { return c <= ' '; };
-  const auto first = std::find_if_not(path.begin(), path.end(), is_blank);
-  const auto last = std::find_if_not(path.rbegin(), path.rend(), is_blank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
 std::string DialogPath(FileSystem& files, const std::string& path) {
-  return files.FileExists(path) ? path : TrimBlanks(path);
+  return files.FileExists(path) ? path : std::string(Trim(path, IsSpaceOrControl));
 }
 
 }  // namespace tarvello

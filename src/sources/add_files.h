@@ -45,12 +45,9 @@ enum class AddOutcome { kAdded, kSkipped, kStop };
 // An input/output error the readers do not handle raises FileError, which ends the adding.
 AddOutcome AddSongPath(AddContext& context, const std::string& path);
 
-// The path with leading and trailing blanks and control characters removed (the add dialog
-// trims, drops do not).
-std::string TrimBlanks(const std::string& path);
-
 // A path chosen in the add dialog: itself when a file of that name exists (a name may end
-// in a blank), else the path with its blanks trimmed.
+// in a blank), else the path without the blanks and control characters at its ends (the
+// add dialog trims, drops do not).
 std::string DialogPath(FileSystem& files, const std::string& path);
 
 }  // namespace tarvello

@@ -1,16 +1,12 @@
 #include "sources/folder_adding.h"
 
+#include <filesystem>
+
 namespace tarvello {
 namespace {
 
 // Songs walked between looks at the clock; a folder is listed whole either way.
 constexpr size_t kWalkSlice = 64;
-
-std::string ParentFolder(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 }  // namespace
 
@@ -36,14 +32,13 @@ void FolderAdding::Continue(Clock::time_point until) {
 std::string FolderAdding::CurrentFolder() const {
   if (Walking()) return walk_.Folder();
   if (next_ == 0 || songs_.empty()) return {};
-  return ParentFolder(songs_[next_ - 1]);
+  return std::filesystem::path(songs_[next_ - 1]).parent_path().string();
 }
 
 std::string FolderAddingLabel(const FolderAdding& adding) {
   const std::string folder = adding.CurrentFolder();
-  const size_t slash = folder.rfind('/');
-  const std::string name =
-      slash == std::string::npos || slash + 1 == folder.size() ? folder : folder.substr(slash + 1);
+  const std::string file_name = std::filesystem::path(folder).filename().string();
+  const std::string& name = file_name.empty() ? folder : file_name;
   const std::string counts =
       adding.Walking() ? "フォルダを読んでいます... " + std::to_string(adding.SongsFound()) + " 曲"
                        : "追加しています... " + std::to_string(adding.SongsHandled()) + " / " +

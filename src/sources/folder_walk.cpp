@@ -12,6 +12,9 @@
 #include <string_view>
 #include <utility>
 
+#include "common/text_tools.h"
+#include "platform/platform.h"
+
 namespace tarvello {
 namespace {
 
@@ -51,9 +54,7 @@ class BytesCollator : public TextCollator {
 }  // namespace
 
 FolderWalk::FolderWalk(const std::string& root, const TextCollator& natural) : natural_(natural) {
-  std::string folder = root;
-  while (folder.size() > 1 && folder.ends_with('/')) folder.pop_back();
-  Enter(folder);
+  Enter(WithoutTrailingSlashes(root));
 }
 
 const std::string& FolderWalk::Folder() const {
@@ -124,8 +125,7 @@ bool IsMusicFileName(const std::string& name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos || dot == 0) return false;
   std::string extension = name.substr(dot + 1);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(extension.begin(), extension.end(), extension.begin(), AsciiLower);
   return std::find(kMusicExtensions.begin(), kMusicExtensions.end(), extension) !=
          kMusicExtensions.end();
 }

@@ -3,27 +3,17 @@
 #include <optional>
 #include <string_view>
 
+#include "common/text_tools.h"
+
 namespace tarvello {
 namespace {
-
-std::string WithoutTrailingSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
 
 // An XDG variable's folder: only an absolute path counts, else the default below home.
 std::string XdgFolder(Environment& environment, const char* variable, const std::string& home,
                       const char* fallback) {
   const std::string value = environment.GetVariable(variable).value_or("");
-  if (!value.empty() && value.front() == '/') return WithoutTrailingSlash(value);
+  if (!value.empty() && value.front() == '/') return WithoutTrailingSlashes(value);
   return home + fallback;
-}
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 // A setting of mpd.conf: `name "value"` or `name value` on a line of its own; "~" at the
@@ -45,7 +35,7 @@ std::optional<std::string> MpdSetting(std::string_view text, std::string_view na
     }
     std::string path(value);
     if (path == "~" || path.starts_with("~/")) path = home + path.substr(1);
-    if (!path.empty()) found = WithoutTrailingSlash(path);
+    if (!path.empty()) found = WithoutTrailingSlashes(path);
   }
   return found;
 }
@@ -88,7 +78,7 @@ const char* PlayerName(Player player) {
 }
 
 PlayerFolders PlayerFoldersOf(Environment& environment) {
-  const std::string home = WithoutTrailingSlash(environment.HomeDirectory());
+  const std::string home = WithoutTrailingSlashes(environment.HomeDirectory());
   const std::string base = home == "/" ? "" : home;
   return {home, XdgFolder(environment, "XDG_DATA_HOME", base, "/.local/share"),
           XdgFolder(environment, "XDG_CONFIG_HOME", base, "/.config")};

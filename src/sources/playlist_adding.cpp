@@ -85,7 +85,7 @@ bool PlaylistAdding::FollowPlaylist(const std::string& path, const std::string& 
     return true;
   }
   if (!reading) return false;
-  followed_.insert(NormalizePath(path));
+  followed_.insert(LexicallyNormalPath(path));
   if (depth_ >= kMaxNesting) {
     Note(EntryProblem::kSkipped, path, "nested too deep");
     return true;
@@ -114,7 +114,7 @@ void PlaylistAdding::AddEntry(const PlaylistEntry& entry) {
   if (!context_.files.FileExists(entry.path)) {
     return Note(EntryProblem::kMissing, entry.path, "not found");
   }
-  if (followed_.contains(NormalizePath(entry.path))) {
+  if (followed_.contains(LexicallyNormalPath(entry.path))) {
     return Note(EntryProblem::kSkipped, entry.path, "playlist already read");
   }
   const size_t followed_before = followed_.size();

@@ -2,18 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
+#include "common/text_tools.h"
 #include "common/xml_text.h"
+#include "platform/platform.h"
 
 namespace tarvello {
 namespace {
-
-std::string_view TrimBlank(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // "C:\x", "C:/x", "C:" alone and "\\server\share".
 bool IsWindowsPath(std::string_view text) {
@@ -35,17 +31,6 @@ std::string_view SchemeOf(std::string_view text) {
   return text.substr(0, colon);
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // A file: URL as a native path; "file:/x" (one slash) is taken like "file:///x".
 PlaylistEntry FileUrlEntry(std::string_view url) {
   std::string text(url);
@@ -60,14 +45,14 @@ PlaylistEntry FileUrlEntry(std::string_view url) {
   if (IsWindowsPath(path) || !path.starts_with('/')) {
     return {EntryKind::kWindowsPath, std::string(url)};
   }
-  return {EntryKind::kFile, NormalizePath(path)};
+  return {EntryKind::kFile, LexicallyNormalPath(path)};
 }
 
 }  // namespace
 
 PlaylistEntry ResolveLocation(std::string_view location, const std::string& base_folder,
                               LocationStyle style) {
-  const std::string_view text = TrimBlank(location);
+  const std::string_view text = Trim(location);
   if (text.empty()) return {EntryKind::kFile, {}};
   if (IsWindowsPath(text)) return {EntryKind::kWindowsPath, std::string(text)};
   const std::string_view scheme = SchemeOf(text);
@@ -75,7 +60,7 @@ PlaylistEntry ResolveLocation(std::string_view location, const std::string& base
   if (!scheme.empty()) return {EntryKind::kNetwork, std::string(text)};
   std::string path = style == LocationStyle::kUri ? DecodePercentEscapes(text) : std::string(text);
   if (!path.starts_with('/')) path = (base_folder == "/" ? "" : base_folder) + "/" + path;
-  return {EntryKind::kFile, NormalizePath(path)};
+  return {EntryKind::kFile, LexicallyNormalPath(path)};
 }
 
 size_t LineEnd(std::string_view text) {
@@ -84,32 +69,8 @@ size_t LineEnd(std::string_view text) {
 }
 
 std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string NormalizePath(std::string_view path) {
-  const bool absolute = path.starts_with('/');
-  std::vector<std::string_view> parts;
-  while (!path.empty()) {
-    const size_t slash = path.find('/');
-    const std::string_view part = path.substr(0, slash);
-    path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
-    if (part.empty() || part == ".") continue;
-    if (part == ".." && !parts.empty() && parts.back() != "..") {
-      parts.pop_back();
-    } else if (part != ".." || !absolute) {
-      parts.push_back(part);
-    }
-  }
-  std::string out = absolute ? "/" : "";
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) out += '/';
-    out += parts[i];
-  }
-  return out.empty() ? "." : out;
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
 }
 
 }  // namespace tarvello

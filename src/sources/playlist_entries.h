@@ -48,8 +48,4 @@ size_t LineEnd(std::string_view text);
 // for a bare name).
 std::string FolderOf(const std::string& path);
 
-// The path with "." and empty components removed and ".." folded into its parent, as
-// the kernel would resolve it when no component is a symbolic link.
-std::string NormalizePath(std::string_view path);
-
 }  // namespace tarvello

@@ -1,8 +1,9 @@
 #include "sources/playlist_file.h"
 
-#include <cctype>
 #include <cerrno>
+#include <filesystem>
 
+#include "common/text_tools.h"
 #include "sources/m3u_playlist.h"
 #include "sources/playlist_text.h"
 #include "sources/pls_playlist.h"
@@ -14,36 +15,23 @@ namespace {
 // Enough of a file's start to recognise every format by its content.
 constexpr size_t kHeadBytes = 4096;
 
-std::string LowerExtension(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  const size_t dot = path.rfind('.');
-  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
-  std::string extension(path.substr(dot + 1));
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension;
-}
-
-std::string_view SkipBlanks(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0) {
-    text.remove_prefix(1);
-  }
-  return text;
-}
-
 }  // namespace
 
 PlaylistFormat DetectPlaylistFormat(std::string_view path, std::string_view bytes) {
-  const std::string extension = LowerExtension(path);
-  const std::string_view text = SkipBlanks(WithoutByteOrderMark(bytes));
+  const std::string extension = std::filesystem::path(path).extension().string();
+  const auto has_extension = [&](std::string_view wanted) {
+    return EqualsIgnoringCase(extension, wanted);
+  };
+  const std::string_view text = TrimStart(WithoutByteOrderMark(bytes));
   if (text.starts_with("#EXTM3U")) {
-    return extension == "m3u8" ? PlaylistFormat::kM3u8 : PlaylistFormat::kM3u;
+    return has_extension(".m3u8") ? PlaylistFormat::kM3u8 : PlaylistFormat::kM3u;
   }
   if (LooksLikePls(text)) return PlaylistFormat::kPls;
   if (LooksLikeXspf(text)) return PlaylistFormat::kXspf;
-  if (extension == "m3u8") return PlaylistFormat::kM3u8;
-  if (extension == "m3u") return PlaylistFormat::kM3u;
-  if (extension == "pls") return PlaylistFormat::kPls;
-  if (extension == "xspf") return PlaylistFormat::kXspf;
+  if (has_extension(".m3u8")) return PlaylistFormat::kM3u8;
+  if (has_extension(".m3u")) return PlaylistFormat::kM3u;
+  if (has_extension(".pls")) return PlaylistFormat::kPls;
+  if (has_extension(".xspf")) return PlaylistFormat::kXspf;
   return PlaylistFormat::kNone;
 }
 

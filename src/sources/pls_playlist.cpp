@@ -1,27 +1,12 @@
 #include "sources/pls_playlist.h"
 
-#include <cctype>
-#include <charconv>
 #include <cstdint>
 #include <map>
 
+#include "common/text_tools.h"
+
 namespace tarvello {
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-  }
-  return true;
-}
 
 // Calls `line` with each trimmed line of the text.
 template <typename LineFunction>
@@ -60,13 +45,8 @@ PlaylistEntries ReadPls(std::string_view text, const std::string& base_folder) {
       const std::string_view digits = Trim(line.substr(4, equals == std::string_view::npos
                                                                ? std::string_view::npos
                                                                : equals - 4));
-      uint64_t number = 0;
-      const auto [end, error] =
-          std::from_chars(digits.data(), digits.data() + digits.size(), number);
-      if (equals != std::string_view::npos && error == std::errc() && !digits.empty() &&
-          end == digits.data() + digits.size()) {
-        files[number] = line.substr(equals + 1);
-      }
+      const std::optional<uint64_t> number = ParseInteger<uint64_t>(digits);
+      if (equals != std::string_view::npos && number) files[*number] = line.substr(equals + 1);
     }
     return true;
   });

@@ -114,7 +114,6 @@ TEST(TagValueTest, FirstOpeningTagThenFirstClosingTag) {
   EXPECT_EQ(TagValue("<string></string>", "<string>", "</string>"), "");
   EXPECT_FALSE(TagValue("<key>Name</key><string>a", "<string>", "</string>"));
   EXPECT_FALSE(TagValue("</string><key>", "<string>", "</string>"));
-  EXPECT_EQ(TrimLine(" \t\x01 a b \r"), "a b");
 }
 
 }  // namespace

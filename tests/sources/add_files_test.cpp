@@ -123,13 +123,6 @@ TEST_F(AddSongPathTest, AReadErrorNamesTheSystemsReasonAndTheUsersFile) {
   EXPECT_EQ(TempEntryCount(), std::filesystem::exists(link) ? 1u : 0u);  // only the link
 }
 
-TEST(TrimBlanksTest, RemovesBlanksAndControlCharactersAtBothEnds) {
-  EXPECT_EQ(TrimBlanks(" \t/music/a b.m4a\r\n "), "/music/a b.m4a");
-  EXPECT_EQ(TrimBlanks("/music/曲.m4a"), "/music/曲.m4a");
-  EXPECT_EQ(TrimBlanks(" \x01\x1f "), "");
-  EXPECT_EQ(TrimBlanks(""), "");
-}
-
 }  // namespace
 }  // namespace tarvello
 

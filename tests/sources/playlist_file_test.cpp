@@ -241,11 +241,11 @@ TEST(M3uModelTest, WrittenEntriesReadBackInOrder) {
       switch (random() % 3) {
         case 0:  // relative, taken as written
           text += name + end;
-          expected.push_back({EntryKind::kFile, NormalizePath("/base/list/" + name)});
+          expected.push_back({EntryKind::kFile, LexicallyNormalPath("/base/list/" + name)});
           break;
         case 1:  // absolute
           text += "/abs/" + name + end;
-          expected.push_back({EntryKind::kFile, NormalizePath("/abs/" + name)});
+          expected.push_back({EntryKind::kFile, LexicallyNormalPath("/abs/" + name)});
           break;
         default:  // network
           text += "https://h.example/" + std::to_string(i) + end;
@@ -278,8 +278,6 @@ TEST(ResolveLocationTest, UrlsPathsAndWindowsForms) {
   EXPECT_EQ(resolve("a%20b.m4a", LocationStyle::kUri).path, "/m/l/a b.m4a");
   EXPECT_EQ(resolve("../../../../x.m4a").path, "/x.m4a");
   EXPECT_EQ(resolve("  ").path, "");
-  EXPECT_EQ(NormalizePath("a/./b//../c/"), "a/c");
-  EXPECT_EQ(NormalizePath("../a"), "../a");
 }
 
 }  // namespace

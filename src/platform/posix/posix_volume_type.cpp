@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -61,7 +62,7 @@ std::string DeviceName(const std::string& source) {
     device = resolved;
     ::free(resolved);
   }
-  return device.substr(device.rfind('/') + 1);
+  return std::filesystem::path(device).filename().string();
 }
 
 // True when the disk that holds the device (the device itself or the disk of which it

@@ -8,10 +8,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -37,20 +40,23 @@ std::string ResolvedPath(const std::string& path) {
   return result;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+// The byte that two hexadecimal digits name; nullopt for anything else.
+std::optional<char> HexByte(std::string_view digits) {
+  unsigned value = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, value, 16);
+  if (digits.size() != 2 || error != std::errc() || stop != end) return std::nullopt;
+  return static_cast<char>(value);
 }
 
 // udev writes unsafe bytes of a label as "\xNN".
 std::string DecodeLabel(std::string_view name) {
   std::string out;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
-        HexValue(name[i + 2]) >= 0 && HexValue(name[i + 3]) >= 0) {
-      out += static_cast<char>(HexValue(name[i + 2]) * 16 + HexValue(name[i + 3]));
+    const std::optional<char> byte =
+        name.substr(i, 2) == "\\x" ? HexByte(name.substr(i + 2, 2)) : std::nullopt;
+    if (byte) {
+      out += *byte;
       i += 3;
     } else {
       out += name[i];
@@ -144,8 +150,7 @@ std::optional<std::string> AbsolutePath(const std::string& path) {
 std::optional<std::string> ResolveFolder(const std::string& path, dev_t& device) {
   const std::optional<std::string> absolute = AbsolutePath(path);
   if (!absolute || path.empty()) return std::nullopt;
-  std::string start = *absolute;
-  while (start.size() > 1 && start.back() == '/') start.pop_back();
+  std::string start = WithoutTrailingSlashes(*absolute);
   std::vector<std::string> rest;  // the missing parts, last first
   struct stat info {};
   while (::lstat(start.c_str(), &info) != 0) {
@@ -179,9 +184,7 @@ std::vector<std::string> ParseFstabMountPoints(std::string_view text) {
     std::string mount_point;
     if (!(fields >> source >> mount_point) || source.starts_with('#')) continue;
     if (!mount_point.starts_with('/')) continue;  // "none", "swap"
-    mount_point = UnescapeMountField(mount_point);
-    while (mount_point.size() > 1 && mount_point.back() == '/') mount_point.pop_back();
-    mount_points.push_back(std::move(mount_point));
+    mount_points.push_back(WithoutTrailingSlashes(UnescapeMountField(mount_point)));
   }
   return mount_points;
 }
@@ -215,11 +218,9 @@ std::string FindVolumeLabel(const std::string& source, const std::string& by_lab
 
 std::string VolumeShortName(const std::string& mount_point, const std::string& label) {
   if (!label.empty()) return label;
-  std::string path = mount_point;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos || path == "/") return path;
-  return path.substr(slash + 1);
+  const std::string path = WithoutTrailingSlashes(mount_point);
+  const std::string name = std::filesystem::path(path).filename().string();
+  return name.empty() ? path : name;
 }
 
 std::string VolumeDisplayName(const std::string& mount_point, const std::string& short_name) {
