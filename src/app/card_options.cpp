@@ -10,11 +10,10 @@ void CardOptions::Load(FileSystem& files, const std::string& ini_file_name) {
 }
 
 bool CardOptions::Save(FileSystem& files) const {
-  // Read again first: another part of the program may have written its own keys since.
-  ExtraSettings merged = LoadExtraSettings(files, path_);
-  merged.SetBool(kVerifyKey, verify());
-  merged.SetInt(kBackupsToKeepKey, backups_to_keep());
-  return !path_.empty() && SaveExtraSettings(files, path_, merged);
+  return UpdateExtraSettings(files, path_, [this](ExtraSettings& merged) {
+    merged.SetBool(kCardSection, kVerifyKey, verify());
+    merged.SetInt(kCardSection, kBackupsToKeepKey, backups_to_keep());
+  });
 }
 
 void CardOptions::ToForm(OptionFormValues& values) const {
@@ -23,8 +22,8 @@ void CardOptions::ToForm(OptionFormValues& values) const {
 }
 
 void CardOptions::FromForm(const OptionFormValues& values) {
-  settings_.SetBool(kVerifyKey, values.verify);
-  settings_.SetInt(kBackupsToKeepKey, std::clamp(values.backups_to_keep, 0, kMaxBackupsToKeep));
+  settings_.SetBool(kCardSection, kVerifyKey, values.verify);
+  settings_.SetInt(kCardSection, kBackupsToKeepKey, std::clamp(values.backups_to_keep, 0, kMaxBackupsToKeep));
 }
 
 }  // namespace tarvello

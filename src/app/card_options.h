@@ -23,10 +23,10 @@ class CardOptions {
   void ToForm(OptionFormValues& values) const;
   void FromForm(const OptionFormValues& values);
 
-  bool verify() const { return settings_.GetBool(kVerifyKey, true); }
+  bool verify() const { return settings_.GetBool(kCardSection, kVerifyKey, true); }
   // 0 keeps every backup folder.
   int backups_to_keep() const {
-    return settings_.GetInt(kBackupsToKeepKey, 0, 0, kMaxBackupsToKeep);
+    return settings_.GetInt(kCardSection, kBackupsToKeepKey, 0, 0, kMaxBackupsToKeep);
   }
   const std::string& path() const { return path_; }
 

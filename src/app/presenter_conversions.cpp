@@ -103,8 +103,8 @@ void MainPresenter::AddFolderWithProgress(FolderAdding& adding, std::vector<std:
 
 ConversionQueue& MainPresenter::Conversions() {
   if (!conversions_) {
-    const ConvertSettings settings =
-        ReadConversionSettings(platform_.files, ConversionSettingsPath(state_.IniFileName));
+    const ConvertSettings settings = ReadConversionSettings(
+        LoadExtraSettings(platform_.files, ExtraSettingsFileName(state_.IniFileName)));
     conversions_ = std::make_unique<ConversionQueue>(
         platform_.files, DefaultCacheFolder(platform_.environment), settings,
         [this] { view_.CallSoon([this] { ConversionsArrived(); }); }, conversion_threads_);
@@ -119,7 +119,8 @@ void MainPresenter::StoreConversionSettings(const ConvertSettings& settings) {
     return;
   }
   queue.SetSettings(settings);
-  WriteConversionSettings(platform_.files, ConversionSettingsPath(state_.IniFileName), settings);
+  UpdateExtraSettings(platform_.files, ExtraSettingsFileName(state_.IniFileName),
+                      [&settings](ExtraSettings& file) { WriteConversionSettings(file, settings); });
 }
 
 bool MainPresenter::AdmitForConversion(const std::string& path) {

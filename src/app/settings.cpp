@@ -87,24 +87,6 @@ void ApplyLine(std::string_view line, Settings& settings) {
              Trim(line.substr(equals + 1), IsSpaceOrControl), settings);
 }
 
-// True when the text's last character is a backslash; the second byte of a double-byte
-// character may be 0x5C too, so the walk starts at the first byte.
-bool EndsWithBackslash(std::string_view text) {
-  bool last_is_backslash = false;
-  size_t index = 0;
-  while (index < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[index]);
-    if (IsCp932LeadByte(byte) && index + 1 < text.size()) {
-      last_is_backslash = false;
-      index += 2;
-    } else {
-      last_is_backslash = byte == '\\';
-      index += 1;
-    }
-  }
-  return last_is_backslash;
-}
-
 // A value must not carry a line feed or an end-of-file byte: either would cut the file
 // short or start a line of its own when the file is read again.
 std::string_view WritableValue(std::string_view value) {
@@ -134,14 +116,6 @@ std::string ColumnKey(int column) {
 }
 
 }  // namespace
-
-std::string NormalizeOutDir(std::string_view out_dir) {
-  std::string result;
-  if (out_dir.empty() || out_dir.front() != '\\') result = "\\";
-  result.append(out_dir);
-  if (result != "\\" && EndsWithBackslash(result)) result.pop_back();
-  return result;
-}
 
 void ReadSettings(std::string_view bytes, Settings& settings) {
   bytes = bytes.substr(0, bytes.find(kEndOfFileByte));

@@ -31,10 +31,6 @@ struct Settings {
   bool operator==(const Settings&) const = default;
 };
 
-// The OutDir rule: a leading backslash is ensured and one trailing backslash removed,
-// unless the text is exactly "\".
-std::string NormalizeOutDir(std::string_view out_dir);
-
 // Overwrites each value of `settings` that the file's bytes supply.
 void ReadSettings(std::string_view bytes, Settings& settings);
 // The whole file for these values.

@@ -16,6 +16,8 @@
 #include "output/backup_restore.h"
 #include "output/backups.h"
 #include "output/drives.h"
+#include "output/output_folder_rule.h"
+#include "output/output_options.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 
@@ -27,7 +29,7 @@ constexpr int kExitRefused = 2;
 
 struct BackupArguments {
   std::string root;
-  std::string out_dir = "\\PRIVATE\\AU\\DF\\D_SD";
+  std::string out_dir{kDefaultOutDir};
   std::string backup_dir;
   std::string name;
 };

@@ -46,9 +46,9 @@ constexpr const char* kSourceUnreadable = "曲のファイルを読み込めま�
 
 struct OutputArguments {
   std::string root;
-  std::string out_dir = "\\PRIVATE\\AU\\DF\\D_SD";
-  std::string prefix = "SDS";
-  std::string ext = "3G2";
+  std::string out_dir{kDefaultOutDir};
+  std::string prefix{kDefaultPrefix};
+  std::string ext{kDefaultExt};
   int title_format = 0;
   int separator = 0;
   std::string backup_dir;

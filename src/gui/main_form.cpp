@@ -42,6 +42,7 @@
 #include "gui/track_list_view.h"
 #include "gui/ui_font.h"
 #include "gui/wait_cursor.h"
+#include "output/output_options.h"
 
 namespace tarvello {
 namespace {
@@ -361,7 +362,7 @@ void TMainForm::CreateControls(QWidget* client) {
   cbxDrives_->resize(253, cbxDrives_->sizeHint().height());
   cbxDrives_->SetOnUserChange([this](int index) { presenter_->cbxDrivesChange(index); });
 
-  lbOutDir_ = new QLabel(QStringLiteral("\\PRIVATE\\AU\\DF\\D_SD"), client);
+  lbOutDir_ = new QLabel(QString::fromLatin1(kDefaultOutDir.data(), kDefaultOutDir.size()), client);
   lbOutDir_->setObjectName(QStringLiteral("lbOutDir"));
   lbOutDir_->setTextFormat(Qt::PlainText);
   lbOutDir_->adjustSize();

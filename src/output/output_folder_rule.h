@@ -14,6 +14,10 @@ namespace tarvello {
 inline constexpr const char* kOutDirDotParts = "出力先フォルダに「.」や「..」は指定できません.";
 inline constexpr const char* kFolderOffVolume = "出力先フォルダが出力先ドライブの外にあります.";
 
+// The OutDir rule: a leading backslash is ensured and one trailing backslash removed,
+// unless the text is exactly "\".
+std::string NormalizeOutDir(std::string_view out_dir);
+
 // True when OutDir (CP932, backslash form) has a part "." or "..". Both "\" and "/"
 // separate parts, as they do once OutDir is a path of this system.
 bool OutDirHasDotParts(std::string_view out_dir);

@@ -10,10 +10,15 @@
 
 namespace tarvello {
 
+// What a new installation outputs to and names its songs by.
+inline constexpr std::string_view kDefaultOutDir = "\\PRIVATE\\AU\\DF\\D_SD";
+inline constexpr std::string_view kDefaultPrefix = "SDS";
+inline constexpr std::string_view kDefaultExt = "3G2";
+
 struct TOutputOptions {
-  std::string OutDir = "\\PRIVATE\\AU\\DF\\D_SD";  // CP932, backslash form
-  std::string Prefix = "SDS";
-  std::string Ext = "3G2";
+  std::string OutDir{kDefaultOutDir};  // CP932, backslash form
+  std::string Prefix{kDefaultPrefix};
+  std::string Ext{kDefaultExt};
   uint8_t TitleFormat = 0;
   uint8_t Separator = 0;
   bool AutoImport = true;

@@ -33,7 +33,7 @@ TEST(ExtraSettingsTest, WhatIsWrittenParsesBackToTheSameValues) {
     if (key) {
       std::erase(word, '=');
       std::erase(word, ' ');
-      if (word.empty() || word[0] == '#') word = "k" + word;
+      if (word.empty() || word[0] == '#' || word[0] == '[') word = "k" + word;
     } else {
       while (!word.empty() && word.back() == ' ') word.pop_back();
       while (!word.empty() && word.front() == ' ') word.erase(0, 1);
@@ -46,31 +46,33 @@ TEST(ExtraSettingsTest, WhatIsWrittenParsesBackToTheSameValues) {
     for (int entry = 0; entry < 6; ++entry) {
       const std::string key = text(true);
       const std::string value = text(false);
-      settings.Set(key, value);
+      settings.Set(kCardSection, key, value);
       model[key] = value;
     }
     const ExtraSettings parsed = ExtraSettings::Parse(settings.Write());
     EXPECT_EQ(parsed, settings);
-    for (const auto& [key, value] : model) EXPECT_EQ(parsed.Get(key), value) << key;
+    for (const auto& [key, value] : model) EXPECT_EQ(parsed.Get(kCardSection, key), value) << key;
   }
 }
 
 TEST(ExtraSettingsTest, BadValuesAndBadFilesGiveTheDefaults) {
   const ExtraSettings settings = ExtraSettings::Parse(
       "# comment\r\nflag = 2\r\nnumber=12x\r\nbig=1000\r\nno equals sign\r\n=orphan\r\nok=7\r\n");
-  EXPECT_TRUE(settings.GetBool("flag", true));
-  EXPECT_FALSE(settings.GetBool("flag", false));
-  EXPECT_EQ(settings.GetInt("number", 5, 0, 999), 5);
-  EXPECT_EQ(settings.GetInt("big", 5, 0, 999), 5);
-  EXPECT_EQ(settings.GetInt("ok", 5, 0, 999), 7);
-  EXPECT_FALSE(settings.Get("").has_value());
+  EXPECT_TRUE(settings.GetBool(kCardSection, "flag", true));
+  EXPECT_FALSE(settings.GetBool(kCardSection, "flag", false));
+  EXPECT_EQ(settings.GetInt(kCardSection, "number", 5, 0, 999), 5);
+  EXPECT_EQ(settings.GetInt(kCardSection, "big", 5, 0, 999), 5);
+  EXPECT_EQ(settings.GetInt(kCardSection, "ok", 5, 0, 999), 7);
+  EXPECT_FALSE(settings.Get(kCardSection, "").has_value());
   // Not UTF-8: nothing of it is taken.
-  EXPECT_FALSE(ExtraSettings::Parse("ok=7\n\xff\xfe").Get("ok").has_value());
+  EXPECT_FALSE(ExtraSettings::Parse("ok=7\n\xff\xfe").Get(kCardSection, "ok").has_value());
 
   ExtraSettings refused;
-  refused.Set("a=b", "1");
-  refused.Set("line", "one\ntwo");
-  refused.Set("bytes", "\x82\xa0");  // CP932: one bad value would spoil the whole file
+  refused.Set(kCardSection, "a=b", "1");
+  refused.Set(kCardSection, "[a", "1");
+  refused.Set("A]", "a", "1");
+  refused.Set(kCardSection, "line", "one\ntwo");
+  refused.Set(kCardSection, "bytes", "\x82\xa0");  // CP932: one bad value would spoil the whole file
   EXPECT_EQ(refused.Write(), "");
 }
 
@@ -93,7 +95,7 @@ TEST(CardOptionsTest, DefaultsThenStoredBesideTheSettingsFileKeepingOtherKeys) {
   options.FromForm(form);
   ASSERT_TRUE(options.Save(files));
   EXPECT_EQ(ReadFile(dir.Path("tarvello-extra.ini")),
-            "backups_to_keep=3\nconvert_bitrate=256\nverify_after_write=0\n");
+            "[Card]\nbackups_to_keep=3\nconvert_bitrate=256\nverify_after_write=0\n");
 
   CardOptions again;
   again.Load(files, ini);

@@ -69,11 +69,11 @@ TEST_F(PresenterConversionTest, AFolderListsAtOnceAndItsMp3BecomesASong) {
 namespace tarvello {
 namespace {
 
-TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInItsOwnFile) {
+TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInTheExtraSettingsFile) {
   const std::string mp3 = music_.Path("tone.mp3");
   ASSERT_TRUE(testing::RunFfmpeg(testing::Tone(1) + " -ac 2 " + testing::Quoted(mp3)));
   MainPresenter& presenter = Start();
-  const std::string conversion_file = program_dir_.Path("conversion.ini");
+  const std::string conversion_file = program_dir_.Path("tarvello-extra.ini");
   // The add dialog offers every music file first while conversion is on, and only what
   // is added as it is once it is off.
   view_.file_choices.push_back(std::nullopt);
@@ -87,7 +87,7 @@ TEST_F(PresenterConversionTest, TheOptionsDialogKeepsConversionInItsOwnFile) {
   ASSERT_EQ(view_.option_requests.size(), 1u);
   EXPECT_TRUE(view_.option_requests[0].values.convert);
   EXPECT_EQ(view_.option_requests[0].values.bit_rate_kbps, 128);
-  EXPECT_EQ(fakes::ReadFile(conversion_file), "[Conversion]\nEnabled=0\nBitRate=192\n");
+  EXPECT_EQ(fakes::ReadFile(conversion_file), "[Conversion]\nBitRate=192\nEnabled=0\n");
   // The settings file is not touched by it.
   EXPECT_FALSE(std::filesystem::exists(IniPath()));
 

@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "output/output_folder_rule.h"
+
 namespace tarvello {
 namespace {
 
