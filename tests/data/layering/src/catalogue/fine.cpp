@@ -1,0 +1,2 @@
+// An include that stays in its layer.
+#include "common/cp932.h"
