@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/byte_order.h"
-#include "common/cp932.h"
+#include "common/closest_cp932.h"
 #include "common/utf8.h"
 
 namespace tarvello {
@@ -57,10 +57,10 @@ void StoreMovieHeaderVersion1(const uint8_t (&buffer)[kMovieHeaderVersion1Size],
 }
 
 std::string TagTextToCp932(std::string_view value) {
-  if (IsUtf8Text(value)) return Utf8ToCp932(value);
+  if (IsUtf8Text(value)) return Utf8ToClosestCp932(value);
   if (value.size() == kTextBufferSize) {
     const std::string_view whole = DropCutCharacter(value);
-    if (whole.size() != value.size() && IsUtf8Text(whole)) return Utf8ToCp932(whole);
+    if (whole.size() != value.size() && IsUtf8Text(whole)) return Utf8ToClosestCp932(whole);
   }
   return std::string(value);
 }

@@ -35,7 +35,8 @@ void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize
 void StoreNumberItem(std::string_view tag, const uint8_t (&buffer)[kNumberBufferSize],
                      TTrackInfo& track);
 
-// A tag text as CP932: UTF-8 text is converted, anything else is kept as it is.
+// A tag text as a record's CP932: UTF-8 text is converted to its closest CP932 form,
+// anything else is kept as it is.
 std::string TagTextToCp932(std::string_view value);
 
 }  // namespace tarvello
