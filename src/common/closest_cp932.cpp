@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "common/cp932.h"
 
@@ -37,44 +38,41 @@ const icu::UnicodeSet& Cp932Repertoire() {
   return repertoire;
 }
 
-TransformPtr CreateTransform(const char* id) {
-  UErrorCode status = U_ZERO_ERROR;
-  TransformPtr transform(icu::Transliterator::createInstance(icu::UnicodeString(id, -1, US_INV),
-                                                             UTRANS_FORWARD, status));
-  return U_SUCCESS(status) ? std::move(transform) : nullptr;
-}
+enum Transform { kTraditional, kWithoutMarks, kLatinAscii, kAnyLatinAscii, kTransformCount };
 
-TransformPtr CloneOf(const TransformPtr& prototype) {
-  return prototype ? TransformPtr(prototype->clone()) : nullptr;
-}
+constexpr const char* kTransformIds[kTransformCount] = {"Simplified-Traditional",
+                                                        "NFD; [:Nonspacing Mark:] Remove; NFC",
+                                                        "Latin-ASCII", "Any-Latin; Latin-ASCII"};
 
-// The transforms in use. A missing one (ICU without its transform data) leaves its
+// Compiling a transform's rules costs milliseconds, so the process does it once, when the
+// transform is first needed. A transform keeps caches while it runs, so each thread works
+// on a clone of its own. A transform ICU cannot make (its data missing) leaves its
 // characters to become "?", as they would without it.
-struct Transforms {
-  TransformPtr traditional;
-  TransformPtr without_marks;
-  TransformPtr latin_ascii;
-  TransformPtr any_latin_ascii;
-};
-
-// Compiling the transforms' rules costs milliseconds, so the process does it once. A
-// transform keeps caches while it runs, so each thread works on clones of its own.
-const Transforms& ThreadTransforms() {
-  static std::mutex prototypes_mutex;
-  static const Transforms prototypes{CreateTransform("Simplified-Traditional"),
-                                     CreateTransform("NFD; [:Nonspacing Mark:] Remove; NFC"),
-                                     CreateTransform("Latin-ASCII"),
-                                     CreateTransform("Any-Latin; Latin-ASCII")};
-  thread_local const Transforms clones = [] {
-    const std::lock_guard lock(prototypes_mutex);
-    return Transforms{CloneOf(prototypes.traditional), CloneOf(prototypes.without_marks),
-                      CloneOf(prototypes.latin_ascii), CloneOf(prototypes.any_latin_ascii)};
-  }();
-  return clones;
+const icu::Transliterator* ThreadTransform(Transform transform) {
+  static std::mutex mutex;
+  static TransformPtr prototypes[kTransformCount];
+  static bool created[kTransformCount] = {};
+  thread_local TransformPtr clones[kTransformCount];
+  thread_local bool cloned[kTransformCount] = {};
+  if (!cloned[transform]) {
+    const std::lock_guard lock(mutex);
+    if (!created[transform]) {
+      UErrorCode status = U_ZERO_ERROR;
+      prototypes[transform].reset(icu::Transliterator::createInstance(
+          icu::UnicodeString(kTransformIds[transform], -1, US_INV), UTRANS_FORWARD, status));
+      if (U_FAILURE(status)) prototypes[transform].reset();
+      created[transform] = true;
+    }
+    if (prototypes[transform]) clones[transform].reset(prototypes[transform]->clone());
+    cloned[transform] = true;
+  }
+  return clones[transform].get();
 }
 
-icu::UnicodeString Transformed(const TransformPtr& transform, icu::UnicodeString text) {
-  if (transform) transform->transliterate(text);
+icu::UnicodeString Transformed(Transform transform, icu::UnicodeString text) {
+  if (const icu::Transliterator* transliterator = ThreadTransform(transform)) {
+    transliterator->transliterate(text);
+  }
   return text;
 }
 
@@ -103,18 +101,17 @@ Route RouteOf(UChar32 c) {
 
 // One Han character: its traditional form if CP932 holds that, else its reading.
 icu::UnicodeString ClosestHan(UChar32 c) {
-  const Transforms& transforms = ThreadTransforms();
-  icu::UnicodeString traditional = Transformed(transforms.traditional, icu::UnicodeString(c));
+  icu::UnicodeString traditional = Transformed(kTraditional, icu::UnicodeString(c));
   if (Cp932Repertoire().containsAll(traditional)) return traditional;
-  return Transformed(transforms.any_latin_ascii, icu::UnicodeString(c));
+  return Transformed(kAnyLatinAscii, icu::UnicodeString(c));
 }
 
 icu::UnicodeString ClosestRun(Route route, const icu::UnicodeString& run) {
   switch (route) {
     case Route::kLatin:
-      return Transformed(ThreadTransforms().latin_ascii, run);
+      return Transformed(kLatinAscii, run);
     case Route::kOtherScript:
-      return Transformed(ThreadTransforms().any_latin_ascii, run);
+      return Transformed(kAnyLatinAscii, run);
     default:
       return run;
   }
@@ -145,7 +142,7 @@ icu::UnicodeString ClosestForms(const icu::UnicodeString& missing) {
     icu::UnicodeString form(c);
     // A Greek or Cyrillic letter with a mark CP932 lacks keeps its script without it.
     if (route == Route::kOtherScript) {
-      icu::UnicodeString bare = Transformed(ThreadTransforms().without_marks, form);
+      icu::UnicodeString bare = Transformed(kWithoutMarks, form);
       if (Cp932Repertoire().containsAll(bare)) {
         route = Route::kHeld;
         form = std::move(bare);
@@ -165,17 +162,22 @@ icu::UnicodeString ClosestForms(const icu::UnicodeString& missing) {
   return result.append(ClosestRun(run_route, run));
 }
 
-std::string Cp932Of(const icu::UnicodeString& text) {
-  std::string utf8;
-  text.toUTF8String(utf8);
-  return Utf8ToCp932(utf8);
+// The closest form of one character CP932 lacks, remembered by each thread: a library
+// repeats the same few accented letters in thousands of names.
+const icu::UnicodeString& ClosestFormOf(UChar32 c) {
+  constexpr size_t kMostRemembered = 4096;
+  thread_local std::unordered_map<UChar32, icu::UnicodeString> forms;
+  if (forms.size() >= kMostRemembered) forms.clear();
+  const auto [remembered, added] = forms.try_emplace(c);
+  if (added) remembered->second = ClosestForms(icu::UnicodeString(c));
+  return remembered->second;
 }
 
 std::string ClosestCp932(const icu::UnicodeString& text) {
   const icu::UnicodeSet& held = Cp932Repertoire();
   const UChar* chars = text.getBuffer();
   const int32_t length = text.length();
-  std::string out;
+  icu::UnicodeString closest;
   int32_t start = 0;
   while (start < length) {
     int32_t held_end = start + held.span(chars + start, length - start, USET_SPAN_CONTAINED);
@@ -185,11 +187,16 @@ std::string ClosestCp932(const icu::UnicodeString& text) {
     if (held_end > start && held_end < length && IsMark(text.char32At(held_end))) {
       held_end = text.moveIndex32(held_end, -1);
     }
-    out += Cp932Of(text.tempSubStringBetween(start, held_end));
-    out += Cp932Of(ClosestForms(text.tempSubStringBetween(held_end, missing_end)));
+    closest.append(text, start, held_end - start);
+    if (held_end < missing_end) {
+      const icu::UnicodeString missing = text.tempSubStringBetween(held_end, missing_end);
+      closest.append(missing.countChar32() == 1 ? ClosestFormOf(missing.char32At(0))
+                                                : ClosestForms(missing));
+    }
     start = missing_end;
   }
-  return out;
+  return Utf16ToCp932(
+      std::u16string_view(closest.getBuffer(), static_cast<size_t>(closest.length())));
 }
 
 }  // namespace

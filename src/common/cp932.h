@@ -11,6 +11,7 @@
 namespace tarvello {
 
 std::string Utf8ToCp932(std::string_view utf8);
+std::string Utf16ToCp932(std::u16string_view utf16);
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // True for a byte that starts a double-byte CP932 character.
