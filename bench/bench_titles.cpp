@@ -81,32 +81,17 @@ BENCHMARK(BM_AddAccentedLatinNames)->Unit(benchmark::kMillisecond);
 
 // The conversion alone, per set of names: text CP932 holds whole costs what the plain
 // conversion costs; the accented names show what finding the closest forms adds.
-template <std::string (*Convert)(std::string_view), size_t N>
-void ConvertNames(benchmark::State& state, const std::array<const char*, N>& names) {
+void BM_Convert(benchmark::State& state, std::string (*convert)(std::string_view),
+                const std::array<const char*, kPlainNames.size()>& names) {
   for (auto _ : state) {
-    for (const char* name : names) benchmark::DoNotOptimize(Convert(name));
+    for (const char* name : names) benchmark::DoNotOptimize(convert(name));
   }
 }
-
-void BM_PlainCp932OfPlainNames(benchmark::State& state) {
-  ConvertNames<tarvello::Utf8ToCp932>(state, kPlainNames);
-}
-BENCHMARK(BM_PlainCp932OfPlainNames);
-
-void BM_ClosestCp932OfPlainNames(benchmark::State& state) {
-  ConvertNames<tarvello::Utf8ToClosestCp932>(state, kPlainNames);
-}
-BENCHMARK(BM_ClosestCp932OfPlainNames);
-
-void BM_PlainCp932OfAccentedNames(benchmark::State& state) {
-  ConvertNames<tarvello::Utf8ToCp932>(state, kAccentedNames);
-}
-BENCHMARK(BM_PlainCp932OfAccentedNames);
-
-void BM_ClosestCp932OfAccentedNames(benchmark::State& state) {
-  ConvertNames<tarvello::Utf8ToClosestCp932>(state, kAccentedNames);
-}
-BENCHMARK(BM_ClosestCp932OfAccentedNames);
+BENCHMARK_CAPTURE(BM_Convert, PlainCp932OfPlainNames, tarvello::Utf8ToCp932, kPlainNames);
+BENCHMARK_CAPTURE(BM_Convert, ClosestCp932OfPlainNames, tarvello::Utf8ToClosestCp932, kPlainNames);
+BENCHMARK_CAPTURE(BM_Convert, PlainCp932OfAccentedNames, tarvello::Utf8ToCp932, kAccentedNames);
+BENCHMARK_CAPTURE(BM_Convert, ClosestCp932OfAccentedNames, tarvello::Utf8ToClosestCp932,
+                  kAccentedNames);
 
 }  // namespace
 

@@ -2,7 +2,8 @@
 
 // The CP932 (Shift-JIS) text the phone and the settings file use, whatever the
 // desktop's locale. Characters that CP932 maps only one way (〜, −, —, ¥, ...) take the
-// code Japanese Windows gives them; characters with no mapping at all become "?".
+// code Japanese Windows gives them; characters with no mapping at all become "?". A song
+// record's texts take the closest CP932 forms instead (common/closest_cp932.h).
 
 #include <cstddef>
 #include <string>
