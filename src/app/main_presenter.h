@@ -16,6 +16,7 @@
 #include "app/conversion_queue.h"
 #include "app/main_view.h"
 #include "app/player_playlist_box.h"
+#include "catalogue/tag_texts.h"
 #include "catalogue/track_list.h"
 #include "platform/platform.h"
 #include "sources/add_files.h"
@@ -193,7 +194,7 @@ class MainPresenter {
 
   // The properties command: the song's file read again, then the dialog.
   void ShowTrackProperties();
-  void RereadTrack(int row);
+  std::optional<TagTexts> RereadTrack(int row);
   // The mount points a folder chosen in the options dialog is taken relative to.
   std::vector<std::string> MountPoints() const;
 

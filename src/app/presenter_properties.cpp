@@ -48,8 +48,10 @@ void MainPresenter::ShowTrackProperties() {
     state_.CurrentTrackIndex = index;
     // A song still being made has only its source's estimate; an ALAC source read again
     // would overwrite it with values the card will never see.
-    if (!state_.rows.Row(row).conversion.Estimated()) RereadTrack(row);
-    properties = PropertyTexts(state_.table[index], state_.symbols);
+    std::optional<TagTexts> source_texts;
+    if (!state_.rows.Row(row).conversion.Estimated()) source_texts = RereadTrack(row);
+    properties =
+        PropertyTexts(state_.table[index], state_.symbols, source_texts ? &*source_texts : nullptr);
     // A converted song shows the user's file, and says what it was made from.
     if (conversions_) {
       if (const auto source = conversions_->SourceOf(properties.file_name)) {
@@ -62,25 +64,28 @@ void MainPresenter::ShowTrackProperties() {
 }
 
 // A missing, unreadable or no longer valid file leaves the record and the row as they
-// were; the dialog then shows what was stored before.
-void MainPresenter::RereadTrack(int row) {
+// were; the dialog then shows what was stored before. A file read gives its text tags as
+// it holds them.
+std::optional<TagTexts> MainPresenter::RereadTrack(int row) {
   const int32_t index = state_.CurrentTrackIndex;
   const std::string path(FieldText(state_.table[index].FileName));
   const std::string readable = GetReadablePath(platform_.files, state_.temp_names, path, true,
                                                state_.TempFolder, kCopyPrefix, kCopyExtension);
-  if (readable.empty()) return;
+  if (readable.empty()) return std::nullopt;
   const CopyRemover remover(platform_.files, readable, path);
   M4aResult result = M4aResult::kRejected;
+  TagTexts source_texts;
   try {
-    result =
-        ReadM4aTrack(platform_.files, state_.table, state_.StagingTrack, readable, path, index);
+    result = ReadM4aTrack(platform_.files, state_.table, state_.StagingTrack, readable, path, index,
+                          nullptr, &source_texts);
   } catch (const FileError&) {
-    return;
+    return std::nullopt;
   }
-  if (result != M4aResult::kStored) return;
+  if (result != M4aResult::kStored) return std::nullopt;
   state_.rows.BuildRows(row, row, state_.table, state_.totals, ClusterSize());
   ShowSourceName(row);
   view_.RowsChanged(row, row);
+  return source_texts;
 }
 
 }  // namespace tarvello

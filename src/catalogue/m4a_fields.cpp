@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "common/byte_order.h"
+#include "common/closest_cp932.h"
 #include "common/cp932.h"
 #include "common/utf8.h"
 
@@ -32,6 +34,23 @@ std::string_view DropCutCharacter(std::string_view value) {
   return value;
 }
 
+// The text when it is UTF-8, a text the buffer cut inside its last character included.
+std::optional<std::string_view> Utf8TagText(std::string_view value) {
+  if (IsUtf8Text(value)) return value;
+  if (value.size() == kTextBufferSize) {
+    const std::string_view whole = DropCutCharacter(value);
+    if (whole.size() != value.size() && IsUtf8Text(whole)) return whole;
+  }
+  return std::nullopt;
+}
+
+template <size_t N>
+void StoreTagText(char (&field)[N], std::string TagTexts::*source_text, std::string_view value,
+                  TagTexts* source_texts) {
+  StoreText(field, TagTextToCp932(value));
+  if (source_texts != nullptr) source_texts->*source_text = TagTextToUtf8(value);
+}
+
 }  // namespace
 
 void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& track) {
@@ -57,16 +76,17 @@ void StoreMovieHeaderVersion1(const uint8_t (&buffer)[kMovieHeaderVersion1Size],
 }
 
 std::string TagTextToCp932(std::string_view value) {
-  if (IsUtf8Text(value)) return Utf8ToCp932(value);
-  if (value.size() == kTextBufferSize) {
-    const std::string_view whole = DropCutCharacter(value);
-    if (whole.size() != value.size() && IsUtf8Text(whole)) return Utf8ToCp932(whole);
-  }
+  if (const auto utf8 = Utf8TagText(value)) return Utf8ToClosestCp932(*utf8);
   return std::string(value);
 }
 
+std::string TagTextToUtf8(std::string_view value) {
+  if (const auto utf8 = Utf8TagText(value)) return std::string(*utf8);
+  return Cp932ToUtf8(value);
+}
+
 void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize],
-                   TTrackInfo& track) {
+                   TTrackInfo& track, TagTexts* source_texts) {
   const char* text = reinterpret_cast<const char*>(buffer);
   const std::string_view value(text, strnlen(text, kTextBufferSize));
   if (key == "day") {
@@ -74,21 +94,21 @@ void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize
     return;
   }
   if (key == "nam") {
-    StoreText(track.Title, TagTextToCp932(value));
+    StoreTagText(track.Title, &TagTexts::title, value, source_texts);
   } else if (key == "ART") {
-    StoreText(track.Artist, TagTextToCp932(value));
+    StoreTagText(track.Artist, &TagTexts::artist, value, source_texts);
   } else if (key == "alb") {
-    StoreText(track.Album, TagTextToCp932(value));
+    StoreTagText(track.Album, &TagTexts::album, value, source_texts);
   } else if (key == "gen") {
-    StoreText(track.Genre, TagTextToCp932(value));
+    StoreTagText(track.Genre, &TagTexts::genre, value, source_texts);
   } else if (key == "wrt") {
-    StoreText(track.Writer, TagTextToCp932(value));
+    StoreTagText(track.Writer, &TagTexts::writer, value, source_texts);
   } else if (key == "grp") {
-    StoreText(track.Group, TagTextToCp932(value));
+    StoreTagText(track.Group, &TagTexts::group, value, source_texts);
   } else if (key == "cmt") {
-    StoreText(track.Comment, TagTextToCp932(value));
+    StoreTagText(track.Comment, &TagTexts::comment, value, source_texts);
   } else if (key == "too") {
-    StoreText(track.Tool, TagTextToCp932(value));
+    StoreTagText(track.Tool, &TagTexts::tool, value, source_texts);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/tag_texts.h"
 #include "catalogue/track_info.h"
 
 namespace tarvello {
@@ -27,15 +28,20 @@ void StoreMovieHeader(const uint8_t (&buffer)[kMovieHeaderSize], TTrackInfo& tra
 void StoreMovieHeaderVersion1(const uint8_t (&buffer)[kMovieHeaderVersion1Size], TTrackInfo& track);
 
 // A text item: `key` is the tag after its leading 0xA9 byte, `buffer` the item's text
-// bytes (zero-filled past what the item holds).
+// bytes (zero-filled past what the item holds). `source_texts`, when given, gets the
+// text as the file holds it too.
 void StoreTextItem(std::string_view key, const uint8_t (&buffer)[kTextBufferSize],
-                   TTrackInfo& track);
+                   TTrackInfo& track, TagTexts* source_texts = nullptr);
 
 // A number item by its exact tag.
 void StoreNumberItem(std::string_view tag, const uint8_t (&buffer)[kNumberBufferSize],
                      TTrackInfo& track);
 
-// A tag text as CP932: UTF-8 text is converted, anything else is kept as it is.
+// A tag text as a record's CP932: UTF-8 text is converted to its closest CP932 form,
+// anything else is kept as it is.
 std::string TagTextToCp932(std::string_view value);
+
+// A tag text as UTF-8: UTF-8 text as it is, anything else read as CP932.
+std::string TagTextToUtf8(std::string_view value);
 
 }  // namespace tarvello

@@ -7,7 +7,8 @@
 
 namespace tarvello {
 
-M4aVerdict ReadM4aRecord(ByteFile& file, TTrackInfo& staging, const std::string& path_to_record) {
+M4aVerdict ReadM4aRecord(ByteFile& file, TTrackInfo& staging, const std::string& path_to_record,
+                         TagTexts* source_texts) {
   // StoreBytes zero-fills the path's field past the path, so each byte is zeroed once.
   constexpr size_t kPathAt = offsetof(TTrackInfo, FileName);
   constexpr size_t kPathEnd = kPathAt + sizeof staging.FileName;
@@ -16,23 +17,23 @@ M4aVerdict ReadM4aRecord(ByteFile& file, TTrackInfo& staging, const std::string&
   std::memset(bytes + kPathEnd, 0, sizeof staging - kPathEnd);
   StoreBytes(staging.FileName, path_to_record);
   staging.FileSize = file.Size();
-  return WalkM4aFile(file, staging);
+  return WalkM4aFile(file, staging, source_texts);
 }
 
 M4aVerdict ReadM4aRecord(FileSystem& files, TTrackInfo& staging, const std::string& path_to_open,
-                         const std::string& path_to_record) {
+                         const std::string& path_to_record, TagTexts* source_texts) {
   const std::unique_ptr<ByteFile> file = files.OpenReadOrThrow(path_to_open);
-  return ReadM4aRecord(*file, staging, path_to_record);
+  return ReadM4aRecord(*file, staging, path_to_record, source_texts);
 }
 
 M4aResult ReadM4aTrack(FileSystem& files, TrackTable& table, TTrackInfo& staging,
                        const std::string& path_to_open, const std::string& path_to_record,
-                       int32_t index, M4aVerdict* verdict) {
+                       int32_t index, M4aVerdict* verdict, TagTexts* source_texts) {
   if (index < 0 || index > table.TrackCount()) {
     if (verdict != nullptr) *verdict = {M4aRefusal::kBadIndex, {}};
     return M4aResult::kRejected;
   }
-  const M4aVerdict read = ReadM4aRecord(files, staging, path_to_open, path_to_record);
+  const M4aVerdict read = ReadM4aRecord(files, staging, path_to_open, path_to_record, source_texts);
   if (verdict != nullptr) *verdict = read;
   if (!read.Accepted()) return M4aResult::kRejected;
   switch (table.StoreTrack(index, staging)) {

@@ -23,7 +23,8 @@ enum class Step { kNext, kMediaData, kRefuse };
 // descended into and has not finished (parent) and the one around it (outer).
 class M4aWalk {
  public:
-  M4aWalk(ByteFile& file, TTrackInfo& track) : file_(file), track_(track), size_(file.Size()) {}
+  M4aWalk(ByteFile& file, TTrackInfo& track, TagTexts* source_texts)
+      : file_(file), track_(track), source_texts_(source_texts), size_(file.Size()) {}
 
   M4aVerdict Run() {
     if (CheckBrand() && FindMovieBox()) Walk();
@@ -229,7 +230,7 @@ class M4aWalk {
   bool ReadTextItem(int64_t unread) {
     uint8_t buffer[kTextBufferSize] = {};
     if (!ReadExactly(buffer, std::min<int64_t>(unread, kTextBufferSize))) return false;
-    StoreTextItem(outer_.Type().substr(1), buffer, track_);
+    StoreTextItem(outer_.Type().substr(1), buffer, track_, source_texts_);
     return true;
   }
 
@@ -250,6 +251,7 @@ class M4aWalk {
 
   ByteFile& file_;
   TTrackInfo& track_;
+  TagTexts* source_texts_;
   const int64_t size_;
   int64_t position_ = 0;
   int reads_ = 0;
@@ -267,8 +269,8 @@ class M4aWalk {
 
 }  // namespace
 
-M4aVerdict WalkM4aFile(ByteFile& file, TTrackInfo& track) {
-  return M4aWalk(file, track).Run();
+M4aVerdict WalkM4aFile(ByteFile& file, TTrackInfo& track, TagTexts* source_texts) {
+  return M4aWalk(file, track, source_texts).Run();
 }
 
 }  // namespace tarvello

@@ -28,9 +28,21 @@ std::string MinutesAndSeconds(int32_t time) {
   return text;
 }
 
+void ShowSourceTexts(const TagTexts& source, TrackProperties& texts) {
+  texts.title = source.title;
+  texts.artist = source.artist;
+  texts.album = source.album;
+  if (!source.genre.empty()) texts.genre = source.genre;  // else the genre number's name
+  texts.group = source.group;
+  texts.writer = source.writer;
+  texts.comment = source.comment;
+  texts.tool = source.tool;
+}
+
 }  // namespace
 
-TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symbols) {
+TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symbols,
+                              const TagTexts* source_texts) {
   TrackProperties texts;
   texts.title = Text(track.Title);
   texts.time = MinutesAndSeconds(track.Time);
@@ -54,6 +66,7 @@ TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symb
   texts.tool = Text(track.Tool);
   texts.file_size = FormatFileSize(track.FileSize, symbols);
   texts.file_name = std::string(FieldText(track.FileName));
+  if (source_texts != nullptr) ShowSourceTexts(*source_texts, texts);
   return texts;
 }
 

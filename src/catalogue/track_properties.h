@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "catalogue/tag_texts.h"
 #include "catalogue/track_info.h"
 #include "common/number_format.h"
 
@@ -35,6 +36,9 @@ struct TrackProperties {
   std::string converted_from;
 };
 
-TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symbols);
+// `source_texts`, when given (the file was just read again), are shown for the text tags
+// instead of the record's CP932 forms: the dialog shows the file's tags as they are.
+TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symbols,
+                              const TagTexts* source_texts = nullptr);
 
 }  // namespace tarvello

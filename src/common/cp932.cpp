@@ -36,11 +36,16 @@ std::string Utf8ToCp932(std::string_view utf8) {
   if (utf8.empty()) return {};
   const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
       icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+  return Utf16ToCp932(std::u16string_view(text.getBuffer(), static_cast<size_t>(text.length())));
+}
+
+std::string Utf16ToCp932(std::u16string_view utf16) {
+  if (utf16.empty()) return {};
   UConverter* converter = Cp932Converter();
-  std::string out(static_cast<size_t>(text.length()) * 2 + 1, '\0');
+  std::string out(utf16.size() * 2 + 1, '\0');
   UErrorCode status = U_ZERO_ERROR;
   const int32_t length = ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()),
-                                         text.getBuffer(), text.length(), &status);
+                                         utf16.data(), static_cast<int32_t>(utf16.size()), &status);
   if (U_FAILURE(status)) throw std::runtime_error("CP932 conversion failed");
   out.resize(static_cast<size_t>(length));
   return out;

@@ -2,7 +2,8 @@
 
 // The CP932 (Shift-JIS) text the phone and the settings file use, whatever the
 // desktop's locale. Characters that CP932 maps only one way (〜, −, —, ¥, ...) take the
-// code Japanese Windows gives them; characters with no mapping at all become "?".
+// code Japanese Windows gives them; characters with no mapping at all become "?". A song
+// record's texts take the closest CP932 forms instead (common/closest_cp932.h).
 
 #include <cstddef>
 #include <string>
@@ -11,6 +12,7 @@
 namespace tarvello {
 
 std::string Utf8ToCp932(std::string_view utf8);
+std::string Utf16ToCp932(std::u16string_view utf16);
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // True for a byte that starts a double-byte CP932 character.

@@ -1,5 +1,6 @@
 #include "sources/library_text.h"
 
+#include "common/closest_cp932.h"
 #include "common/cp932.h"
 #include "common/utf8.h"
 #include "common/xml_text.h"
@@ -12,7 +13,9 @@ std::string LibraryUtf8ToCp932(std::string_view utf8) {
 }
 
 std::string LibraryText(std::string_view value) {
-  return LibraryUtf8ToCp932(DecodeXmlEntities(value));
+  const std::string utf8 = DecodeXmlEntities(value);
+  if (!IsWellFormedUtf8(utf8)) return {};
+  return Utf8ToClosestCp932(utf8);
 }
 
 }  // namespace tarvello

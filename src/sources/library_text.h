@@ -7,11 +7,13 @@
 
 namespace tarvello {
 
-// UTF-8 bytes as CP932; text that is not well-formed UTF-8 gives the empty text, and a
-// character CP932 lacks (one outside the Basic Multilingual Plane included) becomes "?".
+// A playlist name's UTF-8 bytes as CP932; text that is not well-formed UTF-8 gives the
+// empty text, and a character CP932 lacks (one outside the Basic Multilingual Plane
+// included) becomes "?".
 std::string LibraryUtf8ToCp932(std::string_view utf8);
 
-// A string value of a library file: entity references decoded, then LibraryUtf8ToCp932.
+// A song's string value of a library file: entity references decoded, then its closest
+// CP932 form; text that is not well-formed UTF-8 gives the empty text.
 std::string LibraryText(std::string_view value);
 
 }  // namespace tarvello

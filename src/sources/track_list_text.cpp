@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/closest_cp932.h"
 #include "common/cp932.h"
 #include "common/utf8.h"
 
@@ -47,7 +48,7 @@ ListEncoding DetectListEncoding(ByteFile& file) {
 }
 
 std::string ListTextToCp932(std::string_view value, ListEncoding encoding) {
-  return encoding == ListEncoding::kUtf8 ? Utf8ToCp932(value) : std::string(value);
+  return encoding == ListEncoding::kUtf8 ? Utf8ToClosestCp932(value) : std::string(value);
 }
 
 std::string ListPathToNative(std::string_view value, ListEncoding encoding) {

@@ -18,7 +18,8 @@ enum class ListEncoding { kCp932, kUtf8 };
 // either way). Leaves the position at the end.
 ListEncoding DetectListEncoding(ByteFile& file);
 
-// A value for a record's text field: CP932 bytes.
+// A value for a record's text field: CP932 bytes, in their closest CP932 form when the
+// list is UTF-8.
 std::string ListTextToCp932(std::string_view value, ListEncoding encoding);
 
 // A file name as written in the list, as a native path (UTF-8).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/presenter_fixture.h"
+#include "catalogue/box_builder.h"
 
 namespace tarvello {
 namespace {
@@ -172,6 +173,25 @@ TEST_F(PresenterEditingTest, PropertiesReadTheFileAgainAndRefreshItsRow) {
   EXPECT_EQ(presenter_->State().table[4].FileSize, 7598);
   EXPECT_EQ(view_.property_dialogs.size(), 4u);
   EXPECT_TRUE(view_.boxes.empty());
+}
+
+TEST_F(PresenterEditingTest, TheListShowsThePhonesTextAndThePropertiesTheFilesOwn) {
+  Start();
+  testing::SongLayout layout;
+  layout.items = {testing::TextItem("\xA9nam", "Beyoncé — Halo"), testing::TextItem("\xA9"
+                                                                                    "ART",
+                                                                                    "Mötley Crüe")};
+  const std::string song = songs_.Path("accents.m4a");
+  fakes::WriteFile(song, testing::BuildSong(layout));
+  view_.file_choices.push_back(std::vector<std::string>{song});
+  presenter_->Add1Click();
+  Select({0});
+  presenter_->Property1Click();
+  EXPECT_EQ(presenter_->Rows().Row(0).caption, "Beyonce ― Halo");
+  EXPECT_EQ(presenter_->Rows().Row(0).sub_items[kSubArtist], "Motley Crue");
+  ASSERT_EQ(view_.property_dialogs.size(), 1u);
+  EXPECT_EQ(view_.property_dialogs[0].title, "Beyoncé — Halo");
+  EXPECT_EQ(view_.property_dialogs[0].artist, "Mötley Crüe");
 }
 
 class PresenterOptionsTest : public PresenterTest {
