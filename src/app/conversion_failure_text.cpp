@@ -7,6 +7,8 @@ const char* ProblemText(ConvertProblem problem) {
   switch (problem) {
     case ConvertProblem::kCannotOpen:
       return "ファイルがオープンできません.";
+    case ConvertProblem::kCannotRead:
+      return "ファイルが読み込めません.";
     case ConvertProblem::kNoAudio:
       return "音声が入っていません.";
     case ConvertProblem::kEncrypted:

@@ -29,7 +29,7 @@ class ConversionQueue : private ConvertListener {
   // Deliver on its own thread.
   ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
                   std::function<void()> wake, int threads = 0,
-                  int64_t cache_bytes = kDefaultCacheBytes);
+                  int64_t cache_bytes = kDefaultCacheBytes, HelperOptions helper = {});
   ~ConversionQueue() override;
 
   const ConvertSettings& Settings() const { return settings_; }
@@ -38,7 +38,7 @@ class ConversionQueue : private ConvertListener {
 
   // For a file the walk refused: when FFmpeg can make a song of it, fills `record` from
   // the file's own tags with the estimated size of the song (FileName is the file), queues
-  // its conversion and returns true.
+  // its conversion and returns true. Raises FileError when the system fails to read it.
   bool Admit(const std::string& source, TTrackInfo& record);
 
   // Waiting work goes marked first, then in the order given (the record file names of

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/conversion_failure_text.h"
 #include "app/program_paths.h"
 #include "app/settings.h"
 #include "catalogue/track_list.h"
@@ -234,6 +235,13 @@ class OutputCommand {
     ConvertInOrder(files_, cache, ConvertSettings{true, arguments_.convert.bit_rate_kbps}, paths,
                    [&](size_t index, const ConvertResult& result) {
                      if (stopped) return;
+                     // A file the system could not read is neither converted nor written
+                     // as it is: reading it again might give other bytes.
+                     if (result.problem == ConvertProblem::kCannotRead) {
+                       ++refused_;
+                       Report(paths[index] + ": " + ConversionFailureText(result), 0);
+                       return;
+                     }
                      // A refused file goes the old way: it may be a track list, and its
                      // message names it.
                      if (!result.Ready()) {

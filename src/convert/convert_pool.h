@@ -1,9 +1,14 @@
 #pragma once
 
-// Converts songs on worker threads, one per core. The caller hands in jobs, says which
-// go first, and hears of each job through a small listener, called on the worker threads.
+// Converts songs in helper processes (tarvello-convert), one per core at most. A worker
+// and its helper start on the first job that finds no idle one; each helper handles many
+// jobs, ends when idle for a while, and always when the pool goes. A helper that crashes,
+// stalls or garbles its reply fails only its job; the next job starts a new one. The
+// caller hands in jobs, says which go first, and hears of each job through a small
+// listener, called on the worker threads.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -16,6 +21,7 @@
 #include "convert/convert_cache.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
+#include "convert/helper_options.h"
 #include "platform/platform.h"
 
 namespace tarvello {
@@ -35,8 +41,8 @@ class ConvertPool {
  public:
   // `threads` 0 means one per core.
   ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings settings,
-              ConvertListener& listener, int threads = 0);
-  // Cancels everything and waits for the workers.
+              ConvertListener& listener, int threads = 0, HelperOptions helper = {});
+  // Cancels everything, waits for the workers and ends the helpers.
   ~ConvertPool();
   ConvertPool(const ConvertPool&) = delete;
   ConvertPool& operator=(const ConvertPool&) = delete;
@@ -55,7 +61,11 @@ class ConvertPool {
   int Unfinished() const;
   // Returns when every job added has finished.
   void WaitIdle();
-  int ThreadCount() const { return static_cast<int>(workers_.size()); }
+  // The most workers that run at once.
+  int ThreadCount() const { return max_workers_; }
+  // What `source` is and would become, asked on the calling thread of a helper kept for
+  // probes.
+  SourceProbe Probe(const std::string& source);
 
  private:
   struct Job {
@@ -70,14 +80,19 @@ class ConvertPool {
     std::shared_ptr<std::atomic<bool>> cancel;
   };
 
+  void StartWorkerIfNeeded();
   void Work();
-  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings);
+  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings,
+                HelperWorker& helper);
+  void StopIdleProbeHelper();
   void Finish(ConvertJobId id, const ConvertResult& result);
   void ReportCancelled(const std::vector<ConvertJobId>& ids);
 
   FileSystem& files_;
   ConvertCache& cache_;
   ConvertListener& listener_;
+  HelperOptions helper_;
+  int max_workers_ = 1;
   mutable std::mutex mutex_;
   std::condition_variable work_ready_;
   std::condition_variable idle_;
@@ -87,7 +102,12 @@ class ConvertPool {
   uint64_t next_sequence_ = 0;
   int unfinished_ = 0;
   bool stopping_ = false;
+  int idle_workers_ = 0;
   std::vector<std::thread> workers_;
+  // The probes' own helper, so that a probe never waits for a conversion.
+  std::mutex probe_mutex_;
+  HelperWorker probe_helper_;
+  std::chrono::steady_clock::time_point last_probe_;
 };
 
 }  // namespace tarvello
