@@ -28,6 +28,10 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, std::string& error) {
+  if (argv.empty() || ::access(argv.front().c_str(), X_OK) != 0) {
+    error = std::system_category().message(argv.empty() ? EINVAL : errno);
+    return false;
+  }
   // One socket carries both ways: sends never raise SIGPIPE, and the input can be shut
   // while the output is still read.
   int ends[2];
