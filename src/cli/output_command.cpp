@@ -232,6 +232,7 @@ class OutputCommand {
     ConvertCache cache(arguments_.convert.cache_dir.empty() ? DefaultCacheFolder(environment_)
                                                             : arguments_.convert.cache_dir);
     bool stopped = false;
+    WarnOfAnUnrestrictedHelper(err_);
     ConvertInOrder(files_, cache, ConvertSettings{true, arguments_.convert.bit_rate_kbps}, paths,
                    [&](size_t index, const ConvertResult& result) {
                      if (stopped) return;

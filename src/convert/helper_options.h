@@ -21,7 +21,7 @@ struct HelperOptions {
 };
 
 // The helper next to the running program (a build tree), else the one installed in the
-// library-exec folder.
+// library-exec folder (/usr/libexec/tarvello).
 std::string FindHelperProgram(Environment& environment, FileSystem& files);
 // The same on the real system.
 std::string FindHelperProgram();
