@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/conversion_failure_text.h"
+#include "convert/conversion_failure_text.h"
 #include "app/program_paths.h"
 #include "app/settings.h"
 #include "catalogue/track_list.h"

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "convert/convert_cache.h"
+#include "convert/convert_jobs.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
 #include "convert/helper_options.h"
@@ -26,46 +27,30 @@
 
 namespace tarvello {
 
-using ConvertJobId = uint64_t;
-
-class ConvertListener {
- public:
-  virtual ~ConvertListener() = default;
-  // Both are called on a worker thread, never while the pool holds its lock.
-  virtual void ConvertStarted(ConvertJobId id) = 0;
-  // Every job added ends here exactly once, cancelled ones too.
-  virtual void ConvertFinished(ConvertJobId id, const ConvertResult& result) = 0;
-};
-
-class ConvertPool {
+class ConvertPool : public ConvertJobs {
  public:
   // `threads` 0 means one per core.
   ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings settings,
               ConvertListener& listener, int threads = 0, HelperOptions helper = {});
   // Cancels everything, waits for the workers and ends the helpers.
-  ~ConvertPool();
+  ~ConvertPool() override;
   ConvertPool(const ConvertPool&) = delete;
   ConvertPool& operator=(const ConvertPool&) = delete;
 
-  void Add(ConvertJobId id, const std::string& source);
-  // Waiting jobs are taken marked first, then unmarked, each group in the order of
-  // `list_order`; jobs it does not name come last, in the order they were added.
+  void Add(ConvertJobId id, const std::string& source) override;
   void SetOrder(const std::vector<ConvertJobId>& list_order,
-                const std::unordered_set<ConvertJobId>& marked);
-  // Settings for the jobs started from now on.
-  void SetSettings(const ConvertSettings& settings);
-  // A waiting job is dropped, a running one stopped; both end as cancelled.
-  void Cancel(ConvertJobId id);
-  void CancelAll();
+                const std::unordered_set<ConvertJobId>& marked) override;
+  void SetSettings(const ConvertSettings& settings) override;
+  void Cancel(ConvertJobId id) override;
+  void CancelAll() override;
   // Jobs added and not yet finished.
   int Unfinished() const;
   // Returns when every job added has finished.
   void WaitIdle();
   // The most workers that run at once.
   int ThreadCount() const { return max_workers_; }
-  // What `source` is and would become, asked on the calling thread of a helper kept for
-  // probes.
-  SourceProbe Probe(const std::string& source);
+  // Asked of a helper kept for probes, so that a probe never waits for a conversion.
+  SourceProbe Probe(const std::string& source) override;
 
  private:
   struct Job {

@@ -1,9 +1,10 @@
-#include "app/conversion_queue.h"
+#include "convert/conversion_queue.h"
 
 #include <chrono>
 #include <utility>
 
-#include "app/conversion_failure_text.h"
+#include "convert/conversion_failure_text.h"
+#include "convert/convert_pool.h"
 #include "catalogue/m4a_fields.h"
 #include "catalogue/m4a_reader.h"
 #include "convert/source_probe.h"
@@ -45,13 +46,21 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
                                  ConvertSettings settings, std::function<void()> wake, int threads,
                                  int64_t cache_bytes, HelperOptions helper)
+    : ConversionQueue(files, cache_folder, settings, std::move(wake), cache_bytes,
+                      [&files, settings, threads, &helper](ConvertCache& cache,
+                                                           ConvertListener& listener) {
+                        return std::make_unique<ConvertPool>(files, cache, settings, listener,
+                                                             threads, std::move(helper));
+                      }) {}
+
+ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
+                                 ConvertSettings settings, std::function<void()> wake,
+                                 int64_t cache_bytes, const ConvertJobsMaker& make_jobs)
     : files_(files),
       settings_(settings),
       cache_(cache_folder, cache_bytes),
       wake_(std::move(wake)),
-      pool_(std::make_unique<ConvertPool>(files, cache_, settings,
-                                          static_cast<ConvertListener&>(*this), threads,
-                                          std::move(helper))) {}
+      pool_(make_jobs(cache_, static_cast<ConvertListener&>(*this))) {}
 
 ConversionQueue::~ConversionQueue() {
   {

@@ -1,4 +1,4 @@
-#include "app/conversion_failure_text.h"
+#include "convert/conversion_failure_text.h"
 
 namespace tarvello {
 namespace {
