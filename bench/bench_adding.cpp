@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "convert/source_probe.h"
+#include "convert/helper/ffmpeg_probe.h"
 #include "platform/posix/posix_file_system.h"
 #include "song_folder.h"
 #include "sources/add_files.h"

@@ -13,7 +13,7 @@
 #include "app/app_state.h"
 #include "app/backup_commands.h"
 #include "app/card_options.h"
-#include "app/conversion_queue.h"
+#include "convert/conversion_queue.h"
 #include "app/main_view.h"
 #include "app/player_playlist_box.h"
 #include "catalogue/tag_texts.h"

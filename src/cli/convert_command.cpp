@@ -9,6 +9,7 @@
 #include "common/json_text.h"
 #include "convert/convert_in_order.h"
 #include "platform/posix/posix_environment.h"
+#include "platform/landlock.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tarvello::cli {
@@ -38,6 +39,7 @@ int RunConvert(const ConvertOptions& options, const std::vector<std::string>& so
   ConvertCache cache(options.cache_dir.empty() ? DefaultCacheFolder(environment)
                                                : options.cache_dir);
   int exit_status = 0;
+  WarnOfAnUnrestrictedHelper(std::cerr);
   ConvertInOrder(files, cache, ConvertSettings{true, options.bit_rate_kbps}, sources,
                  [&](size_t index, const ConvertResult& result) {
                    std::cout << ResultLine(sources[index], result) << std::endl;
@@ -51,6 +53,12 @@ int RunConvert(const ConvertOptions& options, const std::vector<std::string>& so
 }
 
 }  // namespace
+
+void WarnOfAnUnrestrictedHelper(std::ostream& err) {
+  if (LandlockVersion() > 0) return;
+  err << "tarvello-cli: the kernel offers no Landlock: songs are converted without the "
+         "restriction to writing only the cache folder\n";
+}
 
 void AddConvertOptions(CLI::App& command, ConvertOptions& options) {
   command.add_option("--bitrate", options.bit_rate_kbps, "AAC bit rate of an encode, in kbps")

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <ostream>
 #include <string>
 
 #include "convert/convert_settings.h"
@@ -20,5 +21,9 @@ struct ConvertOptions {
   std::string cache_dir;  // empty: the user's cache folder
 };
 void AddConvertOptions(CLI::App& command, ConvertOptions& options);
+
+// Says on `err` when the kernel lacks Landlock (each run converts once): the helper then converts
+// without its restriction to writing the cache.
+void WarnOfAnUnrestrictedHelper(std::ostream& err);
 
 }  // namespace tarvello::cli

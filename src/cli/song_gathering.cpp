@@ -2,6 +2,7 @@
 
 #include "cli/terminal_progress.h"
 #include "common/common_routine.h"
+#include "convert/conversion_failure_text.h"
 #include "convert/convert_in_order.h"
 #include "sources/folder_walk.h"
 #include "sources/track_list_file.h"
@@ -37,22 +38,34 @@ void AddAsTheyAre(const std::vector<std::string>& paths, AddContext& context) {
   }
 }
 
-void AddConverted(std::vector<std::string> paths, const ConvertOptions& conversion,
-                  Environment& environment, AddContext& context, std::ostream& err) {
+// Returns how many files could not be read.
+int AddConverted(std::vector<std::string> paths, const ConvertOptions& conversion,
+                 Environment& environment, AddContext& context, std::ostream& err) {
   // Songs past the limit are not converted for nothing; one more still brings its message.
   if (paths.size() > static_cast<size_t>(kMaxTracks) + 1) paths.resize(kMaxTracks + 1);
   ConvertCache cache(conversion.cache_dir.empty() ? DefaultCacheFolder(environment)
                                                   : conversion.cache_dir);
   bool stopped = false;
+  int unreadable = 0;
+  WarnOfAnUnrestrictedHelper(err);
   ConvertInOrder(context.files, cache, ConvertSettings{true, conversion.bit_rate_kbps}, paths,
                  [&](size_t index, const ConvertResult& result) {
                    if (stopped) return;
+                   // A file the system could not read is neither converted nor written
+                   // as it is: reading it again might give other bytes.
+                   if (result.problem == ConvertProblem::kCannotRead) {
+                     ++unreadable;
+                     err << TerminalText(paths[index] + ": " + ConversionFailureText(result))
+                         << "\n";
+                     return;
+                   }
                    // A refused file goes the old way: it may be a track list, and its
                    // message names it.
                    if (!result.Ready()) err << paths[index] << ": " << result.reason << "\n";
                    const std::string& song = result.Ready() ? result.song_path : paths[index];
                    stopped = AddSongPath(context, song) == AddOutcome::kStop;
                  });
+  return unreadable;
 }
 
 }  // namespace
@@ -80,7 +93,7 @@ int GatherSongs(const std::vector<std::string>& given, const GatherOptions& opti
                      }};
   const std::vector<std::string> paths = SongPaths(given, files, err);
   if (options.convert) {
-    AddConverted(paths, options.conversion, environment, context, err);
+    refused += AddConverted(paths, options.conversion, environment, context, err);
   } else {
     AddAsTheyAre(paths, context);
   }

@@ -39,9 +39,9 @@ class OrderedResults : public ConvertListener {
 void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSettings& settings,
                     const std::vector<std::string>& sources,
                     const std::function<void(size_t index, const ConvertResult& result)>& on_result,
-                    int threads) {
+                    int threads, const HelperOptions& helper) {
   OrderedResults results(sources.size());
-  ConvertPool pool(files, cache, settings, results, threads);
+  ConvertPool pool(files, cache, settings, results, threads, helper);
   for (size_t i = 0; i < sources.size(); ++i) pool.Add(i, sources[i]);
   for (size_t i = 0; i < sources.size(); ++i) on_result(i, results.Take(i));
 }

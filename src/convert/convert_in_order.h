@@ -10,6 +10,7 @@
 #include "convert/convert_cache.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
+#include "convert/helper_options.h"
 #include "platform/platform.h"
 
 namespace tarvello {
@@ -19,6 +20,6 @@ namespace tarvello {
 void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSettings& settings,
                     const std::vector<std::string>& sources,
                     const std::function<void(size_t index, const ConvertResult& result)>& on_result,
-                    int threads = 0);
+                    int threads = 0, const HelperOptions& helper = {});
 
 }  // namespace tarvello

@@ -17,14 +17,23 @@ ConvertResult CancelledResult() {
   return result;
 }
 
+HelperOptions Completed(HelperOptions helper) {
+  if (helper.program.empty()) helper.program = FindHelperProgram();
+  return helper;
+}
+
 }  // namespace
 
 ConvertPool::ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings settings,
-                         ConvertListener& listener, int threads)
-    : files_(files), cache_(cache), listener_(listener), settings_(settings) {
-  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-}
+                         ConvertListener& listener, int threads, HelperOptions helper)
+    : files_(files),
+      cache_(cache),
+      listener_(listener),
+      helper_(Completed(std::move(helper))),
+      max_workers_(threads > 0 ? threads
+                               : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
+      settings_(settings),
+      probe_helper_(helper_.program, cache.Folder(), helper_.stall_limit) {}
 
 ConvertPool::~ConvertPool() {
   CancelAll();
@@ -41,8 +50,28 @@ void ConvertPool::Add(ConvertJobId id, const std::string& source) {
     const std::lock_guard lock(mutex_);
     waiting_.push_back(Job{id, source, false, kUnranked, next_sequence_++});
     ++unfinished_;
+    StartWorkerIfNeeded();
   }
   work_ready_.notify_one();
+}
+
+void ConvertPool::StartWorkerIfNeeded() {
+  const int busy = static_cast<int>(workers_.size()) - idle_workers_;
+  const int wanted = std::min(max_workers_, busy + static_cast<int>(waiting_.size()));
+  if (static_cast<int>(workers_.size()) < wanted) workers_.emplace_back([this] { Work(); });
+}
+
+SourceProbe ConvertPool::Probe(const std::string& source) {
+  const std::lock_guard lock(probe_mutex_);
+  last_probe_ = std::chrono::steady_clock::now();
+  return ProbeSource(files_, probe_helper_, source);
+}
+
+void ConvertPool::StopIdleProbeHelper() {
+  const std::unique_lock lock(probe_mutex_, std::try_to_lock);
+  if (lock && std::chrono::steady_clock::now() - last_probe_ >= helper_.idle_limit) {
+    probe_helper_.Stop();
+  }
 }
 
 void ConvertPool::SetOrder(const std::vector<ConvertJobId>& list_order,
@@ -106,9 +135,19 @@ void ConvertPool::WaitIdle() {
 }
 
 bool ConvertPool::TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel,
-                           ConvertSettings& settings) {
+                           ConvertSettings& settings, HelperWorker& helper) {
   std::unique_lock lock(mutex_);
-  work_ready_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+  const auto ready = [this] { return stopping_ || !waiting_.empty(); };
+  ++idle_workers_;
+  if (!work_ready_.wait_for(lock, helper_.idle_limit, ready)) {
+    // Idle for a while: the helpers end, the thread waits on without them.
+    lock.unlock();
+    helper.Stop();
+    StopIdleProbeHelper();
+    lock.lock();
+    work_ready_.wait(lock, ready);
+  }
+  --idle_workers_;
   if (waiting_.empty()) return false;
   const auto first =
       std::min_element(waiting_.begin(), waiting_.end(), [](const Job& a, const Job& b) {
@@ -130,12 +169,14 @@ void ConvertPool::Finish(ConvertJobId id, const ConvertResult& result) {
 }
 
 void ConvertPool::Work() {
+  HelperWorker helper(helper_.program, cache_.Folder(), helper_.stall_limit);
   Job job;
   std::shared_ptr<std::atomic<bool>> cancel;
   ConvertSettings settings;
-  while (TakeNext(job, cancel, settings)) {
+  while (TakeNext(job, cancel, settings, helper)) {
     listener_.ConvertStarted(job.id);
-    const ConvertResult result = ConvertSong(files_, cache_, job.source, settings, *cancel);
+    const ConvertResult result =
+        ConvertSong(files_, cache_, helper, job.source, settings, *cancel);
     {
       const std::lock_guard lock(mutex_);
       std::erase_if(running_, [&](const Running& running) { return running.cancel == cancel; });

@@ -1,9 +1,14 @@
 #pragma once
 
-// Converts songs on worker threads, one per core. The caller hands in jobs, says which
-// go first, and hears of each job through a small listener, called on the worker threads.
+// Converts songs in helper processes (tarvello-convert), one per core at most. A worker
+// and its helper start on the first job that finds no idle one; each helper handles many
+// jobs, ends when idle for a while, and always when the pool goes. A helper that crashes,
+// stalls or garbles its reply fails only its job; the next job starts a new one. The
+// caller hands in jobs, says which go first, and hears of each job through a small
+// listener, called on the worker threads.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -14,48 +19,38 @@
 #include <vector>
 
 #include "convert/convert_cache.h"
+#include "convert/convert_jobs.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
+#include "convert/helper_options.h"
 #include "platform/platform.h"
 
 namespace tarvello {
 
-using ConvertJobId = uint64_t;
-
-class ConvertListener {
- public:
-  virtual ~ConvertListener() = default;
-  // Both are called on a worker thread, never while the pool holds its lock.
-  virtual void ConvertStarted(ConvertJobId id) = 0;
-  // Every job added ends here exactly once, cancelled ones too.
-  virtual void ConvertFinished(ConvertJobId id, const ConvertResult& result) = 0;
-};
-
-class ConvertPool {
+class ConvertPool : public ConvertJobs {
  public:
   // `threads` 0 means one per core.
   ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings settings,
-              ConvertListener& listener, int threads = 0);
-  // Cancels everything and waits for the workers.
-  ~ConvertPool();
+              ConvertListener& listener, int threads = 0, HelperOptions helper = {});
+  // Cancels everything, waits for the workers and ends the helpers.
+  ~ConvertPool() override;
   ConvertPool(const ConvertPool&) = delete;
   ConvertPool& operator=(const ConvertPool&) = delete;
 
-  void Add(ConvertJobId id, const std::string& source);
-  // Waiting jobs are taken marked first, then unmarked, each group in the order of
-  // `list_order`; jobs it does not name come last, in the order they were added.
+  void Add(ConvertJobId id, const std::string& source) override;
   void SetOrder(const std::vector<ConvertJobId>& list_order,
-                const std::unordered_set<ConvertJobId>& marked);
-  // Settings for the jobs started from now on.
-  void SetSettings(const ConvertSettings& settings);
-  // A waiting job is dropped, a running one stopped; both end as cancelled.
-  void Cancel(ConvertJobId id);
-  void CancelAll();
+                const std::unordered_set<ConvertJobId>& marked) override;
+  void SetSettings(const ConvertSettings& settings) override;
+  void Cancel(ConvertJobId id) override;
+  void CancelAll() override;
   // Jobs added and not yet finished.
   int Unfinished() const;
   // Returns when every job added has finished.
   void WaitIdle();
-  int ThreadCount() const { return static_cast<int>(workers_.size()); }
+  // The most workers that run at once.
+  int ThreadCount() const { return max_workers_; }
+  // Asked of a helper kept for probes, so that a probe never waits for a conversion.
+  SourceProbe Probe(const std::string& source) override;
 
  private:
   struct Job {
@@ -70,14 +65,19 @@ class ConvertPool {
     std::shared_ptr<std::atomic<bool>> cancel;
   };
 
+  void StartWorkerIfNeeded();
   void Work();
-  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings);
+  bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings,
+                HelperWorker& helper);
+  void StopIdleProbeHelper();
   void Finish(ConvertJobId id, const ConvertResult& result);
   void ReportCancelled(const std::vector<ConvertJobId>& ids);
 
   FileSystem& files_;
   ConvertCache& cache_;
   ConvertListener& listener_;
+  HelperOptions helper_;
+  int max_workers_ = 1;
   mutable std::mutex mutex_;
   std::condition_variable work_ready_;
   std::condition_variable idle_;
@@ -87,7 +87,12 @@ class ConvertPool {
   uint64_t next_sequence_ = 0;
   int unfinished_ = 0;
   bool stopping_ = false;
+  int idle_workers_ = 0;
   std::vector<std::thread> workers_;
+  // The probes' own helper, so that a probe never waits for a conversion.
+  std::mutex probe_mutex_;
+  HelperWorker probe_helper_;
+  std::chrono::steady_clock::time_point last_probe_;
 };
 
 }  // namespace tarvello

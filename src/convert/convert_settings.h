@@ -19,4 +19,9 @@ struct ConvertSettings {
 // True for the bit rates the encoder is offered with.
 bool IsOfferedBitRate(int kbps);
 
+// The sample rate a song is encoded at: 44.1 and 48 kHz stay, anything else becomes 44.1.
+int EncodedSampleRate(int source_rate);
+// Mono stays mono; everything else becomes stereo.
+int EncodedChannels(int source_channels);
+
 }  // namespace tarvello

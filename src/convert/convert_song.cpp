@@ -1,15 +1,14 @@
 #include "convert/convert_song.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <system_error>
 
 #include "catalogue/m4a_reader.h"
 #include "convert/content_hash.h"
-#include "convert/encode.h"
-#include "convert/remux.h"
-#include "convert/source_input.h"
 
 namespace tarvello {
 namespace {
@@ -37,12 +36,24 @@ std::optional<SourceStamp> StampOf(const std::string& path) {
   return StampOf(path, error);
 }
 
-bool WalkAccepts(FileSystem& files, const std::string& path) {
+// A file that is missing or not allowed to be opened is the callers' to report (they may
+// read a locked file through a copy); any other failure is the system failing to read it.
+bool IsReadError(int error_number) {
+  return error_number != ENOENT && error_number != ENOTDIR && error_number != EACCES &&
+         error_number != EPERM;
+}
+
+// The walk's verdict on `path`. A file the system fails to read is no format to convert:
+// `read_error` gets the system's message and the verdict is a refusal.
+M4aVerdict Walk(FileSystem& files, const std::string& path, std::string& read_error) {
   try {
     auto record = std::make_unique<TTrackInfo>();
-    return ReadM4aRecord(files, *record, path, path).Accepted();
-  } catch (const FileError&) {
-    return false;
+    return ReadM4aRecord(files, *record, path, path);
+  } catch (const FileError& error) {
+    if (IsReadError(error.error_number())) {
+      read_error = std::system_category().message(error.error_number());
+    }
+    return M4aVerdict{M4aRefusal::kCutShort, {}, {}};
   }
 }
 
@@ -68,22 +79,36 @@ ConvertResult FromStatus(const ConvertStatus& status) {
   return Outcome(ConvertAction::kFailed, status.reason, status.problem);
 }
 
-// Writes the song under a temporary name and gives it its key's name once complete.
-ConvertResult MakeSong(ConvertCache& cache, const std::string& source, const SourceProbe& probe,
-                       const std::string& key, const ConvertSettings& settings,
+ConvertResult Accepted(const std::string& source, std::string codec) {
+  ConvertResult result;
+  result.action = ConvertAction::kAccepted;
+  result.song_path = source;
+  result.codec = std::move(codec);
+  return result;
+}
+
+// Has the helper write the song under a temporary name, and gives it its key's name once
+// complete. The helper tells whether it was remuxed or encoded.
+ConvertResult MakeSong(HelperWorker& helper, ConvertCache& cache, const std::string& source,
+                       const std::string& hash, const ConvertSettings& settings,
                        const SourceStamp& before, const std::atomic<bool>& cancel) {
-  const std::string temporary = cache.TemporaryPath(key);
+  const std::string encode_key = ConvertCache::EncodeKey(hash, settings);
+  const std::string temporary = cache.TemporaryPath(encode_key);
   if (temporary.empty()) {
     return Outcome(ConvertAction::kFailed, "cannot make the cache folder " + cache.Folder());
   }
-  SourceInput input;
-  ConvertStatus status = OpenSourceInput(source, input);
-  if (status.Done()) {
-    status = probe.kind == SourceKind::kRemux
-                 ? RemuxToM4a(input, probe.tags, temporary, cancel)
-                 : EncodeToM4a(input, probe.tags, settings.bit_rate_kbps, temporary, cancel);
+  HelperMessage request{"make", {}};
+  request.Set("source", source)
+      .Set("target", temporary)
+      .SetNumber("kbps", settings.bit_rate_kbps);
+  const HelperReply reply = helper.Ask(request, "made", cancel);
+  ConvertStatus status = reply.answered ? StatusFrom(reply.message) : reply.failure;
+  const SourceKind kind = reply.answered ? ProbeFrom(reply.message).kind : SourceKind::kRefused;
+  const std::string codec = reply.message.Text("codec");
+  if (status.Done() && kind == SourceKind::kCardReady) return Accepted(source, codec);
+  if (status.Done() && kind != SourceKind::kRemux && kind != SourceKind::kEncode) {
+    status = ConvertStatus::Failed("the helper made no song", ConvertProblem::kHelperGarbled);
   }
-  input.format.reset();
   if (status.Done() && StampOf(source) != before) {
     status = ConvertStatus::Failed("the file changed or vanished while it was converted",
                                    ConvertProblem::kSourceChanged);
@@ -91,33 +116,33 @@ ConvertResult MakeSong(ConvertCache& cache, const std::string& source, const Sou
   if (!status.Done()) {
     std::error_code error;
     fs::remove(temporary, error);
-    return FromStatus(status);
+    ConvertResult result = FromStatus(status);
+    result.codec = codec;
+    return result;
   }
   ConvertResult result;
-  result.action =
-      probe.kind == SourceKind::kRemux ? ConvertAction::kRemuxed : ConvertAction::kEncoded;
-  result.song_path = cache.Commit(temporary, key);
+  result.action = kind == SourceKind::kRemux ? ConvertAction::kRemuxed : ConvertAction::kEncoded;
+  result.codec = codec;
+  result.song_path =
+      cache.Commit(temporary, kind == SourceKind::kRemux ? ConvertCache::RemuxKey(hash) : encode_key);
   if (result.song_path.empty()) {
     return Outcome(ConvertAction::kFailed, "cannot name the converted song in " + cache.Folder());
   }
   return result;
 }
 
-ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::string& source,
-                             const ConvertSettings& settings, const std::atomic<bool>& cancel) {
+ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, HelperWorker& helper,
+                             const std::string& source, const ConvertSettings& settings,
+                             const std::atomic<bool>& cancel) {
   if (cancel.load()) return Outcome(ConvertAction::kCancelled, "cancelled");
-  const bool walk_accepts = WalkAccepts(files, source);
-  std::optional<SourceProbe> probe;
-  if (walk_accepts) {
-    probe = ProbeSource(files, source);
-    if (probe->kind == SourceKind::kCardReady) {
-      ConvertResult result;
-      result.action = ConvertAction::kAccepted;
-      result.song_path = source;
-      result.codec = probe->codec;
-      return result;
-    }
+  std::string read_error;
+  const M4aVerdict verdict = Walk(files, source, read_error);
+  if (!read_error.empty()) {
+    return Outcome(ConvertAction::kFailed, "cannot read: " + read_error,
+                   ConvertProblem::kCannotRead);
   }
+  const bool walk_accepts = verdict.Accepted();
+  if (walk_accepts && !verdict.AudioIsNotAac()) return Accepted(source, "aac");
   std::error_code stamp_error;
   const std::optional<SourceStamp> before = StampOf(source, stamp_error);
   if (!before) {
@@ -126,29 +151,20 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, const std::
   }
   const std::optional<std::string> hash = SourceContentKey(files, source);
   if (!hash) {
-    return Outcome(ConvertAction::kRefused, "cannot read the file to its end",
-                   ConvertProblem::kCannotOpen);
+    return Outcome(ConvertAction::kFailed, "cannot read the file to its end",
+                   ConvertProblem::kCannotRead);
   }
-  const std::string remux_key = ConvertCache::RemuxKey(*hash);
-  const std::string encode_key = ConvertCache::EncodeKey(*hash, settings);
   // An accepted M4A with other audio is always encoded, so only its encode is looked for.
   if (!walk_accepts) {
-    if (const auto song = cache.Find(remux_key)) {
+    if (const auto song = cache.Find(ConvertCache::RemuxKey(*hash))) {
       return {ConvertAction::kRemuxed, *song, {}, {}, true, 0};
     }
   }
-  if (const auto song = cache.Find(encode_key)) {
+  if (const auto song = cache.Find(ConvertCache::EncodeKey(*hash, settings))) {
     return {ConvertAction::kEncoded, *song, {}, {}, true, 0};
   }
-  if (!probe) probe = ProbeSource(files, source);
   if (cancel.load()) return Outcome(ConvertAction::kCancelled, "cancelled");
-  if (probe->kind == SourceKind::kRefused) {
-    return Outcome(ConvertAction::kRefused, probe->reason, probe->problem);
-  }
-  const std::string& key = probe->kind == SourceKind::kRemux ? remux_key : encode_key;
-  ConvertResult result = MakeSong(cache, source, *probe, key, settings, *before, cancel);
-  result.codec = probe->codec;
-  return result;
+  return MakeSong(helper, cache, source, *hash, settings, *before, cancel);
 }
 
 }  // namespace
@@ -171,12 +187,34 @@ const char* ConvertActionName(ConvertAction action) {
   return "failed";
 }
 
-ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, const std::string& source,
-                          const ConvertSettings& settings, const std::atomic<bool>& cancel) {
+ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, HelperWorker& helper,
+                          const std::string& source, const ConvertSettings& settings,
+                          const std::atomic<bool>& cancel) {
   const auto start = std::chrono::steady_clock::now();
-  ConvertResult result = ConvertUntimed(files, cache, source, settings, cancel);
+  ConvertResult result = ConvertUntimed(files, cache, helper, source, settings, cancel);
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return result;
+}
+
+SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::string& path) {
+  SourceProbe probe;
+  std::string read_error;
+  Walk(files, path, read_error);
+  if (!read_error.empty()) {
+    probe.reason = "cannot read: " + read_error;
+    probe.problem = ConvertProblem::kCannotRead;
+    return probe;
+  }
+  const std::atomic<bool> never{false};
+  HelperMessage request{"probe", {}};
+  request.Set("source", path);
+  const HelperReply reply = helper.Ask(request, "probed", never);
+  if (!reply.answered) {
+    probe.reason = reply.failure.reason;
+    probe.problem = reply.failure.problem;
+    return probe;
+  }
+  return ProbeFrom(reply.message);
 }
 
 }  // namespace tarvello

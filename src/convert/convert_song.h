@@ -9,6 +9,7 @@
 #include "convert/convert_cache.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_status.h"
+#include "convert/helper_worker.h"
 #include "convert/source_probe.h"
 #include "platform/platform.h"
 
@@ -35,11 +36,17 @@ struct ConvertResult {
 const char* ConvertActionName(ConvertAction action);
 
 // Converts `source` unless the M4A walk accepts it with AAC audio (then it is the song).
-// A song already in the cache costs one hash of the source. A new song is written under
-// a temporary name and appears under its key only when complete and when the source did
-// not change meanwhile; on every other way out nothing is left behind. A song made or
-// found in the cache is pinned there for the caller, who unpins it when done with it.
-ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, const std::string& source,
-                          const ConvertSettings& settings, const std::atomic<bool>& cancel);
+// A song already in the cache costs one hash of the source. A new song is written by
+// `helper` under a temporary name and appears under its key only when complete and when
+// the source did not change meanwhile; on every other way out (the helper's crash or
+// stall included) nothing is left behind. A song made or found in the cache is pinned
+// there for the caller, who unpins it when done with it. A file the system fails to read
+// fails with kCannotRead: it is neither converted nor accepted.
+ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, HelperWorker& helper,
+                          const std::string& source, const ConvertSettings& settings,
+                          const std::atomic<bool>& cancel);
+
+// Looks at `path` as the M4A walk does, then through the helper as FFmpeg does.
+SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::string& path);
 
 }  // namespace tarvello

@@ -11,11 +11,16 @@ namespace tarvello {
 enum class ConvertProblem {
   kOther,
   kCannotOpen,      // the file cannot be opened or read as media
+  kCannotRead,      // the system failed to open or read the file (an I/O error, say)
   kNoAudio,         // it holds no audio stream
   kEncrypted,       // its audio is encrypted or copy-protected
   kNothingDecodes,  // not one frame of its audio could be read
   kSourceChanged,   // the file changed or vanished while it was converted
   kDiskFull,        // the disk being written has no room left
+  kHelperCrashed,   // the helper program ended abnormally (a signal) in the middle
+  kHelperStalled,   // the helper program made no progress for too long and was ended
+  kHelperGarbled,   // the helper program answered something that is no reply
+  kHelperMissing,   // the helper program cannot be started
 };
 
 enum class ConvertEnd {

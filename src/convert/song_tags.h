@@ -1,13 +1,8 @@
 #pragma once
 
-// The tags a converted song carries over from its source, in FFmpeg's metadata names on
-// the way in and as the iTunes items the M4A walk reads on the way out.
+// The tags a converted song carries over from its source.
 
 #include <string>
-
-extern "C" {
-#include <libavutil/dict.h>
-}
 
 namespace tarvello {
 
@@ -30,13 +25,5 @@ struct SongTags {
 
   bool operator==(const SongTags&) const = default;
 };
-
-// The tags of a source from its container's metadata, else its audio stream's (Ogg and
-// Opus keep them there). Keys are matched as ID3, Vorbis comments, RIFF INFO, ASF and MP4
-// name them once FFmpeg has read them.
-SongTags ReadSongTags(const AVDictionary* container, const AVDictionary* stream);
-
-// Sets the metadata of an "ipod" muxer so that it writes the tags as iTunes items.
-void WriteSongTags(const SongTags& tags, AVDictionary** metadata);
 
 }  // namespace tarvello

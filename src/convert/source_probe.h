@@ -2,11 +2,11 @@
 
 // What a file is and what it would become on the card.
 
+#include <cstdint>
 #include <string>
 
 #include "convert/convert_status.h"
 #include "convert/song_tags.h"
-#include "platform/platform.h"
 
 namespace tarvello {
 
@@ -29,12 +29,11 @@ struct SourceProbe {
   SongTags tags;
 };
 
-// Looks at `path`: first as the M4A walk does, then as FFmpeg does. Reads no more than
-// the headers FFmpeg needs to know the streams.
-SourceProbe ProbeSource(FileSystem& files, const std::string& path);
-
 // The size the converted song will have, for showing before it is made: the source's own
 // size for a remux or a card-ready song, the play time at the bit rate for an encode.
-int64_t EstimatedSongBytes(const SourceProbe& probe, int bit_rate_kbps);
+inline int64_t EstimatedSongBytes(const SourceProbe& probe, int bit_rate_kbps) {
+  if (probe.kind != SourceKind::kEncode) return probe.file_size;
+  return static_cast<int64_t>(probe.seconds * bit_rate_kbps * 1000 / 8);
+}
 
 }  // namespace tarvello

@@ -162,7 +162,8 @@ class ConvertBreakOffTest : public ConvertPoolTest {
   // Starts converting `source` into `cache` and returns once the temporary song exists.
   std::future<ConvertResult> StartAndWaitForPart(ConvertCache& cache, const std::string& source) {
     auto result = std::async(std::launch::async, [&cache, source, this] {
-      return ConvertSong(files_, cache, source, ConvertSettings{}, cancel_);
+      HelperWorker helper(TARVELLO_CONVERT_PATH, cache.Folder(), std::chrono::seconds(60));
+      return ConvertSong(files_, cache, helper, source, ConvertSettings{}, cancel_);
     });
     while (!HasPart(cache.Folder())) {
       if (result.wait_for(std::chrono::seconds(0)) == std::future_status::ready) break;
@@ -211,7 +212,9 @@ TEST_F(ConvertBreakOffTest, AFullDiskSaysSoAndLeavesNothing) {
   fakes::TmpfsCard small_disk("128k");
   if (!small_disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
   ConvertCache cache(small_disk.root() + "/converted");
-  const ConvertResult result = ConvertSong(files_, cache, MakeWav(30), ConvertSettings{}, cancel_);
+  HelperWorker helper(TARVELLO_CONVERT_PATH, cache.Folder(), std::chrono::seconds(60));
+  const ConvertResult result =
+      ConvertSong(files_, cache, helper, MakeWav(30), ConvertSettings{}, cancel_);
   EXPECT_EQ(result.action, ConvertAction::kFailed);
   EXPECT_EQ(result.reason, "the cache disk is full");
   EXPECT_EQ(result.problem, ConvertProblem::kDiskFull);

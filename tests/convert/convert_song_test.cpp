@@ -112,7 +112,7 @@ class ConvertSongTest : public ::testing::Test {
   }
 
   ConvertResult Convert(const std::string& path) {
-    return ConvertSong(files_, cache_, path, ConvertSettings{}, cancel_);
+    return ConvertSong(files_, cache_, helper_, path, ConvertSettings{}, cancel_);
   }
 
   // The song is one the M4A walk accepts, and it says what the source says.
@@ -157,6 +157,7 @@ class ConvertSongTest : public ::testing::Test {
   fakes::TempDir cache_dir_;
   PosixFileSystem files_;
   ConvertCache cache_{cache_dir_.path()};
+  HelperWorker helper_{TARVELLO_CONVERT_PATH, cache_dir_.path(), std::chrono::seconds(60)};
   std::atomic<bool> cancel_{false};
 };
 
@@ -242,13 +243,13 @@ TEST_F(ConvertSongTest, TheCacheFindsAMovedSourceAndKeepsSettingsApart) {
   EXPECT_EQ(again.action, ConvertAction::kEncoded);
   EXPECT_EQ(again.song_path, first.song_path);
   const ConvertResult other_rate =
-      ConvertSong(files_, cache_, path, ConvertSettings{true, 192}, cancel_);
+      ConvertSong(files_, cache_, helper_, path, ConvertSettings{true, 192}, cancel_);
   EXPECT_FALSE(other_rate.from_cache);
   EXPECT_NE(other_rate.song_path, first.song_path);
   // A remux does not depend on the bit rate.
   const ConvertResult remux = Convert(sources_->Path("a.aac"));
   const ConvertResult remux_again =
-      ConvertSong(files_, cache_, sources_->Path("a.aac"), ConvertSettings{true, 256}, cancel_);
+      ConvertSong(files_, cache_, helper_, sources_->Path("a.aac"), ConvertSettings{true, 256}, cancel_);
   EXPECT_TRUE(remux_again.from_cache);
   EXPECT_EQ(remux_again.action, ConvertAction::kRemuxed);
   EXPECT_EQ(remux_again.song_path, remux.song_path);

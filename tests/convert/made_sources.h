@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/av_handles.h"
-#include "convert/song_tags.h"
+#include "convert/helper/av_handles.h"
+#include "convert/helper/av_song_tags.h"
 #include "fakes/fake_platform.h"
 
 namespace tarvello::testing {

@@ -10,7 +10,7 @@
 
 #include "common/cp932.h"
 #include "convert/made_sources.h"
-#include "convert/source_probe.h"
+#include "convert/helper/ffmpeg_probe.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tarvello {

@@ -243,6 +243,8 @@ class LockingFileSystem : public FileSystem {
   std::set<std::string> unreadable;
   // Paths that open and read up to the given byte, past which reading raises FileError.
   std::map<std::string, int64_t> read_fails_at;
+  // Paths whose first opening reads nothing (FileError, EIO); later openings read well.
+  std::set<std::string> unreadable_once;
   // 1-based number of the call that fails; 0: none fails.
   int fail_copy_at = 0;
   int fail_copy_to_new_at = 0;
@@ -353,7 +355,7 @@ class LockingFileSystem : public FileSystem {
   // The file, or one that fails its reads when the path is unreadable.
   std::unique_ptr<ByteFile> Unreadable(std::unique_ptr<ByteFile> file, const std::string& path) {
     if (!file) return file;
-    if (unreadable.count(path) != 0)
+    if (unreadable.count(path) != 0 || unreadable_once.erase(path) != 0)
       return std::make_unique<FailingByteFile>(std::move(file), path, 0);
     const auto part_way = read_fails_at.find(path);
     if (part_way == read_fails_at.end()) return file;

@@ -68,6 +68,26 @@ TEST_F(InstalledTree, ProgramsGoIntoTheBinaryFolder) {
   EXPECT_EQ(version.out, "Tarvello-cli 1.4.0.0\n");
 }
 
+// The helper goes into the library-exec folder and is the only program that links FFmpeg;
+// the installed command finds it there.
+TEST_F(InstalledTree, TheHelperAloneLinksFfmpegAndTheCommandFindsIt) {
+  const std::string helper = Installed("libexec/tarvello/tarvello-convert");
+  ASSERT_TRUE(std::filesystem::is_regular_file(helper));
+  EXPECT_NE(RunProgram("/usr/bin/ldd", {helper}).out.find("libavcodec"), std::string::npos);
+  for (const char* program : {"bin/tarvello", "bin/tarvello-cli"}) {
+    const CliResult linked = RunProgram("/usr/bin/ldd", {Installed(program)});
+    EXPECT_EQ(linked.exit_status, 0);
+    EXPECT_EQ(linked.out.find("libav"), std::string::npos) << program;
+  }
+  TempDir cache;
+  const CliResult converted =
+      RunProgram(Installed("bin/tarvello-cli"),
+                 {"convert", "--cache-dir", cache.path(),
+                  std::string(TARVELLO_TEST_DATA) + "/m4a/isom_brand.m4a"});
+  EXPECT_EQ(converted.exit_status, 0) << converted.err;
+  EXPECT_NE(converted.out.find("\"action\":\"remuxed\""), std::string::npos) << converted.out;
+}
+
 TEST_F(InstalledTree, DesktopEntryIsValidAndNamesTheProgramInJapanese) {
   const std::string entry = Share("applications/" + std::string(kId) + ".desktop");
   const CliResult validated = RunProgram("/usr/bin/desktop-file-validate", {entry});

@@ -1,6 +1,6 @@
-#include "convert/remux.h"
+#include "convert/helper/remux.h"
 
-#include "convert/m4a_output.h"
+#include "convert/helper/m4a_output.h"
 
 namespace tarvello {
 

@@ -1,12 +1,12 @@
-#include "app/conversion_queue.h"
+#include "convert/conversion_queue.h"
 
 #include <chrono>
 #include <utility>
 
-#include "app/conversion_failure_text.h"
+#include "convert/conversion_failure_text.h"
+#include "convert/convert_pool.h"
 #include "catalogue/m4a_fields.h"
 #include "catalogue/m4a_reader.h"
-#include "convert/encode.h"
 #include "convert/source_probe.h"
 
 namespace tarvello {
@@ -45,13 +45,22 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
 
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
                                  ConvertSettings settings, std::function<void()> wake, int threads,
-                                 int64_t cache_bytes)
+                                 int64_t cache_bytes, HelperOptions helper)
+    : ConversionQueue(files, cache_folder, settings, std::move(wake), cache_bytes,
+                      [&files, settings, threads, &helper](ConvertCache& cache,
+                                                           ConvertListener& listener) {
+                        return std::make_unique<ConvertPool>(files, cache, settings, listener,
+                                                             threads, std::move(helper));
+                      }) {}
+
+ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
+                                 ConvertSettings settings, std::function<void()> wake,
+                                 int64_t cache_bytes, const ConvertJobsMaker& make_jobs)
     : files_(files),
       settings_(settings),
       cache_(cache_folder, cache_bytes),
       wake_(std::move(wake)),
-      pool_(std::make_unique<ConvertPool>(files, cache_, settings,
-                                          static_cast<ConvertListener&>(*this), threads)) {}
+      pool_(make_jobs(cache_, static_cast<ConvertListener&>(*this))) {}
 
 ConversionQueue::~ConversionQueue() {
   {
@@ -67,7 +76,9 @@ void ConversionQueue::SetSettings(const ConvertSettings& settings) {
 }
 
 bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
-  const SourceProbe probe = ProbeSource(files_, source);
+  const SourceProbe probe = pool_->Probe(source);
+  // A file the system cannot read is told as the walk's read errors are.
+  if (probe.problem == ConvertProblem::kCannotRead) throw FileError(probe.reason + "\r\n" + source);
   if (probe.kind != SourceKind::kRemux && probe.kind != SourceKind::kEncode) return false;
   const auto entry = entries_.find(source);
   if (entry != entries_.end()) admitted_again_ = true;

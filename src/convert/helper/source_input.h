@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "convert/av_handles.h"
+#include "convert/helper/av_handles.h"
 #include "convert/convert_status.h"
 
 namespace tarvello {
@@ -18,8 +18,10 @@ struct SourceInput {
 };
 
 // Opens `path`, reads its stream parameters and picks its main audio stream. Refuses a
-// file FFmpeg cannot open, one without audio, and one whose audio is encrypted.
-ConvertStatus OpenSourceInput(const std::string& path, SourceInput& input);
+// file FFmpeg cannot open, one without audio, and one whose audio is encrypted. FFmpeg
+// calls `interrupt` often while it reads, which tells that the work goes on.
+ConvertStatus OpenSourceInput(const std::string& path, SourceInput& input,
+                              const AVIOInterruptCB& interrupt = {});
 
 // Common Encryption marks each packet it encrypted.
 bool PacketIsEncrypted(const AVPacket* packet);

@@ -1,4 +1,4 @@
-#include "convert/song_tags.h"
+#include "convert/helper/av_song_tags.h"
 
 #include <charconv>
 #include <cstdlib>

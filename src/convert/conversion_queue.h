@@ -1,9 +1,10 @@
 #pragma once
 
 // The window's side of converting songs: files the walk refuses enter the list at once
-// with their own tags and an estimated size, are converted on the worker pool, and their
-// records take the converted song's values when it is ready. Everything here runs on the
-// UI thread except the wake call, which comes from a worker.
+// with their own tags and an estimated size, are converted by the pool, and their records
+// take the converted song's values when it is ready. The queue keeps each source's state,
+// the order the pool is asked to follow and the pins of the songs the list uses.
+// Everything here runs on the UI thread except the wake call, which comes from a worker.
 
 #include <condition_variable>
 #include <cstdint>
@@ -18,18 +19,27 @@
 
 #include "catalogue/row_conversion.h"
 #include "catalogue/track_table.h"
-#include "convert/convert_pool.h"
+#include "convert/convert_jobs.h"
+#include "convert/helper_options.h"
 #include "platform/platform.h"
 
 namespace tarvello {
 
+// Makes the pool the queue hands its jobs to, over the queue's cache.
+using ConvertJobsMaker =
+    std::function<std::unique_ptr<ConvertJobs>(ConvertCache& cache, ConvertListener& listener)>;
+
 class ConversionQueue : private ConvertListener {
  public:
   // `wake` is called on a worker thread when results wait; the window answers by calling
-  // Deliver on its own thread.
+  // Deliver on its own thread. The jobs go to helper processes.
   ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
                   std::function<void()> wake, int threads = 0,
-                  int64_t cache_bytes = kDefaultCacheBytes);
+                  int64_t cache_bytes = kDefaultCacheBytes, HelperOptions helper = {});
+  // The same over the jobs that `make_jobs` makes.
+  ConversionQueue(FileSystem& files, const std::string& cache_folder, ConvertSettings settings,
+                  std::function<void()> wake, int64_t cache_bytes,
+                  const ConvertJobsMaker& make_jobs);
   ~ConversionQueue() override;
 
   const ConvertSettings& Settings() const { return settings_; }
@@ -38,7 +48,7 @@ class ConversionQueue : private ConvertListener {
 
   // For a file the walk refused: when FFmpeg can make a song of it, fills `record` from
   // the file's own tags with the estimated size of the song (FileName is the file), queues
-  // its conversion and returns true.
+  // its conversion and returns true. Raises FileError when the system fails to read it.
   bool Admit(const std::string& source, TTrackInfo& record);
 
   // Waiting work goes marked first, then in the order given (the record file names of
@@ -125,7 +135,7 @@ class ConversionQueue : private ConvertListener {
   std::condition_variable inbox_ready_;
   std::vector<Arrival> inbox_;
   // Last, so the workers stop before the rest goes.
-  std::unique_ptr<ConvertPool> pool_;
+  std::unique_ptr<ConvertJobs> pool_;
 };
 
 }  // namespace tarvello

@@ -1,13 +1,12 @@
-#include "convert/encode.h"
+#include "convert/helper/encode.h"
 
 #include <algorithm>
 
-#include "convert/m4a_output.h"
+#include "convert/helper/m4a_output.h"
 
 namespace tarvello {
 namespace {
 
-constexpr int kFallbackSampleRate = 44100;
 constexpr AVSampleFormat kEncoderFormat = AV_SAMPLE_FMT_FLTP;
 
 // The state of one encode: decoder, resampler, a queue of resampled samples cut into the
@@ -225,13 +224,6 @@ ConvertStatus AacEncode::Run() {
 
 }  // namespace
 
-int EncodedSampleRate(int source_rate) {
-  return source_rate == 44100 || source_rate == 48000 ? source_rate : kFallbackSampleRate;
-}
-
-int EncodedChannels(int source_channels) {
-  return source_channels == 1 ? 1 : 2;
-}
 
 ConvertStatus EncodeToM4a(SourceInput& input, const SongTags& tags, int kbps,
                           const std::string& target, const std::atomic<bool>& cancel) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "convert/convert_status.h"
-#include "convert/song_tags.h"
-#include "convert/source_input.h"
+#include "convert/helper/av_song_tags.h"
+#include "convert/helper/source_input.h"
 
 namespace tarvello {
 

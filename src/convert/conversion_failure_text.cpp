@@ -1,4 +1,4 @@
-#include "app/conversion_failure_text.h"
+#include "convert/conversion_failure_text.h"
 
 namespace tarvello {
 namespace {
@@ -7,6 +7,8 @@ const char* ProblemText(ConvertProblem problem) {
   switch (problem) {
     case ConvertProblem::kCannotOpen:
       return "ファイルがオープンできません.";
+    case ConvertProblem::kCannotRead:
+      return "ファイルが読み込めません.";
     case ConvertProblem::kNoAudio:
       return "音声が入っていません.";
     case ConvertProblem::kEncrypted:
@@ -17,6 +19,14 @@ const char* ProblemText(ConvertProblem problem) {
       return "変換中にファイルが変更または削除されました.";
     case ConvertProblem::kDiskFull:
       return "キャッシュのディスクがいっぱいです.";
+    case ConvertProblem::kHelperCrashed:
+      return "変換プログラムが異常終了しました.";
+    case ConvertProblem::kHelperStalled:
+      return "変換が進まなくなったため中止しました.";
+    case ConvertProblem::kHelperGarbled:
+      return "変換プログラムの応答が正しくありません.";
+    case ConvertProblem::kHelperMissing:
+      return "変換プログラムを起動できません.";
     case ConvertProblem::kOther:
       break;
   }

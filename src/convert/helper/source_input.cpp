@@ -1,8 +1,8 @@
-#include "convert/source_input.h"
+#include "convert/helper/source_input.h"
 
 #include <cerrno>
 
-#include "convert/av_handles.h"
+#include "convert/helper/av_handles.h"
 
 namespace tarvello {
 namespace {
@@ -21,10 +21,14 @@ bool IsEncrypted(const AVStream* audio) {
 
 }  // namespace
 
-ConvertStatus OpenSourceInput(const std::string& path, SourceInput& input) {
+ConvertStatus OpenSourceInput(const std::string& path, SourceInput& input,
+                              const AVIOInterruptCB& interrupt) {
   // What goes wrong reaches the user as a status; FFmpeg's own log would only be noise.
   av_log_set_level(AV_LOG_QUIET);
-  AVFormatContext* context = nullptr;
+  AVFormatContext* context = avformat_alloc_context();
+  if (context == nullptr) return ConvertStatus::Failed("out of memory");
+  context->interrupt_callback = interrupt;
+  // On failure FFmpeg frees the context itself.
   const int opened = avformat_open_input(&context, path.c_str(), nullptr, nullptr);
   if (opened < 0) {
     return ConvertStatus::Refused("cannot open: " + AvErrorText(opened),

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "convert/av_handles.h"
+#include "convert/helper/av_handles.h"
 #include "convert/convert_status.h"
-#include "convert/song_tags.h"
+#include "convert/helper/av_song_tags.h"
 
 namespace tarvello {
 

@@ -1,4 +1,4 @@
-#include "convert/source_probe.h"
+#include "convert/helper/ffmpeg_probe.h"
 
 #include <memory>
 #include <string_view>
@@ -6,7 +6,8 @@
 #include "catalogue/m4a_reader.h"
 #include "convert/misread_shift_jis.h"
 #include "convert/mp4_tempo.h"
-#include "convert/source_input.h"
+#include "convert/helper/av_song_tags.h"
+#include "convert/helper/source_input.h"
 
 namespace tarvello {
 namespace {
@@ -33,7 +34,8 @@ int Mp4Tempo(FileSystem& files, const std::string& path, const SourceInput& inpu
 
 }  // namespace
 
-SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
+SourceProbe ProbeSource(FileSystem& files, const std::string& path,
+                        const AVIOInterruptCB& interrupt) {
   SourceProbe probe;
   bool walk_accepts = false;
   auto record = std::make_unique<TTrackInfo>();
@@ -46,7 +48,7 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
     return probe;
   }
   SourceInput input;
-  if (ConvertStatus opened = OpenSourceInput(path, input); !opened.Done()) {
+  if (ConvertStatus opened = OpenSourceInput(path, input, interrupt); !opened.Done()) {
     probe.reason = opened.reason;
     probe.problem = opened.problem;
     return probe;
@@ -68,11 +70,6 @@ SourceProbe ProbeSource(FileSystem& files, const std::string& path) {
     probe.reason = "no decoder for " + probe.codec;
   }
   return probe;
-}
-
-int64_t EstimatedSongBytes(const SourceProbe& probe, int bit_rate_kbps) {
-  if (probe.kind != SourceKind::kEncode) return probe.file_size;
-  return static_cast<int64_t>(probe.seconds * bit_rate_kbps * 1000 / 8);
 }
 
 }  // namespace tarvello

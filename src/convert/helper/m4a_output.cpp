@@ -1,6 +1,6 @@
-#include "convert/m4a_output.h"
+#include "convert/helper/m4a_output.h"
 
-#include "convert/source_input.h"
+#include "convert/helper/source_input.h"
 
 namespace tarvello {
 

@@ -5,16 +5,12 @@
 #include <atomic>
 #include <string>
 
+#include "convert/convert_settings.h"
 #include "convert/convert_status.h"
-#include "convert/song_tags.h"
-#include "convert/source_input.h"
+#include "convert/helper/av_song_tags.h"
+#include "convert/helper/source_input.h"
 
 namespace tarvello {
-
-// The sample rate a song is encoded at: 44.1 and 48 kHz stay, anything else becomes 44.1.
-int EncodedSampleRate(int source_rate);
-// Mono stays mono; everything else becomes stereo.
-int EncodedChannels(int source_channels);
 
 // Encodes the input's audio stream at `kbps` into a new M4A at `target`. Packets that do
 // not decode are passed over, and a source that breaks off keeps what decoded before the
