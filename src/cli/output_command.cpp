@@ -22,6 +22,7 @@
 #include "common/utf8.h"
 #include "output/card_verify.h"
 #include "output/drives.h"
+#include "output/known_contents.h"
 #include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
@@ -273,7 +274,8 @@ class OutputCommand {
   }
 
   int Output() {
-    const OutputRunSettings settings{Folder(), Options(), BackupBase(), !arguments_.no_verify};
+    const OutputRunSettings settings{Folder(), Options(), BackupBase(), !arguments_.no_verify,
+                                     DefaultHashCacheFolder(environment_)};
     OutputRunResult result;
     started_ = true;
     {
