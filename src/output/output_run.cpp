@@ -283,7 +283,11 @@ class OutputRun {
       Ended(OutputRunEnd::kCancelled);
       return false;
     }
-    for (const WrittenFile& file : verify.mismatched) result_.mismatched.push_back(file.path);
+    for (const WrittenFile& file : verify.mismatched) {
+      result_.mismatched.push_back(file.path);
+      // What the run believed of the file is wrong: the next run reads it again.
+      known_.CardDeleted(file.path.substr(folder_.size()));
+    }
     result_.verified = verify.mismatched.empty();
     if (result_.verified) return true;
     Failed(MismatchText(verify.mismatched, result_.backup_folder));
