@@ -82,6 +82,7 @@ struct Bench {
     OutputRunSettings settings;
     settings.folder = folder;
     settings.backup_base = folder + "-backup";
+    settings.hash_cache_folder = folder + "-hashes";
     settings.options.BackupBeforeOutput = false;
     return RunOutput(settings, rows, table, platform, temp_names, progress);
   }
