@@ -11,11 +11,11 @@ std::pair<uint64_t, uint64_t> KeyOf(const ContentHash& hash) {
   return {hash.low, hash.high};
 }
 
+// Whole seconds, rounded down as the system gives them.
 std::time_t Seconds(const FileStatus& status) {
   const int64_t ns = status.write_time_ns;
-  return static_cast<std::time_t>(ns >= 0 ? ns / kNanosecondsPerSecond
-                                          : -((-ns + kNanosecondsPerSecond - 1) /
-                                              kNanosecondsPerSecond));
+  return static_cast<std::time_t>(ns / kNanosecondsPerSecond -
+                                  (ns % kNanosecondsPerSecond < 0 ? 1 : 0));
 }
 
 }  // namespace
@@ -33,14 +33,13 @@ BackupWriter::BackupWriter(FileSystem& files, KnownContents& known, std::string 
 bool BackupWriter::BackUp(const std::string& card_path, const std::string& name) {
   const std::optional<FileStatus> status = known_.CardStatus(name);
   const std::string to = folder_ + "/" + name;
-  std::optional<std::time_t> time;
-  if (status) time = Seconds(*status);
-  if (time) times_[name] = *time;
-  if (const std::optional<ContentRecord> record = known_.Card(name, false); record && time) {
-    if (LinkEarlier(*record, to)) return true;
-    if (CopyLocal(*record, to, *time)) return true;
+  if (!status) return CopyCard(card_path, name, to, std::nullopt);
+  const std::time_t time = Seconds(*status);
+  times_[name] = time;
+  if (const std::optional<ContentRecord> record = known_.Card(name, false)) {
+    if (LinkEarlier(*record, to) || CopyLocal(*record, to, time)) return true;
   }
-  return CopyCard(card_path, name, to, time.value_or(0));
+  return CopyCard(card_path, name, to, time);
 }
 
 bool BackupWriter::LinkEarlier(const ContentRecord& record, const std::string& to) {
@@ -69,9 +68,9 @@ bool BackupWriter::CopyLocal(const ContentRecord& record, const std::string& to,
 }
 
 bool BackupWriter::CopyCard(const std::string& card_path, const std::string& name,
-                            const std::string& to, std::time_t time) {
+                            const std::string& to, std::optional<std::time_t> time) {
   const std::optional<ContentHash> hash = files_.CopyFileHashing(card_path, to);
-  if (!hash || (times_.contains(name) && !files_.SetLastWriteTime(to, time))) return false;
+  if (!hash || (time && !files_.SetLastWriteTime(to, *time))) return false;
   // The copy is local now: its sample costs no read of the card.
   std::unique_ptr<ByteFile> copy = files_.OpenRead(to);
   if (!copy) return true;

@@ -37,8 +37,9 @@ class BackupWriter {
   using HashKey = std::pair<uint64_t, uint64_t>;
   bool LinkEarlier(const ContentRecord& record, const std::string& to);
   bool CopyLocal(const ContentRecord& record, const std::string& to, std::time_t time);
+  // `time`: the card file's, which the copy takes; nullopt when it cannot be told.
   bool CopyCard(const std::string& card_path, const std::string& name, const std::string& to,
-                std::time_t time);
+                std::optional<std::time_t> time);
   void Remember(const std::string& path, const ContentRecord& record);
   void IndexEarlierBackups();
 
