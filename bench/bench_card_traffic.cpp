@@ -29,6 +29,7 @@
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 #include "output/output_run.h"
+#include "silent_progress.h"
 #include "platform/posix/posix_platform.h"
 
 namespace tarvello {
@@ -36,21 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SilentProgress : public OutputProgress {
- public:
-  void SetLabel(const std::string&) override {}
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  int Maximum() const override { return maximum_; }
-  void Step() override {}
-  void ProcessEvents() override {}
-  bool CancelRequested() const override { return false; }
-  void ShowMessage(const std::string& text) override { last_message = text; }
-  void Beep() override {}
-  std::string last_message;
-
- private:
-  int maximum_ = 0;
-};
+using bench::SilentProgress;
 
 bool Shell(const std::string& command) {
   return std::system(command.c_str()) == 0;
@@ -141,7 +128,11 @@ class SongShelf {
     ++made_;
     return path;
   }
-  size_t song_bytes() const { return song_bytes_; }
+  std::vector<std::string> Make(int count) {
+    std::vector<std::string> songs;
+    for (int i = 0; i < count; ++i) songs.push_back(Make());
+    return songs;
+  }
 
  private:
   fs::path folder_;
@@ -220,24 +211,16 @@ void BM_LaterRunsAddingFiveSongs(benchmark::State& state) {
   if (!card.ready()) return state.SkipWithError("the ext4 image could not be mounted");
   SongShelf shelf("traffic", kSongBytes);
   Runner runner("traffic");
-  std::vector<std::string> songs;
-  for (int i = 0; i < kListSongs; ++i) songs.push_back(shelf.Make());
-  runner.List(songs, false);
+  runner.List(shelf.Make(kListSongs), false);
   // The first run fills the card, the second adds songs: later runs are measured.
   for (int warm = 0; warm < 2; ++warm) {
-    if (warm > 0) {
-      std::vector<std::string> fresh;
-      for (int i = 0; i < kNewPerRun; ++i) fresh.push_back(shelf.Make());
-      runner.List(fresh, true);
-    }
+    if (warm > 0) runner.List(shelf.Make(kNewPerRun), true);
     if (!Completed(state, runner.Run(card.Root()), runner)) return;
   }
   double card_ratio_worst = 0, backup_ratio_worst = 0, card_bytes = 0, backup_bytes = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<std::string> fresh;
-    for (int i = 0; i < kNewPerRun; ++i) fresh.push_back(shelf.Make());
-    runner.List(fresh, true);
+    runner.List(shelf.Make(kNewPerRun), true);
     DropPageCache();
     const LoopCard::Traffic before = card.Counted();
     state.ResumeTiming();
@@ -274,9 +257,7 @@ void BM_NoChangeReoutputOf1000Songs(benchmark::State& state) {
   if (!card.ready()) return state.SkipWithError("the ext4 image could not be mounted");
   SongShelf shelf("same", kNoChangeSongBytes);
   Runner runner("same");
-  std::vector<std::string> songs;
-  for (int i = 0; i < kNoChangeSongs; ++i) songs.push_back(shelf.Make());
-  runner.List(songs, false);
+  runner.List(shelf.Make(kNoChangeSongs), false);
   // Fill, then one re-output whose backup copies from the list's songs: the caches and the
   // backups are warm from then on.
   for (int warm = 0; warm < 2; ++warm) {

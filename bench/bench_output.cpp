@@ -14,6 +14,7 @@
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 #include "output/output_run.h"
+#include "silent_progress.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_volumes.h"
@@ -23,22 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A progress view that shows nothing and never cancels.
-class SilentProgress : public OutputProgress {
- public:
-  void SetLabel(const std::string&) override {}
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  int Maximum() const override { return maximum_; }
-  void Step() override {}
-  void ProcessEvents() override {}
-  bool CancelRequested() const override { return false; }
-  void ShowMessage(const std::string& text) override { last_message = text; }
-  void Beep() override {}
-  std::string last_message;
-
- private:
-  int maximum_ = 0;
-};
+using bench::SilentProgress;
 
 // A scratch folder below the benchmark's working folder, removed at the end.
 class Scratch {

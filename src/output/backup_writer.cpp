@@ -71,15 +71,11 @@ bool BackupWriter::CopyCard(const std::string& card_path, const std::string& nam
                             const std::string& to, std::optional<std::time_t> time) {
   const std::optional<ContentHash> hash = files_.CopyFileHashing(card_path, to);
   if (!hash || (time && !files_.SetLastWriteTime(to, *time))) return false;
-  // The copy is local now: its sample costs no read of the card.
-  std::unique_ptr<ByteFile> copy = files_.OpenRead(to);
-  if (!copy) return true;
-  try {
-    const ContentRecord record{*hash, SampleOf(*copy)};
-    known_.CardHolds(name, record);
-    Remember(to, record);
-  } catch (const FileError&) {
-    // The backup is complete; only its record is missing.
+  // The copy is local now: its sample costs no read of the card. Without one the backup
+  // is complete all the same; only its record is missing.
+  if (const std::optional<FileSample> sample = ReadOpened(files_, to, SampleOf)) {
+    known_.CardHolds(name, {*hash, *sample});
+    Remember(to, {*hash, *sample});
   }
   return true;
 }

@@ -26,14 +26,10 @@ std::string DefaultHashCacheFolder(Environment& environment) {
 }
 
 std::optional<ContentRecord> ReadContentRecord(FileSystem& files, const std::string& path) {
-  std::unique_ptr<ByteFile> file = files.OpenRead(path);
-  if (!file) return std::nullopt;
-  try {
-    const ContentHash hash = HashRest(*file);
-    return ContentRecord{hash, SampleOf(*file)};
-  } catch (const FileError&) {
-    return std::nullopt;
-  }
+  return ReadOpened(files, path, [](ByteFile& file) {
+    const ContentHash hash = HashRest(file);
+    return ContentRecord{hash, SampleOf(file)};
+  });
 }
 
 KnownContents::KnownContents(FileSystem& files, std::string cache_folder, std::string card_folder)

@@ -389,14 +389,10 @@ class OutputRun {
   // The card file and its source both hold the bytes just sent; the sample comes from
   // the source, whose pages the copy has just read.
   void LearnCopy(const std::string& source, const std::string& name, const ContentHash& sent) {
-    std::unique_ptr<ByteFile> file = files_.OpenRead(source);
-    if (!file) return;
-    try {
-      const ContentRecord record{sent, SampleOf(*file)};
-      known_.CardHolds(name, record);
-      known_.LocalHolds(source, record);
-    } catch (const FileError&) {
-      // Unknown bytes are read again when needed.
+    // Without a sample the bytes stay unknown, and are read again when needed.
+    if (const std::optional<FileSample> sample = ReadOpened(files_, source, SampleOf)) {
+      known_.CardHolds(name, {sent, *sample});
+      known_.LocalHolds(source, {sent, *sample});
     }
   }
 

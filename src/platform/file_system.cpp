@@ -20,23 +20,11 @@ ContentHash HashRest(ByteFile& file) {
 std::optional<ContentHash> FileSystem::CopyFileHashing(const std::string& from,
                                                        const std::string& to) {
   if (!CopyFile(from, to)) return std::nullopt;
-  std::unique_ptr<ByteFile> source = OpenRead(from);
-  if (!source) return std::nullopt;
-  try {
-    return HashRest(*source);
-  } catch (const FileError&) {
-    return std::nullopt;
-  }
+  return ReadOpened(*this, from, HashRest);
 }
 
 std::optional<ContentHash> FileSystem::HashStoredFile(const std::string& path) {
-  std::unique_ptr<ByteFile> file = OpenRead(path);
-  if (!file) return std::nullopt;
-  try {
-    return HashRest(*file);
-  } catch (const FileError&) {
-    return std::nullopt;
-  }
+  return ReadOpened(*this, path, HashRest);
 }
 
 std::optional<std::time_t> FileSystem::LastWriteTime(const std::string&) {
@@ -53,13 +41,7 @@ bool FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 std::optional<FileSample> FileSystem::SampleStoredFile(const std::string& path) {
-  std::unique_ptr<ByteFile> file = OpenRead(path);
-  if (!file) return std::nullopt;
-  try {
-    return SampleOf(*file);
-  } catch (const FileError&) {
-    return std::nullopt;
-  }
+  return ReadOpened(*this, path, SampleOf);
 }
 
 namespace {

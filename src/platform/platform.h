@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/content_hash.h"
@@ -236,6 +237,20 @@ class FileSystem {
   // first); nullopt when it cannot be opened or read.
   virtual std::optional<FileSample> SampleStoredFile(const std::string& path);
 };
+
+// What `read` gives for the file at `path` (opened as OpenRead opens it); nullopt when it
+// cannot be opened or a read fails.
+template <typename Read>
+auto ReadOpened(FileSystem& files, const std::string& path, Read read)
+    -> std::optional<decltype(read(std::declval<ByteFile&>()))> {
+  std::unique_ptr<ByteFile> file = files.OpenRead(path);
+  if (!file) return std::nullopt;
+  try {
+    return read(*file);
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
 
 // The sample of `file` (any position); raises FileError when a read fails.
 FileSample SampleOf(ByteFile& file);
