@@ -200,8 +200,10 @@ class OutputRun {
       if (rows_of[index].targets.empty() && status) free_by_size.emplace(status->size, names[index]);
     }
     std::map<std::string, int> matched;
+    int looked_at = 0;
     for (const int row : outside) {
       if (free_by_size.empty() || progress_.CancelRequested()) break;
+      if (++looked_at % kCountEventsEvery == 0) progress_.ProcessEvents();
       const std::string source = SourceOf(row);
       const std::optional<FileStatus> status = files_.Status(source);
       if (!status) continue;
@@ -215,7 +217,6 @@ class OutputRun {
         free_by_size.erase(candidate);
         break;
       }
-      progress_.ProcessEvents();
     }
     return matched;
   }
