@@ -218,6 +218,7 @@ void BM_LaterRunsAddingFiveSongs(benchmark::State& state) {
     if (!Completed(state, runner.Run(card.Root()), runner)) return;
   }
   double card_ratio_worst = 0, backup_ratio_worst = 0, card_bytes = 0, backup_bytes = 0;
+  LoopCard::Traffic last;
   for (auto _ : state) {
     state.PauseTiming();
     runner.List(shelf.Make(kNewPerRun), true);
@@ -236,12 +237,15 @@ void BM_LaterRunsAddingFiveSongs(benchmark::State& state) {
     const double moved = static_cast<double>(after.read - before.read + after.written - before.written);
     const double backed_up = static_cast<double>(Runner::UnsharedBytes(result.backup_folder));
     card_bytes = moved;
+    last = {after.read - before.read, after.written - before.written};
     backup_bytes = backed_up;
     card_ratio_worst = std::max(card_ratio_worst, moved / allowed);
     backup_ratio_worst = std::max(backup_ratio_worst, backed_up / (kNewPerRun * double(kSongBytes)));
     state.ResumeTiming();
   }
   state.counters["card_MB_last"] = card_bytes / 1e6;
+  state.counters["card_read_MB_last"] = static_cast<double>(last.read) / 1e6;
+  state.counters["card_written_MB_last"] = static_cast<double>(last.written) / 1e6;
   state.counters["card_ratio_worst"] = card_ratio_worst;
   state.counters["backup_new_MB_last"] = backup_bytes / 1e6;
   state.counters["backup_ratio_worst"] = backup_ratio_worst;
