@@ -29,8 +29,8 @@
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 #include "output/output_run.h"
-#include "silent_progress.h"
 #include "platform/posix/posix_platform.h"
+#include "silent_progress.h"
 
 namespace tarvello {
 namespace {
@@ -143,7 +143,8 @@ class SongShelf {
 // The list, the program's folders and a run over the real system.
 struct Runner {
   explicit Runner(const std::string& name)
-      : home(fs::absolute("tarvello-home-" + name)), rows(NumberSymbols{",", "."}, MakeLocaleCollator()) {
+      : home(fs::absolute("tarvello-home-" + name)),
+        rows(NumberSymbols{",", "."}, MakeLocaleCollator()) {
     fs::remove_all(home);
   }
   ~Runner() { fs::remove_all(home); }
@@ -230,17 +231,19 @@ void BM_LaterRunsAddingFiveSongs(benchmark::State& state) {
     ::sync();
     const LoopCard::Traffic after = card.Counted();
     if (!Completed(state, result, runner)) return;
-    const int64_t management = static_cast<int64_t>(
-        fs::file_size(card.Root() + "/PRIVATE/AU/DF/D_SD/SD_F_000.MGR") *
-        ((runner.rows.RowCount() + 99) / 100));
+    const int64_t management =
+        static_cast<int64_t>(fs::file_size(card.Root() + "/PRIVATE/AU/DF/D_SD/SD_F_000.MGR") *
+                             ((runner.rows.RowCount() + 99) / 100));
     const double allowed = 2.0 * kNewPerRun * kSongBytes + static_cast<double>(management);
-    const double moved = static_cast<double>(after.read - before.read + after.written - before.written);
+    const double moved =
+        static_cast<double>(after.read - before.read + after.written - before.written);
     const double backed_up = static_cast<double>(Runner::UnsharedBytes(result.backup_folder));
     card_bytes = moved;
     last = {after.read - before.read, after.written - before.written};
     backup_bytes = backed_up;
     card_ratio_worst = std::max(card_ratio_worst, moved / allowed);
-    backup_ratio_worst = std::max(backup_ratio_worst, backed_up / (kNewPerRun * double(kSongBytes)));
+    backup_ratio_worst =
+        std::max(backup_ratio_worst, backed_up / (kNewPerRun * double(kSongBytes)));
     state.ResumeTiming();
   }
   state.counters["card_MB_last"] = card_bytes / 1e6;
@@ -271,7 +274,10 @@ void BM_NoChangeReoutputOf1000Songs(benchmark::State& state) {
     if (!Completed(state, runner.Run(card.Root()), runner)) return;
   }
 }
-BENCHMARK(BM_NoChangeReoutputOf1000Songs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_NoChangeReoutputOf1000Songs)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
 }  // namespace
 }  // namespace tarvello

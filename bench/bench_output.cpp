@@ -14,10 +14,10 @@
 #include "catalogue/track_list.h"
 #include "catalogue/track_table.h"
 #include "output/output_run.h"
-#include "silent_progress.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_volumes.h"
+#include "silent_progress.h"
 
 namespace tarvello {
 namespace {

@@ -50,8 +50,7 @@ bool BackupWriter::LinkEarlier(const ContentRecord& record, const std::string& t
   return true;
 }
 
-bool BackupWriter::CopyLocal(const ContentRecord& record, const std::string& to,
-                             std::time_t time) {
+bool BackupWriter::CopyLocal(const ContentRecord& record, const std::string& to, std::time_t time) {
   const auto [first, last] = local_by_size_.equal_range(record.sample.size);
   for (auto candidate = first; candidate != last; ++candidate) {
     const std::string& local = candidate->second;

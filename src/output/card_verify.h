@@ -32,8 +32,8 @@ class WrittenFiles {
  public:
   // Copies as FileSystem::CopyFile does, hashing on the way; the hash of the bytes sent,
   // nullopt when the copy failed.
-  std::optional<ContentHash> Copy(FileSystem& files, const std::string& from,
-                                  const std::string& to, const std::string& label);
+  std::optional<ContentHash> Copy(FileSystem& files, const std::string& from, const std::string& to,
+                                  const std::string& label);
   // A song renamed within the card, with its sample when its bytes are known.
   void Moved(const std::string& to, const std::string& label,
              std::optional<FileSample> sample = std::nullopt);

@@ -72,8 +72,8 @@ bool HashCache::Save(FileSystem& files, const std::string& path, size_t limit) c
     for (const auto& [key, entry] : entries_) {
       if (entry.used != used || kept >= limit) continue;
       text += HashText(entry.record.hash) + " " + HashText(entry.record.sample.hash) + " " +
-              std::to_string(entry.record.sample.size) + " " + std::to_string(entry.time_ns) +
-              " " + key + "\n";
+              std::to_string(entry.record.sample.size) + " " + std::to_string(entry.time_ns) + " " +
+              key + "\n";
       ++kept;
     }
   }
@@ -97,8 +97,7 @@ std::optional<ContentRecord> HashCache::Find(const std::string& key, const FileS
   return found->second.record;
 }
 
-void HashCache::Put(const std::string& key, const FileStatus& status,
-                    const ContentRecord& record) {
+void HashCache::Put(const std::string& key, const FileStatus& status, const ContentRecord& record) {
   // A line break in a name would break the file's lines; such a file is simply not kept.
   if (key.empty() || key.find('\n') != std::string::npos || record.sample.size != status.size) {
     return;

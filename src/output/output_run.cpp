@@ -197,7 +197,8 @@ class OutputRun {
     std::multimap<int64_t, std::string> free_by_size;
     for (size_t index = 0; index < names.size(); ++index) {
       const std::optional<FileStatus> status = known_.CardStatus(names[index]);
-      if (rows_of[index].targets.empty() && status) free_by_size.emplace(status->size, names[index]);
+      if (rows_of[index].targets.empty() && status)
+        free_by_size.emplace(status->size, names[index]);
     }
     std::map<std::string, int> matched;
     int looked_at = 0;
@@ -368,7 +369,8 @@ class OutputRun {
       if (song.moved_to.empty() && files_.MoveFile(parked->second, target)) {
         song.moved_to = target;
         known_.CardMoved(parked->second.substr(folder_.size()), target.substr(folder_.size()));
-        const std::optional<ContentRecord> known = known_.Card(target.substr(folder_.size()), false);
+        const std::optional<ContentRecord> known =
+            known_.Card(target.substr(folder_.size()), false);
         written_.Moved(target, song.listed_path,
                        known ? std::optional<FileSample>(known->sample) : std::nullopt);
         for (const int other : song.rows) Rename(other, target);
@@ -379,7 +381,8 @@ class OutputRun {
       return false;
     }
     const std::string source = SourceOf(row);
-    if (const std::optional<ContentHash> sent = written_.Copy(files_, source, target, ListedPath(row))) {
+    if (const std::optional<ContentHash> sent =
+            written_.Copy(files_, source, target, ListedPath(row))) {
       LearnCopy(source, target.substr(folder_.size()), *sent);
       return true;
     }

@@ -41,7 +41,8 @@ SourceRows OutputSourceIndex::TakeRowsOf(const std::string& path) {
 
 std::vector<int> OutputSourceIndex::RemainingTargets() const {
   std::vector<int> targets;
-  for (const auto& [key, rows] : rows_) targets.insert(targets.end(), rows.targets.begin(), rows.targets.end());
+  for (const auto& [key, rows] : rows_)
+    targets.insert(targets.end(), rows.targets.begin(), rows.targets.end());
   std::sort(targets.begin(), targets.end());
   return targets;
 }

@@ -51,8 +51,8 @@ std::optional<ContentHash> ParseHashText(std::string_view text) {
   constexpr size_t kHalf = 16;
   if (text.size() != 2 * kHalf) return std::nullopt;
   ContentHash hash;
-  for (auto [part, value] : {std::pair{text.substr(0, kHalf), &hash.high},
-                             std::pair{text.substr(kHalf), &hash.low}}) {
+  for (auto [part, value] :
+       {std::pair{text.substr(0, kHalf), &hash.high}, std::pair{text.substr(kHalf), &hash.low}}) {
     const char* end = part.data() + part.size();
     const auto parsed = std::from_chars(part.data(), end, *value, 16);
     if (parsed.ec != std::errc() || parsed.ptr != end || part.front() == '+') return std::nullopt;

@@ -128,17 +128,23 @@ inline constexpr int kOutsideSongs = 6;
 inline constexpr int kCardSongs = 5;
 inline constexpr int kMaxRows = 24;
 inline constexpr int kSpellings = 7;
-inline constexpr FileOp kInjectable[] = {
-    FileOp::kCopy,    FileOp::kMove, FileOp::kDelete,           FileOp::kWrite,
-    FileOp::kSetTime, FileOp::kSync, FileOp::kCreateDirectories, FileOp::kHash, FileOp::kLink};
+inline constexpr FileOp kInjectable[] = {FileOp::kCopy,
+                                         FileOp::kMove,
+                                         FileOp::kDelete,
+                                         FileOp::kWrite,
+                                         FileOp::kSetTime,
+                                         FileOp::kSync,
+                                         FileOp::kCreateDirectories,
+                                         FileOp::kHash,
+                                         FileOp::kLink};
 
 inline std::vector<Step> GenerateSteps(std::mt19937& random, int count) {
   // Weights favour what stirs the card: adds, outputs and imports.
   const std::vector<std::pair<StepKind, int>> weights = {
-      {StepKind::kAddOutside, 4}, {StepKind::kAddFromCard, 5}, {StepKind::kMark, 2},
-      {StepKind::kUnmark, 2},     {StepKind::kDelete, 1},      {StepKind::kDrag, 2},
-      {StepKind::kSort, 1},       {StepKind::kUnOrder, 1},     {StepKind::kOutput, 6},
-      {StepKind::kImport, 2},     {StepKind::kAddCardCopy, 3}, {StepKind::kTamper, 1},
+      {StepKind::kAddOutside, 4},  {StepKind::kAddFromCard, 5}, {StepKind::kMark, 2},
+      {StepKind::kUnmark, 2},      {StepKind::kDelete, 1},      {StepKind::kDrag, 2},
+      {StepKind::kSort, 1},        {StepKind::kUnOrder, 1},     {StepKind::kOutput, 6},
+      {StepKind::kImport, 2},      {StepKind::kAddCardCopy, 3}, {StepKind::kTamper, 1},
       {StepKind::kCorruptCache, 1}};
   std::vector<int> cumulative;
   int total = 0;
@@ -327,8 +333,8 @@ class World {
         bytes.back() = static_cast<char>(bytes.back() ^ (1 + step.b % 255));
         const std::string same_title = *title;
         fakes::WriteFile(path, bytes);
-        std::filesystem::last_write_time(
-            path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(step.c % 100));
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
+                                                   std::chrono::seconds(step.c % 100));
         if (TitleOf(bytes) == nullptr) songs_.emplace(same_title, bytes);
         changed_.insert(bytes);
         return;
@@ -454,7 +460,7 @@ class World {
   // What a full run of the list as it stands writes into the output folder.
   struct FullRun {
     int songs = 0;
-    Snapshot files;                          // path -> bytes
+    Snapshot files;                            // path -> bytes
     std::map<std::string, std::time_t> times;  // song path -> last-write time
   };
 
@@ -559,8 +565,8 @@ class World {
         if (held == bytes && !InOutputFolder(path)) only_on_card = false;
       }
       // A song changed behind the program's back shares its title with the original.
-      const bool marked = changed_.contains(bytes) ? wanted.bytes.contains(bytes)
-                                                   : wanted.titles.contains(title);
+      const bool marked =
+          changed_.contains(bytes) ? wanted.bytes.contains(bytes) : wanted.titles.contains(title);
       const bool may_go = step.kind == StepKind::kOutput && !backup && !marked;
       if (!may_go || !only_on_card) {
         return "(a) the song \"" + title + "\" vanished" +
@@ -606,11 +612,13 @@ class World {
       if (found->second != bytes) return "(d) " + path + " differs from what a full run writes";
     }
     for (const auto& [path, bytes] : folder) {
-      if (!full_run_->files.contains(path)) return "(d) " + path + " is more than a full run writes";
+      if (!full_run_->files.contains(path))
+        return "(d) " + path + " is more than a full run writes";
     }
     for (const auto& [path, time] : full_run_->times) {
       struct stat info {};
-      if (::stat(path.c_str(), &info) != 0 || info.st_mtime != time) return "(d) " + path + " has another time than a full run gives it";
+      if (::stat(path.c_str(), &info) != 0 || info.st_mtime != time)
+        return "(d) " + path + " has another time than a full run gives it";
     }
     return std::nullopt;
   }
@@ -648,8 +656,8 @@ class World {
   std::vector<std::string> outside_;
   // title -> bytes; a song changed behind the program's back keeps its title
   std::multimap<std::string, std::string> songs_;
-  std::set<std::string> changed_;   // bytes of songs changed behind the program's back
-  int copies_ = 0;                  // outside copies of card songs made so far
+  std::set<std::string> changed_;    // bytes of songs changed behind the program's back
+  int copies_ = 0;                   // outside copies of card songs made so far
   std::optional<FullRun> full_run_;  // what the last output step must have left
   fakes::FakePlatform fake_;
   testing::RecordingView view_;
@@ -707,7 +715,7 @@ inline std::vector<Step> Shrink(const WorldShape& shape, std::vector<Step> steps
 // Runs one seed; returns a report of the breach with the shortest sequence found, or
 // nothing when every rule held.
 inline std::optional<std::string> CheckSeed(uint32_t seed, int step_count,
-                                           Reached* reached = nullptr) {
+                                            Reached* reached = nullptr) {
   std::mt19937 random(seed);
   const WorldShape shape = GenerateShape(random);
   const std::vector<Step> steps = GenerateSteps(random, step_count);

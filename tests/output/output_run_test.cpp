@@ -15,9 +15,9 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/recording_progress.h"
+#include "output/backups.h"
 #include "output/management_files.h"
 #include "output/output_messages.h"
-#include "output/backups.h"
 #include "output/output_targets.h"
 
 namespace tarvello {
