@@ -17,28 +17,14 @@
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_volumes.h"
+#include "silent_progress.h"
 
 namespace tarvello {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A progress view that shows nothing and never cancels.
-class SilentProgress : public OutputProgress {
- public:
-  void SetLabel(const std::string&) override {}
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  int Maximum() const override { return maximum_; }
-  void Step() override {}
-  void ProcessEvents() override {}
-  bool CancelRequested() const override { return false; }
-  void ShowMessage(const std::string& text) override { last_message = text; }
-  void Beep() override {}
-  std::string last_message;
-
- private:
-  int maximum_ = 0;
-};
+using bench::SilentProgress;
 
 // A scratch folder below the benchmark's working folder, removed at the end.
 class Scratch {
@@ -82,6 +68,7 @@ struct Bench {
     OutputRunSettings settings;
     settings.folder = folder;
     settings.backup_base = folder + "-backup";
+    settings.hash_cache_folder = folder + "-hashes";
     settings.options.BackupBeforeOutput = false;
     return RunOutput(settings, rows, table, platform, temp_names, progress);
   }

@@ -31,9 +31,9 @@ void BM_OutputModelSoak(benchmark::State& state) {
   uint32_t& seed = NextSeed();
   std::cout << "soak seeds from " << seed << "\n";
   int64_t seeds = 0;
-  int outputs = 0;
+  tarvello::model::Reached reached;
   for (auto _ : state) {
-    if (const auto breach = tarvello::model::CheckSeed(seed, kStepsPerSeed, &outputs)) {
+    if (const auto breach = tarvello::model::CheckSeed(seed, kStepsPerSeed, &reached)) {
       std::cerr << *breach << "\n";
       state.SkipWithError("a rule of the output run broke; see the report above");
       break;
@@ -43,7 +43,8 @@ void BM_OutputModelSoak(benchmark::State& state) {
   }
   state.counters["seeds"] = static_cast<double>(seeds);
   state.counters["steps"] = static_cast<double>(seeds * kStepsPerSeed);
-  state.counters["outputs"] = outputs;
+  state.counters["outputs"] = reached.outputs;
+  state.counters["full_runs"] = reached.full_runs;
 }
 BENCHMARK(BM_OutputModelSoak)->Unit(benchmark::kMillisecond)->MinTime(60.0);
 

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libicu-dev
   libgtest-dev libgmock-dev libcli11-dev
   libbenchmark-dev libtag1-dev
-  libxml2-dev libsqlite3-dev libxxhash-dev
+  libxml2-dev libsqlite3-dev libxxhash-dev libblkid-dev
   ffmpeg libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   fonts-ipafont-gothic
   qt6-translations-l10n libc-l10n locales man-db

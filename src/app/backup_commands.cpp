@@ -36,7 +36,9 @@ BackupDialogRequest BackupCommands::Request(const TDriveInfo* drive) const {
   BackupDialogRequest request;
   request.location = Location();
   const bool card = drive != nullptr && drive->HasMedium;
-  for (const BackupFolderInfo& backup : ListBackups(platform_.files, request.location)) {
+  const std::vector<BackupFolderInfo> backups = ListBackups(platform_.files, request.location);
+  request.disk_size = FormatFileSize(BackupsDiskBytes(platform_.files, backups), state_.symbols);
+  for (const BackupFolderInfo& backup : backups) {
     BackupRow row{backup.name, backup.date, backup.songs,
                   FormatFileSize(backup.bytes, state_.symbols), false};
     if (card) {

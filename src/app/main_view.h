@@ -71,6 +71,8 @@ struct BackupRow {
 struct BackupDialogRequest {
   std::vector<BackupRow> rows;  // newest first
   std::string location;         // the folder that holds them
+  // The space all backups take on the disk (files they share count once), formatted.
+  std::string disk_size;
 };
 
 // What the user chose in the backup dialog: a row to put back or to delete.

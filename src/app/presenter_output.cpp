@@ -5,6 +5,7 @@
 
 #include "app/main_presenter.h"
 #include "output/drives.h"
+#include "output/known_contents.h"
 #include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
@@ -45,7 +46,8 @@ void MainPresenter::ExecuteOutput() {
 
     const TOutputOptions& options = state_.settings.options;
     const OutputRunSettings settings{OutputFolderPath(drive->Root, options.OutDir), options,
-                                     state_.BackupFolder, card_options_.verify()};
+                                     state_.BackupFolder, card_options_.verify(),
+                                     DefaultHashCacheFolder(platform_.environment)};
     // An error inside the dialog's event handler must not cross the event loop; it is
     // reported once the dialog has closed and the window is refreshed.
     std::exception_ptr error;

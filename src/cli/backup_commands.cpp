@@ -44,8 +44,11 @@ std::string BackupLocation(const BackupArguments& arguments, Environment& enviro
 int ListBackupFolders(const BackupArguments& arguments) {
   PosixFileSystem files;
   PosixEnvironment environment;
-  for (const BackupFolderInfo& backup :
-       ListBackups(files, BackupLocation(arguments, environment, files))) {
+  const std::vector<BackupFolderInfo> backups =
+      ListBackups(files, BackupLocation(arguments, environment, files));
+  int64_t bytes = 0;
+  for (const BackupFolderInfo& backup : backups) {
+    bytes += backup.bytes;
     std::cout << JsonObject()
                      .Text("name", backup.name)
                      .Text("date", backup.date)
@@ -56,6 +59,13 @@ int ListBackupFolders(const BackupArguments& arguments) {
                      .Close()
               << "\n";
   }
+  // Backups hard-link the files they share: the disk holds less than their sizes add up to.
+  std::cout << JsonObject()
+                   .Number("backups", static_cast<int64_t>(backups.size()))
+                   .Number("bytes", bytes)
+                   .Number("disk_bytes", BackupsDiskBytes(files, backups))
+                   .Close()
+            << "\n";
   return 0;
 }
 
@@ -114,7 +124,8 @@ void AddBackupCommands(CLI::App& app, int& exit_status) {
   CLI::App* list = app.add_subcommand(
       "backups",
       "Lists the backup folders, newest first: one JSON line each with \"name\", \"date\", "
-      "\"songs\" and \"bytes\".");
+      "\"songs\" and \"bytes\"; a last line gives \"backups\", their \"bytes\" together and "
+      "\"disk_bytes\", what they take on the disk with shared files counted once.");
   list->add_option("--backup-dir", arguments->backup_dir,
                    "folder that holds the backup folders (default: the program's)");
   list->callback([arguments, &exit_status] { exit_status = ListBackupFolders(*arguments); });

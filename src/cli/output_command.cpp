@@ -22,6 +22,7 @@
 #include "common/json_text.h"
 #include "output/card_verify.h"
 #include "output/drives.h"
+#include "output/known_contents.h"
 #include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
@@ -132,7 +133,8 @@ class OutputCommand {
   }
 
   int Output() {
-    const OutputRunSettings settings{Folder(), OutputOptionsOf(arguments_), BackupBase(), !arguments_.no_verify};
+    const OutputRunSettings settings{Folder(), OutputOptionsOf(arguments_), BackupBase(),
+                                     !arguments_.no_verify, DefaultHashCacheFolder(environment_)};
     OutputRunResult result;
     started_ = true;
     {

@@ -40,6 +40,12 @@ TBackupForm::TBackupForm(const BackupDialogRequest& request, QWidget* parent) : 
   }
   lvBackups_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   layout->addWidget(lvBackups_);
+  // Backups share the bytes of songs they have in common, so the sizes above add up to
+  // more than the disk gives them.
+  auto* disk = new QLabel(QStringLiteral("すべてのバックアップが実際に使っている容量: ") +
+                          Text(request.disk_size));
+  disk->setObjectName(QStringLiteral("lbDiskSize"));
+  layout->addWidget(disk);
 
   auto* buttons = new QDialogButtonBox;
   btRestore_ = buttons->addButton(QStringLiteral("戻す(&R)"), QDialogButtonBox::AcceptRole);

@@ -90,11 +90,15 @@ class Restore {
 
   bool PutBack(const std::vector<DirEntry>& restored) {
     Show(kRestoring, 0, restored.size(), true);
+    // A backup whose files share their bytes with other backups keeps its times aside.
+    const std::map<std::string, std::time_t> times = ReadBackupTimes(files_, settings_.backup);
     for (size_t index = 0; index < restored.size(); ++index) {
       if (Cancelled()) return false;
       const std::string from = settings_.backup + "/" + restored[index].name;
       const std::string to = settings_.folder + "/" + restored[index].name;
-      const std::optional<std::time_t> time = files_.LastWriteTime(from);
+      const auto kept = times.find(restored[index].name);
+      const std::optional<std::time_t> time =
+          kept != times.end() ? kept->second : files_.LastWriteTime(from);
       if (!written_.Copy(files_, from, to, to) || (time && !files_.SetLastWriteTime(to, *time))) {
         Failed(WithLine(kRestoreFailed, from));
         return false;

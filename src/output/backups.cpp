@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <set>
 
 #include "catalogue/output_totals.h"
 #include "common/text_tools.h"
@@ -26,6 +27,9 @@ bool ValidDate(int year, int month, int day) {
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return day <= (month == 2 && !leap ? 28 : kDays[month - 1]);
 }
+
+constexpr const char* kTimesFolder = "/.tarvello";
+constexpr const char* kTimesFile = "/.tarvello/times";
 
 bool IsManagementFile(const std::string& name) {
   return name.size() == 12 && name.rfind("SD_F_", 0) == 0 && name.compare(8, 4, ".MGR") == 0;
@@ -86,10 +90,60 @@ int64_t BackupSpace(FileSystem& files, const std::string& folder, int64_t cluste
   return space;
 }
 
+int64_t BackupsDiskBytes(FileSystem& files, const std::vector<BackupFolderInfo>& backups) {
+  int64_t bytes = 0;
+  std::set<FileIdentity> counted;
+  for (const BackupFolderInfo& backup : backups) {
+    for (const DirEntry& file : BackupFiles(files, backup.path)) {
+      const std::optional<FileStatus> status = files.Status(backup.path + "/" + file.name);
+      if (!status || counted.insert(status->identity).second) bytes += file.size;
+    }
+  }
+  return bytes;
+}
+
+bool WriteBackupTimes(FileSystem& files, const std::string& folder,
+                      const std::map<std::string, std::time_t>& times) {
+  std::string text;
+  for (const auto& [name, time] : times) {
+    if (name.find('\n') == std::string::npos) text += std::to_string(time) + " " + name + "\n";
+  }
+  return files.CreateDirectories(folder + kTimesFolder) &&
+         files.WriteWholeFile(folder + kTimesFile, text);
+}
+
+std::map<std::string, std::time_t> ReadBackupTimes(FileSystem& files, const std::string& folder) {
+  std::map<std::string, std::time_t> times;
+  std::optional<std::string> text;
+  try {
+    if (files.FileExists(folder + kTimesFile)) text = files.ReadWholeFile(folder + kTimesFile);
+  } catch (const FileError&) {
+  }
+  std::string_view rest = text ? std::string_view(*text) : std::string_view();
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    const size_t blank = line.find(' ');
+    int64_t time = 0;
+    const auto parsed = std::from_chars(line.data(), line.data() + blank, time);
+    if (blank == std::string_view::npos || parsed.ec != std::errc() ||
+        parsed.ptr != line.data() + blank) {
+      continue;
+    }
+    times[std::string(line.substr(blank + 1))] = static_cast<std::time_t>(time);
+  }
+  return times;
+}
+
 bool DeleteBackup(FileSystem& files, const std::string& folder) {
   bool all = true;
   for (const DirEntry& file : BackupFiles(files, folder)) {
     all = files.DeleteFile(folder + "/" + file.name) && all;
+  }
+  if (files.FileExists(folder + kTimesFile)) {
+    all = files.DeleteFile(folder + kTimesFile) && files.RemoveDirectory(folder + kTimesFolder) &&
+          all;
   }
   return files.RemoveDirectory(folder) && all;
 }

@@ -4,6 +4,8 @@
 // "yyyymmdd_2", ...): listing them newest first, deleting them, keeping only the newest.
 
 #include <cstdint>
+#include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,7 +35,20 @@ std::vector<DirEntry> BackupFiles(FileSystem& files, const std::string& folder);
 // The space the backup's files take on a card with this cluster size.
 int64_t BackupSpace(FileSystem& files, const std::string& folder, int64_t cluster_size);
 
-// Deletes the folder's files, then the folder; false when anything stayed.
+// The space that all these backups take on their disk: files that several of them share
+// through hard links count once.
+int64_t BackupsDiskBytes(FileSystem& files, const std::vector<BackupFolderInfo>& backups);
+
+// The last-write times that a backup's files had on the card, by name, for a folder whose
+// files share their bytes (and so their times) with other backups. The times file lies in
+// a subfolder, which neither a restore nor the listing takes for a backed-up file.
+bool WriteBackupTimes(FileSystem& files, const std::string& folder,
+                      const std::map<std::string, std::time_t>& times);
+// Empty when the folder has no times file: its files carry their own times.
+std::map<std::string, std::time_t> ReadBackupTimes(FileSystem& files, const std::string& folder);
+
+// Deletes the folder's files and its times file, then the folder; false when anything
+// stayed.
 bool DeleteBackup(FileSystem& files, const std::string& folder);
 
 // Deletes all but the newest `keep` backup folders below `root` (0 keeps all). Returns

@@ -16,18 +16,24 @@ std::string Counter(size_t done, size_t total) {
   return kVerifying + std::to_string(done) + " / " + std::to_string(total);
 }
 
-}  // namespace
-
-bool WrittenFiles::Copy(FileSystem& files, const std::string& from, const std::string& to,
-                        const std::string& label) {
-  const std::optional<ContentHash> sent = files.CopyFileHashing(from, to);
-  if (!sent) return false;
-  files_.push_back({to, label, sent});
-  return true;
+bool HoldsWhatWasSent(FileSystem& files, const WrittenFile& file) {
+  if (file.sample && !file.expected) return files.SampleStoredFile(file.path) == file.sample;
+  const std::optional<ContentHash> stored = files.HashStoredFile(file.path);
+  return stored && (!file.expected || *stored == *file.expected);
 }
 
-void WrittenFiles::Moved(const std::string& to, const std::string& label) {
-  files_.push_back({to, label, std::nullopt});
+}  // namespace
+
+std::optional<ContentHash> WrittenFiles::Copy(FileSystem& files, const std::string& from,
+                                              const std::string& to, const std::string& label) {
+  const std::optional<ContentHash> sent = files.CopyFileHashing(from, to);
+  if (sent) files_.push_back({to, label, sent, std::nullopt});
+  return sent;
+}
+
+void WrittenFiles::Moved(const std::string& to, const std::string& label,
+                         std::optional<FileSample> sample) {
+  files_.push_back({to, label, std::nullopt, sample});
 }
 
 void WrittenFiles::Management(const std::string& folder,
@@ -35,7 +41,8 @@ void WrittenFiles::Management(const std::string& folder,
   const int count = ManagementFileCount(static_cast<int32_t>(titles.size()));
   for (int number = 0; number < count; ++number) {
     const std::string name = ManagementFileName(number);
-    files_.push_back({folder + name, name, HashBytes(ManagementFileBytes(number, titles))});
+    files_.push_back(
+        {folder + name, name, HashBytes(ManagementFileBytes(number, titles)), std::nullopt});
   }
 }
 
@@ -60,7 +67,7 @@ std::vector<WrittenFile> ExpectedCardFiles(FileSystem& files, const std::string&
       }
     }
     if (hash) {
-      expected.Add({target, listed, hash});
+      expected.Add({target, listed, hash, std::nullopt});
     } else {
       unreadable_sources.push_back(listed);
     }
@@ -80,8 +87,7 @@ VerifyResult VerifyWrittenFiles(FileSystem& files, const std::vector<WrittenFile
       return result;
     }
     const WrittenFile& file = written[index];
-    const std::optional<ContentHash> stored = files.HashStoredFile(file.path);
-    if (!stored || (file.expected && *stored != *file.expected)) result.mismatched.push_back(file);
+    if (!HoldsWhatWasSent(files, file)) result.mismatched.push_back(file);
     progress.Step();
     progress.SetLabel(Counter(index + 1, written.size()));
     if ((index + 1) % kEventsEvery == 0) progress.ProcessEvents();

@@ -20,18 +20,23 @@ namespace tarvello {
 struct WrittenFile {
   std::string path;   // on the card
   std::string label;  // how messages name it: a song's listed path, a management file's name
-  // nullopt for a song moved within the card: nothing was sent, only its reading is checked.
+  // nullopt for a song moved within the card: nothing was sent.
   std::optional<ContentHash> expected;
+  // For a moved song whose bytes are known: its size and sample, which are read back
+  // instead of the whole file. A moved song without either is only read.
+  std::optional<FileSample> sample = std::nullopt;
 };
 
 // Records the files a run writes, with the hashes of what it sent.
 class WrittenFiles {
  public:
-  // Copies as FileSystem::CopyFile does, hashing on the way; false when the copy failed.
-  bool Copy(FileSystem& files, const std::string& from, const std::string& to,
-            const std::string& label);
-  // A song renamed within the card.
-  void Moved(const std::string& to, const std::string& label);
+  // Copies as FileSystem::CopyFile does, hashing on the way; the hash of the bytes sent,
+  // nullopt when the copy failed.
+  std::optional<ContentHash> Copy(FileSystem& files, const std::string& from, const std::string& to,
+                                  const std::string& label);
+  // A song renamed within the card, with its sample when its bytes are known.
+  void Moved(const std::string& to, const std::string& label,
+             std::optional<FileSample> sample = std::nullopt);
   // The management files that WriteManagementFiles writes into `folder` (ending with "/")
   // for these titles.
   void Management(const std::string& folder, const std::vector<std::string>& titles);
@@ -57,7 +62,8 @@ struct VerifyResult {
   std::vector<WrittenFile> mismatched;  // differed from what was sent, or could not be read
 };
 
-// Reads every file back from the card, in the order written, showing "照合中... " with
+// Reads every file back from the card (a moved song's sample only, when it has one), in
+// the order written, showing "照合中... " with
 // the count and the total and advancing the progress bar one step per file.
 VerifyResult VerifyWrittenFiles(FileSystem& files, const std::vector<WrittenFile>& written,
                                 OutputProgress& progress);

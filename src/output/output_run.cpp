@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "common/cp932.h"
 #include "output/backup_folder.h"
+#include "output/backup_writer.h"
 #include "output/card_names.h"
 #include "output/card_verify.h"
+#include "output/known_contents.h"
 #include "output/management_files.h"
 #include "output/output_messages.h"
 #include "output/output_targets.h"
@@ -72,9 +75,18 @@ class OutputRun {
         temp_names_(temp_names),
         progress_(progress),
         label_(progress),
-        folder_(FolderWithSlash(settings.folder)) {}
+        folder_(FolderWithSlash(settings.folder)),
+        known_(files_, settings.hash_cache_folder, folder_) {}
 
+  // The caches learn what the run found and wrote, however it ended.
   OutputRunResult Run() {
+    OutputRunResult result = Steps();
+    known_.Save();
+    return result;
+  }
+
+ private:
+  OutputRunResult Steps() {
     result_.targets = CountTargets();
     progress_.SetMaximum(result_.targets / kManagementEntriesPerFile + result_.targets + 1);
     progress_.SetLabel(kPreparing);
@@ -94,7 +106,6 @@ class OutputRun {
     return Ended(OutputRunEnd::kCompleted);
   }
 
- private:
   int CountTargets() const {
     int count = 0;
     for (int row = 0; row < rows_.RowCount(); ++row) count += IsOutputTarget(rows_.Row(row));
@@ -127,30 +138,88 @@ class OutputRun {
   // names and deletes the rest.
   bool CleanFolder() {
     const std::vector<std::string> names = FolderFiles(files_, settings_.folder, progress_);
+    known_.LookAtCard(names);
+    OutputSourceIndex sources(rows_, table_, files_);
+    std::vector<SourceRows> rows_of;
+    rows_of.reserve(names.size());
+    for (const std::string& name : names) rows_of.push_back(sources.TakeRowsOf(folder_ + name));
+    const std::vector<int> outside = sources.RemainingTargets();
     const bool backup = settings_.options.BackupBeforeOutput;
     if (backup) progress_.SetMaximum(progress_.Maximum() + static_cast<int>(names.size()));
-    if (backup && !names.empty()) StartBackup(static_cast<int>(names.size()));
-    OutputSourceIndex sources(rows_, table_, files_);
-    int backed_up = 0;
-    int visited = 0;
-    for (const std::string& name : names) {
+    if (backup && !names.empty() && !BackUp(names, outside)) return false;
+    const std::map<std::string, int> matched = MatchOutside(names, rows_of, outside);
+    for (size_t index = 0; index < names.size(); ++index) {
       if (progress_.CancelRequested()) break;
-      const std::string path = folder_ + name;
-      if (backup) {
-        if (!CopyKeepingTime(files_, path, backup_folder_ + name)) {
-          Failed(WithLine(kBackupFailed, path));
-          return false;
-        }
-        progress_.Step();
-        label_.Show(++backed_up);
-      }
-      if (!Clear(name, sources)) return false;
-      ++visited;
-      if (backed_up > 0 ? backed_up % 2 == 0 : visited % kCleanEventsEvery == 0) {
-        progress_.ProcessEvents();
-      }
+      const auto match = matched.find(names[index]);
+      const std::optional<int> taken =
+          match == matched.end() ? std::nullopt : std::optional<int>(match->second);
+      if (!Clear(names[index], rows_of[index], taken)) return false;
+      if ((index + 1) % kCleanEventsEvery == 0) progress_.ProcessEvents();
     }
     return true;
+  }
+
+  std::string SourceOf(int row) const {
+    const TTrackInfo* record = RowRecord(rows_, table_, row);
+    return record != nullptr ? std::string(FieldText(record->FileName)) : "";
+  }
+
+  // Copies every file of the folder into a new backup folder before anything is changed.
+  // A cancel ends the backup where it is; the run then ends too.
+  bool BackUp(const std::vector<std::string>& names, const std::vector<int>& outside) {
+    StartBackup(static_cast<int>(names.size()));
+    std::set<std::string> sources;
+    for (const int row : outside) sources.insert(SourceOf(row));
+    BackupWriter writer(files_, known_, result_.backup_folder,
+                        std::vector<std::string>(sources.begin(), sources.end()));
+    for (size_t index = 0; index < names.size() && !progress_.CancelRequested(); ++index) {
+      if (!writer.BackUp(folder_ + names[index], names[index])) {
+        writer.Finish();
+        Failed(WithLine(kBackupFailed, folder_ + names[index]));
+        return false;
+      }
+      progress_.Step();
+      label_.Show(static_cast<int>(index + 1));
+      if ((index + 1) % 2 == 0) progress_.ProcessEvents();
+    }
+    if (writer.Finish()) return true;
+    Failed(WithLine(kBackupFailed, result_.backup_folder));
+    return false;
+  }
+
+  // The folder's files that hold the bytes of a marked song from outside the folder, each
+  // with the first such row, which then takes it instead of a copy. Only files that no
+  // marked row lists as its own can be taken; sizes are compared first, so only files of
+  // equal size are hashed (or their remembered hashes looked up).
+  std::map<std::string, int> MatchOutside(const std::vector<std::string>& names,
+                                          const std::vector<SourceRows>& rows_of,
+                                          const std::vector<int>& outside) {
+    std::multimap<int64_t, std::string> free_by_size;
+    for (size_t index = 0; index < names.size(); ++index) {
+      const std::optional<FileStatus> status = known_.CardStatus(names[index]);
+      if (rows_of[index].targets.empty() && status)
+        free_by_size.emplace(status->size, names[index]);
+    }
+    std::map<std::string, int> matched;
+    int looked_at = 0;
+    for (const int row : outside) {
+      if (free_by_size.empty() || progress_.CancelRequested()) break;
+      if (++looked_at % kCountEventsEvery == 0) progress_.ProcessEvents();
+      const std::string source = SourceOf(row);
+      const std::optional<FileStatus> status = files_.Status(source);
+      if (!status) continue;
+      const auto [first, last] = free_by_size.equal_range(status->size);
+      if (first == last) continue;
+      const std::optional<ContentRecord> local = known_.Local(source, true);
+      for (auto candidate = first; local && candidate != last; ++candidate) {
+        const std::optional<ContentRecord> card = known_.Card(candidate->second, true);
+        if (!card || card->hash != local->hash) continue;
+        matched.emplace(candidate->second, row);
+        free_by_size.erase(candidate);
+        break;
+      }
+    }
+    return matched;
   }
 
   void StartBackup(int count) {
@@ -162,36 +231,41 @@ class OutputRun {
     result_.backup_folder = folder;
   }
 
-  // One file of the folder: parked when it is the song of an output target, deleted
-  // otherwise. Rows of a deleted song follow it into the backup; without a backup they
-  // list no file, so a later song under the same name is never taken for theirs.
-  bool Clear(const std::string& name, OutputSourceIndex& sources) {
+  // One file of the folder: parked when it is the song of an output target or holds the
+  // bytes of one (`taken_by`), deleted otherwise. Rows of a deleted song follow it into
+  // the backup; without a backup they list no file, so a later song under the same name
+  // is never taken for theirs.
+  bool Clear(const std::string& name, const SourceRows& rows, std::optional<int> taken_by) {
     const std::string path = folder_ + name;
-    const SourceRows rows = sources.TakeRowsOf(path);
-    if (!rows.targets.empty()) return Park(path, rows);
+    if (!rows.targets.empty()) return Park(name, rows, rows.targets);
+    if (taken_by) return Park(name, rows, {*taken_by});
     folder_changed_ = true;
     if (!files_.DeleteFile(path)) {
       Failed(WithLine(kDeleteFailed, path));
       return false;
     }
+    known_.CardDeleted(name);
     const std::string kept = backup_folder_.empty() ? std::string() : backup_folder_ + name;
     for (const int row : rows.others) Rename(row, kept);
     return true;
   }
 
-  // Every row of the song names its temporary name, so neither a recount nor the next
-  // run takes the parked song for a stranger.
-  bool Park(const std::string& path, const SourceRows& rows) {
+  // Parks the file for the marked rows `takers`. Every row that lists the file names its
+  // temporary name, so neither a recount nor the next run takes the parked song for a
+  // stranger; a row from outside that takes the file keeps naming its own.
+  bool Park(const std::string& name, const SourceRows& rows, const std::vector<int>& takers) {
+    const std::string path = folder_ + name;
     const std::string temp =
         MakeTempFileName(files_, temp_names_, folder_, kTempPrefix, kTempExtension);
     if (!files_.MoveFile(path, temp)) {
-      Failed(WithLine(kRenameFailed, ListedPath(rows.targets.front())));
+      Failed(WithLine(kRenameFailed, ListedPath(takers.front())));
       return false;
     }
     folder_changed_ = true;
+    known_.CardMoved(name, temp.substr(folder_.size()));
     ParkedSong& song = parked_[temp];
-    song.listed_path = ListedPath(rows.targets.front());
-    for (const int row : rows.targets) parked_rows_[row] = temp;
+    song.listed_path = ListedPath(takers.front());
+    for (const int row : takers) parked_rows_[row] = temp;
     song.rows = rows.targets;
     song.rows.insert(song.rows.end(), rows.others.begin(), rows.others.end());
     for (const int row : song.rows) Rename(row, temp);
@@ -211,7 +285,11 @@ class OutputRun {
       Ended(OutputRunEnd::kCancelled);
       return false;
     }
-    for (const WrittenFile& file : verify.mismatched) result_.mismatched.push_back(file.path);
+    for (const WrittenFile& file : verify.mismatched) {
+      result_.mismatched.push_back(file.path);
+      // What the run believed of the file is wrong: the next run reads it again.
+      known_.CardDeleted(file.path.substr(folder_.size()));
+    }
     result_.verified = verify.mismatched.empty();
     if (result_.verified) return true;
     Failed(MismatchText(verify.mismatched, result_.backup_folder));
@@ -228,9 +306,20 @@ class OutputRun {
         });
     folder_changed_ = true;
     written_.Management(folder_, titles);
-    if (!failed) return true;
+    if (!failed) {
+      LearnManagement(titles);
+      return true;
+    }
     Failed(WithLine(kManagementFailed, *failed));
     return false;
+  }
+
+  void LearnManagement(const std::vector<std::string>& titles) {
+    const int count = ManagementFileCount(static_cast<int32_t>(titles.size()));
+    for (int number = 0; number < count; ++number) {
+      const std::string bytes = ManagementFileBytes(number, titles);
+      known_.CardHolds(ManagementFileName(number), {HashBytes(bytes), SampleOfBytes(bytes)});
+    }
   }
 
   std::vector<std::string> ManagementTitles() const {
@@ -279,7 +368,11 @@ class OutputRun {
       // A second marked row fails as a move would.
       if (song.moved_to.empty() && files_.MoveFile(parked->second, target)) {
         song.moved_to = target;
-        written_.Moved(target, song.listed_path);
+        known_.CardMoved(parked->second.substr(folder_.size()), target.substr(folder_.size()));
+        const std::optional<ContentRecord> known =
+            known_.Card(target.substr(folder_.size()), false);
+        written_.Moved(target, song.listed_path,
+                       known ? std::optional<FileSample>(known->sample) : std::nullopt);
         for (const int other : song.rows) Rename(other, target);
         return true;
       }
@@ -287,11 +380,24 @@ class OutputRun {
       progress_.ShowMessage(WithLine(kRenameFailed, song.listed_path));
       return false;
     }
-    const TTrackInfo* record = RowRecord(rows_, table_, row);
-    const std::string source = record != nullptr ? std::string(FieldText(record->FileName)) : "";
-    if (written_.Copy(files_, source, target, ListedPath(row))) return true;
+    const std::string source = SourceOf(row);
+    if (const std::optional<ContentHash> sent =
+            written_.Copy(files_, source, target, ListedPath(row))) {
+      LearnCopy(source, target.substr(folder_.size()), *sent);
+      return true;
+    }
     progress_.ShowMessage(WithLine(kCopyFailed, ListedPath(row)));
     return false;
+  }
+
+  // The card file and its source both hold the bytes just sent; the sample comes from
+  // the source, whose pages the copy has just read.
+  void LearnCopy(const std::string& source, const std::string& name, const ContentHash& sent) {
+    // Without a sample the bytes stay unknown, and are read again when needed.
+    if (const std::optional<FileSample> sample = ReadOpened(files_, source, SampleOf)) {
+      known_.CardHolds(name, {sent, *sample});
+      known_.LocalHolds(source, {sent, *sample});
+    }
   }
 
   const std::string& ListedPath(int row) const { return rows_.Row(row).sub_items[kSubFileName]; }
@@ -319,6 +425,7 @@ class OutputRun {
   bool songs_tried_ = false;                  // the copying went through every output target
   OutputRunResult result_;
   WrittenFiles written_;
+  KnownContents known_;
 };
 
 }  // namespace

@@ -21,6 +21,9 @@ struct OutputRunSettings {
   TOutputOptions options;   // Prefix, Ext, TitleFormat, Separator, BackupBeforeOutput
   std::string backup_base;  // the day's backup folder, without a trailing "/"
   bool verify = true;       // read the written files back from the card afterwards
+  // Where the hashes of the card's and the computer's files are remembered between runs;
+  // empty: every run learns them afresh.
+  std::string hash_cache_folder = {};
 };
 
 enum class OutputRunEnd {
@@ -44,7 +47,10 @@ struct OutputRunResult {
 
 // Runs the whole output. Reads the rows in list order. A song of the folder that it parks
 // under a temporary name or moves to its numbered name gets that name as its record's
-// FileName and its row's listed path, so the list always names where the song is.
+// FileName and its row's listed path, so the list always names where the song is. A song
+// from outside whose bytes a file of the folder already holds takes that file, which is
+// moved to its numbered name instead of being written again; its row keeps naming its
+// own file.
 OutputRunResult RunOutput(const OutputRunSettings& settings, TrackList& rows, TrackTable& table,
                           Platform& platform, TempNameCounter& temp_names,
                           OutputProgress& progress);

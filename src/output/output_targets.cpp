@@ -1,5 +1,6 @@
 #include "output/output_targets.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tarvello {
@@ -36,6 +37,14 @@ SourceRows OutputSourceIndex::TakeRowsOf(const std::string& path) {
   SourceRows rows = std::move(found->second);
   rows_.erase(found);
   return rows;
+}
+
+std::vector<int> OutputSourceIndex::RemainingTargets() const {
+  std::vector<int> targets;
+  for (const auto& [key, rows] : rows_)
+    targets.insert(targets.end(), rows.targets.begin(), rows.targets.end());
+  std::sort(targets.begin(), targets.end());
+  return targets;
 }
 
 }  // namespace tarvello

@@ -40,6 +40,10 @@ class OutputSourceIndex {
   // finds no rows.
   SourceRows TakeRowsOf(const std::string& path);
 
+  // The marked rows whose files have not been taken, in list order: after the folder's
+  // files were taken, the songs from outside the folder.
+  std::vector<int> RemainingTargets() const;
+
  private:
   // The file's identity, or its normal path on a file system that cannot tell one.
   struct Key {

@@ -2,6 +2,7 @@
 
 #include <xxhash.h>
 
+#include <charconv>
 #include <cstdio>
 #include <new>
 
@@ -44,6 +45,19 @@ std::string HashText(const ContentHash& hash) {
   std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(hash.high),
                 static_cast<unsigned long long>(hash.low));
   return text;
+}
+
+std::optional<ContentHash> ParseHashText(std::string_view text) {
+  constexpr size_t kHalf = 16;
+  if (text.size() != 2 * kHalf) return std::nullopt;
+  ContentHash hash;
+  for (auto [part, value] :
+       {std::pair{text.substr(0, kHalf), &hash.high}, std::pair{text.substr(kHalf), &hash.low}}) {
+    const char* end = part.data() + part.size();
+    const auto parsed = std::from_chars(part.data(), end, *value, 16);
+    if (parsed.ec != std::errc() || parsed.ptr != end || part.front() == '+') return std::nullopt;
+  }
+  return hash;
 }
 
 }  // namespace tarvello

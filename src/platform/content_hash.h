@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,7 @@ ContentHash HashBytes(std::string_view bytes);
 
 // 32 hexadecimal digits, high half first.
 std::string HashText(const ContentHash& hash);
+// The hash that HashText wrote; nullopt for anything but 32 hexadecimal digits.
+std::optional<ContentHash> ParseHashText(std::string_view text);
 
 }  // namespace tarvello

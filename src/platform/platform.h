@@ -4,6 +4,7 @@
 // the system goes through these interfaces, so tests can replace any part of them.
 // Paths are native bytes (UTF-8 on Linux).
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "platform/content_hash.h"
@@ -115,6 +117,47 @@ inline std::string LexicallyNormalPath(const std::string& path) {
   return WithoutTrailingSlashes(std::filesystem::path(path).lexically_normal().string());
 }
 
+// What a file's entry says of it: what it is, its length and its last-write time.
+struct FileStatus {
+  FileIdentity identity;
+  int64_t size = 0;
+  int64_t write_time_ns = 0;  // nanoseconds since the epoch
+};
+
+// Where a path lies: a name for its volume that stays the same wherever and whenever the
+// volume is mounted (its file system's UUID or serial), and the path inside the volume.
+struct VolumePlace {
+  std::string volume;
+  std::string path;  // from the volume's root, beginning with "/"
+};
+
+// The sample of a file: its first and its last kSampleBytes, hashed together, which tell
+// cheaply whether a file still holds its beginning and its end.
+inline constexpr int64_t kSampleBytes = 64 * 1024;
+
+struct FileSample {
+  int64_t size = 0;
+  ContentHash hash;
+
+  bool operator==(const FileSample&) const = default;
+};
+
+// The byte ranges a sample of a file of `size` bytes takes: the head from 0, and the
+// tail up to the end. They never overlap, so a short file is hashed whole, once.
+struct SampleRanges {
+  int64_t head = 0;
+  int64_t tail_offset = 0;
+  int64_t tail = 0;
+};
+
+inline SampleRanges SampleRangesOf(int64_t size) {
+  SampleRanges ranges;
+  ranges.head = std::min(size, kSampleBytes);
+  ranges.tail_offset = std::max(ranges.head, size - kSampleBytes);
+  ranges.tail = size - ranges.tail_offset;
+  return ranges;
+}
+
 // How a copy into a new file ended.
 enum class NewFileResult { kCopied, kExists, kFailed };
 
@@ -179,7 +222,44 @@ class FileSystem {
   virtual std::optional<std::time_t> LastWriteTime(const std::string& path);
   // Removes an empty folder; false on failure (and where folders cannot be removed).
   virtual bool RemoveDirectory(const std::string& path);
+
+  // What `path` is, how long and when last written; nullopt when it cannot be looked at
+  // (and on file systems that cannot tell).
+  virtual std::optional<FileStatus> Status(const std::string& /*path*/) { return std::nullopt; }
+  // The volume that holds `path` and where on it the path lies; nullopt when the volume
+  // has no lasting name (a RAM disk, a network share) or it cannot be told.
+  virtual std::optional<VolumePlace> LocateOnVolume(const std::string& /*path*/) {
+    return std::nullopt;
+  }
+  // Gives the file `from` the second name `to` (a hard link); false when the file system
+  // refuses (another volume, too many links, no links at all) or anything else fails.
+  virtual bool HardLink(const std::string& /*from*/, const std::string& /*to*/) { return false; }
+  // Renames `from` to `to`, replacing a file of that name in one step where the file
+  // system can; false on failure.
+  virtual bool ReplaceFile(const std::string& from, const std::string& to);
+  // The sample of a file as its medium holds it (the system's cached pages are dropped
+  // first); nullopt when it cannot be opened or read.
+  virtual std::optional<FileSample> SampleStoredFile(const std::string& path);
 };
+
+// What `read` gives for the file at `path` (opened as OpenRead opens it); nullopt when it
+// cannot be opened or a read fails.
+template <typename Read>
+auto ReadOpened(FileSystem& files, const std::string& path, Read read)
+    -> std::optional<decltype(read(std::declval<ByteFile&>()))> {
+  std::unique_ptr<ByteFile> file = files.OpenRead(path);
+  if (!file) return std::nullopt;
+  try {
+    return read(*file);
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+
+// The sample of `file` (any position); raises FileError when a read fails.
+FileSample SampleOf(ByteFile& file);
+// The sample of bytes held in memory.
+FileSample SampleOfBytes(std::string_view bytes);
 
 // The hash of everything `file` holds from its current position on; raises FileError
 // when a read fails.

@@ -8,9 +8,17 @@
 //   (a) no song that the user wanted or that only the card held has vanished: each is
 //       still on the card, in a backup or at its source;
 //   (b) every management entry k that has a song file k titles that file's bytes;
-//   (c) nothing outside the output folder and the backup folders changed.
+//   (c) nothing outside the output folder and the backup folders changed;
+//   (d) after an output that wrote every song, the folder holds byte for byte what a full
+//       run of the same list writes: the management files, the numbered songs with their
+//       stepped times, and nothing else, however the run got the songs there.
+// Steps beyond the user's own stir what a run that moves rather than copies relies on:
+// an outside copy of a card song is added, a card song is changed behind the program's
+// back (with a new time, as any writer leaves it), the hash cache is damaged, and a read
+// back from the card or a hard link fails during an output.
 // Shared by the test program and the soak benchmark.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,7 +40,10 @@
 #include "catalogue/box_builder.h"
 #include "fakes/fake_platform.h"
 #include "fakes/recording_view.h"
+#include "output/card_names.h"
 #include "output/management_files.h"
+#include "output/output_messages.h"
+#include "output/output_targets.h"
 
 namespace tarvello::model {
 
@@ -49,6 +60,9 @@ enum class StepKind {
   kUnOrder,
   kOutput,
   kImport,
+  kAddCardCopy,
+  kTamper,
+  kCorruptCache,
 };
 
 // One step; its numbers are read against the state at the time it runs, so any part of
@@ -93,6 +107,12 @@ inline const char* KindName(StepKind kind) {
       return "output";
     case StepKind::kImport:
       return "import";
+    case StepKind::kAddCardCopy:
+      return "add-card-copy";
+    case StepKind::kTamper:
+      return "tamper";
+    case StepKind::kCorruptCache:
+      return "corrupt-cache";
   }
   return "?";
 }
@@ -108,17 +128,24 @@ inline constexpr int kOutsideSongs = 6;
 inline constexpr int kCardSongs = 5;
 inline constexpr int kMaxRows = 24;
 inline constexpr int kSpellings = 7;
-inline constexpr FileOp kInjectable[] = {
-    FileOp::kCopy,    FileOp::kMove, FileOp::kDelete,           FileOp::kWrite,
-    FileOp::kSetTime, FileOp::kSync, FileOp::kCreateDirectories};
+inline constexpr FileOp kInjectable[] = {FileOp::kCopy,
+                                         FileOp::kMove,
+                                         FileOp::kDelete,
+                                         FileOp::kWrite,
+                                         FileOp::kSetTime,
+                                         FileOp::kSync,
+                                         FileOp::kCreateDirectories,
+                                         FileOp::kHash,
+                                         FileOp::kLink};
 
 inline std::vector<Step> GenerateSteps(std::mt19937& random, int count) {
   // Weights favour what stirs the card: adds, outputs and imports.
   const std::vector<std::pair<StepKind, int>> weights = {
-      {StepKind::kAddOutside, 4}, {StepKind::kAddFromCard, 5}, {StepKind::kMark, 2},
-      {StepKind::kUnmark, 2},     {StepKind::kDelete, 1},      {StepKind::kDrag, 2},
-      {StepKind::kSort, 1},       {StepKind::kUnOrder, 1},     {StepKind::kOutput, 6},
-      {StepKind::kImport, 2}};
+      {StepKind::kAddOutside, 4},  {StepKind::kAddFromCard, 5}, {StepKind::kMark, 2},
+      {StepKind::kUnmark, 2},      {StepKind::kDelete, 1},      {StepKind::kDrag, 2},
+      {StepKind::kSort, 1},        {StepKind::kUnOrder, 1},     {StepKind::kOutput, 6},
+      {StepKind::kImport, 2},      {StepKind::kAddCardCopy, 3}, {StepKind::kTamper, 1},
+      {StepKind::kCorruptCache, 1}};
   std::vector<int> cumulative;
   int total = 0;
   for (const auto& [kind, weight] : weights) cumulative.push_back(total += weight);
@@ -165,6 +192,9 @@ class World {
     fake_.environment.executable_path = program_.Path("tarvello");
     fake_.environment.home = program_.path();
     fake_.environment.variables["TEMP"] = temp_.path();
+    fake_.environment.variables["XDG_CACHE_HOME"] = program_.Path("cache");
+    // The card has a lasting name, so its hashes are remembered between runs.
+    fake_.files.volume_names[card_] = "CARD-1234";
     const std::string root = shape.root_trailing_slash ? card_ + "/" : card_;
     fake_.volumes.Add(root, "CARD", DriveType::kRemovable, {64 << 20, 32 << 20, 512, 8});
     fakes::WriteFile(program_.Path("tarvello.INI"),
@@ -185,18 +215,22 @@ class World {
 
   // Carries out one step; returns what broke, or nothing.
   std::optional<std::string> Apply(const Step& step) {
+    Disturb(step);
     const Snapshot before = Take();
-    const std::set<std::string> wanted = WantedTitles();
+    const Wanted wanted = WantedSongs();
     bool backup = false;
+    full_run_.reset();
     Run(step, backup);
     const Snapshot after = Take();
     if (std::getenv("TARVELLO_MODEL_TRACE") != nullptr) Trace(step, after);
     if (auto broken = CheckKept(step, before, after, wanted, backup)) return broken;
     if (auto broken = CheckTitles(after)) return broken;
+    if (auto broken = CheckFullRun(after)) return broken;
     return CheckOutside(before, after);
   }
 
   int outputs_run = 0;
+  int full_runs_checked = 0;  // outputs that rule (d) compared with a full run
 
  private:
   class ByteOrder : public TextCollator {
@@ -213,7 +247,7 @@ class World {
                                                                              "Model")};
       layout.media_bytes = static_cast<size_t>(media++);
       const std::string bytes = testing::BuildSong(layout);
-      songs_[title] = bytes;
+      songs_.emplace(title, bytes);
       return bytes;
     };
     for (int i = 0; i < kOutsideSongs; ++i) {
@@ -260,6 +294,69 @@ class World {
     }
   }
 
+  // The numbered songs of the output folder, in name order.
+  std::vector<std::string> CardSongs() const {
+    std::vector<std::string> songs;
+    for (const std::string& name : fakes::FileNamesIn(out_folder_)) {
+      if (name.find('/') == std::string::npos && !name.ends_with(".MGR")) {
+        songs.push_back(out_folder_ + "/" + name);
+      }
+    }
+    return songs;
+  }
+
+  const std::string* TitleOf(const std::string& bytes) const {
+    for (const auto& [title, song] : songs_) {
+      if (song == bytes) return &title;
+    }
+    return nullptr;
+  }
+
+  // What happens to the world behind the program's back, before the step's snapshot.
+  void Disturb(const Step& step) {
+    switch (step.kind) {
+      case StepKind::kAddCardCopy: {
+        const std::vector<std::string> songs = CardSongs();
+        if (songs.empty()) return;
+        const std::string copy = world_.Path("copies/copy_" + std::to_string(copies_++) + ".m4a");
+        fakes::WriteFile(copy, fakes::ReadFile(songs[step.a % songs.size()]));
+        return;
+      }
+      case StepKind::kTamper: {
+        const std::vector<std::string> songs = CardSongs();
+        if (songs.empty()) return;
+        const std::string& path = songs[step.a % songs.size()];
+        std::string bytes = fakes::ReadFile(path);
+        const std::string* title = TitleOf(bytes);
+        if (title == nullptr || bytes.empty()) return;
+        // Same size, same title, other bytes at the end (the media data), a new time.
+        bytes.back() = static_cast<char>(bytes.back() ^ (1 + step.b % 255));
+        const std::string same_title = *title;
+        fakes::WriteFile(path, bytes);
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() +
+                                                   std::chrono::seconds(step.c % 100));
+        if (TitleOf(bytes) == nullptr) songs_.emplace(same_title, bytes);
+        changed_.insert(bytes);
+        return;
+      }
+      case StepKind::kCorruptCache: {
+        const std::string folder = program_.Path("cache/tarvello/hashes");
+        if (!std::filesystem::exists(folder)) return;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+          std::string bytes = fakes::ReadFile(entry.path().string());
+          if (bytes.empty()) continue;
+          if (step.a % 3 == 0) bytes.resize(step.b % bytes.size());
+          if (step.a % 3 == 1) bytes[step.b % bytes.size()] ^= static_cast<char>(1 + step.c % 255);
+          if (step.a % 3 == 2) bytes = "not a cache\n";
+          fakes::WriteFile(entry.path().string(), bytes);
+        }
+        return;
+      }
+      default:
+        return;
+    }
+  }
+
   void Select(uint32_t seed) {
     std::mt19937 random(seed);
     const int rows = presenter_->Rows().RowCount();
@@ -281,17 +378,19 @@ class World {
         return;
       case StepKind::kAddFromCard: {
         if (rows >= kMaxRows) return;
-        std::vector<std::string> songs;
-        for (const DirEntry& entry : fake_.files.real().ListDirectory(out_folder_)) {
-          if (!entry.is_directory && !entry.name.ends_with(".MGR")) {
-            songs.push_back(out_folder_ + "/" + entry.name);
-          }
-        }
+        const std::vector<std::string> songs = CardSongs();
         if (songs.empty()) return;
-        std::sort(songs.begin(), songs.end());
         presenter_->FilesDropped({Spell(songs[step.a % songs.size()], step.b)});
         return;
       }
+      case StepKind::kAddCardCopy:
+        if (rows >= kMaxRows || copies_ == 0) return;
+        presenter_->FilesDropped(
+            {Spell(world_.Path("copies/copy_" + std::to_string(copies_ - 1) + ".m4a"), step.b)});
+        return;
+      case StepKind::kTamper:
+      case StepKind::kCorruptCache:
+        return;
       case StepKind::kMark:
         Select(step.a);
         presenter_->Check1Click();
@@ -346,11 +445,45 @@ class World {
       failing = kInjectable[step.c / 3 % std::size(kInjectable)];
       fake_.files.FailAt(*failing, fake_.files.Calls(*failing) + 1 + static_cast<int>(step.d % 12));
     }
+    const FullRun expected = ExpectFullRun();
     view_.confirm_answers = {true};
     presenter_->Execute1Click();
     view_.confirm_answers.clear();
     if (failing) fake_.files.FailAt(*failing, 0);
     ++outputs_run;
+    // Only a run that wrote every song, and said nothing else, must equal a full run.
+    if (view_.progress.messages == std::vector<std::string>{CompletionText(expected.songs)}) {
+      full_run_ = expected;
+    }
+  }
+
+  // What a full run of the list as it stands writes into the output folder.
+  struct FullRun {
+    int songs = 0;
+    Snapshot files;                            // path -> bytes
+    std::map<std::string, std::time_t> times;  // song path -> last-write time
+  };
+
+  FullRun ExpectFullRun() const {
+    FullRun run;
+    const TrackList& rows = presenter_->Rows();
+    const TOutputOptions& options = presenter_->State().settings.options;
+    const std::vector<std::string> titles = ManagementTitlesOf(rows, options);
+    for (int number = 0; number < ManagementFileCount(static_cast<int32_t>(titles.size()));
+         ++number) {
+      run.files[out_folder_ + "/" + ManagementFileName(number)] =
+          ManagementFileBytes(number, titles);
+    }
+    std::time_t time = fake_.environment.now;
+    for (int row = 0; row < rows.RowCount(); ++row) {
+      if (!IsOutputTarget(rows.Row(row))) continue;
+      const TTrackInfo* record = RowRecord(rows, presenter_->State().table, row);
+      const std::string path = SongPath(run.songs++);
+      run.files[path] = record ? fakes::ReadFile(std::string(FieldText(record->FileName))) : "";
+      run.times[path] = time;
+      time -= 2;
+    }
+    return run;
   }
 
   // What a step did, for replaying a failure by hand.
@@ -374,6 +507,25 @@ class World {
   }
 
   // Titles of the rows the user has marked for output (a row shown as missing was marked).
+  // What the user wants kept: the titles of the marked rows (a row shown as missing was
+  // marked), and the bytes their files hold, which tell a changed song from its original.
+  struct Wanted {
+    std::set<std::string> titles;
+    std::set<std::string> bytes;
+  };
+
+  Wanted WantedSongs() const {
+    Wanted wanted{WantedTitles(), {}};
+    const TrackList& rows = presenter_->Rows();
+    for (int row = 0; row < rows.RowCount(); ++row) {
+      const TTrackInfo* record = RowRecord(rows, presenter_->State().table, row);
+      if (rows.Row(row).icon != kIconUnmarked && record != nullptr) {
+        wanted.bytes.insert(fakes::ReadFile(std::string(FieldText(record->FileName))));
+      }
+    }
+    return wanted;
+  }
+
   std::set<std::string> WantedTitles() const {
     std::set<std::string> titles;
     const TrackList& rows = presenter_->Rows();
@@ -404,7 +556,7 @@ class World {
   }
 
   std::optional<std::string> CheckKept(const Step& step, const Snapshot& before,
-                                       const Snapshot& after, const std::set<std::string>& wanted,
+                                       const Snapshot& after, const Wanted& wanted,
                                        bool backup) const {
     for (const auto& [title, bytes] : songs_) {
       if (!Holds(before, bytes) || Holds(after, bytes)) continue;
@@ -412,10 +564,13 @@ class World {
       for (const auto& [path, held] : before) {
         if (held == bytes && !InOutputFolder(path)) only_on_card = false;
       }
-      const bool may_go = step.kind == StepKind::kOutput && !backup && !wanted.contains(title);
+      // A song changed behind the program's back shares its title with the original.
+      const bool marked =
+          changed_.contains(bytes) ? wanted.bytes.contains(bytes) : wanted.titles.contains(title);
+      const bool may_go = step.kind == StepKind::kOutput && !backup && !marked;
       if (!may_go || !only_on_card) {
         return "(a) the song \"" + title + "\" vanished" +
-               (wanted.contains(title) ? " though it was marked for output" : "");
+               (marked ? " though it was marked for output" : "");
       }
     }
     return std::nullopt;
@@ -431,8 +586,8 @@ class World {
         if (!entry.used) continue;
         const auto song = after.find(SongPath(static_cast<int>(entry.number)));
         if (song == after.end()) continue;
-        const auto titled = songs_.find(entry.title);
-        if (titled == songs_.end() || titled->second != song->second) {
+        const std::string* titled = TitleOf(song->second);
+        if (titled == nullptr || *titled != entry.title) {
           std::string holds = "unknown bytes";
           for (const auto& [title, bytes] : songs_) {
             if (bytes == song->second) holds = "\"" + title + "\"";
@@ -442,6 +597,30 @@ class World {
         }
       }
     }
+  }
+
+  std::optional<std::string> CheckFullRun(const Snapshot& after) {
+    if (!full_run_) return std::nullopt;
+    ++full_runs_checked;
+    Snapshot folder;
+    for (const auto& [path, bytes] : after) {
+      if (InOutputFolder(path)) folder[path] = bytes;
+    }
+    for (const auto& [path, bytes] : full_run_->files) {
+      const auto found = folder.find(path);
+      if (found == folder.end()) return "(d) " + path + " that a full run writes is missing";
+      if (found->second != bytes) return "(d) " + path + " differs from what a full run writes";
+    }
+    for (const auto& [path, bytes] : folder) {
+      if (!full_run_->files.contains(path))
+        return "(d) " + path + " is more than a full run writes";
+    }
+    for (const auto& [path, time] : full_run_->times) {
+      struct stat info {};
+      if (::stat(path.c_str(), &info) != 0 || info.st_mtime != time)
+        return "(d) " + path + " has another time than a full run gives it";
+    }
+    return std::nullopt;
   }
 
   std::optional<std::string> CheckOutside(const Snapshot& before, const Snapshot& after) const {
@@ -475,7 +654,11 @@ class World {
   std::string out_folder_;
   std::string backup_root_;
   std::vector<std::string> outside_;
-  std::map<std::string, std::string> songs_;  // title -> bytes
+  // title -> bytes; a song changed behind the program's back keeps its title
+  std::multimap<std::string, std::string> songs_;
+  std::set<std::string> changed_;    // bytes of songs changed behind the program's back
+  int copies_ = 0;                   // outside copies of card songs made so far
+  std::optional<FullRun> full_run_;  // what the last output step must have left
   fakes::FakePlatform fake_;
   testing::RecordingView view_;
   std::unique_ptr<MainPresenter> presenter_;
@@ -487,13 +670,22 @@ struct Breach {
   std::string what;
 };
 
+// How often a sequence reached the run, and rule (d).
+struct Reached {
+  int outputs = 0;
+  int full_runs = 0;
+};
+
 inline std::optional<Breach> RunSteps(const WorldShape& shape, const std::vector<Step>& steps,
-                                      int* outputs = nullptr) {
+                                      Reached* reached = nullptr) {
   World world(shape);
   for (size_t i = 0; i < steps.size(); ++i) {
     if (auto broken = world.Apply(steps[i])) return Breach{i, *broken};
   }
-  if (outputs != nullptr) *outputs += world.outputs_run;
+  if (reached != nullptr) {
+    reached->outputs += world.outputs_run;
+    reached->full_runs += world.full_runs_checked;
+  }
   return std::nullopt;
 }
 
@@ -522,11 +714,12 @@ inline std::vector<Step> Shrink(const WorldShape& shape, std::vector<Step> steps
 
 // Runs one seed; returns a report of the breach with the shortest sequence found, or
 // nothing when every rule held.
-inline std::optional<std::string> CheckSeed(uint32_t seed, int step_count, int* outputs = nullptr) {
+inline std::optional<std::string> CheckSeed(uint32_t seed, int step_count,
+                                            Reached* reached = nullptr) {
   std::mt19937 random(seed);
   const WorldShape shape = GenerateShape(random);
   const std::vector<Step> steps = GenerateSteps(random, step_count);
-  const std::optional<Breach> breach = RunSteps(shape, steps, outputs);
+  const std::optional<Breach> breach = RunSteps(shape, steps, reached);
   if (!breach) return std::nullopt;
   std::ostringstream report;
   report << "seed " << seed << ": step " << breach->step + 1 << " of " << steps.size() << " broke "

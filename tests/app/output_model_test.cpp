@@ -20,15 +20,16 @@ constexpr int kStepsPerEpisode = 60;
 
 TEST(OutputModelTest, FixedSeedsKeepEverySongAndTitle) {
   std::mt19937 seeds(kFixedSeed);
-  int outputs = 0;
+  model::Reached reached;
   for (int episode = 0; episode < kFixedEpisodes; ++episode) {
     const uint32_t seed = static_cast<uint32_t>(seeds());
     SCOPED_TRACE("seed " + std::to_string(seed));
-    const std::optional<std::string> breach = model::CheckSeed(seed, kStepsPerEpisode, &outputs);
+    const std::optional<std::string> breach = model::CheckSeed(seed, kStepsPerEpisode, &reached);
     ASSERT_FALSE(breach.has_value()) << *breach;
   }
   // The steps must reach the run often, or the rules would hold for want of trying.
-  EXPECT_GT(outputs, kFixedEpisodes * kStepsPerEpisode / 8);
+  EXPECT_GT(reached.outputs, kFixedEpisodes * kStepsPerEpisode / 8);
+  EXPECT_GT(reached.full_runs, kFixedEpisodes);
 }
 
 TEST(OutputModelTest, ANewSeedEveryRun) {

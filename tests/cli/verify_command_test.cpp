@@ -90,7 +90,8 @@ TEST(BackupCommandsTest, ListsBackupsNewestFirstAndRestoresOne) {
   const CliResult listed = RunCli({"backups", "--backup-dir", backups.path()});
   ASSERT_EQ(listed.exit_status, 0) << listed.err;
   const auto lines = listed.OutLines();
-  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines.size(), 3u);  // two folders and the total
+  EXPECT_THAT(lines[2], HasSubstr("{\"backups\":2,\"bytes\":"));
   EXPECT_THAT(lines[0], HasSubstr("_2\",\"date\":\""));
   EXPECT_THAT(lines[0], HasSubstr("\"songs\":1,\"files\":2,"));
   const std::string oldest = lines[1].substr(9, 8);  // {"name":"yyyymmdd"
@@ -101,7 +102,7 @@ TEST(BackupCommandsTest, ListsBackupsNewestFirstAndRestoresOne) {
   EXPECT_THAT(LastLine(restored), HasSubstr("\"restored\":2,"));
   EXPECT_THAT(LastLine(restored), HasSubstr("\"result\":\"completed\",\"verified\":true"));
   EXPECT_TRUE(ReadFile(folder + "/SDS_0000.3G2") == first);
-  EXPECT_EQ(RunCli({"backups", "--backup-dir", backups.path()}).OutLines().size(), 3u);
+  EXPECT_EQ(RunCli({"backups", "--backup-dir", backups.path()}).OutLines().size(), 4u);
 
   const CliResult missing =
       RunCli({"restore", "--root", card.path(), "--backup-dir", backups.path(), "19990101"});

@@ -208,7 +208,9 @@ enum class FileOp {
   kCreateDirectories,
   kWrite,
   kSetTime,
-  kSync
+  kSync,
+  kLink,  // a hard link
+  kHash   // a read back from the medium: a whole file's hash or its sample
 };
 
 // A file that opens but whose reading fails from a chosen byte on, as a bad sector or a
@@ -254,6 +256,8 @@ class LockingFileSystem : public FileSystem {
   int fail_write_at = 0;
   int fail_set_time_at = 0;
   int fail_sync_at = 0;
+  int fail_link_at = 0;
+  int fail_hash_at = 0;
   // Calls made so far.
   int open_calls = 0;
   int copy_calls = 0;
@@ -264,6 +268,9 @@ class LockingFileSystem : public FileSystem {
   int write_calls = 0;
   int set_time_calls = 0;
   int sync_calls = 0;
+  int link_calls = 0;
+  // The lasting names of volumes by their roots; paths elsewhere lie on no named volume.
+  std::map<std::string, std::string> volume_names;
   // Puts a folder listing into another order, as another file system would list it.
   std::function<void(std::vector<DirEntry>&)> reorder_listing;
   // Runs before every changing operation, with the operation and its call number; a test
@@ -341,15 +348,42 @@ class LockingFileSystem : public FileSystem {
   }
   std::optional<ContentHash> HashStoredFile(const std::string& path) override {
     ++hash_calls;
-    if (locked.count(path) != 0 || unreadable.count(path) != 0) return std::nullopt;
+    if (!Allowed(FileOp::kHash) || locked.count(path) != 0 || unreadable.count(path) != 0) {
+      return std::nullopt;
+    }
     return real_.HashStoredFile(path);
+  }
+  std::optional<FileSample> SampleStoredFile(const std::string& path) override {
+    ++sample_calls;
+    if (!Allowed(FileOp::kHash) || locked.count(path) != 0 || unreadable.count(path) != 0) {
+      return std::nullopt;
+    }
+    return real_.SampleStoredFile(path);
+  }
+  std::optional<FileStatus> Status(const std::string& path) override { return real_.Status(path); }
+  std::optional<VolumePlace> LocateOnVolume(const std::string& path) override {
+    const std::string absolute = real_.AbsolutePath(path);
+    for (const auto& [root, name] : volume_names) {
+      const std::string base = LexicallyNormalPath(root);
+      if (absolute == base) return VolumePlace{name, "/"};
+      if (absolute.starts_with(base + "/")) return VolumePlace{name, absolute.substr(base.size())};
+    }
+    return std::nullopt;
+  }
+  bool HardLink(const std::string& from, const std::string& to) override {
+    return Allowed(FileOp::kLink) && real_.HardLink(from, to);
+  }
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    return real_.ReplaceFile(from, to);
   }
   std::optional<std::time_t> LastWriteTime(const std::string& path) override {
     return real_.LastWriteTime(path);
   }
   bool RemoveDirectory(const std::string& path) override { return real_.RemoveDirectory(path); }
-  // Files read back for verification so far.
+  // Files read back whole, and samples read back, so far.
   int hash_calls = 0;
+  int sample_calls = 0;
+  int hash_reads = 0;  // both together, as FileOp::kHash counts them
 
  private:
   // The file, or one that fails its reads when the path is unreadable.
@@ -383,6 +417,10 @@ class LockingFileSystem : public FileSystem {
         return {&fail_set_time_at, &set_time_calls};
       case FileOp::kSync:
         return {&fail_sync_at, &sync_calls};
+      case FileOp::kLink:
+        return {&fail_link_at, &link_calls};
+      case FileOp::kHash:
+        return {&fail_hash_at, &hash_reads};
     }
     throw std::logic_error("unknown file operation");
   }

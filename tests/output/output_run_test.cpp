@@ -15,6 +15,7 @@
 
 #include "fakes/fake_platform.h"
 #include "fakes/recording_progress.h"
+#include "output/backups.h"
 #include "output/management_files.h"
 #include "output/output_messages.h"
 #include "output/output_targets.h"
@@ -409,7 +410,9 @@ Expected ExpectedFailure(const FaultBench& bench, FileOp op, int call, int backu
     case FileOp::kSync:
       return {std::string(kFlushFailed) + "\r\n" + bench.settings_.folder, false};
     case FileOp::kCopyToNew:
-      break;  // the run makes no temporary copies
+    case FileOp::kLink:
+    case FileOp::kHash:
+      break;  // the run makes no temporary copies; links and hashes are tried elsewhere
   }
   return {};
 }
@@ -453,6 +456,116 @@ TEST(OutputRunFaultTest, EveryFailingFileOperationShowsItsMessageAndLosesNothing
   // 4 backup times and 3 song times, 1 flush; without: 2 copies, 2 moves, 3 deletes,
   // 1 write, 3 times, 1 flush.
   EXPECT_EQ(runs, 21 + 12);
+}
+
+}  // namespace
+}  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+nlink_t LinkCount(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 ? info.st_nlink : 0;
+}
+
+// Runs that remember hashes: the card has a lasting name and the cache a folder.
+class ChangeOnlyTest : public ::testing::Test, protected RunBench {
+ protected:
+  ChangeOnlyTest() {
+    settings_.hash_cache_folder = program_.Path("cache");
+    fake_.files.volume_names[card_.path()] = "CARD-1";
+    List(Source("a.m4a"), "A");
+    List(Source("b.m4a"), "B");
+  }
+
+  // The backed-up files of a backup folder, without its times file.
+  static std::map<std::string, std::string> BackedUp(const std::string& folder) {
+    auto files = FolderContents(folder);
+    files.erase(".tarvello/times");
+    return files;
+  }
+
+  // Runs again and tells what it cost.
+  struct Cost {
+    int copies, links, whole_reads, samples;
+  };
+  Cost OutputAgain(OutputRunResult& result) {
+    const auto& files = fake_.files;
+    const Cost before{files.copy_calls, files.link_calls, files.hash_calls, files.sample_calls};
+    result = Output();
+    return {files.copy_calls - before.copies, files.link_calls - before.links,
+            files.hash_calls - before.whole_reads, files.sample_calls - before.samples};
+  }
+};
+
+TEST_F(ChangeOnlyTest, ASongTheCardHoldsIsMovedAndItsBackupLinkedToAnEarlierOne) {
+  OutputRunResult result;
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);  // backs the card up by copies
+  const auto card_before = FolderContents(settings_.folder);
+  const std::time_t first_song_time = WriteTime(InFolder("SDS_0000.3G2"));
+
+  const Cost cost = OutputAgain(result);
+
+  EXPECT_EQ(result.end, OutputRunEnd::kCompleted);
+  EXPECT_TRUE(result.verified);
+  EXPECT_TRUE(FolderContents(settings_.folder) == card_before);
+  // Nothing copied, to the card or the backup: the songs and the management file are
+  // links to the last backup; the moved songs are checked by their samples.
+  EXPECT_EQ(cost.copies, 0);
+  EXPECT_EQ(cost.links, 3);
+  EXPECT_EQ(cost.whole_reads, 1);  // the management file, written again
+  EXPECT_EQ(cost.samples, 2);
+  const std::string backup = settings_.backup_base + "_2";
+  EXPECT_TRUE(BackedUp(backup) == card_before);
+  EXPECT_EQ(LinkCount(backup + "/SDS_0000.3G2"), 2u);
+  EXPECT_EQ(ReadBackupTimes(fake_.files, backup).at("SDS_0000.3G2"), first_song_time);
+  // Each backup counts alone; shared files count once for all of them.
+  const std::vector<BackupFolderInfo> backups = ListBackups(fake_.files, program_.Path("Backup"));
+  ASSERT_EQ(backups.size(), 2u);
+  EXPECT_EQ(BackupsDiskBytes(fake_.files, backups), backups[0].bytes);
+  EXPECT_EQ(rows_.Row(0).sub_items[kSubFileName], sources_.Path("a.m4a"));
+}
+
+TEST_F(ChangeOnlyTest, ACacheThatLiesIsCaughtByTheSampleAndForgotten) {
+  settings_.options.BackupBeforeOutput = false;
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);
+  // Other bytes at the song's end, with its size and time kept: the cache still vouches.
+  const std::string song = InFolder("SDS_0000.3G2");
+  const std::time_t time = WriteTime(song);
+  WriteFile(song, "song a.m4X");
+  ASSERT_TRUE(fake_.files.real().SetLastWriteTime(song, time));
+
+  OutputRunResult result;
+  const Cost lied = OutputAgain(result);
+
+  EXPECT_EQ(lied.copies, 0);
+  EXPECT_EQ(result.end, OutputRunEnd::kFailed);
+  EXPECT_THAT(result.mismatched, ElementsAre(song));
+  EXPECT_EQ(ReadFile(sources_.Path("a.m4a")), "song a.m4a");
+  // The next run reads the file, finds it differs and writes the song again.
+  const Cost again = OutputAgain(result);
+  EXPECT_EQ(result.end, OutputRunEnd::kCompleted);
+  EXPECT_TRUE(result.verified);
+  EXPECT_EQ(again.copies, 1);
+  EXPECT_EQ(ReadFile(song), "song a.m4a");
+}
+
+TEST_F(ChangeOnlyTest, AHardLinkThatFailsIsACopy) {
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);
+  ASSERT_EQ(Output().end, OutputRunEnd::kCompleted);
+  const auto card_before = FolderContents(settings_.folder);
+  fake_.files.FailAt(FileOp::kLink, fake_.files.link_calls + 2);
+
+  OutputRunResult result;
+  const Cost cost = OutputAgain(result);
+
+  EXPECT_EQ(result.end, OutputRunEnd::kCompleted);
+  EXPECT_EQ(cost.links, 3);
+  EXPECT_EQ(cost.copies, 1);
+  EXPECT_TRUE(BackedUp(settings_.backup_base + "_2") == card_before);
+  EXPECT_TRUE(FolderContents(settings_.folder) == card_before);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include "platform/posix/posix_descriptor.h"
 #include "platform/posix/posix_file_copy.h"
 #include "platform/posix/posix_stored_file.h"
+#include "platform/posix/posix_stored_sample.h"
+#include "platform/posix/posix_volume_place.h"
 
 namespace tarvello {
 namespace {
@@ -259,6 +261,32 @@ std::optional<std::time_t> PosixFileSystem::LastWriteTime(const std::string& pat
 
 bool PosixFileSystem::RemoveDirectory(const std::string& path) {
   return !path.empty() && ::rmdir(path.c_str()) == 0;
+}
+
+std::optional<FileStatus> PosixFileSystem::Status(const std::string& path) {
+  const auto info = StatFollowing(path);
+  if (!info) return std::nullopt;
+  return FileStatus{
+      {static_cast<uint64_t>(info->st_dev), static_cast<uint64_t>(info->st_ino)},
+      static_cast<int64_t>(info->st_size),
+      static_cast<int64_t>(info->st_mtim.tv_sec) * 1000000000 + info->st_mtim.tv_nsec};
+}
+
+std::optional<VolumePlace> PosixFileSystem::LocateOnVolume(const std::string& path) {
+  return FindVolumePlace(path);
+}
+
+bool PosixFileSystem::HardLink(const std::string& from, const std::string& to) {
+  return !from.empty() && !to.empty() && ::link(from.c_str(), to.c_str()) == 0;
+}
+
+bool PosixFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<FileSample> PosixFileSystem::SampleStoredFile(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  return SampleFileFromMedium(path);
 }
 
 }  // namespace tarvello

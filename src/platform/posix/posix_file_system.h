@@ -36,6 +36,11 @@ class PosixFileSystem : public FileSystem {
   std::optional<ContentHash> HashStoredFile(const std::string& path) override;
   std::optional<std::time_t> LastWriteTime(const std::string& path) override;
   bool RemoveDirectory(const std::string& path) override;
+  std::optional<FileStatus> Status(const std::string& path) override;
+  std::optional<VolumePlace> LocateOnVolume(const std::string& path) override;
+  bool HardLink(const std::string& from, const std::string& to) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  std::optional<FileSample> SampleStoredFile(const std::string& path) override;
 
   // System reads made so far by all the files this object opened, and the bytes they
   // brought.
