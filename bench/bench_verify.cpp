@@ -17,6 +17,7 @@
 
 #include "output/card_verify.h"
 #include "platform/posix/posix_file_system.h"
+#include "silent_progress.h"
 
 extern char** environ;
 
@@ -77,24 +78,9 @@ SongPairs& Pairs() {
   return pairs;
 }
 
-class QuietProgress : public OutputProgress {
- public:
-  void SetLabel(const std::string&) override {}
-  void SetMaximum(int value) override { maximum_ = value; }
-  int Maximum() const override { return maximum_; }
-  void Step() override {}
-  void ProcessEvents() override {}
-  bool CancelRequested() const override { return false; }
-  void ShowMessage(const std::string&) override {}
-  void Beep() override {}
-
- private:
-  int maximum_ = 0;
-};
-
 void BM_ReadBack(benchmark::State& state) {
   PosixFileSystem files;
-  QuietProgress progress;
+  bench::SilentProgress progress;
   for (auto _ : state) {
     state.PauseTiming();
     Pairs().DropCaches();
