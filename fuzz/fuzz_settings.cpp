@@ -9,23 +9,19 @@
 #include <string_view>
 
 #include "app/settings.h"
+#include "common/text_tools.h"
+#include "output/output_folder_rule.h"
 
 namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
-  return text;
-}
 
 // The file has no quoting: blanks at either end of a text are lost on the way, and the
 // folder rule applies again when the folder is read back. Everything else must come
 // back exactly.
 tarvello::Settings AfterRoundTrip(tarvello::Settings settings) {
   tarvello::TOutputOptions& options = settings.options;
-  options.Prefix = std::string(TrimBlanks(options.Prefix));
-  options.Ext = std::string(TrimBlanks(options.Ext));
-  options.OutDir = tarvello::NormalizeOutDir(TrimBlanks(options.OutDir));
+  options.Prefix = std::string(tarvello::Trim(options.Prefix, tarvello::IsSpaceOrControl));
+  options.Ext = std::string(tarvello::Trim(options.Ext, tarvello::IsSpaceOrControl));
+  options.OutDir = tarvello::NormalizeOutDir(tarvello::Trim(options.OutDir, tarvello::IsSpaceOrControl));
   return settings;
 }
 

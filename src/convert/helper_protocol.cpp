@@ -1,6 +1,8 @@
 #include "convert/helper_protocol.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -60,6 +62,26 @@ void EachTag(Tags& tags, Visit visit) {
   visit("disc_total", tags.disc_total);
   visit("tempo", tags.tempo);
   visit("compilation", tags.compilation);
+}
+
+// A number of the reply as a whole number of type `Whole`: the helper may be broken or
+// subverted, so a value that is no number or does not fit gives 0 rather than undefined
+// behaviour.
+template <typename Whole>
+Whole WholeNumber(double value) {
+  // Below the type's least value, or from 2^digits on, the conversion is undefined.
+  const double limit = std::ldexp(1.0, std::numeric_limits<Whole>::digits);
+  const double least = static_cast<double>(std::numeric_limits<Whole>::min());
+  if (!std::isfinite(value) || value < least || value >= limit) return 0;
+  return static_cast<Whole>(value);
+}
+
+// The problem a reply names; one this version does not know is another problem.
+ConvertProblem ProblemFrom(double value) {
+  const int number = WholeNumber<int>(value);
+  const bool known = number >= static_cast<int>(ConvertProblem::kOther) &&
+                     number <= static_cast<int>(ConvertProblem::kHelperMissing);
+  return known ? static_cast<ConvertProblem>(number) : ConvertProblem::kOther;
 }
 
 }  // namespace
@@ -136,19 +158,20 @@ SourceProbe ProbeFrom(const HelperMessage& message) {
   SourceProbe probe;
   probe.kind = ByName(kKindNames, message.Text("kind"), SourceKind::kRefused);
   probe.reason = message.Text("reason");
-  probe.problem = static_cast<ConvertProblem>(message.Number("problem"));
+  probe.problem = ProblemFrom(message.Number("problem"));
   probe.codec = message.Text("codec");
-  probe.seconds = message.Number("seconds");
-  probe.file_size = static_cast<int64_t>(message.Number("file_size"));
-  probe.channels = static_cast<int>(message.Number("channels"));
-  probe.sample_rate = static_cast<int>(message.Number("sample_rate"));
+  const double seconds = message.Number("seconds");
+  probe.seconds = std::isfinite(seconds) ? seconds : 0;
+  probe.file_size = WholeNumber<int64_t>(message.Number("file_size"));
+  probe.channels = WholeNumber<int>(message.Number("channels"));
+  probe.sample_rate = WholeNumber<int>(message.Number("sample_rate"));
   EachTag(probe.tags, [&](const char* name, auto& value) {
     const std::string field = std::string("tag.") + name;
     using Value = std::decay_t<decltype(value)>;
     if constexpr (std::is_same_v<Value, std::string>) {
       value = message.Text(field);
     } else {
-      value = static_cast<Value>(message.Number(field));
+      value = WholeNumber<Value>(message.Number(field));
     }
   });
   return probe;
@@ -164,7 +187,7 @@ ConvertStatus StatusFrom(const HelperMessage& message) {
   ConvertStatus status;
   status.end = ByName(kEndNames, message.Text("end"), ConvertEnd::kFailed);
   status.reason = message.Text("reason");
-  status.problem = static_cast<ConvertProblem>(message.Number("problem"));
+  status.problem = ProblemFrom(message.Number("problem"));
   return status;
 }
 
