@@ -13,7 +13,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-note() { echo "-- $*"; }
+note() { echo "-- [${SECONDS}s] $*"; }
 
 finish() {
   if [ "$failures" -eq 0 ]; then
@@ -44,19 +44,26 @@ songs_of() {
 }
 
 # run_cli NAME ARGS...: runs tarvello-cli, keeping its last JSON line in $WORK/NAME.json and
-# its messages in $WORK/NAME.err; returns its exit status.
+# its messages in $WORK/NAME.err; returns its exit status. The checks use shell builtins
+# where they can: a fork costs much more inside User-Mode Linux than on the host.
 run_cli() {
-  local name=$1 status=0
+  local name=$1 status=0 line last=
   shift
   "$CLI" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" || status=$?
-  tail -n 1 "$WORK/$name.out" >"$WORK/$name.json"
+  while IFS= read -r line; do last=$line; done <"$WORK/$name.out"
+  printf '%s\n' "$last" >"$WORK/$name.json"
   return "$status"
 }
 
 # json_value FILE KEY: a plain value of the JSON object in FILE (quotes dropped).
 json_value() {
-  grep -o "\"$2\":\(\"[^\"]*\"\|[^,}]*\)" "$1" | head -n 1 | cut -d: -f2- | tr -d '"'
+  local line=
+  IFS= read -r line <"$1" || true
+  [[ $line =~ \"$2\":\"?([^\",}]*) ]] && echo "${BASH_REMATCH[1]}"
 }
+
+# now: the time in seconds.
+now() { printf '%(%s)T\n' -1; }
 
 # output_run NAME CARD BACKUP SONG...: an output run with backup and verify on.
 output_run() {
@@ -75,23 +82,19 @@ expect_completed() {
   fi
 }
 
-# names FOLDER: the names in a folder, in capitals when fold_case is set (a FAT card
-# mounted with shortname=lower shows its 8.3 names in small letters).
-names() {
-  if [ -n "${fold_case:-}" ]; then ls "$1" | tr '[:lower:]' '[:upper:]'; else ls "$1"; fi |
-    LC_ALL=C sort
+# digest FOLDER: one line per file, its content hash and its name, in the byte order of
+# the names; the names in capitals when fold_case is set (a FAT card mounted with
+# shortname=lower shows its 8.3 names in small letters). One process per folder: forks
+# are dear inside User-Mode Linux.
+digest() {
+  (cd "$1" && sha256sum -- *) |
+    if [ -n "${fold_case:-}" ]; then tr '[:lower:]' '[:upper:]'; else cat; fi | LC_ALL=C sort -k2
 }
 
-# same_folder A B: the same names in the same order and the same bytes in each file.
+# same_folder A B: the same names and the same bytes in each file.
 same_folder() {
-  local a=$1 b=$2 name
-  if ! diff <(names "$a") <(names "$b") >"$WORK/names.diff"; then
-    fail "names differ between $a and $b: $(tr '\n' ' ' <"$WORK/names.diff")"
-    return 1
-  fi
-  for name in $(ls "$b"); do
-    cmp -s "$a/$name" "$b/$name" || fail "$name differs between $a and $b"
-  done
+  diff <(digest "$1") <(digest "$2") >"$WORK/folders.diff" ||
+    fail "$1 and $2 differ: $(tr '\n' ' ' <"$WORK/folders.diff")"
 }
 
 # matches_fresh_card NAME CARD FRESH SONG...: the card's folder is byte for byte what a
@@ -108,16 +111,17 @@ matches_fresh_card() {
 # times_step_back CARD COUNT START END: song k was stamped 2 s before song k - 1, the
 # first one within the run (FAT keeps even seconds).
 times_step_back() {
-  local folder=$1/$outdir_rel count=$2 start=$3 end=$4 k first time
-  first=$(stat -c %Y "$folder/SDS_0000.3G2") || { fail "no SDS_0000.3G2"; return 1; }
-  if [ "$first" -lt $((start - 2)) ] || [ "$first" -gt "$end" ]; then
-    fail "SDS_0000.3G2 has time $first, the run lasted from $start to $end"
-  fi
-  for ((k = 1; k < count; k++)); do
-    time=$(stat -c %Y "$folder/$(printf 'SDS_%04d.3G2' "$k")")
+  local folder=$1/$outdir_rel count=$2 start=$3 end=$4 k=0 first name time
+  while read -r name time; do
+    [ "$k" -gt 0 ] || first=$time
     [ "$time" -eq $((first - 2 * k)) ] ||
-      fail "song $k has time $time, not $((first - 2 * k)) (2 s per song before the first)"
-  done
+      fail "$name has time $time, not $((first - 2 * k)) (2 s per song before the first)"
+    k=$((k + 1))
+  done < <(cd "$folder" && stat -c '%n %Y' -- $(printf 'SDS_%04d.3G2 ' $(seq 0 $((count - 1)))))
+  [ "$k" -eq "$count" ] || fail "$k of $count songs have a time"
+  if [ "${first:-0}" -lt $((start - 2)) ] || [ "${first:-0}" -gt "$end" ]; then
+    fail "SDS_0000.3G2 has time ${first:-none}, the run lasted from $start to $end"
+  fi
 }
 
 # imports_titles CARD N...: the import of the card's folder lists songs N... in order.
@@ -154,11 +158,9 @@ nothing_lost() {
   [ "$missing" -eq 0 ] || fail "$missing song(s) are neither on the card nor in a backup"
 }
 
-# A snapshot of a card's folder: names, sizes, times and hashes, one file per line.
+# snapshot CARD: the card folder's names, sizes and times, and the hashes of its files.
 snapshot() {
-  (cd "$1/$outdir_rel" && for name in *; do
-    printf '%s %s %s\n' "$name" "$(stat -c '%s %Y' "$name")" "$(sha256sum <"$name" | cut -c1-64)"
-  done)
+  (cd "$1/$outdir_rel" && stat -c '%n %s %Y' -- * && sha256sum -- *)
 }
 
 # checked_run NAME CARD FRESH BACKUP N...: an output run of songs N..., then the card
@@ -169,9 +171,9 @@ checked_run() {
   local songs
   mapfile -t songs < <(songs_of "$@")
   note "$name: songs $*"
-  start=$(date +%s)
+  start=$(now)
   output_run "$name" "$card" "$backup" "${songs[@]}" || status=$?
-  end=$(date +%s)
+  end=$(now)
   expect_completed "$name" "$status" || return 1
   times_step_back "$card" $# "$start" "$end"
   matches_fresh_card "$name" "$card" "$fresh" "${songs[@]}"
