@@ -1,8 +1,10 @@
 // What output runs cost a card that already holds most of the list, on a real block
-// device: an ext4 image mounted through a loop device (the kernel here has no vfat; the
-// bytes hardly depend on the file system). The card's traffic is read from the device's
-// sector counts (/sys/block/loopN/stat) around each run, with the page cache dropped
-// first; bytes are steady where times are not, and they are what a slow card pays for.
+// device with the card's own file systems: FAT32 (SDHC) through the vfat driver of
+// User-Mode Linux, as the host's kernel has none; exFAT (SDXC) through exfat-fuse on a
+// loop device; and ext4 on a loop device for comparison. The card's traffic is read from
+// the device's sector counts (/sys/block/loopN/stat, /sys/block/ubda/stat inside UML)
+// around each run, with the page cache dropped first; bytes are steady where times are
+// not, and they are what a slow card pays for.
 //
 // - Later runs of a list of a few hundred songs, each adding 5 new ones in the middle,
 //   with backup and verify on: the card's bytes read and written against the new songs'
@@ -11,10 +13,12 @@
 //   added.
 // - A re-output of 1,000 songs with nothing changed, verify included, with warm caches.
 //
-// Needs root (losetup, mount, drop_caches) and mkfs.ext4; skipped otherwise.
+// Needs root (losetup, mount, drop_caches), mkfs.ext4, mkfs.exfat and exfat-fuse,
+// mkfs.vfat and User-Mode Linux; each card that cannot be made is skipped with its reason.
 
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -22,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,49 +59,73 @@ std::string ShellOutput(const std::string& command) {
   return out;
 }
 
-// A card: an ext4 image of `megabytes` below the working folder, on a loop device,
-// mounted; everything is undone at the end.
-class LoopCard {
+// Bytes a block device has read and written so far, from its sector counts.
+struct Traffic {
+  int64_t read = 0;
+  int64_t written = 0;
+};
+
+Traffic DeviceTraffic(const std::string& device) {
+  std::ifstream stat("/sys/block/" + fs::path(device).filename().string() + "/stat");
+  int64_t fields[7] = {};
+  for (int64_t& field : fields) stat >> field;
+  return {fields[2] * 512, fields[6] * 512};
+}
+
+// The card's file systems. ext4 and exFAT lie on an image on a loop device; FAT32 is the
+// block device that User-Mode Linux was handed (ubda), since only its kernel has vfat.
+enum class CardFs { kExt4, kExfatFuse, kFat32 };
+
+// A card of `megabytes`, mounted below the working folder as a desktop mounts it;
+// everything is undone at the end. `Problem()` says why it is not ready.
+class Card {
  public:
-  LoopCard(const std::string& name, int megabytes) : base_(fs::absolute("tarvello-card-" + name)) {
+  Card(const std::string& name, CardFs kind, int megabytes)
+      : base_(fs::absolute("tarvello-card-" + name)) {
     fs::remove_all(base_);
     fs::create_directories(base_ / "mnt");
+    if (kind == CardFs::kFat32) {
+      device_ = "/dev/ubda";
+      Mount("mount -t vfat -o utf8,shortname=mixed,flush " + device_, "the FAT32 card");
+      return;
+    }
     const std::string image = (base_ / "image").string();
+    const std::string mkfs = kind == CardFs::kExt4 ? "mkfs.ext4 -F -q -b 4096 " : "mkfs.exfat ";
     if (!Shell("truncate -s " + std::to_string(megabytes) + "M " + image) ||
-        !Shell("mkfs.ext4 -F -q -b 4096 " + image)) {
+        !Shell(mkfs + image + " >/dev/null")) {
+      problem_ = "the image could not be made (" + mkfs + ")";
       return;
     }
     device_ = ShellOutput("losetup -f --show " + image);
-    if (device_.empty() || !Shell("mount " + device_ + " " + (base_ / "mnt").string())) return;
-    mounted_ = true;
+    if (device_.empty()) {
+      problem_ = "no free loop device";
+      return;
+    }
+    Mount(kind == CardFs::kExt4 ? "mount " + device_ : "mount.exfat-fuse " + device_,
+          kind == CardFs::kExt4 ? "the ext4 image" : "the exFAT image (exfat-fuse)");
   }
-  ~LoopCard() {
-    if (mounted_) Shell("umount " + (base_ / "mnt").string());
-    if (!device_.empty()) Shell("losetup -d " + device_);
+  ~Card() {
+    if (mounted_) Shell("umount " + Root());
+    if (device_.rfind("/dev/loop", 0) == 0) Shell("losetup -d " + device_);
     fs::remove_all(base_);
   }
-  LoopCard(const LoopCard&) = delete;
-  LoopCard& operator=(const LoopCard&) = delete;
+  Card(const Card&) = delete;
+  Card& operator=(const Card&) = delete;
 
-  bool ready() const { return mounted_; }
+  const std::string& Problem() const { return problem_; }
   std::string Root() const { return (base_ / "mnt").string(); }
-
-  // Bytes the device has read and written so far.
-  struct Traffic {
-    int64_t read = 0;
-    int64_t written = 0;
-  };
-  Traffic Counted() const {
-    std::ifstream stat("/sys/block/" + fs::path(device_).filename().string() + "/stat");
-    int64_t fields[7] = {};
-    for (int64_t& field : fields) stat >> field;
-    return {fields[2] * 512, fields[6] * 512};
-  }
+  Traffic Counted() const { return DeviceTraffic(device_); }
 
  private:
+  void Mount(const std::string& command, const std::string& what) {
+    mounted_ = Shell(command + " " + Root() + " >/dev/null");
+    if (!mounted_) problem_ = what + " could not be mounted";
+  }
+
   fs::path base_;
   std::string device_;
   bool mounted_ = false;
+  std::string problem_;
 };
 
 void DropPageCache() {
@@ -202,34 +231,36 @@ bool Completed(benchmark::State& state, const OutputRunResult& result, const Run
   return false;
 }
 
-constexpr int kListSongs = 300;
+// The goal's list: 310 songs of 3.8 MB; each later run adds 5 in the middle.
+constexpr int kListSongs = 310;
 constexpr int kNewPerRun = 5;
-constexpr size_t kSongBytes = 5 * 1024 * 1024;
+constexpr size_t kSongBytes = 3800 * 1000;
 
-void BM_LaterRunsAddingFiveSongs(benchmark::State& state) {
-  if (::geteuid() != 0) return state.SkipWithError("needs root for the loop device");
-  LoopCard card("traffic", 2500);
-  if (!card.ready()) return state.SkipWithError("the ext4 image could not be mounted");
+// The third of three runs (the first fills the card, the second and third each add songs)
+// and, with more iterations, the runs after it.
+void LaterRunsAddingFiveSongs(benchmark::State& state, CardFs kind) {
+  if (::geteuid() != 0) return state.SkipWithError("needs root to mount the card");
+  Card card("traffic", kind, 2500);
+  if (!card.Problem().empty()) return state.SkipWithError(card.Problem().c_str());
   SongShelf shelf("traffic", kSongBytes);
   Runner runner("traffic");
   runner.List(shelf.Make(kListSongs), false);
-  // The first run fills the card, the second adds songs: later runs are measured.
   for (int warm = 0; warm < 2; ++warm) {
     if (warm > 0) runner.List(shelf.Make(kNewPerRun), true);
     if (!Completed(state, runner.Run(card.Root()), runner)) return;
   }
   double card_ratio_worst = 0, backup_ratio_worst = 0, card_bytes = 0, backup_bytes = 0;
-  LoopCard::Traffic last;
+  Traffic last;
   for (auto _ : state) {
     state.PauseTiming();
     runner.List(shelf.Make(kNewPerRun), true);
     DropPageCache();
-    const LoopCard::Traffic before = card.Counted();
+    const Traffic before = card.Counted();
     state.ResumeTiming();
     const OutputRunResult result = runner.Run(card.Root());
     state.PauseTiming();
     ::sync();
-    const LoopCard::Traffic after = card.Counted();
+    const Traffic after = card.Counted();
     if (!Completed(state, result, runner)) return;
     const int64_t management =
         static_cast<int64_t>(fs::file_size(card.Root() + "/PRIVATE/AU/DF/D_SD/SD_F_000.MGR") *
@@ -253,15 +284,85 @@ void BM_LaterRunsAddingFiveSongs(benchmark::State& state) {
   state.counters["backup_new_MB_last"] = backup_bytes / 1e6;
   state.counters["backup_ratio_worst"] = backup_ratio_worst;
 }
-BENCHMARK(BM_LaterRunsAddingFiveSongs)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_LaterRunsAddingFiveSongs_Ext4(benchmark::State& state) {
+  LaterRunsAddingFiveSongs(state, CardFs::kExt4);
+}
+BENCHMARK(BM_LaterRunsAddingFiveSongs_Ext4)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+void BM_LaterRunsAddingFiveSongs_ExfatFuse(benchmark::State& state) {
+  if (::access("/dev/fuse", R_OK | W_OK) != 0) return state.SkipWithError("no usable /dev/fuse");
+  LaterRunsAddingFiveSongs(state, CardFs::kExfatFuse);
+}
+BENCHMARK(BM_LaterRunsAddingFiveSongs_ExfatFuse)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+// A counter of Google Benchmark's JSON report, or -1.
+double ReportedCounter(const std::string& report, const std::string& name) {
+  std::smatch match;
+  const std::regex pattern("\"" + name + "\": ([-0-9.eE+]+)");
+  return std::regex_search(report, match, pattern) ? std::stod(match[1]) : -1;
+}
+
+// FAT32 is measured inside User-Mode Linux, whose kernel has the vfat driver: on the host
+// this benchmark runs its own program again there, with a fresh FAT32 image as the block
+// device ubda, and reports the counters measured inside.
+void BM_LaterRunsAddingFiveSongs_Fat32(benchmark::State& state) {
+  if (std::getenv("TARVELLO_BENCH_IN_UML") != nullptr) {
+    return LaterRunsAddingFiveSongs(state, CardFs::kFat32);
+  }
+  const fs::path job = fs::absolute("tarvello-uml-traffic");
+  fs::remove_all(job);
+  fs::create_directories(job);
+  const std::string image = (job / "card.img").string();
+  if (!Shell("truncate -s 2500M " + image + " && mkfs.vfat -F 32 " + image + " >/dev/null")) {
+    return state.SkipWithError("mkfs.vfat could not make the FAT32 image (package dosfstools)");
+  }
+  const std::string report_path = (job / "report.json").string();
+  ::setenv("TARVELLO_UML_TIMEOUT", "7200", 0);
+  const std::string command =
+      std::string(TARVELLO_UML_RUN) + " " + job.string() + " " + image +
+      " -- env TARVELLO_BENCH_IN_UML=1 " + fs::read_symlink("/proc/self/exe").string() +
+      " '--benchmark_filter=^BM_LaterRunsAddingFiveSongs_Fat32$'" +
+      " --benchmark_out=" + report_path + " >" + job.string() + "/run.log 2>&1";
+  for (auto _ : state) {
+    const int status = std::system(command.c_str());
+    state.PauseTiming();
+    std::stringstream report;
+    report << std::ifstream(report_path).rdbuf();
+    const std::string text = report.str();
+    if (text.find("\"card_ratio_worst\"") == std::string::npos) {
+      const std::string why = WIFEXITED(status) && WEXITSTATUS(status) == 77
+                                  ? "User-Mode Linux cannot run here"
+                                  : "no report from inside User-Mode Linux";
+      state.SkipWithError((why + ", see " + job.string() + "/log and run.log").c_str());
+      return;
+    }
+    for (const char* name : {"card_MB_last", "card_read_MB_last", "card_written_MB_last",
+                             "card_ratio_worst", "backup_new_MB_last", "backup_ratio_worst"}) {
+      state.counters[name] = ReportedCounter(text, name);
+    }
+    state.ResumeTiming();
+  }
+  fs::remove_all(job);
+}
+BENCHMARK(BM_LaterRunsAddingFiveSongs_Fat32)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 constexpr int kNoChangeSongs = 1000;
 constexpr size_t kNoChangeSongBytes = 1024 * 1024;
 
 void BM_NoChangeReoutputOf1000Songs(benchmark::State& state) {
   if (::geteuid() != 0) return state.SkipWithError("needs root for the loop device");
-  LoopCard card("same", 2000);
-  if (!card.ready()) return state.SkipWithError("the ext4 image could not be mounted");
+  Card card("same", CardFs::kExt4, 2000);
+  if (!card.Problem().empty()) return state.SkipWithError(card.Problem().c_str());
   SongShelf shelf("same", kNoChangeSongBytes);
   Runner runner("same");
   runner.List(shelf.Make(kNoChangeSongs), false);
