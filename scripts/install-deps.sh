@@ -16,7 +16,7 @@ packages=(
   librsvg2-bin desktop-file-utils appstream
   dbus-daemon python3-dbusmock
   dpkg-dev file bash-completion
-  user-mode-linux kmod dosfstools mtools exfat-fuse exfatprogs fuse3
+  user-mode-linux kmod dosfstools mtools exfat-fuse exfatprogs fuse3 strace
 )
 packages+=("$@")
 

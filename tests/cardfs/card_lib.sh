@@ -203,3 +203,51 @@ three_runs() {
   mapfile -t songs < <(songs_of 1 2 3 4 9 10 5 6 7 8)
   verifies "$card" "${songs[@]}"
 }
+
+# stopped_at TRACE: waits until strace's log TRACE says that the program has stopped, for
+# at most a minute, and prints the stopped process's id.
+stopped_at() {
+  local line tries=0
+  while ((tries++ < 1200)); do
+    while IFS= read -r line; do
+      [[ $line =~ ^([0-9]+)\ +---\ stopped\ by\ SIGSTOP ]] && echo "${BASH_REMATCH[1]}" && return 0
+    done <"$1"
+    sleep 0.05
+  done
+  return 1
+}
+
+# read_only_mid_run NAME CARD BACKUP SONG...: an output run during which the card turns
+# read-only: strace stops the program after its third rename (parking the card's songs),
+# the card is remounted read-only, the program goes on. The run must fail, say so, and
+# lose no song from the card or the backup; the card is then remounted read-write.
+read_only_mid_run() {
+  local name=$1 card=$2 backup=$3 status=0 tracer program
+  shift 3
+  { hashes "$card/$outdir_rel"; sha256sum "$@" | cut -c1-64; } | sort -u >"$WORK/wanted"
+  : >"$WORK/$name.trace"
+  strace -f -o "$WORK/$name.trace" -e trace=rename,renameat,renameat2 \
+    -e inject=rename,renameat,renameat2:signal=STOP:when=3 \
+    "$CLI" output --root "$card" --backup-dir "$backup" --no-convert "$@" \
+    >"$WORK/$name.out" 2>"$WORK/$name.err" &
+  tracer=$!
+  if stopped_at "$WORK/$name.trace" >/dev/null; then
+    mount -o remount,ro "$card" || fail "$card could not be remounted read-only"
+  else
+    fail "$name: the program never stopped after its third rename"
+  fi
+  # strace stops the third call of each rename call the program makes: every stop is let
+  # go until the program ends.
+  while kill -0 "$tracer" 2>/dev/null; do
+    for program in $(pgrep -P "$tracer"); do kill -CONT "$program"; done
+    sleep 0.1
+  done
+  wait "$tracer" || status=$?
+  tail -n 1 "$WORK/$name.out" >"$WORK/$name.json"
+  [ "$status" -eq 1 ] && [ "$(json_value "$WORK/$name.json" result)" = failed ] ||
+    fail "$name: a run on a card turned read-only: exit $status, $(cat "$WORK/$name.json")"
+  [ -s "$WORK/$name.err" ] || fail "$name: a run on a card turned read-only says nothing"
+  note "$name says: $(tail -n 1 "$WORK/$name.err")"
+  nothing_lost "$WORK/wanted" "$card/$outdir_rel" "$backup"
+  mount -o remount,rw "$card"
+}

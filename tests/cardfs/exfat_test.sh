@@ -2,7 +2,8 @@
 # Output runs on exFAT, the file system of SDXC cards: images on loop devices, mounted
 # through exfat-fuse (fuse) or the kernel's exfat driver (kernel), with the checks that
 # the FAT32 runs make (card_lib.sh): three changing runs against full runs onto a fresh
-# card, the songs' times, verify, the import of the card's folder and a restore.
+# card, the songs' times, verify, the import of the card's folder, a restore, and a card
+# that turns read-only in the middle of a run.
 #
 #   exfat_test.sh TARVELLO_CLI fuse|kernel
 #
@@ -65,4 +66,11 @@ for card in card fresh; do
 done
 
 three_runs "$WORK/card" "$WORK/fresh" "$WORK/backup"
+if command -v strace >/dev/null; then
+  mapfile -t songs < <(songs_of 8 2 9 5 10 1 11)
+  read_only_mid_run readonly "$WORK/card" "$WORK/backup" "${songs[@]}"
+  checked_run recovered "$WORK/card" "$WORK/fresh" "$WORK/backup" 8 2 9 5 10 1 11
+else
+  note "strace is not installed: the card turning read-only mid-run is left out"
+fi
 finish
