@@ -60,15 +60,21 @@ class OneFileSystem : public tarvello::FileSystem {
   tarvello::NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
     return tarvello::NewFileResult::kFailed;
   }
-  bool MoveFile(const std::string&, const std::string&) override { return false; }
+  tarvello::FileChange MoveFile(const std::string&, const std::string&) override {
+    return tarvello::FileChange::Refused(EROFS);
+  }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string&) override { return false; }
   std::vector<DirEntry> ListDirectory(const std::string&) override { return {}; }
   std::optional<std::string> ReadWholeFile(const std::string&) override { return std::nullopt; }
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool IsWritableDirectory(const std::string&) override { return false; }
-  bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
-  bool SyncVolume(const std::string&) override { return false; }
+  tarvello::FileChange SetLastWriteTime(const std::string&, std::time_t) override {
+    return tarvello::FileChange::Refused(EROFS);
+  }
+  tarvello::FileChange SyncVolume(const std::string&) override {
+    return tarvello::FileChange::Refused(EROFS);
+  }
 
  private:
   const uint8_t* data_;

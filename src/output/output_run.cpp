@@ -34,6 +34,18 @@ std::string WithLine(const char* message, const std::string& text) {
   return std::string(message) + "\r\n" + text;
 }
 
+// The message, the path it concerns and why the change failed.
+std::string WithReason(const char* message, const std::string& path, const FileChange& change) {
+  return WithLine(message, path) + "\r\n" + ChangeFaultText(change);
+}
+
+// A refused rename shows the message alone, as it always has; a file system that
+// answered yes and did otherwise is named, since nothing else would explain it.
+std::string RenameFailedText(const std::string& path, const FileChange& change) {
+  if (change.fault == ChangeFault::kRefused) return WithLine(kRenameFailed, path);
+  return WithReason(kRenameFailed, path, change);
+}
+
 // The files of the folder that the run replaces: neither folders nor system files.
 std::vector<std::string> FolderFiles(FileSystem& files, const std::string& folder,
                                      OutputProgress& progress) {
@@ -96,8 +108,8 @@ class OutputRun {
     label_.Begin(kWriting, result_.targets);
     if (!WriteManagement()) return result_;
     if (!WriteSongs()) return result_;
-    if (!files_.SyncVolume(settings_.folder)) {
-      return Failed(WithLine(kFlushFailed, settings_.folder));
+    if (const FileChange flushed = files_.SyncVolume(settings_.folder); !flushed) {
+      return Failed(WithReason(kFlushFailed, settings_.folder, flushed));
     }
     if (progress_.CancelRequested()) return Ended(OutputRunEnd::kCancelled);
     if (settings_.verify && !VerifyCard()) return result_;
@@ -257,8 +269,8 @@ class OutputRun {
     const std::string path = folder_ + name;
     const std::string temp =
         MakeTempFileName(files_, temp_names_, folder_, kTempPrefix, kTempExtension);
-    if (!files_.MoveFile(path, temp)) {
-      Failed(WithLine(kRenameFailed, ListedPath(takers.front())));
+    if (const FileChange parked = files_.MoveFile(path, temp); !parked) {
+      Failed(RenameFailedText(ListedPath(takers.front()), parked));
       return false;
     }
     folder_changed_ = true;
@@ -299,11 +311,10 @@ class OutputRun {
   bool WriteManagement() {
     int written = 0;
     const std::vector<std::string> titles = ManagementTitles();
-    const std::optional<std::string> failed =
-        WriteManagementFiles(files_, folder_, titles, [&] {
-          progress_.Step();
-          if (++written % kManagementEventsEvery == 0) progress_.ProcessEvents();
-        });
+    const std::optional<std::string> failed = WriteManagementFiles(files_, folder_, titles, [&] {
+      progress_.Step();
+      if (++written % kManagementEventsEvery == 0) progress_.ProcessEvents();
+    });
     folder_changed_ = true;
     written_.Management(folder_, titles);
     if (!failed) {
@@ -337,8 +348,9 @@ class OutputRun {
       const std::string target = SongFileName(number);
       if (PutSong(row, target)) {
         ++result_.written;
-        if (!files_.SetLastWriteTime(target, time)) {
-          Failed(WithLine(kSetTimeFailed, target));
+        // The phone orders the songs by these times: a song without its time fails the run.
+        if (const FileChange stamped = files_.SetLastWriteTime(target, time); !stamped) {
+          Failed(WithReason(kSetTimeFailed, target, stamped));
           return false;
         }
       } else if (!files_.DirectoryExists(settings_.folder)) {
@@ -366,7 +378,9 @@ class OutputRun {
       ParkedSong& song = parked_[parked->second];
       // Only the first marked row of a song moves it; every row of the song follows it.
       // A second marked row fails as a move would.
-      if (song.moved_to.empty() && files_.MoveFile(parked->second, target)) {
+      FileChange moved = FileChange::Refused(ENOENT);
+      if (song.moved_to.empty()) moved = files_.MoveFile(parked->second, target);
+      if (moved) {
         song.moved_to = target;
         known_.CardMoved(parked->second.substr(folder_.size()), target.substr(folder_.size()));
         const std::optional<ContentRecord> known =
@@ -377,7 +391,7 @@ class OutputRun {
         return true;
       }
       // The message names the song as the list showed it before the run.
-      progress_.ShowMessage(WithLine(kRenameFailed, song.listed_path));
+      progress_.ShowMessage(RenameFailedText(song.listed_path, moved));
       return false;
     }
     const std::string source = SourceOf(row);

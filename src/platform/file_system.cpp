@@ -35,8 +35,8 @@ bool FileSystem::RemoveDirectory(const std::string&) {
   return false;
 }
 
-bool FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
-  if (FileExists(to) && !DeleteFile(to)) return false;
+FileChange FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  if (FileExists(to) && !DeleteFile(to)) return FileChange::Refused(EIO);
   return MoveFile(from, to);
 }
 

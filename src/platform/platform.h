@@ -132,8 +132,9 @@ struct VolumePlace {
 };
 
 // The sample of a file: its first and its last kSampleBytes, hashed together, which tell
-// cheaply whether a file still holds its beginning and its end.
-inline constexpr int64_t kSampleBytes = 64 * 1024;
+// cheaply whether a file still holds its beginning and its end. One page each: a moved
+// song's check then costs the card two small reads.
+inline constexpr int64_t kSampleBytes = 4 * 1024;
 
 struct FileSample {
   int64_t size = 0;
@@ -157,6 +158,27 @@ inline SampleRanges SampleRangesOf(int64_t size) {
   ranges.tail = size - ranges.tail_offset;
   return ranges;
 }
+
+// Why a change to a file did not happen as asked.
+enum class ChangeFault {
+  kNone,
+  kRefused,         // the system refused the call; its error number says why
+  kTimeNotKept,     // the call succeeded, yet the file keeps another last-write time
+  kSourceLeft,      // a rename succeeded, yet the old name is still there
+  kTargetNotMoved,  // a rename succeeded, yet the new name is not the file that was moved
+};
+
+// How a change to a file ended: true only when it happened and the file system kept it.
+struct FileChange {
+  ChangeFault fault = ChangeFault::kNone;
+  int error_number = 0;  // the system's error number, for kRefused
+
+  static FileChange Done() { return {}; }
+  static FileChange Refused(int error_number) { return {ChangeFault::kRefused, error_number}; }
+  static FileChange Unkept(ChangeFault fault) { return {fault, 0}; }
+  explicit operator bool() const { return fault == ChangeFault::kNone; }
+  bool operator==(const FileChange&) const = default;
+};
 
 // How a copy into a new file ended.
 enum class NewFileResult { kCopied, kExists, kFailed };
@@ -188,7 +210,8 @@ class FileSystem {
   // already has the name `to` is replaced or followed, not even a dangling symbolic link:
   // that gives kExists, and the caller picks another name. A failed copy leaves no file.
   virtual NewFileResult CopyToNewFile(const std::string& from, const std::string& to) = 0;
-  virtual bool MoveFile(const std::string& from, const std::string& to) = 0;
+  // Renames `from` to `to`; an existing `to` is never replaced.
+  virtual FileChange MoveFile(const std::string& from, const std::string& to) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   virtual bool CreateDirectories(const std::string& path) = 0;
   // Entries of a folder in the file system's order; empty when it cannot be read.
@@ -198,11 +221,13 @@ class FileSystem {
   // Replaces a file's contents; false on failure.
   virtual bool WriteWholeFile(const std::string& path, std::string_view bytes) = 0;
   virtual bool IsWritableDirectory(const std::string& path) = 0;
-  // Sets the last-write time (seconds since the epoch); false on failure.
-  virtual bool SetLastWriteTime(const std::string& path, std::time_t time) = 0;
+  // Sets the last-write time (seconds since the epoch), leaving the access time as it
+  // is. Done only when the file then reads back with that time, to the file system's
+  // precision.
+  virtual FileChange SetLastWriteTime(const std::string& path, std::time_t time) = 0;
   // Writes everything cached for the file system that holds `path` to its device, so
-  // that the data is on the card before the user pulls it; false on failure.
-  virtual bool SyncVolume(const std::string& path) = 0;
+  // that the data is on the card before the user pulls it.
+  virtual FileChange SyncVolume(const std::string& path) = 0;
   // What the file `path` is; nullopt when it does not exist or cannot be looked at.
   // File systems that cannot tell files apart give nullopt for every path.
   virtual std::optional<FileIdentity> Identify(const std::string& /*path*/) { return std::nullopt; }
@@ -235,8 +260,8 @@ class FileSystem {
   // refuses (another volume, too many links, no links at all) or anything else fails.
   virtual bool HardLink(const std::string& /*from*/, const std::string& /*to*/) { return false; }
   // Renames `from` to `to`, replacing a file of that name in one step where the file
-  // system can; false on failure.
-  virtual bool ReplaceFile(const std::string& from, const std::string& to);
+  // system can.
+  virtual FileChange ReplaceFile(const std::string& from, const std::string& to);
   // The sample of a file as its medium holds it (the system's cached pages are dropped
   // first); nullopt when it cannot be opened or read.
   virtual std::optional<FileSample> SampleStoredFile(const std::string& path);

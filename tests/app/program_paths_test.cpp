@@ -23,7 +23,9 @@ class StubFileSystem : public FileSystem {
   NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
     return NewFileResult::kFailed;
   }
-  bool MoveFile(const std::string&, const std::string&) override { return false; }
+  FileChange MoveFile(const std::string&, const std::string&) override {
+    return FileChange::Refused(EROFS);
+  }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string& path) override {
     created.push_back(path);
@@ -35,8 +37,10 @@ class StubFileSystem : public FileSystem {
   std::optional<std::string> ReadWholeFile(const std::string&) override { return std::nullopt; }
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool IsWritableDirectory(const std::string& path) override { return writable.count(path) != 0; }
-  bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
-  bool SyncVolume(const std::string&) override { return false; }
+  FileChange SetLastWriteTime(const std::string&, std::time_t) override {
+    return FileChange::Refused(EROFS);
+  }
+  FileChange SyncVolume(const std::string&) override { return FileChange::Refused(EROFS); }
 
   std::set<std::string> folders;
   std::set<std::string> writable;

@@ -88,7 +88,9 @@ class MemoryFileSystem : public FileSystem {
   NewFileResult CopyToNewFile(const std::string&, const std::string&) override {
     return NewFileResult::kFailed;
   }
-  bool MoveFile(const std::string&, const std::string&) override { return false; }
+  FileChange MoveFile(const std::string&, const std::string&) override {
+    return FileChange::Refused(EROFS);
+  }
   bool DeleteFile(const std::string&) override { return false; }
   bool CreateDirectories(const std::string&) override { return false; }
   std::vector<DirEntry> ListDirectory(const std::string&) override { return {}; }
@@ -99,8 +101,10 @@ class MemoryFileSystem : public FileSystem {
   }
   bool WriteWholeFile(const std::string&, std::string_view) override { return false; }
   bool IsWritableDirectory(const std::string&) override { return false; }
-  bool SetLastWriteTime(const std::string&, std::time_t) override { return false; }
-  bool SyncVolume(const std::string&) override { return false; }
+  FileChange SetLastWriteTime(const std::string&, std::time_t) override {
+    return FileChange::Refused(EROFS);
+  }
+  FileChange SyncVolume(const std::string&) override { return FileChange::Refused(EROFS); }
 
  private:
   struct Stored {

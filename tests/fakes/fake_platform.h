@@ -3,7 +3,10 @@
 // Stand-ins for the operating system: volumes that are temporary folders with chosen
 // sizes, an environment from a map, and real file operations that can be made to fail.
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -22,6 +25,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_file_calls.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_volumes.h"
 
@@ -235,6 +239,59 @@ class FailingByteFile : public ByteFile {
   int64_t fails_at_;
 };
 
+// How a card's file system answers the calls whose results the file operations check:
+// as the system does, or as file systems seen in the field do. Only paths below `below`
+// (all when empty) misbehave.
+class CardCalls : public FileCalls {
+ public:
+  enum class Times {
+    kKept,
+    kKeptThroughDescriptor,  // a time given by name becomes the time of the call
+    kNeverKept,              // every time given becomes the time of the call
+  };
+  std::string below;
+  Times times = Times::kKept;
+  bool rename_leaves_source = false;  // the old name stays, a second name of the file
+  bool rename_does_nothing = false;   // a rename answers yes and changes nothing
+  int syncfs_error = 0;               // nonzero: syncfs fails with this error
+  int fsync_error = 0;                // nonzero: fsync fails with this error
+
+  int SetTimes(const char* path, const struct timespec times_given[2]) override {
+    if (times != Times::kKept && Misbehaves(path)) return ::utimensat(AT_FDCWD, path, nullptr, 0);
+    return FileCalls::SetTimes(path, times_given);
+  }
+  int SetTimesOpen(int fd, const struct timespec times_given[2]) override {
+    if (times == Times::kNeverKept && Misbehaves(PathOf(fd))) return ::futimens(fd, nullptr);
+    return FileCalls::SetTimesOpen(fd, times_given);
+  }
+  int Rename(const char* from, const char* to, unsigned int flags) override {
+    if (!Misbehaves(from)) return FileCalls::Rename(from, to, flags);
+    if (rename_does_nothing) return 0;
+    const int renamed = FileCalls::Rename(from, to, flags);
+    if (renamed == 0 && rename_leaves_source) ::link(to, from);
+    return renamed;
+  }
+  int SyncFileSystem(int fd) override {
+    return Answer(syncfs_error, fd, FileCalls::SyncFileSystem(fd));
+  }
+  int SyncFile(int fd) override { return Answer(fsync_error, fd, FileCalls::SyncFile(fd)); }
+
+ private:
+  bool Misbehaves(const std::string& path) const {
+    return below.empty() || path == below || path.starts_with(below + "/");
+  }
+  static std::string PathOf(int fd) {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error).string();
+  }
+  // The system's answer `done`, or a failure with `error` when the call misbehaves.
+  int Answer(int error, int fd, int done) const {
+    if (error == 0 || !Misbehaves(PathOf(fd))) return done;
+    errno = error;
+    return -1;
+  }
+};
+
 // Real file operations, with files that another program seems to hold open, files that
 // cannot be read, and operations that fail on a chosen call.
 class LockingFileSystem : public FileSystem {
@@ -283,6 +340,8 @@ class LockingFileSystem : public FileSystem {
   int Calls(FileOp op) { return *CounterOf(op).calls; }
 
   PosixFileSystem& real() { return real_; }
+  // How the file system under the real operations answers.
+  CardCalls& card() { return *card_; }
 
   bool FileExists(const std::string& path) override { return real_.FileExists(path); }
   std::vector<bool> FilesExist(const std::vector<std::string>& paths) override {
@@ -306,8 +365,9 @@ class LockingFileSystem : public FileSystem {
     if (!Allowed(FileOp::kCopyToNew)) return NewFileResult::kFailed;
     return real_.CopyToNewFile(from, to);
   }
-  bool MoveFile(const std::string& from, const std::string& to) override {
-    return Allowed(FileOp::kMove) && real_.MoveFile(from, to);
+  FileChange MoveFile(const std::string& from, const std::string& to) override {
+    if (!Allowed(FileOp::kMove)) return FileChange::Refused(EIO);
+    return real_.MoveFile(from, to);
   }
   bool DeleteFile(const std::string& path) override {
     return Allowed(FileOp::kDelete) && real_.DeleteFile(path);
@@ -331,11 +391,13 @@ class LockingFileSystem : public FileSystem {
   bool IsWritableDirectory(const std::string& path) override {
     return real_.IsWritableDirectory(path);
   }
-  bool SetLastWriteTime(const std::string& path, std::time_t time) override {
-    return Allowed(FileOp::kSetTime) && real_.SetLastWriteTime(path, time);
+  FileChange SetLastWriteTime(const std::string& path, std::time_t time) override {
+    if (!Allowed(FileOp::kSetTime)) return FileChange::Refused(EIO);
+    return real_.SetLastWriteTime(path, time);
   }
-  bool SyncVolume(const std::string& path) override {
-    return Allowed(FileOp::kSync) && real_.SyncVolume(path);
+  FileChange SyncVolume(const std::string& path) override {
+    if (!Allowed(FileOp::kSync)) return FileChange::Refused(EIO);
+    return real_.SyncVolume(path);
   }
   std::optional<FileIdentity> Identify(const std::string& path) override {
     return real_.Identify(path);
@@ -373,7 +435,7 @@ class LockingFileSystem : public FileSystem {
   bool HardLink(const std::string& from, const std::string& to) override {
     return Allowed(FileOp::kLink) && real_.HardLink(from, to);
   }
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
+  FileChange ReplaceFile(const std::string& from, const std::string& to) override {
     return real_.ReplaceFile(from, to);
   }
   std::optional<std::time_t> LastWriteTime(const std::string& path) override {
@@ -432,7 +494,8 @@ class LockingFileSystem : public FileSystem {
     return *counter.calls != *counter.fail_at;
   }
 
-  PosixFileSystem real_;
+  std::shared_ptr<CardCalls> card_ = std::make_shared<CardCalls>();
+  PosixFileSystem real_{card_};
 };
 
 // A whole fake platform; hand `platform` to the code under test.

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "fakes/fake_platform.h"
@@ -566,6 +568,67 @@ TEST_F(ChangeOnlyTest, AHardLinkThatFailsIsACopy) {
   EXPECT_EQ(cost.copies, 1);
   EXPECT_TRUE(BackedUp(settings_.backup_base + "_2") == card_before);
   EXPECT_TRUE(FolderContents(settings_.folder) == card_before);
+}
+
+}  // namespace
+}  // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+// A card whose file system answers yes and does something else: the run fails at the
+// song concerned, names what the file system did, and never says it completed.
+TEST(OutputRunCardAnswersTest, WhatTheCardDidNotDoFailsTheRunWithItsReason) {
+  using Times = fakes::CardCalls::Times;
+  struct Case {
+    const char* name;
+    std::function<void(fakes::CardCalls&)> make;
+    const char* message;
+    const char* path;  // after the folder's path
+    std::string reason;
+  };
+  const std::string eio = std::system_category().message(EIO);
+  const Case cases[] = {
+      {"times never kept", [](fakes::CardCalls& card) { card.times = Times::kNeverKept; },
+       kSetTimeFailed, "/SDS_0000.3G2", kTimeNotKept},
+      {"old name left", [](fakes::CardCalls& card) { card.rename_leaves_source = true; },
+       kRenameFailed, "/SDS_0000.3G2", kSourceLeft},
+      {"rename not done", [](fakes::CardCalls& card) { card.rename_does_nothing = true; },
+       kRenameFailed, "/SDS_0000.3G2", kTargetNotMoved},
+      {"fsync fails", [](fakes::CardCalls& card) { card.fsync_error = EIO; }, kFlushFailed, "",
+       eio},
+      {"syncfs fails", [](fakes::CardCalls& card) { card.syncfs_error = EIO; }, kFlushFailed, "",
+       eio},
+  };
+  for (const bool backup : {true, false}) {
+    for (const Case& each : cases) {
+      const std::string trace = std::string(each.name) + ", backup " + std::to_string(backup);
+      FaultBench bench(backup);
+      bench.fake_.files.card().below = bench.card_.path();
+      each.make(bench.fake_.files.card());
+      const std::string message = std::string(each.message) + "\r\n" + bench.settings_.folder +
+                                  each.path + "\r\n" + each.reason;
+
+      const OutputRunResult result = bench.Output();
+
+      EXPECT_EQ(result.end, OutputRunEnd::kFailed) << trace;
+      EXPECT_THAT(bench.progress_.messages, ElementsAre(message)) << trace;
+      EXPECT_EQ(bench.progress_.beeps, 0) << trace;
+      bench.ExpectNothingLost(trace);
+    }
+  }
+}
+
+TEST(OutputRunCardAnswersTest, ACardThatKeepsTimesGivenThroughTheFileGetsTheStepsOfTheList) {
+  FaultBench bench(true);
+  bench.fake_.files.card().below = bench.card_.path();
+  bench.fake_.files.card().times = fakes::CardCalls::Times::kKeptThroughDescriptor;
+  bench.fake_.environment.now = 1700000001;
+
+  EXPECT_EQ(bench.Output().end, OutputRunEnd::kCompleted);
+  EXPECT_EQ(WriteTime(bench.InFolder("SDS_0000.3G2")), 1700000001);
+  EXPECT_EQ(WriteTime(bench.InFolder("SDS_0001.3G2")), 1700000001 - 2);
+  EXPECT_EQ(WriteTime(bench.InFolder("SDS_0002.3G2")), 1700000001 - 4);
 }
 
 }  // namespace

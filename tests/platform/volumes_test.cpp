@@ -126,6 +126,34 @@ TEST(VolumeNameTest, LabelsComeFromTheLabelFolder) {
   EXPECT_EQ(FindVolumeLabel(dir.Path("dev/sdb1"), dir.Path("missing")), "");
 }
 
+TEST(SpaceOfTest, SizesThatCannotBeTrueGiveNoRoom) {
+  struct statvfs info {};
+  info.f_frsize = 32768;
+  info.f_bsize = 4096;
+  info.f_blocks = 1000;
+  info.f_bfree = 600;
+  info.f_bavail = 500;
+  const std::optional<VolumeSpace> space = SpaceOf(info);
+  ASSERT_TRUE(space.has_value());
+  EXPECT_EQ(space->total_bytes, 32768 * 1000);
+  EXPECT_EQ(space->free_bytes, 32768 * 500);
+  EXPECT_EQ(space->bytes_per_sector * space->sectors_per_cluster, 32768);
+
+  struct statvfs no_fragments = info;
+  no_fragments.f_frsize = 0;  // the block size stands in
+  EXPECT_EQ(SpaceOf(no_fragments)->total_bytes, 4096 * 1000);
+
+  const auto with = [&](auto change) {
+    struct statvfs wrong = info;
+    change(wrong);
+    return SpaceOf(wrong);
+  };
+  EXPECT_FALSE(with([](struct statvfs& s) { s.f_frsize = s.f_bsize = 0; }).has_value());
+  EXPECT_FALSE(with([](struct statvfs& s) { s.f_blocks = 0; }).has_value());
+  EXPECT_FALSE(with([](struct statvfs& s) { s.f_bavail = 1001; }).has_value());
+  EXPECT_FALSE(with([](struct statvfs& s) { s.f_bfree = 1001; }).has_value());
+}
+
 TEST(ClusterGeometryTest, FitsSixteenBitFactors) {
   const VolumeSpace fat = ClusterGeometry(32768);
   EXPECT_EQ(fat.bytes_per_sector, 512);

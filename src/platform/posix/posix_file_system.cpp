@@ -15,9 +15,11 @@
 #include "platform/posix/posix_byte_file.h"
 #include "platform/posix/posix_descriptor.h"
 #include "platform/posix/posix_file_copy.h"
+#include "platform/posix/posix_rename.h"
 #include "platform/posix/posix_stored_file.h"
 #include "platform/posix/posix_stored_sample.h"
 #include "platform/posix/posix_volume_place.h"
+#include "platform/posix/posix_write_time.h"
 
 namespace tarvello {
 namespace {
@@ -117,8 +119,7 @@ std::optional<ContentHash> PosixFileSystem::CopyFileHashing(const std::string& f
   return hasher.Digest();
 }
 
-bool PosixFileSystem::Copy(const std::string& from, const std::string& to,
-                           ContentHasher* hasher) {
+bool PosixFileSystem::Copy(const std::string& from, const std::string& to, ContentHasher* hasher) {
   if (from.empty() || to.empty()) return false;
   Descriptor in(OpenForReading(from));
   struct stat source {};
@@ -157,17 +158,9 @@ NewFileResult PosixFileSystem::CopyToNewFile(const std::string& from, const std:
   return NewFileResult::kFailed;
 }
 
-bool PosixFileSystem::MoveFile(const std::string& from, const std::string& to) {
-  if (from.empty() || to.empty()) return false;
+FileChange PosixFileSystem::MoveFile(const std::string& from, const std::string& to) {
   // Like a move on the card's home system, an existing target is never replaced.
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
-  }
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // The file system cannot refuse replacement itself.
-  struct stat info {};
-  if (::lstat(to.c_str(), &info) == 0 || errno != ENOENT) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  return RenameKept(*calls_, from, to, false);
 }
 
 bool PosixFileSystem::DeleteFile(const std::string& path) {
@@ -223,16 +216,23 @@ bool PosixFileSystem::IsWritableDirectory(const std::string& path) {
   return DirectoryExists(path) && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-bool PosixFileSystem::SetLastWriteTime(const std::string& path, std::time_t time) {
-  if (path.empty()) return false;
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {time, 0}};
-  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+FileChange PosixFileSystem::SetLastWriteTime(const std::string& path, std::time_t time) {
+  if (path.empty()) return FileChange::Refused(ENOENT);
+  return SetKeptWriteTime(*calls_, path, time);
 }
 
-bool PosixFileSystem::SyncVolume(const std::string& path) {
-  if (path.empty()) return false;
-  Descriptor volume(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  return volume.valid() && ::syncfs(volume.get()) == 0 && volume.Close();
+FileChange PosixFileSystem::SyncVolume(const std::string& path) {
+  if (path.empty()) return FileChange::Refused(ENOENT);
+  Descriptor volume(calls_->Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!volume.valid() || calls_->SyncFileSystem(volume.get()) != 0) {
+    return FileChange::Refused(errno);
+  }
+  // syncfs stops at a FUSE file system's door; an fsync of the folder makes the file
+  // system write out its own buffers too. Where folders cannot be synced (EINVAL) syncfs
+  // has done all there is.
+  if (calls_->SyncFile(volume.get()) != 0 && errno != EINVAL) return FileChange::Refused(errno);
+  if (!volume.Close()) return FileChange::Refused(errno);
+  return FileChange::Done();
 }
 
 std::optional<FileIdentity> PosixFileSystem::Identify(const std::string& path) {
@@ -280,13 +280,13 @@ bool PosixFileSystem::HardLink(const std::string& from, const std::string& to) {
   return !from.empty() && !to.empty() && ::link(from.c_str(), to.c_str()) == 0;
 }
 
-bool PosixFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
-  return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
+FileChange PosixFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  return RenameKept(*calls_, from, to, true);
 }
 
 std::optional<FileSample> PosixFileSystem::SampleStoredFile(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  return SampleFileFromMedium(path);
+  return SampleFileFromMedium(*calls_, path);
 }
 
 }  // namespace tarvello

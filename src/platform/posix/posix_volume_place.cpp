@@ -10,15 +10,10 @@
 #include <memory>
 
 #include "platform/posix/posix_mountinfo.h"
+#include "platform/posix/posix_path_status.h"
 
 namespace tarvello {
 namespace {
-
-std::optional<dev_t> DeviceOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return info.st_dev;
-}
 
 // The name of the by-uuid link that leads to the block device `device`.
 std::string UuidFromLinks(dev_t device, const std::string& by_uuid) {

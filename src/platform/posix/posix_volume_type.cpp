@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string_view>
 
+#include "platform/posix/posix_path_status.h"
+
 namespace tarvello {
 namespace {
 
@@ -48,11 +50,6 @@ bool ReadsOne(const std::string& path) {
   std::ifstream in(path);
   char flag = '0';
   return in >> flag && flag == '1';
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The device name a source names, following links such as /dev/disk/by-uuid/....

@@ -19,17 +19,14 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/posix/posix_path_status.h"
+
 namespace tarvello {
 namespace {
 
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string ResolvedPath(const std::string& path) {
@@ -97,12 +94,6 @@ std::string ParentFolder(const std::string& path) {
 bool IsBelow(const std::string& path, const std::string& folder) {
   if (folder == "/") return path.starts_with('/');
   return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
-}
-
-std::optional<dev_t> DeviceOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return info.st_dev;
 }
 
 std::optional<std::string> RealPath(const std::string& path) {
@@ -310,7 +301,15 @@ std::optional<VolumeSpace> PosixVolumes::MeasureFolder(const std::string& folder
 std::optional<VolumeSpace> PosixVolumes::MeasureFileSystem(const std::string& path) {
   struct statvfs info {};
   if (::statvfs(path.c_str(), &info) != 0) return std::nullopt;
+  return SpaceOf(info);
+}
+
+std::optional<VolumeSpace> SpaceOf(const struct statvfs& info) {
   const uint64_t cluster = info.f_frsize != 0 ? info.f_frsize : info.f_bsize;
+  if (cluster == 0 || info.f_blocks == 0 || info.f_bfree > info.f_blocks ||
+      info.f_bavail > info.f_blocks) {
+    return std::nullopt;
+  }
   VolumeSpace space = ClusterGeometry(cluster);
   space.total_bytes = static_cast<int64_t>(Bytes(info.f_blocks, cluster));
   space.free_bytes = static_cast<int64_t>(Bytes(info.f_bavail, cluster));

@@ -2,6 +2,8 @@
 
 // Mounted volumes of a Linux system, read from the kernel's mount table.
 
+#include <sys/statvfs.h>
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -75,5 +77,10 @@ class PosixVolumes : public Volumes {
 // Sector geometry whose product is the cluster size, each factor fitting 16 bits;
 // {0, 0} when no such pair exists.
 VolumeSpace ClusterGeometry(uint64_t cluster_size);
+
+// The sizes statvfs(2) gave; nullopt when they cannot be true (no blocks, no block size,
+// more free than there are), as a failing card or a careless FUSE file system may answer:
+// room that is not known is not there.
+std::optional<VolumeSpace> SpaceOf(const struct statvfs& info);
 
 }  // namespace tarvello
