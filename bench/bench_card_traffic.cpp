@@ -328,7 +328,7 @@ void BM_LaterRunsAddingFiveSongs_Fat32(benchmark::State& state) {
   const std::string command =
       std::string(TARVELLO_UML_RUN) + " " + job.string() + " " + image +
       " -- env TARVELLO_BENCH_IN_UML=1 " + fs::read_symlink("/proc/self/exe").string() +
-      " '--benchmark_filter=^BM_LaterRunsAddingFiveSongs_Fat32$'" +
+      " '--benchmark_filter=^BM_LaterRunsAddingFiveSongs_Fat32/'" +
       " --benchmark_out=" + report_path + " >" + job.string() + "/run.log 2>&1";
   for (auto _ : state) {
     const int status = std::system(command.c_str());
