@@ -241,6 +241,8 @@ TEST(SampleReadTest, EveryWayOfReadingGivesTheSampleAndAsksForLittleMore) {
   DirectCalls calls;
   EXPECT_FALSE(SampleFileFromMedium(calls, dir.Path("missing")).has_value());
   EXPECT_FALSE(SampleFileFromMedium(calls, dir.path()).has_value());  // a folder
+  ASSERT_EQ(::mkfifo(dir.Path("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(SampleFileFromMedium(calls, dir.Path("pipe")).has_value());  // no writer: no wait
 }
 
 }  // namespace

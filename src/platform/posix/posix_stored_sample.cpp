@@ -17,7 +17,8 @@ namespace {
 // cards, 4096 on some. The buffer is aligned for either.
 constexpr int64_t kBlockSizes[] = {512, 4096};
 constexpr size_t kBufferAlignment = 4096;
-constexpr int kPlainFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
+// O_NONBLOCK: a named pipe under the song's name must not wait for a writer.
+constexpr int kPlainFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
 struct FreeDeleter {
   void operator()(void* pointer) const { std::free(pointer); }
