@@ -23,6 +23,11 @@ inline constexpr const char* kFlushFailed = "出力先への書き込みを完�
 inline constexpr const char* kIncompleteFolder =
     "出力が中断されたため、出力先フォルダは不完全です.\r\n出力を再実行すると完成します.";
 
+// A message and, on a line of its own, what it is about (a path, mostly).
+inline std::string WithLine(const char* message, const std::string& text) {
+  return std::string(message) + "\r\n" + text;
+}
+
 // "出力先フォルダへ %d 曲を出力しました." for `written` songs.
 inline std::string CompletionText(int written) {
   return "出力先フォルダへ " + std::to_string(written) + " 曲を出力しました.";

@@ -30,10 +30,6 @@ constexpr int kCleanEventsEvery = 10;
 constexpr int kManagementEventsEvery = 5;
 constexpr std::time_t kSecondsPerSong = 2;
 
-std::string WithLine(const char* message, const std::string& text) {
-  return std::string(message) + "\r\n" + text;
-}
-
 // The files of the folder that the run replaces: neither folders nor system files.
 std::vector<std::string> FolderFiles(FileSystem& files, const std::string& folder,
                                      OutputProgress& progress) {
