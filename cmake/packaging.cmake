@@ -25,8 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # of the window is an empty box, so the font is no mere recommendation.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
 # The eject needs UDisks2; the system's dialogs speak the user's language with Qt's
-# translations.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2, qt6-translations-l10n")
+# translations; the properties dialog shows source tags of any script, and Noto CJK has
+# the Hangul and simplified Han that the Japanese fonts lack.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2, qt6-translations-l10n, fonts-noto-cjk")
 set(CPACK_STRIP_FILES ON)
 
 # The copyright and the changelog every Debian package carries in its doc folder.

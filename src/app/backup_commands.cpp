@@ -7,6 +7,7 @@
 #include "output/backup_restore.h"
 #include "output/backups.h"
 #include "output/drives.h"
+#include "output/output_folder_rule.h"
 
 namespace tarvello {
 namespace {
@@ -22,7 +23,8 @@ std::string ConfirmRestoreText(const std::string& name, const std::string& folde
 }
 
 std::string ConfirmDeleteText(const std::string& name) {
-  return "バックアップ " + name + " を削除します.\r\n削除したバックアップは戻せません.\r\n\r\n"
+  return "バックアップ " + name +
+         " を削除します.\r\n削除したバックアップは戻せません.\r\n\r\n"
          "削除しますか？";
 }
 
@@ -62,15 +64,21 @@ bool BackupCommands::ShowBackups(const TDriveInfo* drive) {
       if (view_.Confirm(ConfirmDeleteText(row.name))) Delete(row.name);
       continue;
     }
-    if (drive == nullptr || !drive->HasMedium) {
+    const std::string& out_dir = state_.settings.options.OutDir;
+    const OutputFolderBlock block = CheckOutputFolder(drive, platform_.volumes, out_dir);
+    if (block == OutputFolderBlock::kNoDrive || block == OutputFolderBlock::kNoMedium) {
       view_.ShowInformation(kNoCard);
+      continue;
+    }
+    const std::string folder = OutputFolderPath(drive->Root, out_dir);
+    if (block != OutputFolderBlock::kNone) {
+      view_.ShowInformation(OutputFolderRefusalText(block, folder));
       continue;
     }
     if (!row.fits) {
       view_.ShowInformation(kDoesNotFit);
       continue;
     }
-    const std::string folder = OutputFolderPath(drive->Root, state_.settings.options.OutDir);
     if (!view_.Confirm(ConfirmRestoreText(row.name, folder))) continue;
     return Restore(*drive, row.name);
   }

@@ -5,11 +5,10 @@
 
 #include "common/cp932.h"
 #include "output/output_folder_rule.h"
+#include "output/output_options.h"
 
 namespace tarvello {
 namespace {
-
-constexpr size_t kShortOptionBytes = 3;
 
 int ItemOrNone(int index, int count) {
   return index >= 0 && index < count ? index : kNoItem;
@@ -44,8 +43,8 @@ std::string OptionFormRefusal(const OptionFormValues& values) {
 void StoreOptionForm(const OptionFormValues& values, TOutputOptions& options) {
   const std::string out_dir = NormalizeOutDir(Utf8ToCp932(values.out_dir));
   if (!OutDirHasDotParts(out_dir)) options.OutDir = out_dir;
-  options.Prefix = std::string(TruncateToBytes(Utf8ToCp932(values.prefix), kShortOptionBytes));
-  options.Ext = std::string(TruncateToBytes(Utf8ToCp932(values.ext), kShortOptionBytes));
+  options.Prefix = NamePartOf(Utf8ToCp932(values.prefix));
+  options.Ext = NamePartOf(Utf8ToCp932(values.ext));
   options.TitleFormat = static_cast<uint8_t>(std::max(values.title_format, 0));
   options.Separator = static_cast<uint8_t>(std::max(values.separator, 0));
   options.AutoImport = values.auto_import;

@@ -31,11 +31,11 @@ void MainPresenter::ExecuteOutput() {
       if (!notice.text.empty()) view_.SetStatusText(notice.panel, notice.text);
       return;
     }
-    // A link inside the card must not carry the cleanup and the songs to another place.
-    const std::string refusal =
-        OutputFolderRefusal(platform_.volumes, drive->Root, state_.settings.options.OutDir);
-    if (!refusal.empty()) {
-      view_.ShowInformation(refusal);
+    const std::string& out_dir = state_.settings.options.OutDir;
+    const OutputFolderBlock folder_block = CheckOutputFolder(drive, platform_.volumes, out_dir);
+    if (folder_block != OutputFolderBlock::kNone) {
+      view_.ShowInformation(
+          OutputFolderRefusalText(folder_block, OutputFolderPath(drive->Root, out_dir)));
       return;
     }
     if (!view_.IsCommandEnabled(Command::kExecute1)) {

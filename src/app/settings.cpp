@@ -6,13 +6,13 @@
 #include "common/cp932.h"
 #include "common/text_tools.h"
 #include "output/output_folder_rule.h"
+#include "output/output_options.h"
 
 namespace tarvello {
 namespace {
 
 constexpr char kEndOfFileByte = '\x1A';
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr size_t kShortFieldBytes = 3;  // Prefix and Ext
 
 // An optional sign and decimal digits that fit in 32 bits; anything else is no number.
 std::optional<int32_t> ParseSettingInteger(std::string_view text) {
@@ -65,9 +65,9 @@ void ApplyValue(std::string_view key, std::string_view value, Settings& settings
     options.OutDir = NormalizeOutDir(value);
     if (OutDirHasDotParts(options.OutDir)) options.OutDir = TOutputOptions{}.OutDir;
   } else if (key == "PREFIX") {
-    options.Prefix = value.substr(0, kShortFieldBytes);
+    options.Prefix = NamePartOf(value);
   } else if (key == "EXT") {
-    options.Ext = value.substr(0, kShortFieldBytes);
+    options.Ext = NamePartOf(value);
   } else if (key == "TITLE") {
     ApplyTitleFormat(value, options);
   } else if (key == "SEP") {

@@ -105,8 +105,7 @@ void TrackList::FillSubItems(TrackRow& row, const TTrackInfo& track) const {
   sub[4] = TrackNumberText(track);
   sub[5] = DisplayText(track.Year);
   sub[6] = Printf("%d kbps", track.BitRate / 1000);
-  sub[7] =
-      track.SampleRate < 1 ? std::string() : FormatThousands(track.SampleRate, symbols_) + " kHz";
+  sub[7] = track.SampleRate < 1 ? std::string() : FormatKilohertz(track.SampleRate, symbols_);
   sub[8] = FormatFileSize(track.FileSize, symbols_);
   sub[11] = Printf("%.5d", track.Time);
   sub[12] = Printf("%.4d", track.TrackNo);

@@ -58,7 +58,7 @@ TrackProperties PropertyTexts(const TTrackInfo& track, const NumberSymbols& symb
   texts.channels = PositiveNumber(track.ChNum);
   texts.bit_rate = std::to_string(track.BitRate / 1000) + " kbps";
   texts.sample_rate =
-      track.SampleRate > 0 ? FormatThousands(track.SampleRate, symbols) + " kHz" : std::string();
+      track.SampleRate > 0 ? FormatKilohertz(track.SampleRate, symbols) : std::string();
   texts.group = Text(track.Group);
   texts.writer = Text(track.Writer);
   texts.comment = Text(track.Comment);

@@ -24,7 +24,7 @@ struct TrackProperties {
   std::string tempo;
   std::string channels;
   std::string bit_rate;     // "127 kbps"
-  std::string sample_rate;  // "44,100 kHz"
+  std::string sample_rate;  // "44.1 kHz"
   std::string group;
   std::string writer;
   std::string comment;

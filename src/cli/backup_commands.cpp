@@ -9,6 +9,7 @@
 
 #include "app/program_paths.h"
 #include "app/settings.h"
+#include "cli/card_folder.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_arguments.h"
 #include "common/cp932.h"
@@ -94,8 +95,13 @@ int RestoreBackupFolder(const BackupArguments& arguments) {
     std::cerr << "出力先のフォルダがありません.\n" << arguments.root << "\n";
     return kExitRefused;
   }
+  const std::string out_dir = NormalizeOutDir(Utf8ToCp932(arguments.out_dir));
+  if (const std::optional<std::string> refusal = CardFolderRefusal(arguments.root, out_dir)) {
+    std::cerr << TerminalText(*refusal) << "\n";
+    return kExitRefused;
+  }
   RestoreSettings settings;
-  settings.folder = OutputFolderPath(arguments.root, NormalizeOutDir(Utf8ToCp932(arguments.out_dir)));
+  settings.folder = OutputFolderPath(arguments.root, out_dir);
   settings.backup = location + "/" + arguments.name;
   settings.backup_base = DayBackupFolder(location, environment.Now());
   RestoreResult result;

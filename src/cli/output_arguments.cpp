@@ -4,11 +4,10 @@
 #include "common/cp932.h"
 #include "common/utf8.h"
 #include "output/output_folder_rule.h"
+#include "output/output_options.h"
 
 namespace tarvello::cli {
 namespace {
-
-constexpr size_t kNamePartBytes = 3;
 
 // At most three bytes in CP932, as the card's names keep them, that keep the names inside
 // the folder; upper case as the options dialog types them.
@@ -45,8 +44,7 @@ const CLI::Validator& OutDirText() {
 }  // namespace
 
 void AddNameOptions(CLI::App* command, OutputArguments& arguments) {
-  command->add_option("--root", arguments.root, "the card's root folder (native path)")
-      ->required();
+  command->add_option("--root", arguments.root, "the card's root folder (native path)")->required();
   command
       ->add_option("--outdir", arguments.out_dir,
                    "the output folder on the card, without \".\" or \"..\" parts")

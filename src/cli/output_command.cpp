@@ -13,6 +13,7 @@
 
 #include "app/program_paths.h"
 #include "catalogue/track_list.h"
+#include "cli/card_folder.h"
 #include "cli/folder_volumes.h"
 #include "cli/list_adding.h"
 #include "cli/output_arguments.h"
@@ -26,6 +27,7 @@
 #include "output/output_folder_rule.h"
 #include "output/output_messages.h"
 #include "output/output_run.h"
+#include "output/output_start_check.h"
 #include "output/output_summary.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
@@ -77,13 +79,18 @@ class OutputCommand {
       Report(std::string(kNoFolder) + "\n" + arguments_.root, 0);
       return kExitRefused;
     }
+    if (const auto refusal =
+            CardFolderRefusal(arguments_.root, OutputOptionsOf(arguments_).OutDir)) {
+      return Report(*refusal, kExitRefused);
+    }
     AddSongs();
     OutputTotals ignored;
     rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
-    const std::string folder = OutputFolderPath(arguments_.root, OutputOptionsOf(arguments_).OutDir);
+    const std::string folder =
+        OutputFolderPath(arguments_.root, OutputOptionsOf(arguments_).OutDir);
     std::vector<std::string> unreadable;
-    const std::vector<WrittenFile> expected =
-        ExpectedCardFiles(files_, folder + "/", rows_, table_, OutputOptionsOf(arguments_), unreadable);
+    const std::vector<WrittenFile> expected = ExpectedCardFiles(
+        files_, folder + "/", rows_, table_, OutputOptionsOf(arguments_), unreadable);
     for (const std::string& source : unreadable) Report(kSourceUnreadable + source, 0);
     VerifyResult result;
     {
@@ -113,14 +120,22 @@ class OutputCommand {
     AddSongs();
     OutputTotals ignored;
     rows_.BuildRows(0, table_.TrackCount() - 1, table_, ignored, 0);
+    const std::string out_dir = OutputOptionsOf(arguments_).OutDir;
     const std::string status =
-        MeasureDrive(drive_, volumes_, files_, OutputOptionsOf(arguments_).OutDir, NumberSymbols::FromLocale());
+        MeasureDrive(drive_, volumes_, files_, out_dir, NumberSymbols::FromLocale());
     err_ << status << "\n";
-    if (!drive_.HasMedium) return Refusal{"no medium", status, kExitRefused};
+    const OutputFolderBlock folder_block = CheckOutputFolder(&drive_, volumes_, out_dir);
+    if (folder_block == OutputFolderBlock::kNoMedium) {
+      return Refusal{"no medium", status, kExitRefused};
+    }
     totals_ = Recount(rows_, table_, files_, drive_.ClusterSize()).totals;
-    if (totals_.Count == 0) return Refusal{"nothing to output", kNothingToOutput, kExitSongsFailed};
-    const std::string off_card = OutputFolderRefusal(volumes_, drive_.Root, OutputOptionsOf(arguments_).OutDir);
-    if (!off_card.empty()) return Refusal{"folder off the card", off_card, kExitRefused};
+    if (CheckOutputStart(&drive_, totals_, rows_) != OutputStartBlock::kNone) {
+      return Refusal{"nothing to output", kNothingToOutput, kExitSongsFailed};
+    }
+    if (folder_block != OutputFolderBlock::kNone) {
+      return Refusal{"folder off the card", OutputFolderRefusalText(folder_block, Folder()),
+                     kExitRefused};
+    }
     if (!ExecuteAllowed(totals_, &drive_)) {
       return Refusal{"does not fit", kNotEnoughRoom, kExitRefused};
     }
@@ -158,7 +173,9 @@ class OutputCommand {
     return JsonArray(quoted);
   }
 
-  std::string Folder() const { return OutputFolderPath(arguments_.root, OutputOptionsOf(arguments_).OutDir); }
+  std::string Folder() const {
+    return OutputFolderPath(arguments_.root, OutputOptionsOf(arguments_).OutDir);
+  }
 
   // The last line on standard output; a reason and its message only when the run did not
   // complete its course.
@@ -221,8 +238,8 @@ class OutputCommand {
   TDriveInfo drive_{arguments_.root, arguments_.root};
   OutputTotals totals_;
   int refused_ = 0;
-  bool started_ = false;  // the run has begun to change the card
-  bool verified_ = false;               // read back, and the card held everything sent
+  bool started_ = false;                 // the run has begun to change the card
+  bool verified_ = false;                // read back, and the card held everything sent
   std::vector<std::string> mismatched_;  // card files that differed or could not be read
 };
 
@@ -236,7 +253,8 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       "music files in natural order; files the window would refuse are converted first), and "
       "outputs them onto the folder ROOT + OUTDIR: backup, cleanup, management files, numbered "
       "songs. The last line on standard output is a JSON object with \"written\", \"targets\", "
-      "\"result\", \"verified\" (left out with --no-verify) and \"mismatched\"; an output that does not start gives "
+      "\"result\", \"verified\" (left out with --no-verify) and \"mismatched\"; an output that "
+      "does not start gives "
       "\"result\":\"refused\" and a \"reason\".");
   AddNameOptions(command, *arguments);
   CLI::Option* backup_dir =

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <cerrno>
 #include <ostream>
 
 namespace tarvello::cli {
@@ -10,7 +11,9 @@ namespace {
 volatile sig_atomic_t interrupted = 0;
 
 void OnInterrupt(int) {
+  const int saved_errno = errno;
   interrupted = 1;
+  errno = saved_errno;
 }
 
 }  // namespace
@@ -23,12 +26,14 @@ TerminalProgress::TerminalProgress(std::ostream& err, bool interactive)
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  // Reads and writes of the run go on where the signal found them.
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, &previous_interrupt_);
 }
 
 TerminalProgress::~TerminalProgress() {
   EndStatusLine();
-  signal(SIGINT, SIG_DFL);
+  sigaction(SIGINT, &previous_interrupt_, nullptr);
 }
 
 void TerminalProgress::SetLabel(const std::string& text) {

@@ -4,6 +4,8 @@
 // standard error is a terminal, the run's messages as lines, and Ctrl+C as the cancel
 // button.
 
+#include <signal.h>
+
 #include <iosfwd>
 #include <string>
 
@@ -38,6 +40,7 @@ class TerminalProgress : public OutputProgress {
   std::string label_;
   int maximum_ = 0;
   int position_ = 0;
+  struct sigaction previous_interrupt_ {};  // Ctrl+C's handler before the run, put back after
 };
 
 // A message of the program as lines for a terminal: CR LF becomes a line end.

@@ -99,4 +99,14 @@ std::string FormatThousands(int32_t number, const NumberSymbols& symbols) {
   return FormatWhole(number, symbols);
 }
 
+std::string FormatKilohertz(int32_t hertz, const NumberSymbols& symbols) {
+  const int64_t value = hertz;
+  std::string text =
+      (value < 0 ? "-" : "") + GroupDigits(Magnitude(value / 1000), symbols.grouping);
+  std::string decimals = std::to_string(Magnitude(value % 1000) + 1000).substr(1);
+  while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+  if (!decimals.empty()) text += symbols.decimal + decimals;
+  return text + " kHz";
+}
+
 }  // namespace tarvello

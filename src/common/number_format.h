@@ -21,5 +21,8 @@ struct NumberSymbols {
 std::string FormatFileSize(int64_t size, const NumberSymbols& symbols);
 // "-1,234": a whole number grouped in thousands.
 std::string FormatThousands(int32_t number, const NumberSymbols& symbols);
+// A rate in hertz as kilohertz with the decimals it needs: "44.1 kHz", "48 kHz",
+// "22.05 kHz".
+std::string FormatKilohertz(int32_t hertz, const NumberSymbols& symbols);
 
 }  // namespace tarvello

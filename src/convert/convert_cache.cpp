@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <vector>
 
@@ -16,6 +17,9 @@ constexpr const char* kSongExtension = ".m4a";
 constexpr const char* kPartMarker = ".part-";
 // Bumped when the way songs are made changes, so old songs are not reused.
 constexpr const char* kRecipeVersion = "1";
+// A song being written is written to all the time; a temporary file this old was left by
+// a conversion that died.
+constexpr std::chrono::hours kLeftoverAge{1};
 
 struct CachedSong {
   fs::path path;
@@ -27,6 +31,24 @@ bool IsCompleteSong(const fs::directory_entry& entry) {
   const std::string name = entry.path().filename().string();
   return entry.is_regular_file() && name.ends_with(kSongExtension) &&
          name.find(kPartMarker) == std::string::npos;
+}
+
+bool IsLeftover(const fs::directory_entry& entry, fs::file_time_type now) {
+  std::error_code error;
+  const std::string name = entry.path().filename().string();
+  if (name.find(kPartMarker) == std::string::npos || !entry.is_regular_file(error)) return false;
+  const fs::file_time_type written = entry.last_write_time(error);
+  return !error && now - written > kLeftoverAge;
+}
+
+// Removes the temporary files that conversions which died left behind.
+void RemoveLeftovers(const std::string& folder) {
+  const fs::file_time_type now = fs::file_time_type::clock::now();
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    if (IsLeftover(*it, now)) fs::remove(it->path(), ignored);
+  }
 }
 
 std::vector<CachedSong> ListSongs(const std::string& folder) {
@@ -62,7 +84,9 @@ std::string DefaultCacheFolder(Environment& environment) {
 }
 
 ConvertCache::ConvertCache(std::string folder, int64_t max_bytes)
-    : folder_(std::move(folder)), max_bytes_(max_bytes) {}
+    : folder_(std::move(folder)), max_bytes_(max_bytes) {
+  RemoveLeftovers(folder_);
+}
 
 std::string ConvertCache::RemuxKey(const std::string& hash) {
   return hash + "-copy-v" + kRecipeVersion;
@@ -142,6 +166,7 @@ std::string ConvertCache::Commit(const std::string& temporary, const std::string
 
 void ConvertCache::Trim(const std::string& keep) {
   const std::lock_guard lock(mutex_);
+  RemoveLeftovers(folder_);
   std::vector<CachedSong> songs = ListSongs(folder_);
   int64_t total = 0;
   for (const CachedSong& song : songs) total += song.bytes;

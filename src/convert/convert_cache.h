@@ -5,7 +5,8 @@
 // recently used removed first. Safe to share between threads and between processes.
 // Songs that this process still uses are pinned: the trimming and emptying here pass them
 // over (another process's trimming cannot see the pins; users of a song check that it
-// is still there before they rely on it).
+// is still there before they rely on it). Temporary files that a conversion which died
+// left behind go when the cache is opened or trimmed, once they are an hour old.
 
 #include <cstdint>
 #include <mutex>

@@ -1,6 +1,7 @@
 #include "convert/convert_pool.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 #include <tuple>
 #include <unordered_map>
@@ -17,6 +18,13 @@ ConvertResult CancelledResult() {
   return result;
 }
 
+ConvertResult FailedResult(std::string reason) {
+  ConvertResult result;
+  result.action = ConvertAction::kFailed;
+  result.reason = std::move(reason);
+  return result;
+}
+
 HelperOptions Completed(HelperOptions helper) {
   if (helper.program.empty()) helper.program = FindHelperProgram();
   return helper;
@@ -30,8 +38,9 @@ ConvertPool::ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings
       cache_(cache),
       listener_(listener),
       helper_(Completed(std::move(helper))),
-      max_workers_(threads > 0 ? threads
-                               : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
+      max_workers_(threads > 0
+                       ? threads
+                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
       settings_(settings),
       probe_helper_(helper_.program, cache.Folder(), helper_.stall_limit) {}
 
@@ -168,6 +177,22 @@ void ConvertPool::Finish(ConvertJobId id, const ConvertResult& result) {
   if (--unfinished_ == 0) idle_.notify_all();
 }
 
+ConvertResult ConvertPool::ConvertGuarded(HelperWorker& helper, const std::string& source,
+                                          const ConvertSettings& settings,
+                                          const std::atomic<bool>& cancel) {
+  // An error that escapes a conversion costs its song, never the worker and the program;
+  // the helper may be left mid-job, so the next song gets a new one.
+  try {
+    return ConvertSong(files_, cache_, helper, source, settings, cancel);
+  } catch (const std::exception& error) {
+    helper.Stop();
+    return FailedResult(error.what());
+  } catch (...) {
+    helper.Stop();
+    return FailedResult("unknown error");
+  }
+}
+
 void ConvertPool::Work() {
   HelperWorker helper(helper_.program, cache_.Folder(), helper_.stall_limit);
   Job job;
@@ -175,8 +200,7 @@ void ConvertPool::Work() {
   ConvertSettings settings;
   while (TakeNext(job, cancel, settings, helper)) {
     listener_.ConvertStarted(job.id);
-    const ConvertResult result =
-        ConvertSong(files_, cache_, helper, job.source, settings, *cancel);
+    const ConvertResult result = ConvertGuarded(helper, job.source, settings, *cancel);
     {
       const std::lock_guard lock(mutex_);
       std::erase_if(running_, [&](const Running& running) { return running.cancel == cancel; });

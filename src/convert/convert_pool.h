@@ -67,6 +67,8 @@ class ConvertPool : public ConvertJobs {
 
   void StartWorkerIfNeeded();
   void Work();
+  ConvertResult ConvertGuarded(HelperWorker& helper, const std::string& source,
+                               const ConvertSettings& settings, const std::atomic<bool>& cancel);
   bool TakeNext(Job& job, std::shared_ptr<std::atomic<bool>>& cancel, ConvertSettings& settings,
                 HelperWorker& helper);
   void StopIdleProbeHelper();

@@ -28,9 +28,9 @@ bool SplitTexts(std::string_view payload, std::vector<std::string_view>& texts) 
 }
 
 const std::map<SourceKind, const char*> kKindNames = {{SourceKind::kCardReady, "card-ready"},
-                                                       {SourceKind::kRemux, "remux"},
-                                                       {SourceKind::kEncode, "encode"},
-                                                       {SourceKind::kRefused, "refused"}};
+                                                      {SourceKind::kRemux, "remux"},
+                                                      {SourceKind::kEncode, "encode"},
+                                                      {SourceKind::kRefused, "refused"}};
 
 const std::map<ConvertEnd, const char*> kEndNames = {{ConvertEnd::kDone, "done"},
                                                      {ConvertEnd::kRefused, "refused"},
@@ -62,18 +62,6 @@ void EachTag(Tags& tags, Visit visit) {
   visit("disc_total", tags.disc_total);
   visit("tempo", tags.tempo);
   visit("compilation", tags.compilation);
-}
-
-// A number of the reply as a whole number of type `Whole`: the helper may be broken or
-// subverted, so a value that is no number or does not fit gives 0 rather than undefined
-// behaviour.
-template <typename Whole>
-Whole WholeNumber(double value) {
-  // Below the type's least value, or from 2^digits on, the conversion is undefined.
-  const double limit = std::ldexp(1.0, std::numeric_limits<Whole>::digits);
-  const double least = static_cast<double>(std::numeric_limits<Whole>::min());
-  if (!std::isfinite(value) || value < least || value >= limit) return 0;
-  return static_cast<Whole>(value);
 }
 
 // The problem a reply names; one this version does not know is another problem.

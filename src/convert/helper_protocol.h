@@ -14,7 +14,9 @@
 //                 codec)
 // The helper ends when its input ends.
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -37,6 +39,18 @@ struct HelperMessage {
   std::string Text(const std::string& name) const;
   double Number(const std::string& name) const;
 };
+
+// A number of a message as a whole number of type `Whole`: the helper may be broken or
+// subverted, so a value that is no number or does not fit gives 0 rather than undefined
+// behaviour.
+template <typename Whole>
+Whole WholeNumber(double value) {
+  // Below the type's least value, or from 2^digits on, the conversion is undefined.
+  const double limit = std::ldexp(1.0, std::numeric_limits<Whole>::digits);
+  const double least = static_cast<double>(std::numeric_limits<Whole>::min());
+  if (!std::isfinite(value) || value < least || value >= limit) return 0;
+  return static_cast<Whole>(value);
+}
 
 // The message as it goes over the wire.
 std::string EncodeHelperMessage(const HelperMessage& message);

@@ -47,13 +47,13 @@ bool HelperWorker::Start(ConvertStatus& failure) {
     failure = Garbled("a first message of type " + hello.type);
     return false;
   }
-  const int version = static_cast<int>(hello.Number("version"));
+  const int version = WholeNumber<int>(hello.Number("version"));
   if (version != kHelperProtocolVersion) {
     child_.Kill();
-    failure = ConvertStatus::Failed(program_ + " speaks version " + std::to_string(version) +
-                                        " of the protocol, not " +
-                                        std::to_string(kHelperProtocolVersion),
-                                    ConvertProblem::kHelperMissing);
+    failure =
+        ConvertStatus::Failed(program_ + " speaks version " + std::to_string(version) +
+                                  " of the protocol, not " + std::to_string(kHelperProtocolVersion),
+                              ConvertProblem::kHelperMissing);
     return false;
   }
   return true;
@@ -120,9 +120,9 @@ ConvertStatus HelperWorker::Ended() {
                                      " (" + SignalName(end.signal) + ")",
                                  ConvertProblem::kHelperCrashed);
   }
-  return ConvertStatus::Failed("the helper ended with exit status " +
-                                   std::to_string(end.exit_code) + " in the middle",
-                               ConvertProblem::kHelperCrashed);
+  return ConvertStatus::Failed(
+      "the helper ended with exit status " + std::to_string(end.exit_code) + " in the middle",
+      ConvertProblem::kHelperCrashed);
 }
 
 ConvertStatus HelperWorker::Garbled(const std::string& what) {

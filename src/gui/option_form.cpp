@@ -17,6 +17,7 @@
 #include "convert/convert_settings.h"
 #include "gui/dialogs.h"
 #include "gui/wait_cursor.h"
+#include "output/output_options.h"
 
 namespace tarvello {
 namespace {
@@ -24,7 +25,6 @@ namespace {
 constexpr int kWidth = 394;
 constexpr int kHeight = 250;
 constexpr int kOutDirLength = 240;
-constexpr int kShortLength = 3;
 
 QString Text(const std::string& utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -85,8 +85,8 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   btDirDialog_->setObjectName(QStringLiteral("btDirDialog"));
   btDirDialog_->setGeometry(334, 11, 28, 22);
   connect(btDirDialog_, &QPushButton::clicked, this, &TOptionForm::btDirDialogClick);
-  edPrefix_ = AddEdit(page, "edPrefix", "接頭語", 40, 48, kShortLength);
-  edExt_ = AddEdit(page, "edExt", "拡張子", 68, 48, kShortLength);
+  edPrefix_ = AddEdit(page, "edPrefix", "接頭語", 40, 48, static_cast<int>(kNamePartBytes));
+  edExt_ = AddEdit(page, "edExt", "拡張子", 68, 48, static_cast<int>(kNamePartBytes));
   for (QLineEdit* edit : {edPrefix_, edExt_}) {
     edit->setAttribute(Qt::WA_InputMethodEnabled, false);
     edit->setInputMethodHints(Qt::ImhPreferUppercase | Qt::ImhLatinOnly);

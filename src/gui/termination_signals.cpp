@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
+#include <iterator>
 
 namespace tarvello {
 namespace {
@@ -14,12 +16,19 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // A signal handler may only write to a descriptor; the event loop reads the other end.
 int signal_pipe[2] = {-1, -1};
+// The handlers found at start, in the order of kSignals.
+struct sigaction previous_actions[std::size(kSignals)];
 
 void OnSignal(int) {
+  // The interrupted code may be about to read errno.
+  const int saved_errno = errno;
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = ::write(signal_pipe[1], &byte, 1);
-  // The next signal takes the default way out, should the windows not close.
-  for (int signal_number : kSignals) std::signal(signal_number, SIG_DFL);
+  // The next signal goes the way it went before, should the windows not close.
+  for (size_t i = 0; i < std::size(kSignals); ++i) {
+    ::sigaction(kSignals[i], &previous_actions[i], nullptr);
+  }
+  errno = saved_errno;
 }
 
 }  // namespace
@@ -38,7 +47,9 @@ void CloseWindowsOnTerminationSignals() {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int signal_number : kSignals) ::sigaction(signal_number, &action, nullptr);
+  for (size_t i = 0; i < std::size(kSignals); ++i) {
+    ::sigaction(kSignals[i], &action, &previous_actions[i]);
+  }
 }
 
 }  // namespace tarvello

@@ -13,10 +13,6 @@ constexpr const char* kRestoring = "バックアップから戻しています..
 constexpr const char* kRestoreFailed = "バックアップのファイルを戻せませんでした.";
 constexpr int kEventsEvery = 2;
 
-std::string WithLine(const char* message, const std::string& text) {
-  return std::string(message) + "\r\n" + text;
-}
-
 class Restore {
  public:
   Restore(const RestoreSettings& settings, FileSystem& files, OutputProgress& progress)

@@ -2,6 +2,7 @@
 
 #include "common/cp932.h"
 #include "output/drives.h"
+#include "output/output_messages.h"
 
 namespace tarvello {
 namespace {
@@ -47,11 +48,29 @@ bool OutDirHasDotParts(std::string_view out_dir) {
   return false;
 }
 
-std::string OutputFolderRefusal(Volumes& volumes, const std::string& root,
-                                const std::string& out_dir) {
-  const std::string folder = OutputFolderPath(root, out_dir);
-  if (OutDirHasDotParts(out_dir)) return std::string(kOutDirDotParts) + "\r\n" + folder;
-  if (!volumes.HoldsFolder(root, folder)) return std::string(kFolderOffVolume) + "\r\n" + folder;
+OutputFolderBlock CheckOutputFolder(const TDriveInfo* drive, Volumes& volumes,
+                                    const std::string& out_dir) {
+  if (drive == nullptr) return OutputFolderBlock::kNoDrive;
+  if (!drive->HasMedium) return OutputFolderBlock::kNoMedium;
+  if (OutDirHasDotParts(out_dir)) return OutputFolderBlock::kDotParts;
+  // A link inside the card must not carry the cleanup and the songs to another place.
+  if (!volumes.HoldsFolder(drive->Root, OutputFolderPath(drive->Root, out_dir))) {
+    return OutputFolderBlock::kOffVolume;
+  }
+  return OutputFolderBlock::kNone;
+}
+
+std::string OutputFolderRefusalText(OutputFolderBlock block, const std::string& folder) {
+  switch (block) {
+    case OutputFolderBlock::kDotParts:
+      return WithLine(kOutDirDotParts, folder);
+    case OutputFolderBlock::kOffVolume:
+      return WithLine(kFolderOffVolume, folder);
+    case OutputFolderBlock::kNone:
+    case OutputFolderBlock::kNoDrive:
+    case OutputFolderBlock::kNoMedium:
+      break;
+  }
   return {};
 }
 

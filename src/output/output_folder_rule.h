@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/drive_list.h"
 #include "platform/platform.h"
 
 namespace tarvello {
@@ -22,9 +23,22 @@ std::string NormalizeOutDir(std::string_view out_dir);
 // separate parts, as they do once OutDir is a path of this system.
 bool OutDirHasDotParts(std::string_view out_dir);
 
-// The message that refuses an output into OutDir on the volume at `root`, with the
-// folder's path; empty when the output may go there.
-std::string OutputFolderRefusal(Volumes& volumes, const std::string& root,
-                                const std::string& out_dir);
+// Why the folder that OutDir names on a volume may not be written or read back.
+enum class OutputFolderBlock {
+  kNone,       // the folder may be used
+  kNoDrive,    // no volume is chosen
+  kNoMedium,   // the volume holds no medium (its last measurement failed)
+  kDotParts,   // OutDir has a "." or ".." part
+  kOffVolume,  // the folder, its links resolved, lies outside the volume or below another
+};
+
+// The one check of the folder that an output, a read-back of the card and a restore use,
+// on the measured volume `drive` (nullptr: none).
+OutputFolderBlock CheckOutputFolder(const TDriveInfo* drive, Volumes& volumes,
+                                    const std::string& out_dir);
+
+// The message of kDotParts and kOffVolume with the folder's path; empty for the other
+// blocks, whose words each caller has its own.
+std::string OutputFolderRefusalText(OutputFolderBlock block, const std::string& folder);
 
 }  // namespace tarvello

@@ -50,6 +50,11 @@ inline std::string ChangeFaultText(const FileChange& change) {
   return {};
 }
 
+// A message and, on a line of its own, what it is about (a path, mostly).
+inline std::string WithLine(const char* message, const std::string& text) {
+  return std::string(message) + "\r\n" + text;
+}
+
 // "出力先フォルダへ %d 曲を出力しました." for `written` songs.
 inline std::string CompletionText(int written) {
   return "出力先フォルダへ " + std::to_string(written) + " 曲を出力しました.";

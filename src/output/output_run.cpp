@@ -30,10 +30,6 @@ constexpr int kCleanEventsEvery = 10;
 constexpr int kManagementEventsEvery = 5;
 constexpr std::time_t kSecondsPerSong = 2;
 
-std::string WithLine(const char* message, const std::string& text) {
-  return std::string(message) + "\r\n" + text;
-}
-
 // The message, the path it concerns and why the change failed.
 std::string WithReason(const char* message, const std::string& path, const FileChange& change) {
   return WithLine(message, path) + "\r\n" + ChangeFaultText(change);

@@ -3,8 +3,11 @@
 // A program started with a socket on its standard input and output, as a worker that is
 // talked to in messages. It is killed and reaped at the latest when this object goes.
 
+#include <signal.h>
 #include <sys/types.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,13 +18,22 @@ namespace tarvello {
 struct ChildEnd {
   int exit_code = 0;  // when it exited
   int signal = 0;     // the signal that ended it; 0 when it exited
+  pid_t left = 0;     // the child's id when it had not ended in time and was left running
+};
+
+// How long the end of a child is waited for, and how it is ended.
+struct ChildEnding {
+  // A killed child ends at once unless it is stuck in the kernel (uninterruptible I/O on a
+  // card that was pulled); then it is left to the system, so no exit hangs on it.
+  std::chrono::milliseconds kill_wait{2000};
+  int kill_signal = SIGKILL;
 };
 
 class ChildProcess {
  public:
   enum class ReadResult { kData, kClosed, kTimeout };
 
-  ChildProcess() = default;
+  explicit ChildProcess(ChildEnding ending = {}) : ending_(ending) {}
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -37,13 +49,16 @@ class ChildProcess {
   // Closes the child's input (a worker's cue to end) and waits up to `grace_ms` for it
   // to end before it is killed.
   ChildEnd Stop(int grace_ms);
-  // Kills the child and reaps it.
+  // Kills the child and reaps it, or leaves it when it does not end within the bound.
   ChildEnd Kill();
 
  private:
-  ChildEnd Reap();
+  // Reaps the child once it ends within `limit`; nullopt while it runs on.
+  std::optional<ChildEnd> Reap(std::chrono::milliseconds limit);
+  ChildEnd Forget();
   void CloseSocket();
 
+  ChildEnding ending_;
   pid_t pid_ = -1;
   int socket_ = -1;  // the child's standard input and output
 };

@@ -233,12 +233,16 @@ TEST(NormalizeOutDirTest, SecondByteOfADoubleByteCharacterIsNoBackslash) {
   EXPECT_EQ(NormalizeOutDir("\\A\\\\"), "\\A\\");
 }
 
-TEST(ReadSettingsTest, PrefixAndExtKeepTheirFirstThreeBytes) {
+// The cut never splits a double-byte character, as the options dialog cuts.
+TEST(ReadSettingsTest, PrefixAndExtKeepTheWholeCharactersOfTheirFirstThreeBytes) {
   EXPECT_EQ(Read("PREFIX = ABCDE").options.Prefix, "ABC");
   EXPECT_EQ(Read("PREFIX =\r\n").options.Prefix, "");
   EXPECT_EQ(Read("PREFIX = A\r\n").options.Prefix, "A");
   EXPECT_EQ(Read("EXT = mpeg4").options.Ext, "mpe");
-  EXPECT_EQ(Read("EXT = \x82\xA0\x82\xA2").options.Ext, "\x82\xA0\x82");
+  EXPECT_EQ(Read("EXT = \x82\xA0\x82\xA2").options.Ext, "\x82\xA0");
+  EXPECT_EQ(Read("PREFIX = A\x82\xA0Z").options.Prefix, "A\x82\xA0");
+  EXPECT_EQ(Read("PREFIX = AB\x82\xA0").options.Prefix, "AB");
+  EXPECT_EQ(Read("EXT = \xB1\x82\xA0").options.Ext, "\xB1\x82\xA0");  // half-width kana
 }
 
 TEST(ReadSettingsTest, TitleFormatIsTheLowByteAndAboveTwoIsZero) {

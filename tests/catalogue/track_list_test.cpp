@@ -85,7 +85,7 @@ TEST_F(TrackListTest, NewRowShowsEveryColumnAndKey) {
   EXPECT_EQ(row.caption, "夜明け");
   EXPECT_THAT(row.sub_items,
               ElementsAre("1:05", "アーティスト", "Album", "Hip-Hop", "3/12", "1999", "127 kbps",
-                          "44,100 kHz", "4.77 MB", "/music/夜明け.m4a", "00000", "00065", "0003",
+                          "44.1 kHz", "4.77 MB", "/music/夜明け.m4a", "00000", "00065", "0003",
                           "1999", "127999", "044100", "0005000000"));
 }
 

@@ -35,7 +35,7 @@ TEST(TrackProperties, EveryFieldFollowsItsRule) {
   EXPECT_EQ(texts.tempo, "");
   EXPECT_EQ(texts.channels, "2");
   EXPECT_EQ(texts.bit_rate, "127 kbps");
-  EXPECT_EQ(texts.sample_rate, "44,100 kHz");
+  EXPECT_EQ(texts.sample_rate, "44.1 kHz");
   EXPECT_TRUE(texts.compilation);
   EXPECT_EQ(texts.comment, "one line");
   EXPECT_EQ(texts.file_size, "4.77 MB");

@@ -65,6 +65,27 @@ TEST(FormatThousandsTest, GroupsWholeNumbers) {
   EXPECT_EQ(FormatThousands(std::numeric_limits<int32_t>::min(), kComma), "-2,147,483,648");
 }
 
+TEST(FormatKilohertzTest, KeepsOnlyTheDecimalsARateNeeds) {
+  const NumberSymbols german{".", ","};
+  const struct {
+    int32_t hertz;
+    const char* with_point;
+    const char* with_comma;
+  } rates[] = {{44100, "44.1 kHz", "44,1 kHz"},
+               {48000, "48 kHz", "48 kHz"},
+               {22050, "22.05 kHz", "22,05 kHz"},
+               {8000, "8 kHz", "8 kHz"},
+               {11025, "11.025 kHz", "11,025 kHz"},
+               {1, "0.001 kHz", "0,001 kHz"},
+               {2822400, "2,822.4 kHz", "2.822,4 kHz"},
+               {-44100, "-44.1 kHz", "-44,1 kHz"},
+               {std::numeric_limits<int32_t>::min(), "-2,147,483.648 kHz", "-2.147.483,648 kHz"}};
+  for (const auto& rate : rates) {
+    EXPECT_EQ(FormatKilohertz(rate.hertz, kComma), rate.with_point) << rate.hertz;
+    EXPECT_EQ(FormatKilohertz(rate.hertz, german), rate.with_comma) << rate.hertz;
+  }
+}
+
 TEST(NumberSymbolsTest, ComeFromTheNamedLocale) {
   const NumberSymbols c = NumberSymbols::FromLocaleName("C");
   EXPECT_EQ(c.grouping, ",");

@@ -96,6 +96,31 @@ TEST(ConvertCacheTest, TrimRemovesLeastRecentlyUsedUntilTheBoundHolds) {
   }
 }
 
+// What a conversion that died left behind goes once it is an hour old, when the cache is
+// opened or trimmed; a song being written now, and the complete songs, stay.
+TEST(ConvertCacheTest, LeftoversOfDeadConversionsGoWhenOpenedOrTrimmed) {
+  fakes::TempDir dir;
+  const auto now = fs::file_time_type::clock::now();
+  const auto leave = [&](const std::string& name, std::chrono::minutes age) {
+    fakes::WriteFile(dir.Path(name), "half");
+    fs::last_write_time(dir.Path(name), now - age);
+  };
+  leave("a-aac128-v1.part-77-0.m4a", std::chrono::minutes(90));
+  leave("b-copy-v1.part-77-1.m4a", std::chrono::minutes(50));
+  leave("c-copy-v1.m4a", std::chrono::minutes(600));
+  ConvertCache cache(dir.path());
+  EXPECT_EQ(fakes::FileNamesIn(dir.path()),
+            (std::vector<std::string>{"b-copy-v1.part-77-1.m4a", "c-copy-v1.m4a"}));
+
+  leave("d-aac128-v1.part-78-0.m4a", std::chrono::minutes(61));
+  const std::string writing = cache.TemporaryPath("e-aac128-v1");
+  fakes::WriteFile(writing, "being written");
+  cache.Trim();
+  EXPECT_EQ(fakes::FileNamesIn(dir.path()),
+            (std::vector<std::string>{"b-copy-v1.part-77-1.m4a", "c-copy-v1.m4a",
+                                      fs::path(writing).filename().string()}));
+}
+
 TEST(ConvertCacheTest, ClearLeavesSongsBeingWritten) {
   fakes::TempDir dir;
   ConvertCache cache(dir.path());

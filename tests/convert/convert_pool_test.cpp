@@ -146,6 +146,46 @@ TEST_F(ConvertPoolTest, EveryJobEndsOnceAndCancelledJobsSaySo) {
   EXPECT_EQ(listener.started().size(), 1u);
 }
 
+// A file system that fails in a way no conversion step expects, for one song's file.
+class ExplodingFiles : public PosixFileSystem {
+ public:
+  std::unique_ptr<ByteFile> OpenRead(const std::string& path) override {
+    if (path.find("explodes") != std::string::npos) throw std::logic_error("the reader broke");
+    return PosixFileSystem::OpenRead(path);
+  }
+  std::unique_ptr<ByteFile> OpenReadOrThrow(const std::string& path) override {
+    if (path.find("explodes") != std::string::npos) throw std::logic_error("the reader broke");
+    return PosixFileSystem::OpenReadOrThrow(path);
+  }
+};
+
+TEST_F(ConvertPoolTest, AnErrorInsideAConversionFailsThatSongAlone) {
+  ExplodingFiles files;
+  std::map<ConvertJobId, ConvertResult> results;
+  std::mutex mutex;
+  struct Recorder : ConvertListener {
+    std::map<ConvertJobId, ConvertResult>& results;
+    std::mutex& mutex;
+    Recorder(std::map<ConvertJobId, ConvertResult>& r, std::mutex& m) : results(r), mutex(m) {}
+    void ConvertStarted(ConvertJobId) override {}
+    void ConvertFinished(ConvertJobId id, const ConvertResult& result) override {
+      const std::lock_guard lock(mutex);
+      results[id] = result;
+    }
+  } recorder(results, mutex);
+  fakes::WriteFile(dir_.Path("explodes.mp3"), "not an M4A");
+  ConvertPool pool(files, cache_, ConvertSettings{}, recorder, 1);
+  pool.Add(1, dir_.Path("explodes.mp3"));
+  pool.Add(2, dir_.Path("missing.mp3"));
+  pool.WaitIdle();
+
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results.at(1).action, ConvertAction::kFailed);
+  EXPECT_EQ(results.at(1).reason, "the reader broke");
+  // The worker lives on: the next song, a missing file, is refused as ever.
+  EXPECT_EQ(results.at(2).action, ConvertAction::kRefused);
+}
+
 // Conversions that break off while the song is being written.
 class ConvertBreakOffTest : public ConvertPoolTest {
  protected:

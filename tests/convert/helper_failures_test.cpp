@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -52,9 +53,9 @@ TEST_F(HelperFailuresTest, AFailingHelperCostsItsOwnSongOnly) {
     const std::vector<std::string> songs = {Song("first" + round), Song(each.cue),
                                             Song("next" + round)};
     std::vector<ConvertResult> results;
-    ConvertInOrder(files_, cache_, ConvertSettings{}, songs,
-                   [&](size_t, const ConvertResult& result) { results.push_back(result); }, 1,
-                   Scripted());
+    ConvertInOrder(
+        files_, cache_, ConvertSettings{}, songs,
+        [&](size_t, const ConvertResult& result) { results.push_back(result); }, 1, Scripted());
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(results[0].action, ConvertAction::kRemuxed);
     EXPECT_EQ(results[1].action, ConvertAction::kFailed);
@@ -121,6 +122,25 @@ TEST_F(HelperFailuresTest, AMissingHelperFailsTheSongWithTheSystemsReason) {
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].problem, ConvertProblem::kHelperMissing);
   EXPECT_TRUE(fakes::FileNamesIn(cache_.Folder()).empty());
+}
+
+// A helper whose greeting names a version that fits no number type is of another
+// version, and the song fails with that reason.
+TEST_F(HelperFailuresTest, AGreetingWithAnOversizedVersionIsAnotherVersion) {
+  const std::string helper = dir_.Path("boastful-helper");
+  // "hello" with the version 1e12, framed: 19 bytes of type and fields.
+  fakes::WriteFile(helper,
+                   "#!/bin/sh\nprintf '\\000\\000\\000\\023hello\\000version\\0001e12\\000'\n"
+                   "exec cat >/dev/null\n");
+  std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
+  std::vector<ConvertResult> results;
+  ConvertInOrder(files_, cache_, ConvertSettings{}, {Song("one")},
+                 [&](size_t, const ConvertResult& result) { results.push_back(result); }, 1,
+                 {helper, 5s, 5s});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].problem, ConvertProblem::kHelperMissing);
+  EXPECT_NE(results[0].reason.find("speaks version 0 of the protocol"), std::string::npos)
+      << results[0].reason;
 }
 
 }  // namespace

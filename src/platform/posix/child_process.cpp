@@ -5,15 +5,21 @@
 #include <string.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <system_error>
 
+#include "platform/posix/posix_descriptor.h"
+
 namespace tarvello {
 namespace {
+
+constexpr std::chrono::milliseconds kEndingMoment{100};
 
 ChildEnd EndOf(int status) {
   if (WIFSIGNALED(status)) return {0, WTERMSIG(status)};
@@ -101,25 +107,52 @@ ChildEnd ChildProcess::Stop(int grace_ms) {
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return Kill();
     ignored.clear();
-    if (Read(ignored, static_cast<int>(left.count())) == ReadResult::kClosed) return Reap();
+    if (Read(ignored, static_cast<int>(left.count())) == ReadResult::kClosed) break;
   }
+  // A closed socket is no proof of an end: the child may have closed it and run on. One
+  // that is ending gets a moment, even when the grace is used up.
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  if (std::optional<ChildEnd> end = Reap(std::max(left, kEndingMoment))) return *end;
+  return Kill();
 }
 
 ChildEnd ChildProcess::Kill() {
   if (!Running()) return {};
-  ::kill(pid_, SIGKILL);
-  return Reap();
+  ::kill(pid_, ending_.kill_signal);
+  if (std::optional<ChildEnd> end = Reap(ending_.kill_wait)) return *end;
+  return Forget();
 }
 
-ChildEnd ChildProcess::Reap() {
-  int status = 0;
-  pid_t ended;
-  do {
-    ended = ::waitpid(pid_, &status, 0);
-  } while (ended < 0 && errno == EINTR);
+std::optional<ChildEnd> ChildProcess::Reap(std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  // Readable once the child has ended; without it (an old kernel) the wait polls.
+  const Descriptor ended_notice(static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)));
+  while (true) {
+    int status = 0;
+    const pid_t ended = ::waitpid(pid_, &status, WNOHANG);
+    if (ended != 0 && !(ended < 0 && errno == EINTR)) {
+      pid_ = -1;
+      CloseSocket();
+      return ended > 0 ? EndOf(status) : ChildEnd{};
+    }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return std::nullopt;
+    pollfd watched{ended_notice.get(), POLLIN, 0};
+    const int wait_ms = ended_notice.valid()
+                            ? static_cast<int>(left.count())
+                            : static_cast<int>(std::min<int64_t>(left.count(), 10));
+    ::poll(ended_notice.valid() ? &watched : nullptr, ended_notice.valid() ? 1 : 0, wait_ms);
+  }
+}
+
+ChildEnd ChildProcess::Forget() {
+  ChildEnd end;
+  end.left = pid_;
   pid_ = -1;
   CloseSocket();
-  return ended > 0 ? EndOf(status) : ChildEnd{};
+  return end;
 }
 
 void ChildProcess::CloseSocket() {

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <string_view>
 #include <system_error>
 
 #include "platform/posix/posix_descriptor.h"
@@ -45,8 +46,10 @@ uint64_t WritingRights(int version) {
   return rights;
 }
 
-std::string SystemMessage(const char* step) {
-  return std::string(step) + ": " + std::system_category().message(errno);
+// `error_number` is taken from errno by the caller before anything else can change it
+// (an allocation may).
+std::string SystemMessage(std::string_view step, int error_number) {
+  return std::string(step) + ": " + std::system_category().message(error_number);
 }
 
 }  // namespace
@@ -66,23 +69,28 @@ bool AllowWritingOnlyBelow(const std::string& folder, std::string& error) {
   attributes.handled_access_fs = WritingRights(version);
   const Descriptor ruleset(CreateRuleset(&attributes, sizeof attributes, 0));
   if (!ruleset.valid()) {
-    error = SystemMessage("landlock_create_ruleset");
+    error = SystemMessage("landlock_create_ruleset", errno);
     return false;
   }
   const Descriptor beneath(::open(folder.c_str(), O_PATH | O_CLOEXEC | O_DIRECTORY));
   if (!beneath.valid()) {
-    error = SystemMessage(("cannot open " + folder).c_str());
+    const int open_error = errno;
+    error = SystemMessage("cannot open " + folder, open_error);
     return false;
   }
   landlock_path_beneath_attr rule{};
   rule.allowed_access = attributes.handled_access_fs;
   rule.parent_fd = beneath.get();
   if (AddRule(ruleset.get(), LANDLOCK_RULE_PATH_BENEATH, &rule) != 0) {
-    error = SystemMessage("landlock_add_rule");
+    error = SystemMessage("landlock_add_rule", errno);
     return false;
   }
-  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || RestrictSelf(ruleset.get()) != 0) {
-    error = SystemMessage("landlock_restrict_self");
+  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
+    error = SystemMessage("prctl(PR_SET_NO_NEW_PRIVS)", errno);
+    return false;
+  }
+  if (RestrictSelf(ruleset.get()) != 0) {
+    error = SystemMessage("landlock_restrict_self", errno);
     return false;
   }
   return true;
