@@ -1,7 +1,6 @@
 #include "common/closest_cp932.h"
 
 #include <unicode/normalizer2.h>
-#include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/uniset.h>
@@ -13,11 +12,10 @@
 #include <unordered_map>
 
 #include "common/cp932.h"
+#include "common/text_transform.h"
 
 namespace tarvello {
 namespace {
-
-using TransformPtr = std::unique_ptr<icu::Transliterator>;
 
 // Every character the CP932 converter maps, its one-way fallbacks included. Frozen, so
 // that all threads may read it at once.
@@ -40,38 +38,52 @@ const icu::UnicodeSet& Cp932Repertoire() {
 
 enum Transform { kTraditional, kWithoutMarks, kLatinAscii, kAnyLatinAscii, kTransformCount };
 
-constexpr const char* kTransformIds[kTransformCount] = {"Simplified-Traditional",
-                                                        "NFD; [:Nonspacing Mark:] Remove; NFC",
-                                                        "Latin-ASCII", "Any-Latin; Latin-ASCII"};
+// Each transform is built when a text first needs it, from ICU's rules where they allow,
+// so that a Latin title pays for Latin-ASCII alone and not for ICU's transform registry.
+std::unique_ptr<TextTransform> BuildTransform(Transform transform) {
+  switch (transform) {
+    case kTraditional:
+      return TextTransform::FromData("Simplified-Traditional");
+    case kWithoutMarks:
+      return TextTransform::FromRules(u":: NFD() ; [:Nonspacing Mark:] > ; :: NFC() ;");
+    case kLatinAscii:
+      return TextTransform::FromData("Latin-ASCII");
+    default:
+      return nullptr;
+  }
+}
 
-// Compiling a transform's rules costs milliseconds, so the process does it once, when the
-// transform is first needed. A transform keeps caches while it runs, so each thread works
-// on a clone of its own. A transform ICU cannot make (its data missing) leaves its
-// characters to become "?", as they would without it.
-const icu::Transliterator* ThreadTransform(Transform transform) {
+// Building a transform costs milliseconds, so the process does it once. A transform
+// keeps caches while it runs, so each thread works on a clone of its own. A transform
+// ICU cannot make (its data missing) leaves its characters to become "?", as they would
+// without it.
+const TextTransform* ThreadTransform(Transform transform) {
+  static constexpr const char* kRegistryIds[kTransformCount] = {
+      "Simplified-Traditional", "NFD; [:Nonspacing Mark:] Remove; NFC", "Latin-ASCII",
+      "Any-Latin; Latin-ASCII"};
   static std::mutex mutex;
-  static TransformPtr prototypes[kTransformCount];
+  static std::unique_ptr<TextTransform> prototypes[kTransformCount];
   static bool created[kTransformCount] = {};
-  thread_local TransformPtr clones[kTransformCount];
+  thread_local std::unique_ptr<TextTransform> clones[kTransformCount];
   thread_local bool cloned[kTransformCount] = {};
   if (!cloned[transform]) {
     const std::lock_guard lock(mutex);
     if (!created[transform]) {
-      UErrorCode status = U_ZERO_ERROR;
-      prototypes[transform].reset(icu::Transliterator::createInstance(
-          icu::UnicodeString(kTransformIds[transform], -1, US_INV), UTRANS_FORWARD, status));
-      if (U_FAILURE(status)) prototypes[transform].reset();
+      prototypes[transform] = BuildTransform(transform);
+      if (!prototypes[transform]) {
+        prototypes[transform] = TextTransform::FromRegistry(kRegistryIds[transform]);
+      }
       created[transform] = true;
     }
-    if (prototypes[transform]) clones[transform].reset(prototypes[transform]->clone());
+    if (prototypes[transform]) clones[transform] = prototypes[transform]->Clone();
     cloned[transform] = true;
   }
   return clones[transform].get();
 }
 
 icu::UnicodeString Transformed(Transform transform, icu::UnicodeString text) {
-  if (const icu::Transliterator* transliterator = ThreadTransform(transform)) {
-    transliterator->transliterate(text);
+  if (const TextTransform* text_transform = ThreadTransform(transform)) {
+    text_transform->Apply(text);
   }
   return text;
 }
