@@ -42,7 +42,11 @@ const char* FindPrefix(const char* from, const char* end, std::string_view prefi
     if (at == nullptr) break;
     const char* start = at - rare;
     if (static_cast<size_t>(end - start) < prefix.size()) break;
-    if (std::memcmp(start, prefix.data(), prefix.size()) == 0) return start;
+    // The last byte first: most misses share the prefix's start ("<key>Play Count").
+    if (start[prefix.size() - 1] == prefix.back() &&
+        std::memcmp(start, prefix.data(), prefix.size()) == 0) {
+      return start;
+    }
     if (++misses > kMissesAllowed && misses * kBytesPerMiss > static_cast<size_t>(at - from)) {
       return static_cast<const char*>(
           memmem(start + 1, static_cast<size_t>(end - start - 1), prefix.data(), prefix.size()));
@@ -87,6 +91,7 @@ LineReader::LineReader(ByteFile& file, size_t block_size) : file_(file) {
 
 bool LineReader::Fill() {
   if (at_end_) return false;
+  next_cr_ = std::string::npos;  // the bytes move and more come
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -104,12 +109,20 @@ bool LineReader::Fill() {
   return true;
 }
 
+bool LineReader::HoldsCr(size_t from, size_t to) {
+  if (next_cr_ == std::string::npos || next_cr_ < from) {
+    const void* cr = std::memchr(buffer_.data() + from, '\r', end_ - from);
+    next_cr_ = cr != nullptr ? static_cast<const char*>(cr) - buffer_.data() : end_;
+  }
+  return next_cr_ < to;
+}
+
 std::string_view LineReader::TakeLine(size_t begin, size_t end, size_t next) {
   begin_ = next;
   scanned_ = next;
   std::string_view line(buffer_.data() + begin, end - begin);
   if (line.ends_with('\r')) line.remove_suffix(1);
-  if (line.find('\r') == std::string_view::npos) return line;
+  if (!HoldsCr(begin, begin + line.size())) return line;
   clean_.assign(line);
   clean_.erase(std::remove(clean_.begin(), clean_.end(), '\r'), clean_.end());
   return clean_;

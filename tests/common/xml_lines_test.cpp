@@ -93,6 +93,8 @@ TEST(LineReaderTest, SkipToAgreesWithALineByLineReadingOfRandomText) {
     while (reader.SkipTo(prefix, line)) found.emplace_back(line);
     // Trailing blanks of a line are kept, a last line without LF counts as well.
     ASSERT_EQ(found, MatchingLines(text, prefix)) << "seed " << seed << " round " << round;
+    // Line by line, every line comes without its CRs.
+    ASSERT_EQ(Lines(text, block), MatchingLines(text, "")) << "seed " << seed << " round " << round;
   }
 }
 
