@@ -7,7 +7,6 @@
 #include <unicode/uscript.h>
 
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -53,32 +52,24 @@ std::unique_ptr<TextTransform> BuildTransform(Transform transform) {
   }
 }
 
-// Building a transform costs milliseconds, so the process does it once. A transform
-// keeps caches while it runs, so each thread works on a clone of its own. A transform
-// ICU cannot make (its data missing) leaves its characters to become "?", as they would
-// without it.
+// Building a transform costs a millisecond or more, so each thread builds the ones its
+// texts need once and keeps them. Threads never share one: a transform keeps caches while
+// it runs, and a copy would cost as much as building anew. A transform ICU cannot make
+// (its data missing) leaves its characters to become "?", as they would without it.
 const TextTransform* ThreadTransform(Transform transform) {
   static constexpr const char* kRegistryIds[kTransformCount] = {
       "Simplified-Traditional", "NFD; [:Nonspacing Mark:] Remove; NFC", "Latin-ASCII",
       "Any-Latin; Latin-ASCII"};
-  static std::mutex mutex;
-  static std::unique_ptr<TextTransform> prototypes[kTransformCount];
-  static bool created[kTransformCount] = {};
-  thread_local std::unique_ptr<TextTransform> clones[kTransformCount];
-  thread_local bool cloned[kTransformCount] = {};
-  if (!cloned[transform]) {
-    const std::lock_guard lock(mutex);
-    if (!created[transform]) {
-      prototypes[transform] = BuildTransform(transform);
-      if (!prototypes[transform]) {
-        prototypes[transform] = TextTransform::FromRegistry(kRegistryIds[transform]);
-      }
-      created[transform] = true;
+  thread_local std::unique_ptr<TextTransform> transforms[kTransformCount];
+  thread_local bool built[kTransformCount] = {};
+  if (!built[transform]) {
+    transforms[transform] = BuildTransform(transform);
+    if (!transforms[transform]) {
+      transforms[transform] = TextTransform::FromRegistry(kRegistryIds[transform]);
     }
-    if (prototypes[transform]) clones[transform] = prototypes[transform]->Clone();
-    cloned[transform] = true;
+    built[transform] = true;
   }
-  return clones[transform].get();
+  return transforms[transform].get();
 }
 
 icu::UnicodeString Transformed(Transform transform, icu::UnicodeString text) {

@@ -146,17 +146,6 @@ std::unique_ptr<TextTransform> TextTransform::FromRegistry(const char* id) {
   return transform;
 }
 
-std::unique_ptr<TextTransform> TextTransform::Clone() const {
-  auto copy = std::make_unique<TextTransform>();
-  copy->filter_ = filter_;
-  for (const Step& step : steps_) {
-    copy->steps_.push_back(
-        {step.normalizer,
-         step.rules ? std::unique_ptr<icu::Transliterator>(step.rules->clone()) : nullptr});
-  }
-  return copy;
-}
-
 // Like ICU's compound transforms, the steps run one after the other over each stretch of
 // the text the filter takes, and leave the rest alone.
 void TextTransform::Apply(icu::UnicodeString& text) const {

@@ -28,8 +28,7 @@ class TextTransform {
   // The transform `id` through ICU's registry; nullptr when ICU cannot make it.
   static std::unique_ptr<TextTransform> FromRegistry(const char* id);
 
-  // A transform keeps caches while it runs: each thread works on a copy of its own.
-  std::unique_ptr<TextTransform> Clone() const;
+  // A transform keeps caches while it runs: one thread at a time may use it.
   void Apply(icu::UnicodeString& text) const;
 
  private:
