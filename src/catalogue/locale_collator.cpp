@@ -56,24 +56,34 @@ class ByteCollator : public TextCollator {
   std::optional<std::string> CollationKey(const std::string& text) const override { return text; }
 };
 
-std::unique_ptr<icu::Collator> CreateSecondary(const icu::Locale& locale) {
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
-  if (U_FAILURE(status) || collator == nullptr) return nullptr;
-  collator->setStrength(icu::Collator::SECONDARY);
-  return collator;
+// The collator of the user's locale. The C and POSIX locales become ICU's en_US_POSIX,
+// whose collation is ASCII code order and tells case apart at every strength; the root
+// collation keeps lists and folders in the order people read.
+std::unique_ptr<icu::Collator> CreateLocaleCollator() {
+  icu::Locale locale = icu::Locale::getDefault();
+  if (std::strcmp(locale.getVariant(), "POSIX") == 0) locale = icu::Locale::getRoot();
+  for (const icu::Locale& choice : {locale, icu::Locale::getRoot()}) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(choice, status));
+    if (U_SUCCESS(status) && collator != nullptr) return collator;
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 std::unique_ptr<TextCollator> MakeLocaleCollator() {
-  icu::Locale locale = icu::Locale::getDefault();
-  // The C and POSIX locales become ICU's en_US_POSIX, whose collation is ASCII code
-  // order and tells case apart; the root collation keeps the list case-insensitive.
-  if (std::strcmp(locale.getVariant(), "POSIX") == 0) locale = icu::Locale::getRoot();
-  std::unique_ptr<icu::Collator> collator = CreateSecondary(locale);
-  if (collator == nullptr) collator = CreateSecondary(icu::Locale::getRoot());
+  std::unique_ptr<icu::Collator> collator = CreateLocaleCollator();
   if (collator == nullptr) return std::make_unique<ByteCollator>();
+  collator->setStrength(icu::Collator::SECONDARY);
+  return std::make_unique<IcuCollator>(std::move(collator));
+}
+
+std::unique_ptr<TextCollator> MakeNaturalCollator() {
+  std::unique_ptr<icu::Collator> collator = CreateLocaleCollator();
+  UErrorCode status = U_ZERO_ERROR;
+  if (collator != nullptr) collator->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
+  if (collator == nullptr || U_FAILURE(status)) return std::make_unique<ByteCollator>();
   return std::make_unique<IcuCollator>(std::move(collator));
 }
 

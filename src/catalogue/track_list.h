@@ -75,6 +75,8 @@ class TextCollator {
 
 // The ICU collator of the locale named by the environment, at secondary strength.
 std::unique_ptr<TextCollator> MakeLocaleCollator();
+// The same collator with numbers compared by value, so "2 x" comes before "10 x".
+std::unique_ptr<TextCollator> MakeNaturalCollator();
 
 class TrackList {
  public:

@@ -1,23 +1,20 @@
 #include "common/closest_cp932.h"
 
 #include <unicode/normalizer2.h>
-#include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/uniset.h>
 #include <unicode/uscript.h>
 
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <unordered_map>
 
 #include "common/cp932.h"
+#include "common/text_transform.h"
 
 namespace tarvello {
 namespace {
-
-using TransformPtr = std::unique_ptr<icu::Transliterator>;
 
 // Every character the CP932 converter maps, its one-way fallbacks included. Frozen, so
 // that all threads may read it at once.
@@ -40,38 +37,44 @@ const icu::UnicodeSet& Cp932Repertoire() {
 
 enum Transform { kTraditional, kWithoutMarks, kLatinAscii, kAnyLatinAscii, kTransformCount };
 
-constexpr const char* kTransformIds[kTransformCount] = {"Simplified-Traditional",
-                                                        "NFD; [:Nonspacing Mark:] Remove; NFC",
-                                                        "Latin-ASCII", "Any-Latin; Latin-ASCII"};
-
-// Compiling a transform's rules costs milliseconds, so the process does it once, when the
-// transform is first needed. A transform keeps caches while it runs, so each thread works
-// on a clone of its own. A transform ICU cannot make (its data missing) leaves its
-// characters to become "?", as they would without it.
-const icu::Transliterator* ThreadTransform(Transform transform) {
-  static std::mutex mutex;
-  static TransformPtr prototypes[kTransformCount];
-  static bool created[kTransformCount] = {};
-  thread_local TransformPtr clones[kTransformCount];
-  thread_local bool cloned[kTransformCount] = {};
-  if (!cloned[transform]) {
-    const std::lock_guard lock(mutex);
-    if (!created[transform]) {
-      UErrorCode status = U_ZERO_ERROR;
-      prototypes[transform].reset(icu::Transliterator::createInstance(
-          icu::UnicodeString(kTransformIds[transform], -1, US_INV), UTRANS_FORWARD, status));
-      if (U_FAILURE(status)) prototypes[transform].reset();
-      created[transform] = true;
-    }
-    if (prototypes[transform]) clones[transform].reset(prototypes[transform]->clone());
-    cloned[transform] = true;
+// Each transform is built when a text first needs it, from ICU's rules where they allow,
+// so that a Latin title pays for Latin-ASCII alone and not for ICU's transform registry.
+std::unique_ptr<TextTransform> BuildTransform(Transform transform) {
+  switch (transform) {
+    case kTraditional:
+      return TextTransform::FromData("Simplified-Traditional");
+    case kWithoutMarks:
+      return TextTransform::FromRules(u":: NFD() ; [:Nonspacing Mark:] > ; :: NFC() ;");
+    case kLatinAscii:
+      return TextTransform::FromData("Latin-ASCII");
+    default:
+      return nullptr;
   }
-  return clones[transform].get();
+}
+
+// Building a transform costs a millisecond or more, so each thread builds the ones its
+// texts need once and keeps them. Threads never share one: a transform keeps caches while
+// it runs, and a copy would cost as much as building anew. A transform ICU cannot make
+// (its data missing) leaves its characters to become "?", as they would without it.
+const TextTransform* ThreadTransform(Transform transform) {
+  static constexpr const char* kRegistryIds[kTransformCount] = {
+      "Simplified-Traditional", "NFD; [:Nonspacing Mark:] Remove; NFC", "Latin-ASCII",
+      "Any-Latin; Latin-ASCII"};
+  thread_local std::unique_ptr<TextTransform> transforms[kTransformCount];
+  thread_local bool built[kTransformCount] = {};
+  if (!built[transform]) {
+    transforms[transform] = BuildTransform(transform);
+    if (!transforms[transform]) {
+      transforms[transform] = TextTransform::FromRegistry(kRegistryIds[transform]);
+    }
+    built[transform] = true;
+  }
+  return transforms[transform].get();
 }
 
 icu::UnicodeString Transformed(Transform transform, icu::UnicodeString text) {
-  if (const icu::Transliterator* transliterator = ThreadTransform(transform)) {
-    transliterator->transliterate(text);
+  if (const TextTransform* text_transform = ThreadTransform(transform)) {
+    text_transform->Apply(text);
   }
   return text;
 }

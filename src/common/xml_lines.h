@@ -50,6 +50,9 @@ class LineReader {
  private:
   // Reads more of the file behind the unread bytes; false at the end of the file.
   bool Fill();
+  // True when bytes [from, to) of the buffer hold a CR. The first CR at or after `from`
+  // is remembered, so that text without CRs is searched once per block, not per line.
+  bool HoldsCr(size_t from, size_t to);
   // Hands out bytes [begin, end) of the buffer as a line and moves past `next`.
   std::string_view TakeLine(size_t begin, size_t end, size_t next);
   enum class Search { kFound, kNotFound, kLineByLine };
@@ -63,7 +66,8 @@ class LineReader {
   size_t end_ = 0;      // end of the bytes read
   size_t scanned_ = 0;  // bytes from begin_ on known to hold no LF
   bool at_end_ = false;
-  std::string clean_;  // a line with its stray CRs dropped
+  size_t next_cr_ = std::string::npos;  // the first CR from the latest search on; npos: none yet
+  std::string clean_;                   // a line with its stray CRs dropped
 };
 
 }  // namespace tarvello

@@ -1,9 +1,6 @@
 #include "sources/folder_walk.h"
 
 #include <sys/stat.h>
-#include <unicode/coll.h>
-#include <unicode/locid.h>
-#include <unicode/stringpiece.h>
 
 #include <algorithm>
 #include <array>
@@ -24,32 +21,6 @@ constexpr std::array<std::string_view, 29> kMusicExtensions = {
     "mp3",  "m4a",  "m4b", "m4p", "mp4",  "m4v", "mov", "aac",  "adts", "3g2",
     "3gp",  "flac", "ogg", "oga", "opus", "spx", "wav", "wave", "aif",  "aiff",
     "aifc", "caf",  "wma", "asf", "ape",  "wv",  "mpc", "mka",  "webm"};
-
-class NaturalCollator : public TextCollator {
- public:
-  explicit NaturalCollator(std::unique_ptr<icu::Collator> collator)
-      : collator_(std::move(collator)) {}
-  int Compare(const std::string& a, const std::string& b) const override {
-    UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult result =
-        collator_->compareUTF8(icu::StringPiece(a), icu::StringPiece(b), status);
-    if (U_FAILURE(status)) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
-    return static_cast<int>(result);
-  }
-
- private:
-  std::unique_ptr<icu::Collator> collator_;
-};
-
-// Without collation data the bytes decide.
-class BytesCollator : public TextCollator {
- public:
-  int Compare(const std::string& a, const std::string& b) const override {
-    const int result = a.compare(b);
-    return result < 0 ? -1 : (result > 0 ? 1 : 0);
-  }
-  std::optional<std::string> CollationKey(const std::string& text) const override { return text; }
-};
 
 }  // namespace
 
@@ -137,16 +108,6 @@ std::string MusicFilePatterns() {
     patterns.append("*.").append(extension);
   }
   return patterns;
-}
-
-std::unique_ptr<TextCollator> MakeNaturalCollator() {
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::Collator> collator(
-      icu::Collator::createInstance(icu::Locale::getDefault(), status));
-  if (U_FAILURE(status) || !collator) return std::make_unique<BytesCollator>();
-  collator->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
-  if (U_FAILURE(status)) return std::make_unique<BytesCollator>();
-  return std::make_unique<NaturalCollator>(std::move(collator));
 }
 
 FolderWalkResult WalkMusicFolder(const std::string& root, const TextCollator& natural) {

@@ -21,10 +21,6 @@ bool IsMusicFileName(const std::string& name);
 // The music files' names as a file dialog's patterns: "*.mp3;*.m4a;...".
 std::string MusicFilePatterns();
 
-// ICU's collation of the user's locale with numbers compared by value, so "2 x" comes
-// before "10 x".
-std::unique_ptr<TextCollator> MakeNaturalCollator();
-
 // Walks a folder depth-first: each folder's entries in `natural` order, a subfolder's
 // songs where the subfolder sorts. Entries whose names begin with "." are left out; a
 // folder reached twice through links is walked once; a folder that cannot be read is

@@ -19,16 +19,17 @@ constexpr std::string_view kTrackIdKey = "<key>Track ID</key>";
 constexpr int64_t kPlaylistDepth = 1;
 constexpr int64_t kItemDepth = 2;
 
-void ReadName(std::string_view line, PlaylistCatalogue& catalogue) {
-  const std::optional<std::string_view> name = TagValue(line, "<string>", "</string>");
+// `rest`: the line after its key.
+void ReadName(std::string_view rest, PlaylistCatalogue& catalogue) {
+  const std::optional<std::string_view> name = TagValue(rest, "<string>", "</string>");
   if (!name) return;
   catalogue.names.push_back(LibraryUtf8ToCp932(*name));
   catalogue.utf8_names.emplace_back(catalogue.names.back().empty() ? std::string_view() : *name);
   catalogue.track_ids.emplace_back();
 }
 
-void ReadTrackId(std::string_view line, PlaylistCatalogue& catalogue) {
-  const std::optional<std::string_view> id = TagValue(line, "<integer>", "</integer>");
+void ReadTrackId(std::string_view rest, PlaylistCatalogue& catalogue) {
+  const std::optional<std::string_view> id = TagValue(rest, "<integer>", "</integer>");
   if (!id || catalogue.track_ids.empty()) return;
   std::string& entry = catalogue.track_ids.back();
   entry.append(*id);
@@ -48,15 +49,24 @@ PlaylistCatalogue ScanPlaylists(ByteFile& file) {
   int64_t depth = 0;
   while (reader.Next(line)) {
     const std::string_view text = TrimLine(line);
-    if (text.empty() || text.starts_with("<!")) continue;
-    if (text.starts_with("<array>")) {
-      ++depth;
-    } else if (text.starts_with("</array>")) {
-      if (--depth == 0) break;
-    } else if (text.starts_with(kNameKey)) {
-      if (depth == kPlaylistDepth) ReadName(text, catalogue);
-    } else if (text.starts_with(kTrackIdKey)) {
-      if (depth == kItemDepth) ReadTrackId(text, catalogue);
+    // The lines that count are tags their second byte tells apart.
+    if (text.size() < 2 || text[0] != '<') continue;
+    switch (text[1]) {
+      case 'a':
+        if (text.starts_with("<array>")) ++depth;
+        break;
+      case '/':
+        if (text.starts_with("</array>") && --depth == 0) return catalogue;
+        break;
+      case 'k':
+        if (depth == kPlaylistDepth && text.starts_with(kNameKey)) {
+          ReadName(text.substr(kNameKey.size()), catalogue);
+        } else if (depth == kItemDepth && text.starts_with(kTrackIdKey)) {
+          ReadTrackId(text.substr(kTrackIdKey.size()), catalogue);
+        }
+        break;
+      default:
+        break;
     }
   }
   return catalogue;

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
 
 #include <climits>
 #include <map>
@@ -327,6 +328,34 @@ TEST(LocaleCollatorTest, IgnoresCaseAndKeysAgreeWithCompare) {
       EXPECT_EQ(by_key, collator->Compare(a, b)) << a << " / " << b;
     }
   }
+}
+
+// ICU names the C and POSIX locales en_US_POSIX, whose collation is ASCII code order.
+class PosixLocaleCollatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetDefault(icu::Locale("en_US_POSIX")); }
+  void TearDown() override { SetDefault(before_); }
+
+ private:
+  static void SetDefault(const icu::Locale& locale) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(locale, status);
+    ASSERT_TRUE(U_SUCCESS(status));
+  }
+
+  const icu::Locale before_ = icu::Locale::getDefault();
+};
+
+TEST_F(PosixLocaleCollatorTest, ListsAndFoldersSortAsPeopleReadThem) {
+  const auto list = MakeLocaleCollator();
+  EXPECT_EQ(list->Compare("apple", "APPLE"), 0);
+  EXPECT_LT(list->Compare("b", "C"), 0);
+
+  const auto natural = MakeNaturalCollator();
+  EXPECT_LT(natural->Compare("b", "C"), 0);
+  EXPECT_LT(natural->Compare("album 2", "Album 10"), 0);
+  EXPECT_LT(natural->Compare("Album 9", "album 10"), 0);
+  EXPECT_LT(natural->Compare("apple", "APPLE"), 0);  // case still tells identical names apart
 }
 
 }  // namespace
