@@ -29,9 +29,12 @@ ConvertPool::ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings
     : files_(files),
       cache_(cache),
       listener_(listener),
+      helper_places_(helper.program.empty() ? HelperProgramPlaces()
+                                            : std::vector<std::string>{helper.program}),
       helper_(Completed(std::move(helper))),
-      max_workers_(threads > 0 ? threads
-                               : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
+      max_workers_(threads > 0
+                       ? threads
+                       : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))),
       settings_(settings),
       probe_helper_(helper_.program, cache.Folder(), helper_.stall_limit) {}
 
@@ -61,10 +64,15 @@ void ConvertPool::StartWorkerIfNeeded() {
   if (static_cast<int>(workers_.size()) < wanted) workers_.emplace_back([this] { Work(); });
 }
 
-SourceProbe ConvertPool::Probe(const std::string& source) {
+SourceProbe ConvertPool::Probe(const std::string& source, const std::atomic<bool>& stop) {
   const std::lock_guard lock(probe_mutex_);
   last_probe_ = std::chrono::steady_clock::now();
-  return ProbeSource(files_, probe_helper_, source);
+  return ProbeSource(files_, probe_helper_, source, stop);
+}
+
+std::vector<std::string> ConvertPool::MissingHelperPlaces() const {
+  if (files_.FileExists(helper_.program)) return {};
+  return helper_places_;
 }
 
 void ConvertPool::StopIdleProbeHelper() {
@@ -175,8 +183,7 @@ void ConvertPool::Work() {
   ConvertSettings settings;
   while (TakeNext(job, cancel, settings, helper)) {
     listener_.ConvertStarted(job.id);
-    const ConvertResult result =
-        ConvertSong(files_, cache_, helper, job.source, settings, *cancel);
+    const ConvertResult result = ConvertSong(files_, cache_, helper, job.source, settings, *cancel);
     {
       const std::lock_guard lock(mutex_);
       std::erase_if(running_, [&](const Running& running) { return running.cancel == cancel; });

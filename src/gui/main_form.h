@@ -61,6 +61,7 @@ class TMainForm : public QMainWindow, public MainView {
   void WatchMounts(MountWatcher* watcher);
 
   QAction* CommandAction(Command command) const;
+  bool IsCommandEnabled(Command command) const;
   const ImageList& Images() const { return ImageList1_; }
 
   // MainView.
@@ -70,7 +71,6 @@ class TMainForm : public QMainWindow, public MainView {
   void SetOutDirLabel(const std::string& text) override;
   void SetStatusText(int panel, const std::string& text) override;
   void SetCommandEnabled(Command command, bool enabled) override;
-  bool IsCommandEnabled(Command command) const override;
   void ArmStartupTimer(int milliseconds) override;
   void AcceptDroppedFiles() override;
   void SetDriveItems(const std::vector<DriveItem>& items) override;

@@ -52,9 +52,9 @@ TEST_F(HelperFailuresTest, AFailingHelperCostsItsOwnSongOnly) {
     const std::vector<std::string> songs = {Song("first" + round), Song(each.cue),
                                             Song("next" + round)};
     std::vector<ConvertResult> results;
-    ConvertInOrder(files_, cache_, ConvertSettings{}, songs,
-                   [&](size_t, const ConvertResult& result) { results.push_back(result); }, 1,
-                   Scripted());
+    ConvertInOrder(
+        files_, cache_, ConvertSettings{}, songs,
+        [&](size_t, const ConvertResult& result) { results.push_back(result); }, 1, Scripted());
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(results[0].action, ConvertAction::kRemuxed);
     EXPECT_EQ(results[1].action, ConvertAction::kFailed);
@@ -110,7 +110,7 @@ TEST_F(HelperFailuresTest, CancelEndsABusyHelperAndTheNextJobGetsANewOne) {
   pool.Add(2, Song("later"));
   EXPECT_EQ(recorder.WaitFinished(2).action, ConvertAction::kRemuxed);
   // A probe has a helper of its own.
-  EXPECT_EQ(pool.Probe(Song("probed")).tags.title, dir_.Path("probed"));
+  EXPECT_EQ(pool.Probe(Song("probed"), std::atomic<bool>{false}).tags.title, dir_.Path("probed"));
 }
 
 TEST_F(HelperFailuresTest, AMissingHelperFailsTheSongWithTheSystemsReason) {
