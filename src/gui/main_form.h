@@ -54,6 +54,11 @@ class TMainForm : public QMainWindow, public MainView {
   const MainPresenter& Presenter() const { return *presenter_; }
   // Test seam: how soon a folder's adding shows its progress dialog and how often its rows.
   void SetFolderAddingPace(FolderAddingPace pace) { presenter_->SetFolderAddingPace(pace); }
+  // Test seam: the conversion helper, and how long an add waits for its answers.
+  void SetConversionHelper(HelperOptions helper, std::chrono::milliseconds probe_wait) {
+    presenter_->SetConversionHelper(std::move(helper));
+    presenter_->SetProbeWait(probe_wait);
+  }
   // The eject command's way to the system (not owned); without one the command stays
   // disabled.
   void SetVolumeEjector(VolumeEjector* ejector);

@@ -96,7 +96,7 @@ QString TrackListModel::ConversionText(const RowConversion& conversion) {
     case ConversionState::kNone:
       break;
     case ConversionState::kProbing:
-      return QStringLiteral("確認中");
+      return QStringLiteral("変換前の確認中");
     case ConversionState::kWaiting:
       return QStringLiteral("変換待ち");
     case ConversionState::kConverting:
