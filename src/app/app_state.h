@@ -35,7 +35,10 @@ struct AppState {
   OutputTotals totals;
   DriveList drives;
   int CurrentDrive = -1;
-  std::string DriveStatusText;  // status panel 1 as last shown
+  std::string DriveStatusText;       // status panel 1 as last shown
+  bool DriveStatusNoMedium = false;  // panel 1 says the chosen drive has no medium
+  // The output command is enabled: there is something to output and it fits the card.
+  bool OutputAllowed = false;
   int32_t ListedCount = 0;
   int32_t CurrentTrackIndex = 0;
   TempNameCounter temp_names;

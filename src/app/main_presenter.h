@@ -5,19 +5,22 @@
 // the presenter tells it through MainView.
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/backup_commands.h"
 #include "app/card_options.h"
-#include "convert/conversion_queue.h"
+#include "app/held_events.h"
 #include "app/main_view.h"
 #include "app/player_playlist_box.h"
 #include "catalogue/tag_texts.h"
 #include "catalogue/track_list.h"
+#include "convert/conversion_queue.h"
 #include "platform/platform.h"
 #include "sources/add_files.h"
 #include "sources/folder_adding.h"
@@ -40,6 +43,8 @@ struct ExitGeometry {
 
 inline constexpr const char* kApplicationTitle = "Tarvello";
 inline constexpr int kStartupTimerMilliseconds = 100;
+// Short enough that an add of a file that keeps the helper busy does not hold the window.
+inline constexpr int kProbeWaitMilliseconds = 300;
 
 class MainPresenter {
  public:
@@ -100,6 +105,11 @@ class MainPresenter {
   // Worker threads of the conversion queue, taken when the queue is first needed; 0 means
   // one per core.
   void SetConversionThreads(int threads) { conversion_threads_ = threads; }
+  // The helper program the queue uses (by default the one found beside the program).
+  void SetConversionHelper(HelperOptions helper) { conversion_helper_ = std::move(helper); }
+  // How long an add waits for the helper to say what its files are before their rows stay
+  // as they are and take their tags later.
+  void SetProbeWait(std::chrono::milliseconds wait) { probe_wait_ = wait; }
 
   const TrackList& Rows() const { return state_.rows; }
   const AppState& State() const { return state_; }
@@ -112,6 +122,7 @@ class MainPresenter {
   void WriteSettingsFile(const ExitGeometry& geometry);
 
   // Drives.
+  void FollowVolumes();
   void ShowDriveStatus();
   bool OutputFolderPresent() const;
   void UpdateDestEnabling();
@@ -153,10 +164,11 @@ class MainPresenter {
   // The adding of files into the table, its messages shown in boxes.
   AddContext NewAddContext();
   void ShowAddedRows();
-  bool ReadTrackList(const std::string& path);
   void FocusFirstNewRow();
   void SortRows(int code);
   void ShowOutputSummary(bool recount);
+  // Enables the output command and remembers it, for the command's own check.
+  void AllowOutput(bool allowed);
 
   // Conversion of songs the walk refuses, and whole folders (presenter_conversions.cpp).
   ConversionQueue& Conversions();
@@ -164,26 +176,35 @@ class MainPresenter {
   // The options dialog's conversion page: the queue and the conversion settings' file.
   void StoreConversionSettings(const ConvertSettings& settings);
   bool AdmitForConversion(const std::string& path);
+  // Files the helper looks at in the background (presenter_probes.cpp). An add waits up to
+  // the probe wait for their answers; refused files leave the list and are added again
+  // without conversion, in `context`.
+  void SettleProbes(AddContext& context);
+  void TakeRefusedProbes();
+  void AddRefusedProbes(AddContext& context);
+  // One box for an add whose files needed the missing helper program.
+  void TellMissingHelper();
   // Adds a folder's songs; false when the adding was stopped.
   bool AddFolder(AddContext& context, const std::string& folder);
   // The rest of a folder's adding inside the progress dialog, until it ends or is cancelled.
   // `held` takes the adding's messages, shown in the dialog once their rows are.
   void AddFolderWithProgress(FolderAdding& adding, std::vector<std::string>& held,
                              OutputProgress& progress);
+  // Results of the workers wait: they are taken now, or after a run that holds events.
+  void ConversionsWaiting();
   void ConversionsArrived();
   void PrioritizeConversions();
   // The rows whose song's conversion moved on take its state, and only they are redrawn.
   void ShowConversionStates();
   // New rows first..last take their song's state, whenever its last change was heard.
   void TakeConversionStates(int first, int last);
+  void ShowRowRuns(const std::vector<std::pair<int, int>>& runs);
   // A converted song's row shows the user's file, not the song in the cache.
   void ShowSourceName(int row);
   std::string ConversionStatusText() const;
   // Inside the output's progress dialog: waits for the marked rows' songs. False when the
   // user cancelled or a marked song failed (then nothing is output).
   bool WaitForMarkedConversions(OutputProgress& progress);
-  // Queues again the marked rows' songs that are gone from the cache; returns how many.
-  int ReconvertGoneMarkedSongs();
 
   // Marking, deletion and the commands that follow the selection.
   void CheckSelected();
@@ -218,8 +239,15 @@ class MainPresenter {
   bool players_listed_ = false;  // the players are read after the start, then at each refresh
   CardOptions card_options_;
   BackupCommands backups_{platform_, view_, state_, card_options_};
+  HeldEvents held_events_;
   std::unique_ptr<ConversionQueue> conversions_;
   int conversion_threads_ = 0;
+  HelperOptions conversion_helper_;
+  std::chrono::milliseconds probe_wait_{kProbeWaitMilliseconds};
+  bool adding_ = false;  // an add runs: it takes the files the helper refused itself
+  std::vector<RefusedSource> refused_probes_;      // rows gone, to be added another way
+  std::unordered_set<std::string> unconvertible_;  // the add's files that needed the helper
+  std::vector<std::string> missing_helper_places_;
   FolderAddingPace folder_pace_;
 };
 

@@ -64,7 +64,7 @@ struct BackupRow {
   std::string name;  // the folder's name: "20231114_2"
   std::string date;  // "2023/11/14"
   int songs = 0;
-  std::string size;  // the total size as a text
+  std::string size;   // the total size as a text
   bool fits = false;  // fits on the chosen card in place of its output folder
 };
 
@@ -102,7 +102,6 @@ class MainView {
   virtual void SetOutDirLabel(const std::string& text) = 0;
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   virtual void SetCommandEnabled(Command command, bool enabled) = 0;
-  virtual bool IsCommandEnabled(Command command) const = 0;
   virtual void ArmStartupTimer(int milliseconds) = 0;
   virtual void AcceptDroppedFiles() = 0;
 

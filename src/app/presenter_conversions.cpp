@@ -3,7 +3,6 @@
 // to the list, the status bar and the output command.
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "app/conversion_settings_file.h"
 #include "app/main_presenter.h"
@@ -107,7 +106,8 @@ ConversionQueue& MainPresenter::Conversions() {
         LoadExtraSettings(platform_.files, ExtraSettingsFileName(state_.IniFileName)));
     conversions_ = std::make_unique<ConversionQueue>(
         platform_.files, DefaultCacheFolder(platform_.environment), settings,
-        [this] { view_.CallSoon([this] { ConversionsArrived(); }); }, conversion_threads_);
+        [this] { view_.CallSoon([this] { ConversionsWaiting(); }); }, conversion_threads_,
+        kDefaultCacheBytes, conversion_helper_);
   }
   return *conversions_;
 }
@@ -119,33 +119,34 @@ void MainPresenter::StoreConversionSettings(const ConvertSettings& settings) {
     return;
   }
   queue.SetSettings(settings);
-  UpdateExtraSettings(platform_.files, ExtraSettingsFileName(state_.IniFileName),
-                      [&settings](ExtraSettings& file) { WriteConversionSettings(file, settings); });
+  UpdateExtraSettings(
+      platform_.files, ExtraSettingsFileName(state_.IniFileName),
+      [&settings](ExtraSettings& file) { WriteConversionSettings(file, settings); });
 }
 
-bool MainPresenter::AdmitForConversion(const std::string& path) {
-  ConversionQueue& queue = Conversions();
-  if (!queue.Settings().enabled) return false;
-  if (!queue.Admit(path, state_.StagingTrack)) return false;
-  return state_.table.StoreTrack(state_.table.TrackCount(), state_.StagingTrack) ==
-         StoreResult::kStored;
+void MainPresenter::ConversionsWaiting() {
+  held_events_.Handle(HeldEvent::kConversionsArrived, [this] {
+    RunCommand([this] {
+      ConversionsArrived();
+      // Files the helper refused after their add had ended are added another way now.
+      if (!refused_probes_.empty() && !adding_) AddPaths({}, false);
+    });
+  });
 }
 
 void MainPresenter::ConversionsArrived() {
   if (!conversions_) return;
   std::vector<std::string> failures;
-  const std::vector<int32_t> changed =
-      conversions_->Deliver(state_.table, state_.StagingTrack, failures);
-  if (!changed.empty()) {
-    const std::unordered_set<int32_t> indexes(changed.begin(), changed.end());
-    for (int row = 0; row < state_.rows.RowCount(); ++row) {
-      if (!indexes.contains(state_.rows.TableIndex(row))) continue;
-      state_.rows.BuildRows(row, row, state_.table, state_.totals, ClusterSize());
-      ShowSourceName(row);
-      view_.RowsChanged(row, row);
-    }
+  const std::vector<int> changed =
+      conversions_->DeliverToRows(state_.table, state_.StagingTrack, state_.rows, failures);
+  for (const int row : changed) {
+    state_.rows.BuildRows(row, row, state_.table, state_.totals, ClusterSize());
+    state_.rows.RefreshCaption(row, state_.table);
+    ShowSourceName(row);
+    view_.RowsChanged(row, row);
   }
   ShowConversionStates();
+  TakeRefusedProbes();
   if (!failures.empty()) {
     view_.SetStatusText(1, std::string(kConversionFailedMessage) + " " + OneLine(failures.back()));
   }
@@ -154,64 +155,24 @@ void MainPresenter::ConversionsArrived() {
 
 void MainPresenter::TakeConversionStates(int first, int last) {
   if (!conversions_) return;
-  // A song added again may have been queued again: its older rows follow. Only then, so a
-  // folder of new songs costs no walk over the list per song.
-  if (conversions_->TakeAdmittedAgain()) ShowConversionStates();
-  for (int row = std::max(first, 0); row <= last && row < state_.rows.RowCount(); ++row) {
-    const int32_t index = state_.rows.TableIndex(row);
-    if (index < 0 || index >= state_.table.TrackCount()) continue;
-    state_.rows.Row(row).conversion =
-        conversions_->ConversionOf(std::string(FieldText(state_.table[index].FileName)));
-    ShowSourceName(row);
-  }
+  ShowRowRuns(conversions_->TakeStates(state_.rows, state_.table, first, last));
 }
 
 void MainPresenter::ShowConversionStates() {
   if (!conversions_) return;
-  const std::unordered_set<std::string> files = conversions_->TakeChangedFiles();
-  if (files.empty()) return;
-  // Each run of neighbouring changed rows is redrawn once.
-  int run_first = -1;
-  const auto end_run = [&](int row) {
-    if (run_first >= 0) view_.RowsChanged(run_first, row - 1);
-    run_first = -1;
-  };
-  for (int row = 0; row < state_.rows.RowCount(); ++row) {
-    const int32_t index = state_.rows.TableIndex(row);
-    bool changed = false;
-    if (index >= 0 && index < state_.table.TrackCount()) {
-      const std::string file(FieldText(state_.table[index].FileName));
-      if (files.contains(file)) {
-        RowConversion conversion = conversions_->ConversionOf(file);
-        RowConversion& shown = state_.rows.Row(row).conversion;
-        changed = shown != conversion;
-        if (changed) shown = std::move(conversion);
-      }
-    }
-    if (changed && run_first < 0) run_first = row;
-    if (!changed) end_run(row);
-  }
-  end_run(state_.rows.RowCount());
+  ShowRowRuns(conversions_->FollowStates(state_.rows, state_.table));
+}
+
+void MainPresenter::ShowRowRuns(const std::vector<std::pair<int, int>>& runs) {
+  for (const auto& [first, last] : runs) view_.RowsChanged(first, last);
 }
 
 void MainPresenter::ShowSourceName(int row) {
-  if (!conversions_) return;
-  std::string& shown = state_.rows.Row(row).sub_items[kSubFileName];
-  if (const auto source = conversions_->SourceOf(shown)) shown = *source;
+  if (conversions_) conversions_->ShowSourceName(state_.rows.Row(row));
 }
 
 void MainPresenter::PrioritizeConversions() {
-  if (!conversions_ || conversions_->Unfinished() == 0) return;
-  std::vector<std::string> order;
-  std::unordered_set<std::string> marked;
-  for (int row = 0; row < state_.rows.RowCount(); ++row) {
-    const int32_t index = state_.rows.TableIndex(row);
-    if (index < 0 || index >= state_.table.TrackCount()) continue;
-    std::string file(FieldText(state_.table[index].FileName));
-    if (state_.rows.Row(row).icon == kIconMarked) marked.insert(file);
-    order.push_back(std::move(file));
-  }
-  conversions_->Prioritize(order, marked);
+  if (conversions_) conversions_->Prioritize(state_.rows, state_.table);
 }
 
 std::string MainPresenter::ConversionStatusText() const {
@@ -219,53 +180,27 @@ std::string MainPresenter::ConversionStatusText() const {
   return "  (変換待ち " + std::to_string(conversions_->Unfinished()) + " 曲)";
 }
 
-int MainPresenter::ReconvertGoneMarkedSongs() {
-  int queued = 0;
-  for (int row = 0; row < state_.rows.RowCount(); ++row) {
-    if (state_.rows.Row(row).icon != kIconMarked) continue;
-    const int32_t index = state_.rows.TableIndex(row);
-    if (index < 0 || index >= state_.table.TrackCount()) continue;
-    if (conversions_->ReconvertIfGone(std::string(FieldText(state_.table[index].FileName)))) {
-      ++queued;
-    }
-  }
-  if (queued > 0) PrioritizeConversions();
-  return queued;
-}
-
 bool MainPresenter::WaitForMarkedConversions(OutputProgress& progress) {
   if (!conversions_) return true;
   conversions_->RetryCancelled();
   // Songs another process trimmed from the cache are made again rather than missed.
-  ReconvertGoneMarkedSongs();
+  conversions_->ReconvertGoneMarked(state_.rows, state_.table);
   PrioritizeConversions();
   while (true) {
     ConversionsArrived();
-    int waiting = 0;
-    int marked = 0;
-    bool failed = false;
-    for (int row = 0; row < state_.rows.RowCount(); ++row) {
-      if (state_.rows.Row(row).icon != kIconMarked) continue;
-      const int32_t index = state_.rows.TableIndex(row);
-      if (index < 0 || index >= state_.table.TrackCount()) continue;
-      const ConversionState state =
-          conversions_->StateOf(std::string(FieldText(state_.table[index].FileName)));
-      if (state == ConversionState::kNone) continue;
-      ++marked;
-      if (state == ConversionState::kWaiting || state == ConversionState::kConverting ||
-          state == ConversionState::kCancelled) {
-        ++waiting;
-      }
-      if (state == ConversionState::kFailed) failed = true;
-    }
-    if (failed) {
+    const ConversionQueue::MarkedSongs marked =
+        conversions_->CountMarked(state_.rows, state_.table);
+    if (marked.failed) {
       progress.ShowMessage(kMarkedConversionFailed);
       return false;
     }
     // Looked at once more at the end: a song may have gone while the others were made.
-    if (waiting == 0 && ReconvertGoneMarkedSongs() == 0) return true;
-    progress.SetLabel(std::string(kConvertingLabel) + " " + std::to_string(marked - waiting) +
-                      " / " + std::to_string(marked));
+    if (marked.waiting == 0 && conversions_->ReconvertGoneMarked(state_.rows, state_.table) == 0) {
+      return true;
+    }
+    progress.SetLabel(std::string(kConvertingLabel) + " " +
+                      std::to_string(marked.converted - marked.waiting) + " / " +
+                      std::to_string(marked.converted));
     progress.ProcessEvents();
     if (progress.CancelRequested()) {
       conversions_->CancelAll();

@@ -21,6 +21,10 @@ void MainPresenter::LoadDriveList() {
 }
 
 void MainPresenter::VolumesChanged() {
+  held_events_.Handle(HeldEvent::kVolumesChanged, [this] { FollowVolumes(); });
+}
+
+void MainPresenter::FollowVolumes() {
   RunCommand([&] {
     const DriveList before = state_.drives;
     const int chosen = SelectedDriveIndex();
@@ -33,8 +37,9 @@ void MainPresenter::VolumesChanged() {
     UpdateEjectEnabling();
     if (follow.chosen_gone) {
       state_.DriveStatusText = NoMediumText(before.entries[chosen].Name);
+      state_.DriveStatusNoMedium = true;
       view_.SetStatusText(1, state_.DriveStatusText);
-      view_.SetCommandEnabled(Command::kExecute1, false);
+      AllowOutput(false);
       view_.SetCommandEnabled(Command::kDest1, false);
       ShowOutputSummary(false);
       return;
@@ -55,12 +60,14 @@ std::string MainPresenter::ChosenDriveRoot() const {
 
 void MainPresenter::ShowDriveStatus() {
   state_.DriveStatusText.clear();
+  state_.DriveStatusNoMedium = false;
   view_.SetStatusText(1, "");
   const int index = SelectedDriveIndex();
   if (index < 0) return;
-  state_.DriveStatusText =
-      MeasureDrive(state_.drives.entries[index], platform_.volumes, platform_.files,
-                   state_.settings.options.OutDir, state_.symbols);
+  TDriveInfo& drive = state_.drives.entries[index];
+  state_.DriveStatusText = MeasureDrive(drive, platform_.volumes, platform_.files,
+                                        state_.settings.options.OutDir, state_.symbols);
+  state_.DriveStatusNoMedium = !drive.HasMedium;
   view_.SetStatusText(1, state_.DriveStatusText);
 }
 

@@ -39,7 +39,7 @@ void MainPresenter::Option1Click() {
     }
     if (!OutputFolderOptionsChanged(old_out_dir, old_auto_import, options)) return;
     if (SelectedDrive() != nullptr && options.AutoImport) ImportOutputFolder(true);
-    view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
+    AllowOutput(ExecuteAllowed(state_.totals, SelectedDrive()));
   });
 }
 

@@ -44,10 +44,15 @@ void MainPresenter::ShowOutputSummary(bool recount) {
   const std::string summary =
       SummaryText(state_.totals, state_.rows.RowCount(), state_.symbols) + ConversionStatusText();
   view_.SetStatusText(0, summary);
-  view_.SetCommandEnabled(Command::kExecute1, ExecuteAllowed(state_.totals, SelectedDrive()));
+  AllowOutput(ExecuteAllowed(state_.totals, SelectedDrive()));
   const std::string tooltip =
       state_.DriveStatusText.empty() ? summary : state_.DriveStatusText + "\n" + summary;
   view_.SetCapacity(CapacityOf(SelectedDrive(), state_.totals), tooltip);
+}
+
+void MainPresenter::AllowOutput(bool allowed) {
+  state_.OutputAllowed = allowed;
+  view_.SetCommandEnabled(Command::kExecute1, allowed);
 }
 
 }  // namespace tarvello

@@ -38,7 +38,7 @@ void MainPresenter::ExecuteOutput() {
           OutputFolderRefusalText(folder_block, OutputFolderPath(drive->Root, out_dir)));
       return;
     }
-    if (!view_.IsCommandEnabled(Command::kExecute1)) {
+    if (!state_.OutputAllowed) {
       view_.ShowInformation(kNotEnoughRoom);
       return;
     }
@@ -52,15 +52,20 @@ void MainPresenter::ExecuteOutput() {
     // reported once the dialog has closed and the window is refreshed.
     std::exception_ptr error;
     OutputRunResult result;
-    view_.RunWithProgress([&](OutputProgress& progress) {
-      try {
-        if (!WaitForMarkedConversions(progress)) return;
-        result =
-            RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names, progress);
-      } catch (...) {
-        error = std::current_exception();
-      }
-    });
+    {
+      // The dialog lets events through for Cancel and repainting; those that would change
+      // the list or the drives under the run wait until it has ended.
+      const HeldEvents::Hold hold(held_events_);
+      view_.RunWithProgress([&](OutputProgress& progress) {
+        try {
+          if (!WaitForMarkedConversions(progress)) return;
+          result = RunOutput(settings, state_.rows, state_.table, platform_, state_.temp_names,
+                             progress);
+        } catch (...) {
+          error = std::current_exception();
+        }
+      });
+    }
     // The run renames the songs it parks and moves; the rows list their new names.
     if (state_.rows.RowCount() > 0) view_.RowsChanged(0, state_.rows.RowCount() - 1);
     if (result.incomplete && result.end == OutputRunEnd::kCancelled) {

@@ -5,7 +5,7 @@
 #include "sources/add_files.h"
 #include "sources/folder_walk.h"
 #include "sources/playlist_adding.h"
-#include "sources/track_list_file.h"
+#include "sources/track_list_adding.h"
 
 namespace tarvello {
 
@@ -45,12 +45,20 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
   // The first new row is focused even when an error ends the adding early.
   struct FocusOnExit {
     MainPresenter& presenter;
-    ~FocusOnExit() { presenter.FocusFirstNewRow(); }
+    ~FocusOnExit() {
+      presenter.FocusFirstNewRow();
+      presenter.adding_ = false;
+    }
   } focus{*this};
+  adding_ = true;
+  unconvertible_.clear();
   AddContext context = NewAddContext();
-  // The refused files are named together in one box once the adding ends, however it ends.
+  // The refused files are named together in one box once the adding ends, however it ends;
+  // those that only a missing converter refused are told of in a box of their own.
   RefusalList refused;
-  context.refuse = [&refused](const RefusedFile& file) { refused.Add(file); };
+  context.refuse = [this, &refused](const RefusedFile& file) {
+    if (!unconvertible_.contains(file.path)) refused.Add(file);
+  };
   // Playlist files are read where track lists are; each one's summary box follows its rows.
   PlaylistAdding playlists(context);
   std::vector<std::string> summaries;
@@ -73,23 +81,26 @@ void MainPresenter::AddPaths(const std::vector<std::string>& paths, bool trim) {
       summaries.clear();
       if (outcome == AddOutcome::kStop) break;
     }
+    // The add that follows a late refusal (no paths) does not wait for other files.
+    if (!paths.empty()) SettleProbes(context);
+    AddRefusedProbes(context);
+    for (const std::string& summary : summaries) view_.ShowInformation(summary);
   } catch (...) {
     if (!refused.Empty()) view_.ShowInformation(refused.BoxText());
+    TellMissingHelper();
     throw;
   }
   if (!refused.Empty()) view_.ShowInformation(refused.BoxText());
+  TellMissingHelper();
 }
 
 AddContext MainPresenter::NewAddContext() {
-  return {platform_.files,
-          state_.temp_names,
-          state_.TempFolder,
-          state_.table,
-          state_.StagingTrack,
-          [this](const std::string& path) { return ReadTrackList(path); },
-          [this](const std::string& text) { view_.ShowInformation(text); },
-          {},
-          [this](const std::string& path) { return AdmitForConversion(path); }};
+  const auto show = [this](const std::string& text) { view_.ShowInformation(text); };
+  AddContext context = TrackListAddContext({platform_.files, state_.temp_names, state_.TempFolder,
+                                            state_.table, state_.StagingTrack, state_.TrackIdList},
+                                           show, show);
+  context.add_converted = [this](const std::string& path) { return AdmitForConversion(path); };
+  return context;
 }
 
 // Each added file gets its rows and summary at once, so the list grows visibly.
@@ -106,13 +117,6 @@ void MainPresenter::ShowAddedRows() {
   view_.RowsAppended(first_new, last_new);
   ShowOutputSummary(false);
   PrioritizeConversions();
-}
-
-bool MainPresenter::ReadTrackList(const std::string& path) {
-  const TrackListResult result = tarvello::ReadTrackList(platform_.files, path, state_.table,
-                                                         state_.StagingTrack, state_.TrackIdList);
-  for (const std::string& message : result.messages) view_.ShowInformation(message);
-  return result.accepted;
 }
 
 void MainPresenter::ForgetPlaylistSelection() {

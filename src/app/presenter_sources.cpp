@@ -20,7 +20,6 @@ namespace {
 // The drop-down shows this many items before it needs a scroll bar.
 constexpr int kPlaylistDropDownCount = 8;
 constexpr int kDropDownMargin = 6;
-constexpr const char* kNoMediumStatus = ": メディアが挿入されていません.";
 
 std::string PlaylistQuestion(const std::string& name) {
   return "iTunesプレイリスト '" + Cp932ToUtf8(name) +
@@ -63,8 +62,8 @@ void MainPresenter::LoadPlaylists() {
   // A library that failed part-way has no playlists: the box is empty before the box says why.
   if (!library.read_error.empty()) view_.ShowInformation(library.read_error);
   if (remembered_player) {
-    const auto found = std::find(items.begin() + state_.PlaylistNames.size(), items.end(),
-                                 *remembered_player);
+    const auto found =
+        std::find(items.begin() + state_.PlaylistNames.size(), items.end(), *remembered_player);
     if (found != items.end()) view_.SetPlaylistIndex(static_cast<int>(found - items.begin()));
     return;
   }
@@ -150,7 +149,7 @@ void MainPresenter::ImportOutputFolder(bool silent) {
                                               folder, state_.table, state_.StagingTrack);
     ShowImportedRows(songs.messages);
     // The medium was missing at the last status refresh and has come since.
-    if (state_.DriveStatusText.ends_with(kNoMediumStatus)) ShowDriveStatus();
+    if (state_.DriveStatusNoMedium) ShowDriveStatus();
     ShowOutputSummary(false);
     if (state_.rows.RowCount() > 0) view_.FocusRow(0);
     state_.ListedCount = state_.rows.RowCount();

@@ -7,7 +7,15 @@
 
 namespace tarvello {
 
-enum class ConversionState { kNone, kWaiting, kConverting, kReady, kFailed, kCancelled };
+enum class ConversionState {
+  kNone,
+  kProbing,  // the helper is asked what the file is
+  kWaiting,
+  kConverting,
+  kReady,
+  kFailed,
+  kCancelled
+};
 
 struct RowConversion {
   ConversionState state = ConversionState::kNone;
@@ -16,8 +24,9 @@ struct RowConversion {
 
   // The row's time, rates and size are the source's guesses until its song is made.
   bool Estimated() const {
-    return state == ConversionState::kWaiting || state == ConversionState::kConverting ||
-           state == ConversionState::kCancelled || state == ConversionState::kFailed;
+    return state == ConversionState::kProbing || state == ConversionState::kWaiting ||
+           state == ConversionState::kConverting || state == ConversionState::kCancelled ||
+           state == ConversionState::kFailed;
   }
   bool operator==(const RowConversion&) const = default;
 };

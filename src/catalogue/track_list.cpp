@@ -90,6 +90,12 @@ TrackList::TrackList(const NumberSymbols& symbols, std::unique_ptr<TextCollator>
 
 TrackList::~TrackList() = default;
 
+void TrackList::RefreshCaption(int row, const TrackTable& table) {
+  const int32_t index = TableIndex(row);
+  if (index < 0 || index >= table.TrackCount()) return;
+  rows_[row].caption = DisplayText(table[index].Title);
+}
+
 int32_t TrackList::TableIndex(int row) const {
   if (row < 0 || row >= RowCount()) return -1;
   const std::string& text = rows_[row].sub_items[kSubTableIndex];

@@ -97,6 +97,9 @@ class TrackList {
   // table has reached its limit (the add command is then disabled).
   bool BuildRows(int first, int last, const TrackTable& table, OutputTotals& totals,
                  int64_t cluster_size);
+  // Row `row` shows its record's title again (a record that took the title its file's own
+  // tags give, once they were read).
+  void RefreshCaption(int row, const TrackTable& table);
   // Sorts by a column (0..10), restores the order of addition (-1) or forgets the sort (-2).
   void SortRows(int code);
   int lvTrackInfoCompare(const TrackRow& first, const TrackRow& second) const;

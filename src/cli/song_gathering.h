@@ -10,6 +10,7 @@
 
 #include "cli/convert_command.h"
 #include "cli/list_adding.h"
+#include "convert/helper_options.h"
 #include "platform/platform.h"
 
 namespace tarvello::cli {
@@ -17,12 +18,12 @@ namespace tarvello::cli {
 struct GatherOptions {
   bool convert = true;
   ConvertOptions conversion;
+  HelperOptions helper;  // the helper program; by default the one found beside the program
 };
 
 // Adds the songs into `adding`'s table; every message goes to `err` at once. Returns how
 // many files were not added.
 int GatherSongs(const std::vector<std::string>& given, const GatherOptions& options,
-                FileSystem& files, Environment& environment, ListAdding& adding,
-                std::ostream& err);
+                FileSystem& files, Environment& environment, ListAdding& adding, std::ostream& err);
 
 }  // namespace tarvello::cli

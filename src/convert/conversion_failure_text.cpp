@@ -1,5 +1,7 @@
 #include "convert/conversion_failure_text.h"
 
+#include "convert/helper_options.h"
+
 namespace tarvello {
 namespace {
 
@@ -42,6 +44,14 @@ std::string ConversionFailureText(const ConvertResult& result) {
   // bug report.
   if (result.problem == ConvertProblem::kDiskFull || result.reason.empty()) return text;
   return std::string(text) + " (" + result.reason + ")";
+}
+
+std::string MissingHelperText(const std::vector<std::string>& places) {
+  std::string text = std::string("変換プログラム ") + kHelperProgramName +
+                     " が見つからないため, MP3 や FLAC など変換の必要なファイルを追加できません."
+                     "\r\n\r\n探した場所:";
+  for (const std::string& place : places) text += "\r\n" + place;
+  return text;
 }
 
 }  // namespace tarvello

@@ -1,12 +1,14 @@
 #include "convert/conversion_queue.h"
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <utility>
 
-#include "convert/conversion_failure_text.h"
-#include "convert/convert_pool.h"
 #include "catalogue/m4a_fields.h"
 #include "catalogue/m4a_reader.h"
+#include "convert/conversion_failure_text.h"
+#include "convert/convert_pool.h"
 #include "convert/source_probe.h"
 
 namespace tarvello {
@@ -41,17 +43,28 @@ void FillRecord(const std::string& source, const SourceProbe& probe, int bit_rat
   StoreBytes(record.FileName, source);
 }
 
+// The record of a file the helper has not looked at yet: its name stands for its title.
+void FillPendingRecord(const std::string& source, TTrackInfo& record) {
+  record = TTrackInfo{};
+  StoreText(record.Title, TagTextToCp932(std::filesystem::path(source).stem().string()));
+  StoreBytes(record.FileName, source);
+}
+
+bool Convertible(const SourceProbe& probe) {
+  return probe.kind == SourceKind::kRemux || probe.kind == SourceKind::kEncode;
+}
+
 }  // namespace
 
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
                                  ConvertSettings settings, std::function<void()> wake, int threads,
                                  int64_t cache_bytes, HelperOptions helper)
-    : ConversionQueue(files, cache_folder, settings, std::move(wake), cache_bytes,
-                      [&files, settings, threads, &helper](ConvertCache& cache,
-                                                           ConvertListener& listener) {
-                        return std::make_unique<ConvertPool>(files, cache, settings, listener,
-                                                             threads, std::move(helper));
-                      }) {}
+    : ConversionQueue(
+          files, cache_folder, settings, std::move(wake), cache_bytes,
+          [&files, settings, threads, &helper](ConvertCache& cache, ConvertListener& listener) {
+            return std::make_unique<ConvertPool>(files, cache, settings, listener, threads,
+                                                 std::move(helper));
+          }) {}
 
 ConversionQueue::ConversionQueue(FileSystem& files, const std::string& cache_folder,
                                  ConvertSettings settings, std::function<void()> wake,
@@ -67,6 +80,12 @@ ConversionQueue::~ConversionQueue() {
     const std::lock_guard lock(inbox_mutex_);
     wake_ = nullptr;
   }
+  {
+    const std::lock_guard lock(probe_mutex_);
+    stop_probes_ = true;
+  }
+  probe_ready_.notify_all();
+  if (prober_.joinable()) prober_.join();
   pool_.reset();
 }
 
@@ -75,27 +94,64 @@ void ConversionQueue::SetSettings(const ConvertSettings& settings) {
   pool_->SetSettings(settings);
 }
 
-bool ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
-  const SourceProbe probe = pool_->Probe(source);
-  // A file the system cannot read is told as the walk's read errors are.
-  if (probe.problem == ConvertProblem::kCannotRead) throw FileError(probe.reason + "\r\n" + source);
-  if (probe.kind != SourceKind::kRemux && probe.kind != SourceKind::kEncode) return false;
+Admission ConversionQueue::Admit(const std::string& source, TTrackInfo& record) {
   const auto entry = entries_.find(source);
-  if (entry != entries_.end()) admitted_again_ = true;
+  if (entry == entries_.end() || !entry->second.probe) {
+    if (entry == entries_.end() || entry->second.state != ConversionState::kProbing) {
+      if (!MissingHelperPlaces().empty()) return Admission::kHelperMissing;
+      StartProbe(source);
+    } else {
+      admitted_again_ = true;
+    }
+    FillPendingRecord(source, record);
+    changed_files_.insert(source);
+    return Admission::kAdmitted;
+  }
+  admitted_again_ = true;
+  Entry& known = entry->second;
   // A source added again after its song was made takes that song at once: no result will
   // come for it any more.
-  if (entry != entries_.end() && entry->second.state == ConversionState::kReady &&
-      RecordFromSong(entry->second.song_path, record)) {
-    changed_files_.insert(entry->second.song_path);
-    return true;
+  if (known.state == ConversionState::kReady && RecordFromSong(known.song_path, record)) {
+    changed_files_.insert(known.song_path);
+    return Admission::kAdmitted;
   }
-  FillRecord(source, probe, settings_.bit_rate_kbps, record);
-  const bool again = entry == entries_.end() || entry->second.state == ConversionState::kFailed ||
-                     entry->second.state == ConversionState::kCancelled ||
-                     entry->second.state == ConversionState::kReady;
+  FillRecord(source, *known.probe, settings_.bit_rate_kbps, record);
+  const bool again = known.state == ConversionState::kFailed ||
+                     known.state == ConversionState::kCancelled ||
+                     known.state == ConversionState::kReady;
   if (again) Queue(source);
   changed_files_.insert(source);
-  return true;
+  return Admission::kAdmitted;
+}
+
+void ConversionQueue::StartProbe(const std::string& source) {
+  Entry& entry = entries_[source];
+  entry = Entry{next_id_++, ConversionState::kProbing, entry.song_path, {}, false, {}};
+  sources_[entry.id] = source;
+  {
+    const std::lock_guard lock(probe_mutex_);
+    probe_jobs_.push_back({entry.id, source});
+  }
+  probe_ready_.notify_one();
+  if (!prober_.joinable()) prober_ = std::thread([this] { ProbeLoop(); });
+}
+
+void ConversionQueue::ProbeLoop() {
+  while (true) {
+    ProbeJob job;
+    {
+      std::unique_lock lock(probe_mutex_);
+      probe_ready_.wait(lock, [this] { return stop_probes_ || !probe_jobs_.empty(); });
+      if (stop_probes_) return;
+      job = std::move(probe_jobs_.front());
+      probe_jobs_.pop_front();
+    }
+    Arrival arrival;
+    arrival.id = job.id;
+    arrival.probe = pool_->Probe(job.source, stop_probes_);
+    if (stop_probes_) return;
+    Arrive(std::move(arrival));
+  }
 }
 
 bool ConversionQueue::RecordFromSong(const std::string& song_path, TTrackInfo& record) {
@@ -115,7 +171,7 @@ bool ConversionQueue::RecordFromSong(const std::string& song_path, TTrackInfo& r
 
 void ConversionQueue::Queue(const std::string& source) {
   Entry& entry = entries_[source];
-  entry = Entry{next_id_++, ConversionState::kWaiting, entry.song_path, {}};
+  entry = Entry{next_id_++, ConversionState::kWaiting, entry.song_path, {}, false, entry.probe};
   sources_[entry.id] = source;
   // Rows name the source, or the song made of it before while it is made again.
   changed_files_.insert(source);
@@ -162,11 +218,11 @@ void ConversionQueue::DropUnlisted(const std::unordered_set<std::string>& listed
 }
 
 void ConversionQueue::ConvertStarted(ConvertJobId id) {
-  Arrive({id, true, {}});
+  Arrive({id, true, {}, {}});
 }
 
 void ConversionQueue::ConvertFinished(ConvertJobId id, const ConvertResult& result) {
-  Arrive({id, false, result});
+  Arrive({id, false, result, {}});
 }
 
 void ConversionQueue::Arrive(Arrival arrival) {
@@ -223,6 +279,12 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
   // Rows name the source, or the song made of it before while it is made again.
   changed_files_.insert(source->second);
   if (!entry.song_path.empty()) changed_files_.insert(entry.song_path);
+  if (arrival.probe) {
+    // Copied: the entry may go.
+    const std::string file = source->second;
+    ApplyProbe(*arrival.probe, file, table, staging, indexes[file], changed);
+    return;
+  }
   if (arrival.started) {
     entry.state = ConversionState::kConverting;
     return;
@@ -261,6 +323,43 @@ void ConversionQueue::Apply(const Arrival& arrival, TrackTable& table, TTrackInf
     staging.TrackID = table[index].TrackID;
     if (table.StoreTrack(index, staging) == StoreResult::kStored) changed.push_back(index);
   }
+}
+
+void ConversionQueue::ApplyProbe(const SourceProbe& probe, const std::string& source,
+                                 TrackTable& table, TTrackInfo& staging,
+                                 const std::vector<int32_t>& targets,
+                                 std::vector<int32_t>& changed) {
+  Entry& entry = entries_[source];
+  if (!Convertible(probe)) {
+    // Forgotten, so that the file is looked at afresh when it is added again.
+    sources_.erase(entry.id);
+    entries_.erase(source);
+    if (!targets.empty()) refused_.push_back({source, probe.problem, probe.reason});
+    return;
+  }
+  entry.probe = probe;
+  if (targets.empty()) {
+    // Its rows went while it was looked at: nothing to make until it is added again.
+    entry.state = ConversionState::kCancelled;
+    entry.dropped = true;
+    return;
+  }
+  for (const int32_t index : targets) {
+    FillRecord(source, probe, settings_.bit_rate_kbps, staging);
+    staging.TrackID = table[index].TrackID;
+    if (table.StoreTrack(index, staging) == StoreResult::kStored) changed.push_back(index);
+  }
+  Queue(source);
+}
+
+std::vector<RefusedSource> ConversionQueue::TakeRefused() {
+  return std::exchange(refused_, {});
+}
+
+int ConversionQueue::Probing() const {
+  return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [](const auto& entry) {
+    return entry.second.state == ConversionState::kProbing;
+  }));
 }
 
 void ConversionQueue::KeepPinned(const std::string& song_path) {
@@ -328,7 +427,7 @@ std::optional<std::string> ConversionQueue::SourceOf(const std::string& song_pat
 }
 
 int ConversionQueue::Unfinished() const {
-  return unfinished_;
+  return unfinished_ + Probing();
 }
 
 void ConversionQueue::CancelAll() {

@@ -3,6 +3,7 @@
 // What the conversion queue asks of whatever converts: jobs in, their order, cancels and
 // probes; and what it hears back. The helper pool is the real one; tests script their own.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -38,8 +39,11 @@ class ConvertJobs {
   // A waiting job is dropped, a running one stopped; both end as cancelled.
   virtual void Cancel(ConvertJobId id) = 0;
   virtual void CancelAll() = 0;
-  // What `source` is and would become, answered on the calling thread.
-  virtual SourceProbe Probe(const std::string& source) = 0;
+  // What `source` is and would become, answered on the calling thread; `stop` ends the
+  // wait early. May be called on another thread than the rest.
+  virtual SourceProbe Probe(const std::string& source, const std::atomic<bool>& stop) = 0;
+  // The places the helper program was looked for when it is not there; empty when it is.
+  virtual std::vector<std::string> MissingHelperPlaces() const = 0;
 };
 
 }  // namespace tarvello

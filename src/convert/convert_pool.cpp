@@ -37,6 +37,8 @@ ConvertPool::ConvertPool(FileSystem& files, ConvertCache& cache, ConvertSettings
     : files_(files),
       cache_(cache),
       listener_(listener),
+      helper_places_(helper.program.empty() ? HelperProgramPlaces()
+                                            : std::vector<std::string>{helper.program}),
       helper_(Completed(std::move(helper))),
       max_workers_(threads > 0
                        ? threads
@@ -70,10 +72,15 @@ void ConvertPool::StartWorkerIfNeeded() {
   if (static_cast<int>(workers_.size()) < wanted) workers_.emplace_back([this] { Work(); });
 }
 
-SourceProbe ConvertPool::Probe(const std::string& source) {
+SourceProbe ConvertPool::Probe(const std::string& source, const std::atomic<bool>& stop) {
   const std::lock_guard lock(probe_mutex_);
   last_probe_ = std::chrono::steady_clock::now();
-  return ProbeSource(files_, probe_helper_, source);
+  return ProbeSource(files_, probe_helper_, source, stop);
+}
+
+std::vector<std::string> ConvertPool::MissingHelperPlaces() const {
+  if (files_.FileExists(helper_.program)) return {};
+  return helper_places_;
 }
 
 void ConvertPool::StopIdleProbeHelper() {

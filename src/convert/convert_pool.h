@@ -50,7 +50,8 @@ class ConvertPool : public ConvertJobs {
   // The most workers that run at once.
   int ThreadCount() const { return max_workers_; }
   // Asked of a helper kept for probes, so that a probe never waits for a conversion.
-  SourceProbe Probe(const std::string& source) override;
+  SourceProbe Probe(const std::string& source, const std::atomic<bool>& stop) override;
+  std::vector<std::string> MissingHelperPlaces() const override;
 
  private:
   struct Job {
@@ -78,6 +79,7 @@ class ConvertPool : public ConvertJobs {
   FileSystem& files_;
   ConvertCache& cache_;
   ConvertListener& listener_;
+  std::vector<std::string> helper_places_;  // where the helper was looked for
   HelperOptions helper_;
   int max_workers_ = 1;
   mutable std::mutex mutex_;

@@ -98,9 +98,7 @@ ConvertResult MakeSong(HelperWorker& helper, ConvertCache& cache, const std::str
     return Outcome(ConvertAction::kFailed, "cannot make the cache folder " + cache.Folder());
   }
   HelperMessage request{"make", {}};
-  request.Set("source", source)
-      .Set("target", temporary)
-      .SetNumber("kbps", settings.bit_rate_kbps);
+  request.Set("source", source).Set("target", temporary).SetNumber("kbps", settings.bit_rate_kbps);
   const HelperReply reply = helper.Ask(request, "made", cancel);
   ConvertStatus status = reply.answered ? StatusFrom(reply.message) : reply.failure;
   const SourceKind kind = reply.answered ? ProbeFrom(reply.message).kind : SourceKind::kRefused;
@@ -123,8 +121,8 @@ ConvertResult MakeSong(HelperWorker& helper, ConvertCache& cache, const std::str
   ConvertResult result;
   result.action = kind == SourceKind::kRemux ? ConvertAction::kRemuxed : ConvertAction::kEncoded;
   result.codec = codec;
-  result.song_path =
-      cache.Commit(temporary, kind == SourceKind::kRemux ? ConvertCache::RemuxKey(hash) : encode_key);
+  result.song_path = cache.Commit(
+      temporary, kind == SourceKind::kRemux ? ConvertCache::RemuxKey(hash) : encode_key);
   if (result.song_path.empty()) {
     return Outcome(ConvertAction::kFailed, "cannot name the converted song in " + cache.Folder());
   }
@@ -196,7 +194,8 @@ ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, HelperWorker& 
   return result;
 }
 
-SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::string& path) {
+SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::string& path,
+                        const std::atomic<bool>& stop) {
   SourceProbe probe;
   std::string read_error;
   Walk(files, path, read_error);
@@ -205,10 +204,9 @@ SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::stri
     probe.problem = ConvertProblem::kCannotRead;
     return probe;
   }
-  const std::atomic<bool> never{false};
   HelperMessage request{"probe", {}};
   request.Set("source", path);
-  const HelperReply reply = helper.Ask(request, "probed", never);
+  const HelperReply reply = helper.Ask(request, "probed", stop);
   if (!reply.answered) {
     probe.reason = reply.failure.reason;
     probe.problem = reply.failure.problem;

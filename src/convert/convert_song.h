@@ -46,7 +46,9 @@ ConvertResult ConvertSong(FileSystem& files, ConvertCache& cache, HelperWorker& 
                           const std::string& source, const ConvertSettings& settings,
                           const std::atomic<bool>& cancel);
 
-// Looks at `path` as the M4A walk does, then through the helper as FFmpeg does.
-SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::string& path);
+// Looks at `path` as the M4A walk does, then through the helper as FFmpeg does. Setting
+// `stop` ends the wait for the helper (and the helper) early.
+SourceProbe ProbeSource(FileSystem& files, HelperWorker& helper, const std::string& path,
+                        const std::atomic<bool>& stop);
 
 }  // namespace tarvello

@@ -7,16 +7,25 @@
 
 namespace tarvello {
 
+std::vector<std::string> HelperProgramPlaces(Environment& environment) {
+  const std::filesystem::path folder =
+      std::filesystem::path(environment.ExecutablePath()).parent_path();
+  return {(folder / kHelperProgramName).string(),
+          (folder.parent_path() / TARVELLO_LIBEXEC_SUBDIR / kHelperProgramName).string(),
+          std::string(TARVELLO_LIBEXEC_DIR) + "/" + kHelperProgramName};
+}
+
 std::string FindHelperProgram(Environment& environment, FileSystem& files) {
-  const std::filesystem::path folder = std::filesystem::path(environment.ExecutablePath()).parent_path();
-  // Beside the program in a build tree; in an installed tree moved as a whole (a DESTDIR),
-  // the library-exec folder next to the program's folder; else where it was installed.
-  for (const std::filesystem::path& candidate :
-       {folder / kHelperProgramName,
-        folder.parent_path() / TARVELLO_LIBEXEC_SUBDIR / kHelperProgramName}) {
-    if (files.FileExists(candidate.string())) return candidate.string();
+  const std::vector<std::string> places = HelperProgramPlaces(environment);
+  for (const std::string& place : places) {
+    if (files.FileExists(place)) return place;
   }
-  return std::string(TARVELLO_LIBEXEC_DIR) + "/" + kHelperProgramName;
+  return places.back();
+}
+
+std::vector<std::string> HelperProgramPlaces() {
+  PosixEnvironment environment;
+  return HelperProgramPlaces(environment);
 }
 
 std::string FindHelperProgram() {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -20,9 +21,14 @@ struct HelperOptions {
   std::chrono::milliseconds idle_limit{std::chrono::seconds(30)};
 };
 
-// The helper next to the running program (a build tree), else the one installed in the
-// library-exec folder (/usr/libexec/tarvello).
+// Where the helper is looked for, in order: next to the running program (a build tree),
+// in the library-exec folder next to the program's folder (an installed tree moved as a
+// whole), and where it was installed (/usr/libexec/tarvello).
+std::vector<std::string> HelperProgramPlaces(Environment& environment);
+// The first of those places that holds the helper, else the installed one.
 std::string FindHelperProgram(Environment& environment, FileSystem& files);
+// The places on the real system.
+std::vector<std::string> HelperProgramPlaces();
 // The same on the real system.
 std::string FindHelperProgram();
 

@@ -54,6 +54,11 @@ class TMainForm : public QMainWindow, public MainView {
   const MainPresenter& Presenter() const { return *presenter_; }
   // Test seam: how soon a folder's adding shows its progress dialog and how often its rows.
   void SetFolderAddingPace(FolderAddingPace pace) { presenter_->SetFolderAddingPace(pace); }
+  // Test seam: the conversion helper, and how long an add waits for its answers.
+  void SetConversionHelper(HelperOptions helper, std::chrono::milliseconds probe_wait) {
+    presenter_->SetConversionHelper(std::move(helper));
+    presenter_->SetProbeWait(probe_wait);
+  }
   // The eject command's way to the system (not owned); without one the command stays
   // disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
@@ -61,6 +66,7 @@ class TMainForm : public QMainWindow, public MainView {
   void WatchMounts(MountWatcher* watcher);
 
   QAction* CommandAction(Command command) const;
+  bool IsCommandEnabled(Command command) const;
   const ImageList& Images() const { return ImageList1_; }
 
   // MainView.
@@ -70,7 +76,6 @@ class TMainForm : public QMainWindow, public MainView {
   void SetOutDirLabel(const std::string& text) override;
   void SetStatusText(int panel, const std::string& text) override;
   void SetCommandEnabled(Command command, bool enabled) override;
-  bool IsCommandEnabled(Command command) const override;
   void ArmStartupTimer(int milliseconds) override;
   void AcceptDroppedFiles() override;
   void SetDriveItems(const std::vector<DriveItem>& items) override;

@@ -22,6 +22,7 @@ int ConversionGlyph(ConversionState state) {
   switch (state) {
     case ConversionState::kNone:
       break;
+    case ConversionState::kProbing:
     case ConversionState::kWaiting:
       return kGlyphConversionWaiting;
     case ConversionState::kConverting:
@@ -94,6 +95,8 @@ QString TrackListModel::ConversionText(const RowConversion& conversion) {
   switch (conversion.state) {
     case ConversionState::kNone:
       break;
+    case ConversionState::kProbing:
+      return QStringLiteral("変換前の確認中");
     case ConversionState::kWaiting:
       return QStringLiteral("変換待ち");
     case ConversionState::kConverting:

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,7 @@ class PresenterTest : public ::testing::Test {
   MainPresenter& Start(ScreenSize screen = {1024, 768}) {
     presenter_ = std::make_unique<MainPresenter>(fake_.platform, view_, NumberSymbols{},
                                                  std::make_unique<ByteOrderCollator>());
+    presenter_->SetProbeWait(probe_wait_);
     presenter_->FormCreate(screen);
     return *presenter_;
   }
@@ -51,6 +53,9 @@ class PresenterTest : public ::testing::Test {
     return geometry;
   }
 
+  // An add waits this long for the helper to say what its files are: long enough here
+  // that each add ends with its files looked at, unless a test says otherwise.
+  std::chrono::milliseconds probe_wait_{std::chrono::seconds(60)};
   TempDir program_dir_;
   TempDir temp_dir_;
   FakePlatform fake_;

@@ -59,6 +59,37 @@ TEST_F(PresenterOutputTest, ConfirmedOutputWritesTheCardAndRefreshesTheWindow) {
   EXPECT_EQ(presenter_->Rows().Row(0).sub_items[kSubFileName], Fixture("m4a/tagged.m4a"));
 }
 
+TEST_F(PresenterOutputTest, AMountChangeDuringTheRunIsFollowedOnceTheRunHasEnded) {
+  StartWithCard();
+  view_.confirm_answers.push_back(true);
+  const size_t listed = view_.drive_items.size();
+  std::vector<size_t> listed_during_run;
+  view_.progress.press_cancel = [&](const testing::RecordingProgress&) {
+    if (listed_during_run.empty()) fake_.volumes.AddTemp("STICK");
+    presenter_->VolumesChanged();
+    listed_during_run.push_back(view_.drive_items.size());
+    return false;
+  };
+
+  presenter_->Execute1Click();
+
+  ASSERT_GT(listed_during_run.size(), 1u);
+  for (const size_t count : listed_during_run) EXPECT_EQ(count, listed);
+  EXPECT_EQ(view_.drive_items.size(), listed + 1);
+  EXPECT_EQ(presenter_->State().drives.entries[view_.drive_index].Root, card_->root);
+  EXPECT_EQ(view_.progress.messages.back(), "出力先フォルダへ 2 曲を出力しました.");
+}
+
+TEST_F(PresenterOutputTest, TheFitIsThePresentersOwnNotTheMenusState) {
+  // A window whose menu keeps every command enabled still gets the refusal.
+  view_.ignores_enabling = true;
+  StartWithCard({64 << 20, 8192, 512, 8});
+  presenter_->Execute1Click();
+  EXPECT_THAT(view_.boxes, ElementsAre("出力先の空き領域が十分ではありません.\r\n"
+                                       "出力対象曲を減らしてください."));
+  EXPECT_EQ(view_.progress_dialogs, 0);
+}
+
 TEST_F(PresenterOutputTest, CancelInTheConfirmationWritesNothing) {
   StartWithCard();
   view_.confirm_answers.push_back(false);

@@ -33,10 +33,18 @@ class ConversionQueueTest : public ::testing::Test {
           return pool;
         });
   }
-  // Admits `source` and lists its record as the last row.
+  // Admits `source`, lists its record as the last row, and applies the helper's answer.
   void AddRow(ConversionQueue& queue, const std::string& source) {
-    ASSERT_TRUE(queue.Admit(source, staging_)) << source;
+    ASSERT_EQ(queue.Admit(source, staging_), Admission::kAdmitted) << source;
     ASSERT_EQ(table_.StoreTrack(table_.TrackCount(), staging_), StoreResult::kStored);
+    SettleProbes(queue);
+  }
+  void SettleProbes(ConversionQueue& queue) {
+    std::vector<std::string> failures;
+    while (queue.Probing() > 0) {
+      queue.WaitForResult(1000);
+      queue.Deliver(table_, staging_, failures);
+    }
   }
   // Runs the waiting work and delivers its results.
   std::vector<int32_t> RunAndDeliver(ConversionQueue& queue, std::vector<std::string>& failures) {
@@ -59,7 +67,7 @@ class ConversionQueueTest : public ::testing::Test {
 
 TEST_F(ConversionQueueTest, RowsEnterAtOnceAndBecomeTheConvertedSongs) {
   auto queue = MakeQueue();
-  SourceProbe six = pool_->Probe(flac_);
+  SourceProbe six = pool_->Probe(flac_, std::atomic<bool>{false});
   six.channels = 6;
   six.sample_rate = 32000;
   pool_->probes[flac_] = six;
@@ -78,7 +86,15 @@ TEST_F(ConversionQueueTest, RowsEnterAtOnceAndBecomeTheConvertedSongs) {
   // A record deleted before its song is ready stays as it is.
   AddRow(*queue, mp3_);
   table_[2].Deleted = 1;
-  EXPECT_FALSE(queue->Admit("/music/notes.txt", staging_));
+  // A file the helper refuses is named for the caller, its record left as it is.
+  AddRow(*queue, "/music/notes.txt");
+  const std::vector<RefusedSource> refused = queue->TakeRefused();
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].source, "/music/notes.txt");
+  EXPECT_EQ(refused[0].reason, "no audio stream");
+  EXPECT_EQ(FieldText(table_[3].Title), "notes");
+  EXPECT_EQ(queue->StateOf("/music/notes.txt"), ConversionState::kNone);
+  table_[3].Deleted = 1;
 
   std::vector<std::string> failures;
   std::vector<int32_t> changed = RunAndDeliver(*queue, failures);
@@ -94,6 +110,48 @@ TEST_F(ConversionQueueTest, RowsEnterAtOnceAndBecomeTheConvertedSongs) {
   }
   EXPECT_EQ(FileNameOf(2), mp3_);
   EXPECT_EQ(queue->StateOf(mp3_), ConversionState::kReady);
+}
+
+// The caller never waits for the helper: a file is listed at once under its name while
+// the helper looks at it, a queue that goes stops the look, and without a helper program
+// nothing is admitted.
+TEST_F(ConversionQueueTest, FilesAreListedBeforeTheHelperHasLookedAtThem) {
+  auto queue = MakeQueue();
+  pool_->HoldProbes(true);
+  ASSERT_EQ(queue->Admit(mp3_, staging_), Admission::kAdmitted);
+  ASSERT_EQ(table_.StoreTrack(0, staging_), StoreResult::kStored);
+  EXPECT_EQ(FieldText(table_[0].Title), "one");
+  EXPECT_EQ(table_[0].FileSize, 0);
+  EXPECT_EQ(queue->ConversionOf(mp3_).state, ConversionState::kProbing);
+  EXPECT_EQ(queue->Probing(), 1);
+  EXPECT_EQ(queue->Unfinished(), 1);
+  // Added again meanwhile: the one look serves both rows.
+  ASSERT_EQ(queue->Admit(mp3_, staging_), Admission::kAdmitted);
+  ASSERT_EQ(table_.StoreTrack(1, staging_), StoreResult::kStored);
+  EXPECT_EQ(queue->Probing(), 1);
+
+  pool_->HoldProbes(false);
+  SettleProbes(*queue);
+  for (int32_t index : {0, 1}) {
+    EXPECT_EQ(FieldText(table_[index].Title), "one.mp3");
+    EXPECT_EQ(table_[index].FileSize, 3 * 128000 / 8);
+  }
+  EXPECT_EQ(queue->ConversionOf(mp3_).state, ConversionState::kWaiting);
+  EXPECT_EQ(pool_->Waiting(), 1u);
+
+  // A look that never ends does not keep the queue from going.
+  pool_->HoldProbes(true);
+  ASSERT_EQ(queue->Admit(flac_, staging_), Admission::kAdmitted);
+  queue.reset();
+
+  auto missing = MakeQueue();
+  pool_->missing_helper_places = {"/opt/a/tarvello-convert",
+                                  "/usr/libexec/tarvello/tarvello-convert"};
+  staging_ = TTrackInfo{};
+  EXPECT_EQ(missing->Admit(mp3_, staging_), Admission::kHelperMissing);
+  EXPECT_EQ(FieldText(staging_.FileName), "");
+  EXPECT_EQ(missing->MissingHelperPlaces(), pool_->missing_helper_places);
+  EXPECT_EQ(missing->Unfinished(), 0);
 }
 
 // Marked work first, then in the list's order; work no row lists any more is dropped
@@ -137,7 +195,8 @@ TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFileInJapa
     const char* reason;
     const char* line;
   } cases[] = {
-      {ConvertProblem::kCannotOpen, "cannot open: gone", "ファイルがオープンできません. (cannot open: gone)"},
+      {ConvertProblem::kCannotOpen, "cannot open: gone",
+       "ファイルがオープンできません. (cannot open: gone)"},
       {ConvertProblem::kCannotRead, "cannot read: Input/output error",
        "ファイルが読み込めません. (cannot read: Input/output error)"},
       {ConvertProblem::kHelperCrashed, "the helper was ended by signal 9 (SIGKILL)",
@@ -159,12 +218,15 @@ TEST_F(ConversionQueueTest, CancelledWorkComesBackAndFailuresNameTheirFileInJapa
     EXPECT_EQ(failures[0], source + "\r\n" + each.line);
     EXPECT_EQ(queue->ConversionOf(source), (RowConversion{ConversionState::kFailed, each.line}));
   }
-  // A file the system cannot read is told as the walk's read errors are.
+  // A file the system cannot read is refused with its problem, for the caller to tell.
   SourceProbe unreadable;
   unreadable.reason = "cannot read: Input/output error";
   unreadable.problem = ConvertProblem::kCannotRead;
   pool_->probes["/music/bad.mp3"] = unreadable;
-  EXPECT_THROW(queue->Admit("/music/bad.mp3", staging_), FileError);
+  AddRow(*queue, "/music/bad.mp3");
+  const std::vector<RefusedSource> refused = queue->TakeRefused();
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].problem, ConvertProblem::kCannotRead);
 }
 
 // The rows learn of every change through the file names the queue hands over: each
@@ -182,7 +244,7 @@ TEST_F(ConversionQueueTest, TheFilesWhoseStateChangedAreNamedForTheRows) {
   EXPECT_TRUE(queue->TakeChangedFiles().empty());
 
   // Added again, the record is the song's at once: no job, no estimate.
-  ASSERT_TRUE(queue->Admit(mp3_, staging_));
+  ASSERT_EQ(queue->Admit(mp3_, staging_), Admission::kAdmitted);
   EXPECT_EQ(FieldText(staging_.FileName), song);
   EXPECT_EQ(staging_.Time, table_[0].Time);
   EXPECT_EQ(queue->Unfinished(), 0);
@@ -192,7 +254,7 @@ TEST_F(ConversionQueueTest, TheFilesWhoseStateChangedAreNamedForTheRows) {
   // A song gone from the cache is made again: the rows naming the source or the old song
   // both wait for it.
   std::filesystem::remove(song);
-  ASSERT_TRUE(queue->Admit(mp3_, staging_));
+  ASSERT_EQ(queue->Admit(mp3_, staging_), Admission::kAdmitted);
   EXPECT_EQ(FieldText(staging_.FileName), mp3_);
   EXPECT_EQ(queue->Unfinished(), 1);
   EXPECT_EQ(queue->TakeChangedFiles(), (std::unordered_set<std::string>{mp3_, song}));
@@ -242,7 +304,7 @@ TEST_F(ConversionQueueTest, SongsInUseOutliveASmallCache) {
   EXPECT_TRUE(queue->Cache().IsPinned(mp3_song));
 
   // Added again once its song is there, a source is that song at once.
-  ASSERT_TRUE(queue->Admit(flac_, staging_));
+  ASSERT_EQ(queue->Admit(flac_, staging_), Admission::kAdmitted);
   EXPECT_EQ(FieldText(staging_.FileName), FileNameOf(1));
   EXPECT_EQ(queue->Unfinished(), 0);
 }

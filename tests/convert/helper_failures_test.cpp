@@ -111,7 +111,7 @@ TEST_F(HelperFailuresTest, CancelEndsABusyHelperAndTheNextJobGetsANewOne) {
   pool.Add(2, Song("later"));
   EXPECT_EQ(recorder.WaitFinished(2).action, ConvertAction::kRemuxed);
   // A probe has a helper of its own.
-  EXPECT_EQ(pool.Probe(Song("probed")).tags.title, dir_.Path("probed"));
+  EXPECT_EQ(pool.Probe(Song("probed"), std::atomic<bool>{false}).tags.title, dir_.Path("probed"));
 }
 
 TEST_F(HelperFailuresTest, AMissingHelperFailsTheSongWithTheSystemsReason) {

@@ -1,14 +1,17 @@
 #pragma once
 
-// A pool that converts nothing: probes answer from a script, and each job runs when the
-// test says so, in the order the pool would take it, with the result the script gives.
-// A song made is a copy of a fixture M4A, written and kept in the cache as the real pool
-// does it.
+// A pool that converts nothing: probes answer from a script (on the queue's prober thread,
+// held back when the test says so), and each job runs when the test says so, in the order the pool
+// would take it, with the result the script gives. A song made is a copy of a fixture M4A, written
+// and kept in the cache as the real pool does it.
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -29,6 +32,8 @@ class ScriptedPool : public ConvertJobs {
   std::map<std::string, SourceProbe> probes;
   // Results other than a made song, by source.
   std::map<std::string, ConvertResult> outcomes;
+  // Where the helper was looked for, as if it were missing; empty: it is there.
+  std::vector<std::string> missing_helper_places;
   // The sources of the jobs run so far, in the order they ran.
   std::vector<std::string> ran;
 
@@ -44,11 +49,20 @@ class ScriptedPool : public ConvertJobs {
     }
   }
   void SetSettings(const ConvertSettings&) override {}
-  void Cancel(ConvertJobId id) override { Drop([id](const Job& job) { return job.id == id; }); }
+  std::vector<std::string> MissingHelperPlaces() const override { return missing_helper_places; }
+  void Cancel(ConvertJobId id) override {
+    Drop([id](const Job& job) { return job.id == id; });
+  }
   void CancelAll() override {
     Drop([](const Job&) { return true; });
   }
-  SourceProbe Probe(const std::string& source) override {
+  SourceProbe Probe(const std::string& source, const std::atomic<bool>& stop) override {
+    {
+      // A held probe answers once released, or nothing once stopped.
+      std::unique_lock lock(hold_mutex_);
+      while (probes_held_ && !stop) hold_changed_.wait_for(lock, std::chrono::milliseconds(10));
+      if (stop) return {};
+    }
     const auto scripted = probes.find(source);
     if (scripted != probes.end()) return scripted->second;
     SourceProbe probe;
@@ -59,6 +73,15 @@ class ScriptedPool : public ConvertJobs {
     probe.sample_rate = 44100;
     probe.tags.title = std::filesystem::path(source).filename().string();
     return probe;
+  }
+
+  // Held, probes wait (as for a file that keeps the helper busy) until released.
+  void HoldProbes(bool held) {
+    {
+      const std::lock_guard lock(hold_mutex_);
+      probes_held_ = held;
+    }
+    hold_changed_.notify_all();
   }
 
   // Runs the waiting jobs, first first, as one worker would.
@@ -113,6 +136,9 @@ class ScriptedPool : public ConvertJobs {
 
   ConvertCache& cache_;
   ConvertListener& listener_;
+  std::mutex hold_mutex_;
+  std::condition_variable hold_changed_;
+  bool probes_held_ = false;
   std::vector<Job> waiting_;
   uint64_t sequence_ = 0;
 };

@@ -43,6 +43,7 @@ class RecordingView : public MainView {
   std::vector<std::pair<int, int>> appended;      // the ranges of RowsAppended, in order
   int rows_moving = 0;                            // above 0 between RowsAboutToMove and RowsMoved
   int cursor_depth = 0;
+  bool ignores_enabling = false;  // a window whose menu keeps its commands as they are
   int max_cursor_depth = 0;
 
   // Boxes shown, in order, and the scripted answers.
@@ -61,8 +62,10 @@ class RecordingView : public MainView {
   void SetColumnWidth(int column, int width) override { column_widths[column] = width; }
   void SetOutDirLabel(const std::string& text) override { out_dir_label = text; }
   void SetStatusText(int panel, const std::string& text) override { status[panel] = text; }
-  void SetCommandEnabled(Command command, bool on) override { enabled[command] = on; }
-  bool IsCommandEnabled(Command command) const override {
+  void SetCommandEnabled(Command command, bool on) override {
+    if (!ignores_enabling) enabled[command] = on;
+  }
+  bool IsCommandEnabled(Command command) const {
     auto it = enabled.find(command);
     return it == enabled.end() || it->second;
   }

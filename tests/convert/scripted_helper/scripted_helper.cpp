@@ -1,7 +1,8 @@
 // A stand-in for tarvello-convert that speaks its protocol and misbehaves on cue: the name
-// of the song asked for says how. "crash" aborts, "hang" stops answering, "garble" answers
-// bytes that are no message, "busy" reports progress until it is ended; any other song is
-// "made" at once as a few bytes at the target.
+// of the song asked for says how. "crash" aborts, "hang" stops answering ("probe-hang"
+// already when probed), "garble" answers bytes that are no message, "busy" reports
+// progress until it is ended; any other song is "made" at once as a few bytes at the
+// target.
 
 #include <unistd.h>
 
@@ -64,6 +65,9 @@ int main(int argc, char** argv) {
   HelperMessage request;
   while (Receive(buffer, request)) {
     const std::string source = request.Text("source");
+    if (request.type == "probe" && source.find("probe-hang") != std::string::npos) {
+      while (true) ::pause();
+    }
     HelperMessage reply{request.type == "probe" ? "probed" : "made", {}};
     reply.Set("kind", "remux").Set("codec", "aac").Set("tag.title", source);
     if (request.type == "make") {

@@ -1,0 +1,64 @@
+// Handlers held while a run reads the list: none runs inside the hold, each runs once
+// afterwards in the order its event first came, and outside a hold they run at once.
+
+#include "app/held_events.h"
+
+#include <gmock/gmock.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvello {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class HeldEventsTest : public ::testing::Test {
+ protected:
+  void Raise(HeldEvent event, const std::string& name) {
+    events_.Handle(event, [this, name] { ran_.push_back(name); });
+  }
+
+  HeldEvents events_;
+  std::vector<std::string> ran_;
+};
+
+TEST_F(HeldEventsTest, HandlersOutsideAHoldRunAtOnce) {
+  Raise(HeldEvent::kVolumesChanged, "volumes");
+  Raise(HeldEvent::kVolumesChanged, "volumes again");
+  EXPECT_THAT(ran_, ElementsAre("volumes", "volumes again"));
+}
+
+TEST_F(HeldEventsTest, HeldHandlersRunOnceEachInTheOrderTheyFirstCame) {
+  {
+    const HeldEvents::Hold outer(events_);
+    Raise(HeldEvent::kConversionsArrived, "conversions");
+    {
+      const HeldEvents::Hold inner(events_);
+      Raise(HeldEvent::kVolumesChanged, "volumes");
+    }
+    // The inner hold ended but the outer one still holds.
+    Raise(HeldEvent::kConversionsArrived, "conversions again");
+    EXPECT_THAT(ran_, IsEmpty());
+    EXPECT_TRUE(events_.Holding());
+  }
+  EXPECT_THAT(ran_, ElementsAre("conversions", "volumes"));
+  EXPECT_FALSE(events_.Holding());
+  Raise(HeldEvent::kVolumesChanged, "later");
+  EXPECT_THAT(ran_.back(), "later");
+}
+
+TEST_F(HeldEventsTest, AnEventSetOffByAReleasedHandlerRunsAtOnce) {
+  std::optional<HeldEvents::Hold> hold(std::in_place, events_);
+  events_.Handle(HeldEvent::kVolumesChanged, [this] {
+    ran_.push_back("volumes");
+    Raise(HeldEvent::kConversionsArrived, "conversions");
+  });
+  hold.reset();
+  EXPECT_THAT(ran_, ElementsAre("volumes", "conversions"));
+}
+
+}  // namespace
+}  // namespace tarvello
