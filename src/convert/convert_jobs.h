@@ -4,10 +4,13 @@
 // probes; and what it hears back. The helper pool is the real one; tests script their own.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "convert/convert_cache.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
 #include "convert/source_probe.h"
@@ -41,5 +44,9 @@ class ConvertJobs {
   // What `source` is and would become, answered on the calling thread.
   virtual SourceProbe Probe(const std::string& source) = 0;
 };
+
+// Makes the pool that jobs are handed to, over a cache: the helper pool, or a test's own.
+using ConvertJobsMaker =
+    std::function<std::unique_ptr<ConvertJobs>(ConvertCache& cache, ConvertListener& listener)>;
 
 }  // namespace tarvello

@@ -1,4 +1,4 @@
-#include "app/extra_settings.h"
+#include "common/extra_settings.h"
 
 #include <filesystem>
 
