@@ -1,36 +1,21 @@
 #pragma once
 
-// The card's content dialog as values: the sources in the card's order, the output
-// options the card is written with and its automatic update, plus what the dialog offers
-// to add. Texts are UTF-8; paths are native bytes.
+// What the card's content dialog is opened with and hands back: the card's sources in
+// order, the output options it is written with and its automatic update, and what the
+// dialog offers to add. Texts are UTF-8; paths are native bytes.
 
 #include <string>
 #include <vector>
 
+#include "sync/card_profile.h"
+
 namespace tarvello {
 
-enum class ProfileSourceKind {
-  kLibraryPlaylist,  // `path` the library file, `name` the playlist
-  kPlayerPlaylist,   // `path` the player's name, `name` the playlist
-  kPlaylistFile,     // `path` an M3U, M3U8, PLS or XSPF file
-  kFolder,           // `path` a folder
-  kCurrentList,      // the window's marked rows, saved as a playlist file on OK
-};
-
-struct ProfileSourceRow {
-  ProfileSourceKind kind = ProfileSourceKind::kFolder;
-  std::string path;
-  std::string name;
-
-  bool operator==(const ProfileSourceRow&) const = default;
-};
-
 struct CardProfileForm {
-  std::vector<ProfileSourceRow> sources;
-  int title_format = 0;
-  int separator = 0;
-  bool backup = true;
-  int bit_rate_kbps = 128;
+  // A saved list with an empty path stands for the window's marked rows, saved as the
+  // card's list when the dialog is confirmed.
+  std::vector<CardSource> sources;
+  ProfileOutput output;
   bool auto_update = false;
 
   bool operator==(const CardProfileForm&) const = default;
@@ -38,20 +23,22 @@ struct CardProfileForm {
 
 // A player's playlist the dialog offers.
 struct PlayerPlaylistChoice {
-  std::string player;  // "Rhythmbox"
+  std::string player;  // "Rhythmbox", as PlayerName gives it
   std::string name;
 };
 
 struct CardProfileRequest {
   std::string card_name;  // the volume's short name
   CardProfileForm form;
-  std::string library_file;                   // empty: no library
-  std::vector<std::string> library_playlists;  // the library's playlists, UTF-8
+  std::string library_file;                    // empty: no library
+  std::vector<std::string> library_playlists;  // the library's playlists
   std::vector<PlayerPlaylistChoice> player_playlists;
   int marked_rows = 0;  // the current list's marked rows; none: it cannot be added
 };
 
-// How a source row reads in the dialog: "フォルダ: /home/me/Music".
-std::string ProfileSourceLabel(const ProfileSourceRow& row);
+// The source standing for the window's marked rows until the dialog is confirmed.
+inline CardSource CurrentListSource() {
+  return {CardSourceKind::kSavedList, {}, {}, {}};
+}
 
 }  // namespace tarvello

@@ -18,6 +18,7 @@ void MainPresenter::LoadDriveList() {
   state_.CurrentDrive = index;
   if (index >= 0) view_.SetDriveIndex(index);
   UpdateEjectEnabling();
+  if (cards_) cards_->updates.DrivesChanged(state_.drives);
 }
 
 void MainPresenter::VolumesChanged() {
@@ -31,6 +32,7 @@ void MainPresenter::VolumesChanged() {
     state_.CurrentDrive = follow.index;
     if (follow.index >= 0) view_.SetDriveIndex(follow.index);
     UpdateEjectEnabling();
+    FollowInsertedCards(before);
     if (follow.chosen_gone) {
       state_.DriveStatusText = NoMediumText(before.entries[chosen].Name);
       view_.SetStatusText(1, state_.DriveStatusText);
@@ -104,6 +106,7 @@ void MainPresenter::cbxDrivesChange(int index) {
     UpdateEjectEnabling();
     FollowOutputFolder();
     ShowOutputSummary(true);
+    FollowChosenCard();
   });
 }
 

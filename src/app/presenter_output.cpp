@@ -38,10 +38,7 @@ void MainPresenter::ExecuteOutput() {
       view_.ShowInformation(refusal);
       return;
     }
-    if (!view_.IsCommandEnabled(Command::kExecute1)) {
-      view_.ShowInformation(kNotEnoughRoom);
-      return;
-    }
+    if (!view_.IsCommandEnabled(Command::kExecute1) && !FitMarkedSongs(*drive)) return;
     if (!view_.Confirm(kConfirmOutput)) return;
 
     const TOutputOptions& options = state_.settings.options;
@@ -66,6 +63,7 @@ void MainPresenter::ExecuteOutput() {
     if (result.incomplete && result.end == OutputRunEnd::kCancelled) {
       view_.ShowInformation(kIncompleteFolder);
     }
+    ReleaseFittedSongs();
     if (!error) backups_.KeepNewest();
     ShowDriveStatus();
     FollowOutputFolder();

@@ -103,7 +103,7 @@ void TCardProfileForm::CreateSourceControls() {
 }
 
 void TCardProfileForm::CreateOptionControls() {
-  const CardProfileForm& form = request_.form;
+  const ProfileOutput& form = request_.form.output;
   cbTitleFormat_ = new QComboBox;
   cbTitleFormat_->setObjectName(QStringLiteral("cbTitleFormat"));
   AddTitleFormatItems(cbTitleFormat_);
@@ -123,25 +123,25 @@ void TCardProfileForm::CreateOptionControls() {
   chBackup_->setChecked(form.backup);
   chAutoUpdate_ = new QCheckBox(QStringLiteral("挿したら自動で更新する(&I)"));
   chAutoUpdate_->setObjectName(QStringLiteral("chAutoUpdate"));
-  chAutoUpdate_->setChecked(form.auto_update);
+  chAutoUpdate_->setChecked(request_.form.auto_update);
 }
 
 CardProfileForm TCardProfileForm::Values() const {
   CardProfileForm form;
   form.sources = sources_;
-  form.title_format = std::max(cbTitleFormat_->currentIndex(), 0);
-  form.separator = std::max(cbSeparator_->currentIndex(), 0);
-  form.backup = chBackup_->isChecked();
-  form.bit_rate_kbps = cbBitRate_->currentData().toInt();
+  // The folder and the names of the songs stay as the profile had them.
+  form.output = request_.form.output;
+  form.output.title_format = std::max(cbTitleFormat_->currentIndex(), 0);
+  form.output.separator = std::max(cbSeparator_->currentIndex(), 0);
+  form.output.backup = chBackup_->isChecked();
+  form.output.bit_rate_kbps = cbBitRate_->currentData().toInt();
   form.auto_update = chAutoUpdate_->isChecked();
   return form;
 }
 
 void TCardProfileForm::FillSources(int current) {
   lvSources_->clear();
-  for (const ProfileSourceRow& row : sources_) {
-    lvSources_->addItem(QString::fromStdString(ProfileSourceLabel(row)));
-  }
+  for (const CardSource& source : sources_) lvSources_->addItem(SourceLabel(source));
   const int count = static_cast<int>(sources_.size());
   lvSources_->setCurrentRow(count == 0 ? -1 : std::clamp(current, 0, count - 1));
   FollowSelection();
@@ -155,11 +155,18 @@ void TCardProfileForm::FollowSelection() {
   btRemove_->setEnabled(row >= 0);
 }
 
-void TCardProfileForm::AddSource(const ProfileSourceRow& row) {
+QString TCardProfileForm::SourceLabel(const CardSource& source) const {
+  if (source == CurrentListSource()) {
+    return QStringLiteral("現在のリストの出力対象曲 (%1 曲)").arg(request_.marked_rows);
+  }
+  return QString::fromStdString(CardSourceLabel(source));
+}
+
+void TCardProfileForm::AddSource(const CardSource& source) {
   // The same source twice would only repeat songs that are kept once anyway.
-  const auto found = std::find(sources_.begin(), sources_.end(), row);
+  const auto found = std::find(sources_.begin(), sources_.end(), source);
   const auto index = found - sources_.begin();
-  if (found == sources_.end()) sources_.push_back(row);
+  if (found == sources_.end()) sources_.push_back(source);
   FillSources(static_cast<int>(index));
   lvSources_->setFocus();
 }
@@ -178,7 +185,7 @@ void TCardProfileForm::AddLibraryPlaylist() {
   for (const std::string& name : request_.library_playlists) items << QString::fromStdString(name);
   const std::optional<int> index = PickItem(QStringLiteral("ライブラリのプレイリスト"), items);
   if (!index) return;
-  AddSource({ProfileSourceKind::kLibraryPlaylist, request_.library_file,
+  AddSource({CardSourceKind::kLibraryPlaylist, request_.library_file, {},
              request_.library_playlists[static_cast<size_t>(*index)]});
 }
 
@@ -191,23 +198,23 @@ void TCardProfileForm::AddPlayerPlaylist() {
   const std::optional<int> index = PickItem(QStringLiteral("プレーヤーのプレイリスト"), items);
   if (!index) return;
   const PlayerPlaylistChoice& choice = request_.player_playlists[static_cast<size_t>(*index)];
-  AddSource({ProfileSourceKind::kPlayerPlaylist, choice.player, choice.name});
+  AddSource({CardSourceKind::kPlayerPlaylist, {}, choice.player, choice.name});
 }
 
 void TCardProfileForm::AddPlaylistFile() {
   if (!choosers_.playlist_file) return;
   if (const auto path = choosers_.playlist_file()) {
-    AddSource({ProfileSourceKind::kPlaylistFile, *path, {}});
+    AddSource({CardSourceKind::kPlaylistFile, *path, {}, {}});
   }
 }
 
 void TCardProfileForm::AddFolder() {
   if (!choosers_.folder) return;
-  if (const auto path = choosers_.folder()) AddSource({ProfileSourceKind::kFolder, *path, {}});
+  if (const auto path = choosers_.folder()) AddSource({CardSourceKind::kFolder, *path, {}, {}});
 }
 
 void TCardProfileForm::AddCurrentList() {
-  AddSource({ProfileSourceKind::kCurrentList, {}, {}});
+  AddSource(CurrentListSource());
 }
 
 void TCardProfileForm::MoveSelected(int step) {

@@ -39,7 +39,7 @@ class TCardProfileForm : public QDialog {
   void CreateOptionControls();
   // Lists the sources afresh with row `current` (kept within the list) selected.
   void FillSources(int current);
-  void AddSource(const ProfileSourceRow& row);
+  void AddSource(const CardSource& source);
   void AddLibraryPlaylist();
   void AddPlayerPlaylist();
   void AddPlaylistFile();
@@ -49,12 +49,13 @@ class TCardProfileForm : public QDialog {
   void MoveSelected(int step);
   void RemoveSelected();
   void FollowSelection();
+  QString SourceLabel(const CardSource& source) const;
   // Asks for one of `items` in a small list box; nullopt when none was chosen.
   std::optional<int> PickItem(const QString& title, const QStringList& items);
 
   CardProfileRequest request_;
   CardProfileChoosers choosers_;
-  std::vector<ProfileSourceRow> sources_;
+  std::vector<CardSource> sources_;
 
   QListWidget* lvSources_ = nullptr;
   QPushButton* btAdd_ = nullptr;

@@ -30,15 +30,9 @@ UpdateBar::UpdateBar(QWidget* parent) : QFrame(parent) {
   layout->addWidget(btUpdate_);
   layout->addWidget(btDismiss_);
 
-  // The bar goes first, then the caller hears of it: a handler may show it again.
-  connect(btUpdate_, &QPushButton::clicked, this, [this] {
-    hide();
-    emit UpdateRequested();
-  });
-  connect(btDismiss_, &QPushButton::clicked, this, [this] {
-    hide();
-    emit Dismissed();
-  });
+  // Whoever shows the bar hides it, so the window can give the list its room back.
+  connect(btUpdate_, &QPushButton::clicked, this, &UpdateBar::UpdateRequested);
+  connect(btDismiss_, &QPushButton::clicked, this, &UpdateBar::Dismissed);
   hide();
 }
 
