@@ -100,7 +100,8 @@ ConvertResult MakeSong(HelperWorker& helper, ConvertCache& cache, const std::str
   HelperMessage request{"make", {}};
   request.Set("source", source)
       .Set("target", temporary)
-      .SetNumber("kbps", settings.bit_rate_kbps);
+      .SetNumber("kbps", settings.bit_rate_kbps)
+      .SetNumber("reencode", settings.reencode ? 1 : 0);
   const HelperReply reply = helper.Ask(request, "made", cancel);
   ConvertStatus status = reply.answered ? StatusFrom(reply.message) : reply.failure;
   const SourceKind kind = reply.answered ? ProbeFrom(reply.message).kind : SourceKind::kRefused;
@@ -123,8 +124,8 @@ ConvertResult MakeSong(HelperWorker& helper, ConvertCache& cache, const std::str
   ConvertResult result;
   result.action = kind == SourceKind::kRemux ? ConvertAction::kRemuxed : ConvertAction::kEncoded;
   result.codec = codec;
-  result.song_path =
-      cache.Commit(temporary, kind == SourceKind::kRemux ? ConvertCache::RemuxKey(hash) : encode_key);
+  result.song_path = cache.Commit(
+      temporary, kind == SourceKind::kRemux ? ConvertCache::RemuxKey(hash) : encode_key);
   if (result.song_path.empty()) {
     return Outcome(ConvertAction::kFailed, "cannot name the converted song in " + cache.Folder());
   }
@@ -142,7 +143,8 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, HelperWorke
                    ConvertProblem::kCannotRead);
   }
   const bool walk_accepts = verdict.Accepted();
-  if (walk_accepts && !verdict.AudioIsNotAac()) return Accepted(source, "aac");
+  if (walk_accepts && !verdict.AudioIsNotAac() && !settings.reencode)
+    return Accepted(source, "aac");
   std::error_code stamp_error;
   const std::optional<SourceStamp> before = StampOf(source, stamp_error);
   if (!before) {
@@ -155,7 +157,7 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, HelperWorke
                    ConvertProblem::kCannotRead);
   }
   // An accepted M4A with other audio is always encoded, so only its encode is looked for.
-  if (!walk_accepts) {
+  if (!walk_accepts && !settings.reencode) {
     if (const auto song = cache.Find(ConvertCache::RemuxKey(*hash))) {
       return {ConvertAction::kRemuxed, *song, {}, {}, true, 0};
     }

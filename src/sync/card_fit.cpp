@@ -73,8 +73,7 @@ FitPlan PlanFit(const std::vector<FitSong>& songs, const FitRoom& room) {
 
   // 2. Songs left out from the end, until the rest fits.
   std::vector<char> left_out(songs.size(), 0);
-  for (int i = static_cast<int>(songs.size()) - 1; i >= 0 && count.Space() > room.available;
-       --i) {
+  for (int i = static_cast<int>(songs.size()) - 1; i >= 0 && count.Space() > room.available; --i) {
     count.LeaveOut(rounded(songs[i].bytes) - (reencoded[i] ? saving[i] : 0));
     left_out[i] = 1;
   }

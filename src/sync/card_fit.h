@@ -25,12 +25,12 @@ struct FitRoom {
 };
 
 struct FitPlan {
-  bool needed = false;               // the songs as they are do not fit
-  std::vector<int> reencoded;        // song indexes, largest first
-  std::vector<int> left_out;         // song indexes, in list order
-  int64_t space_before = 0;          // room the songs as they are need
-  int64_t space_after = 0;           // room the fitted songs need (re-encodes estimated)
-  int64_t saved_by_reencoding = 0;   // cluster-rounded bytes the re-encodes save
+  bool needed = false;              // the songs as they are do not fit
+  std::vector<int> reencoded;       // song indexes, largest first
+  std::vector<int> left_out;        // song indexes, in list order
+  int64_t space_before = 0;         // room the songs as they are need
+  int64_t space_after = 0;          // room the fitted songs need (re-encodes estimated)
+  int64_t saved_by_reencoding = 0;  // cluster-rounded bytes the re-encodes save
 
   bool Fits(const FitRoom& room) const { return space_after <= room.available; }
 };

@@ -20,8 +20,8 @@ namespace tarvello {
 
 struct ListFit {
   FitRoom room;
-  FitPlan plan;              // indexes into `rows`
-  std::vector<int> rows;     // the marked rows, in list order
+  FitPlan plan;           // indexes into `rows`
+  std::vector<int> rows;  // the marked rows, in list order
 };
 
 // Fits the marked rows into `drive`'s room (free space plus the output folder's files).
@@ -34,10 +34,10 @@ std::string ListFitOfferText(const ListFit& fit);
 struct ListFitResult {
   bool cancelled = false;
   std::vector<int> reencoded_rows;
-  std::vector<int> unmarked_rows;      // left out to fit
-  std::vector<std::string> failures;   // re-encodes that failed: file and reason
-  std::vector<std::string> songs;      // the re-encoded songs, pinned in the cache; unpin
-                                       // them once the output is done
+  std::vector<int> unmarked_rows;     // left out to fit
+  std::vector<std::string> failures;  // re-encodes that failed: file and reason
+  std::vector<std::string> songs;     // the re-encoded songs, pinned in the cache; unpin
+                                      // them once the output is done
 };
 
 // Re-encodes the planned rows' songs (their records then name the re-encoded songs) and

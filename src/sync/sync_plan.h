@@ -27,9 +27,10 @@ struct PlannedSong {
   std::string title;   // as the list shows it, UTF-8
   int64_t bytes = 0;   // of the song as it goes to the card (re-encodes estimated)
   int32_t seconds = 0;
-  bool on_card = false;    // the card holds these bytes now: moved, not written
-  bool reencode = false;   // re-encoded at the floor to fit
-  bool left_out = false;   // left out to fit
+  bool on_card = false;        // the card holds these bytes now: moved, not written
+  bool reencode = false;       // re-encoded at the floor to fit
+  bool left_out = false;       // left out to fit
+  bool reencode_kept = false;  // its re-encode is in the cache already; its record names it
 };
 
 struct SyncPlan {
@@ -53,6 +54,9 @@ struct SyncPlan {
   int64_t bytes_to_write = 0;  // added songs and management files
   // Entries of the sources that give no song (missing files, failed conversions), named.
   std::vector<std::string> notes;
+  // Converted songs the plan holds pinned in the cache; RunSync lets them go.
+  std::vector<std::string> pinned;
+  bool reordered = false;  // songs the card keeps change their place
 
   SyncRefusal refusal;  // kNone unless the update must not run
 

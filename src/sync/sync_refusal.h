@@ -19,7 +19,7 @@ enum class SyncRefusalKind {
   kNotConfirmed,      // removes more than half of the card's songs and was not confirmed
   kNothingFits,       // not even the first song fits on the card
   kCancelled,
-  kError,             // the system failed; the message says how
+  kError,  // the system failed; the message says how
 };
 
 struct SyncRefusal {

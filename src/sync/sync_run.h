@@ -21,9 +21,9 @@ struct SyncRunSettings {
 };
 
 struct SyncResult {
-  SyncRefusal refusal;      // kNone when the output ran
-  OutputRunResult output;   // the run's result, when it ran
-  int reencoded = 0;        // songs re-encoded to fit
+  SyncRefusal refusal;                // kNone when the output ran
+  OutputRunResult output;             // the run's result, when it ran
+  int reencoded = 0;                  // songs re-encoded to fit
   std::vector<std::string> left_out;  // titles of the songs left out, in list order
   std::vector<std::string> failures;  // re-encodes that failed (the song went as it was
                                       // or was left out), file and reason
