@@ -4,6 +4,7 @@
 
 #include "common/extra_settings.h"
 #include "output/drives.h"
+#include "sync/card_songs.h"
 #include "output/output_messages.h"
 
 namespace tarvello {
@@ -58,7 +59,7 @@ std::string CardUpdates::ProfilesFile() const {
 }
 
 void CardUpdates::Follow(const TDriveInfo& drive, bool inserted) {
-  if (!drive.HasMedium) return;
+  // The plan measures the card itself: a card just listed has not been measured yet.
   const std::optional<std::string> identity = CardIdentity(files_, drive.Root);
   const std::optional<CardProfile> profile =
       identity ? LoadCardProfile(files_, ProfilesFile(), *identity) : std::nullopt;
@@ -88,21 +89,29 @@ void CardUpdates::Forget() {
   ++generation_;
   planner_.Cancel();
   planned_root_.clear();
+  Drop(offer_.plan);
   offer_ = {};
   card_view_.HideUpdateBar();
 }
 
+void CardUpdates::Drop(const std::shared_ptr<SyncPlan>& plan) {
+  // The songs it converted may leave the cache again.
+  if (!plan || plan->pinned.empty()) return;
+  SyncContext context = hooks_.context();
+  ReleaseCardSongs(context.cache, plan->pinned);
+}
+
 void CardUpdates::PlanArrived(uint64_t generation, const std::shared_ptr<SyncPlan>& plan,
                               const std::string& card_name, bool inserted) {
-  if (generation != generation_) return;
-  if (plan->Refused()) {
-    // The card stays as it is; the user learns why it was not brought up to date.
-    planned_root_.clear();
-    view_.ShowInformation(plan->refusal.message);
+  if (generation != generation_) {
+    Drop(plan);
     return;
   }
-  if (!plan->Changes()) {
+  if (plan->Refused() || !plan->Changes()) {
     planned_root_.clear();
+    Drop(plan);
+    // The card stays as it is; the user learns why it was not brought up to date.
+    if (plan->Refused()) view_.ShowInformation(plan->refusal.message);
     return;
   }
   const Offer offer{plan, card_name};
@@ -128,9 +137,7 @@ void CardUpdates::UpdateNow() {
 
 void CardUpdates::NotNow() {
   // The card stays chosen; the offer comes back when it is chosen or inserted again.
-  offer_ = {};
-  planned_root_.clear();
-  card_view_.HideUpdateBar();
+  Forget();
 }
 
 void CardUpdates::Run(const Offer& offer) {
@@ -139,7 +146,10 @@ void CardUpdates::Run(const Offer& offer) {
   SyncPlan& plan = *offer.plan;
   SyncRunSettings settings = hooks_.run_settings();
   if (plan.NeedsConfirmation()) {
-    if (!card_view_.AskChoice(MassRemovalQuestion(plan), kUpdateAnyway)) return;
+    if (!card_view_.AskChoice(MassRemovalQuestion(plan), kUpdateAnyway)) {
+      Drop(offer.plan);
+      return;
+    }
     settings.confirmed = true;
   }
   SyncContext context = hooks_.context();

@@ -64,7 +64,9 @@ class CardUpdates {
   void Run(const Offer& offer);
   void Report(const SyncPlan& plan, const SyncResult& result, const std::string& card_name,
               const std::vector<std::string>& messages);
+  // Ends the plan under way and the offer.
   void Forget();
+  void Drop(const std::shared_ptr<SyncPlan>& plan);
 
   FileSystem& files_;
   MainView& view_;
