@@ -30,8 +30,9 @@ class CardSyncView {
 
   // True while the main window is the one the user works in.
   virtual bool WindowActive() const = 0;
-  // A desktop notification, for news the user would otherwise miss.
-  virtual void Notify(const std::string& summary, const std::string& body) = 0;
+  // A desktop notification, for news the user would otherwise miss; false when the
+  // desktop has no one to show it.
+  virtual bool Notify(const std::string& summary, const std::string& body) = 0;
 };
 
 }  // namespace tarvello

@@ -189,10 +189,9 @@ void CardUpdates::Report(const SyncPlan& plan, const SyncResult& result,
     // The run's own closing line says less than the update's.
     if (message != CompletionText(result.output.written)) lines.push_back(message);
   }
-  if (card_view_.WindowActive()) {
-    view_.ShowInformation(Lines(lines));
-  } else {
-    card_view_.Notify("Tarvello", Lines(lines));
+  const std::string text = Lines(lines);
+  if (card_view_.WindowActive() || !card_view_.Notify("Tarvello", text)) {
+    view_.ShowInformation(text);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "gui/desktop_notifier.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QStringList>
 #include <QVariantMap>
@@ -16,8 +17,15 @@ constexpr qint32 kServerTimeout = -1;
 
 }  // namespace
 
-bool DesktopNotifier::Notify(const QString& summary, const QString& body) {
+bool DesktopNotifier::ServiceAnswers() const {
   if (!bus_.isConnected()) return false;
+  const QDBusConnectionInterface* bus = bus_.interface();
+  return bus->isServiceRegistered(kService) ||
+         bus->activatableServiceNames().value().contains(kService);
+}
+
+bool DesktopNotifier::Notify(const QString& summary, const QString& body) {
+  if (!ServiceAnswers()) return false;
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService,
                                                      QStringLiteral("Notify"));
   const QString desktop_id = QString::fromLatin1(kDesktopFileId);

@@ -14,11 +14,13 @@ class DesktopNotifier {
   // `bus`: the bus on which the notification service answers (the session bus).
   explicit DesktopNotifier(QDBusConnection bus) : bus_(std::move(bus)) {}
 
-  // Sends the notification without waiting for the service, so a slow or missing one
-  // never holds the window up. False when the bus is not there.
+  // Sends the notification without waiting for the service's answer, so a slow one never
+  // holds the window up. False when no notification service runs or can be started.
   bool Notify(const QString& summary, const QString& body);
 
  private:
+  bool ServiceAnswers() const;
+
   QDBusConnection bus_;
 };
 

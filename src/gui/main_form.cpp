@@ -770,8 +770,8 @@ bool TMainForm::WindowActive() const {
   return isActiveWindow();
 }
 
-void TMainForm::Notify(const std::string& summary, const std::string& body) {
-  if (notifier_ != nullptr) notifier_->Notify(Text(summary), Text(body));
+bool TMainForm::Notify(const std::string& summary, const std::string& body) {
+  return notifier_ != nullptr && notifier_->Notify(Text(summary), Text(body));
 }
 
 }  // namespace tarvello

@@ -128,7 +128,7 @@ class TMainForm : public QMainWindow, public MainView, public CardSyncView {
   void HideUpdateBar() override;
   bool AskChoice(const std::string& text, const std::string& accept) override;
   bool WindowActive() const override;
-  void Notify(const std::string& summary, const std::string& body) override;
+  bool Notify(const std::string& summary, const std::string& body) override;
 
  protected:
   bool event(QEvent* event) override;

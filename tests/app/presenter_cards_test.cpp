@@ -139,6 +139,16 @@ TEST_F(PresenterCardsTest, UpdateWritesTheCardLeavesTheListAndReportsInABoxOrANo
   EXPECT_THAT(view_.boxes, IsEmpty());
   ASSERT_THAT(cards_.notifications, SizeIs(1));
   EXPECT_THAT(cards_.notifications[0], StartsWith("カード CARD を更新しました"));
+
+  // A desktop that shows no notifications gets the box after all.
+  std::filesystem::remove(music_.Path("zzz.m4a"));
+  cards_.notifier_answers = false;
+  ChooseCard();
+  TakePlan();
+  presenter_->UpdateCardClick();
+  EXPECT_EQ(cards_.notifications.size(), 2u);
+  ASSERT_THAT(view_.boxes, SizeIs(1));
+  EXPECT_THAT(view_.boxes[0], StartsWith("カード CARD を更新しました"));
 }
 
 TEST_F(PresenterCardsTest, InsertedCardUpdatesItselfWhenItsProfileSaysSo) {

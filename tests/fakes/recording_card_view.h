@@ -26,6 +26,7 @@ class RecordingCardView : public CardSyncView {
   std::deque<bool> choice_answers;
   bool active = true;
   std::vector<std::string> notifications;  // their bodies
+  bool notifier_answers = true;            // a desktop that shows notifications
 
   void SetCardContentEnabled(bool enabled) override { content_enabled = enabled; }
   std::optional<CardProfileForm> ShowCardProfileDialog(const CardProfileRequest& request) override {
@@ -52,8 +53,9 @@ class RecordingCardView : public CardSyncView {
     return answer;
   }
   bool WindowActive() const override { return active; }
-  void Notify(const std::string&, const std::string& body) override {
+  bool Notify(const std::string&, const std::string& body) override {
     notifications.push_back(body);
+    return notifier_answers;
   }
 };
 
