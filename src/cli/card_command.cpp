@@ -120,7 +120,7 @@ class CardCommand {
   }
 
   std::string SettingsPath() {
-    return ExtraSettingsFileName(MakeProgramPaths(environment_, files_).IniFileName);
+    return WindowExtraSettingsFile(environment_, files_);
   }
 
   int Fail(const std::string& message) {

@@ -63,7 +63,7 @@ class SyncCommand {
     const std::optional<std::string> volume = CardIdentity(files_, arguments_.root);
     if (!volume) return Refuse({SyncRefusalKind::kNoIdentity, kNoCardIdentity});
     const std::optional<CardProfile> profile = LoadCardProfile(
-        files_, ExtraSettingsFileName(MakeProgramPaths(environment_, files_).IniFileName), *volume);
+        files_, WindowExtraSettingsFile(environment_, files_), *volume);
     if (!profile) {
       return Refuse({SyncRefusalKind::kNoProfile,
                      "このカードの内容は記憶されていません. tarvello-cli card set で曲の入手元を"
