@@ -95,7 +95,8 @@ int RestoreBackupFolder(const BackupArguments& arguments) {
     return kExitRefused;
   }
   RestoreSettings settings;
-  settings.folder = OutputFolderPath(arguments.root, NormalizeOutDir(Utf8ToCp932(arguments.out_dir)));
+  settings.folder =
+      OutputFolderPath(arguments.root, NormalizeOutDir(Utf8ToCp932(arguments.out_dir)));
   settings.backup = location + "/" + arguments.name;
   settings.backup_base = DayBackupFolder(location, environment.Now());
   RestoreResult result;

@@ -45,8 +45,7 @@ const CLI::Validator& OutDirText() {
 }  // namespace
 
 void AddNameOptions(CLI::App* command, OutputArguments& arguments) {
-  command->add_option("--root", arguments.root, "the card's root folder (native path)")
-      ->required();
+  command->add_option("--root", arguments.root, "the card's root folder (native path)")->required();
   command
       ->add_option("--outdir", arguments.out_dir,
                    "the output folder on the card, without \".\" or \"..\" parts")
@@ -67,6 +66,17 @@ void AddNameOptions(CLI::App* command, OutputArguments& arguments) {
   command->add_option("--separator", arguments.separator, "separator index 0 to 7")
       ->check(CLI::Range(0, 7))
       ->capture_default_str();
+}
+
+CLI::Option* AddBackupDirOption(CLI::App* command, std::string& backup_dir) {
+  return command->add_option(
+      "--backup-dir", backup_dir,
+      "folder that receives the day's backup folder (default: the program's)");
+}
+
+void AddNoVerifyFlag(CLI::App* command, bool& no_verify) {
+  command->add_flag("--no-verify", no_verify,
+                    "do not read the written files back from the card to compare them");
 }
 
 TOutputOptions OutputOptionsOf(const OutputArguments& arguments) {

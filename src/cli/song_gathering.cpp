@@ -75,22 +75,19 @@ int GatherSongs(const std::vector<std::string>& given, const GatherOptions& opti
                 std::ostream& err) {
   int refused = 0;
   auto report = [&err](const std::string& text) { err << TerminalText(text) << "\n"; };
-  AddContext context{files,
-                     adding.temp_names,
-                     GetTempFolder(environment),
-                     adding.table,
-                     adding.staging,
-                     // An XML or RMP track list given as a song adds the songs it lists.
-                     [&](const std::string& path) {
-                       const TrackListResult result = ReadTrackList(
-                           files, path, adding.table, adding.staging, adding.track_id_list);
-                       for (const std::string& message : result.messages) report(message);
-                       return result.accepted;
-                     },
-                     [&](const std::string& text) {
-                       ++refused;
-                       report(text);
-                     }};
+  AddContext context{
+      files, adding.temp_names, GetTempFolder(environment), adding.table, adding.staging,
+      // An XML or RMP track list given as a song adds the songs it lists.
+      [&](const std::string& path) {
+        const TrackListResult result =
+            ReadTrackList(files, path, adding.table, adding.staging, adding.track_id_list);
+        for (const std::string& message : result.messages) report(message);
+        return result.accepted;
+      },
+      [&](const std::string& text) {
+        ++refused;
+        report(text);
+      }};
   const std::vector<std::string> paths = SongPaths(given, files, err);
   if (options.convert) {
     refused += AddConverted(paths, options.conversion, environment, context, err);

@@ -22,7 +22,6 @@ struct GatherOptions {
 // Adds the songs into `adding`'s table; every message goes to `err` at once. Returns how
 // many files were not added.
 int GatherSongs(const std::vector<std::string>& given, const GatherOptions& options,
-                FileSystem& files, Environment& environment, ListAdding& adding,
-                std::ostream& err);
+                FileSystem& files, Environment& environment, ListAdding& adding, std::ostream& err);
 
 }  // namespace tarvello::cli

@@ -81,19 +81,14 @@ FitPlan PlanFit(const std::vector<FitSong>& songs, const FitRoom& room) {
     if (left_out[i]) plan.left_out.push_back(static_cast<int>(i));
   }
 
-  // 3. A left-out song is not re-encoded, and a re-encode the kept songs no longer need is
-  // dropped again, the smallest first.
-  std::vector<int> needed;
-  for (auto at = plan.reencoded.rbegin(); at != plan.reencoded.rend(); ++at) {
-    const int i = *at;
-    if (left_out[i]) continue;
-    if (count.Space() + saving[i] <= room.available) {
-      count.Resize(saving[i]);
-      continue;
-    }
-    needed.push_back(i);
+  // 3. A left-out song is not re-encoded, and the re-encodes the kept songs no longer need
+  // are dropped again, the smallest first, so the rest stay the largest.
+  std::erase_if(plan.reencoded, [&](int i) { return left_out[i] != 0; });
+  while (!plan.reencoded.empty() &&
+         count.Space() + saving[plan.reencoded.back()] <= room.available) {
+    count.Resize(saving[plan.reencoded.back()]);
+    plan.reencoded.pop_back();
   }
-  plan.reencoded.assign(needed.rbegin(), needed.rend());
   for (int i : plan.reencoded) plan.saved_by_reencoding += saving[i];
   plan.space_after = count.Space();
   return plan;

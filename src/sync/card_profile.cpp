@@ -25,13 +25,6 @@ std::string SectionOf(const std::string& volume) {
   return std::string(kSectionPrefix) + volume;
 }
 
-const char* KindName(CardSourceKind kind) {
-  for (const auto& [known, name] : kKindNames) {
-    if (known == kind) return name;
-  }
-  return "folder";
-}
-
 std::optional<CardSourceKind> KindNamed(const std::string& text) {
   for (const auto& [kind, name] : kKindNames) {
     if (text == name) return kind;
@@ -80,13 +73,20 @@ std::vector<CardSource> SourcesOf(const ExtraSettings& settings, const std::stri
 
 void PutSource(ExtraSettings& settings, const std::string& section, size_t number,
                const CardSource& source) {
-  settings.Set(section, SourceKey(number, "kind"), KindName(source.kind));
+  settings.Set(section, SourceKey(number, "kind"), CardSourceKindName(source.kind));
   if (!source.path.empty()) settings.Set(section, SourceKey(number, "path"), source.path);
   if (!source.player.empty()) settings.Set(section, SourceKey(number, "player"), source.player);
   if (!source.name.empty()) settings.Set(section, SourceKey(number, "name"), source.name);
 }
 
 }  // namespace
+
+const char* CardSourceKindName(CardSourceKind kind) {
+  for (const auto& [known, name] : kKindNames) {
+    if (known == kind) return name;
+  }
+  return "folder";
+}
 
 std::string CardSourceLabel(const CardSource& source) {
   switch (source.kind) {

@@ -34,6 +34,10 @@ struct CardSource {
   bool operator==(const CardSource&) const = default;
 };
 
+// "library", "player", "playlist", "folder" or "saved list": the kind as the settings file
+// and tarvello-cli write it.
+const char* CardSourceKindName(CardSourceKind kind);
+
 // "フォルダ /home/me/Music", "プレイリスト Morning (Rhythmbox)": a source as messages and the
 // dialog name it.
 std::string CardSourceLabel(const CardSource& source);

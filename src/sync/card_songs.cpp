@@ -1,6 +1,7 @@
 #include "sync/card_songs.h"
 
-#include <set>
+#include <algorithm>
+#include <map>
 #include <tuple>
 
 #include "convert/convert_in_order.h"
@@ -13,28 +14,24 @@ namespace {
 constexpr const char* kGathering = "曲の入手元を読み込んでいます...";
 constexpr const char* kConverting = "曲を変換しています...";
 
-// One file to add, and the source that named it first.
-struct Wanted {
-  std::string path;
-  size_t source = 0;
-};
-
 // A file's identity where the system tells one, else its normal path, so that two
-// spellings of one file count once.
+// spellings of one file count once. Each file gets the index of its first sighting.
 class SeenFiles {
  public:
   explicit SeenFiles(FileSystem& files) : files_(files) {}
-  bool FirstTime(const std::string& path) {
+  // The file's index: a new one (`next`) the first time, else the first sighting's.
+  size_t IndexOf(const std::string& path, size_t next) {
     const std::string normal = files_.AbsolutePath(path);
     const std::optional<FileIdentity> identity = files_.Identify(normal);
-    if (identity) return identities_.insert({identity->device, identity->inode}).second;
-    return paths_.insert(normal).second;
+    if (identity)
+      return identities_.try_emplace({identity->device, identity->inode}, next).first->second;
+    return paths_.try_emplace(normal, next).first->second;
   }
 
  private:
   FileSystem& files_;
-  std::set<std::tuple<uint64_t, uint64_t>> identities_;
-  std::set<std::string> paths_;
+  std::map<std::tuple<uint64_t, uint64_t>, size_t> identities_;
+  std::map<std::string, size_t> paths_;
 };
 
 SyncRefusal EmptySource(const CardSource& source) {
@@ -51,13 +48,16 @@ class Gathering {
 
   CardSongs Run() {
     progress_.SetLabel(kGathering);
-    std::vector<Wanted> wanted;
-    if (!ReadSources(wanted)) return std::move(songs_);
-    std::vector<int> per_source(profile_.sources.size(), 0);
-    Add(wanted, per_source);
+    std::vector<std::string> wanted;
+    std::vector<std::vector<size_t>> named(profile_.sources.size());
+    if (!ReadSources(wanted, named)) return std::move(songs_);
+    std::vector<char> became_song(wanted.size(), 0);
+    Add(wanted, became_song);
     if (songs_.refusal.kind != SyncRefusalKind::kNone) return std::move(songs_);
-    for (size_t i = 0; i < per_source.size(); ++i) {
-      if (per_source[i] == 0) {
+    // A source whose files all came earlier still gives songs; one with none does not.
+    for (size_t i = 0; i < named.size(); ++i) {
+      const auto song = [&](size_t index) { return became_song[index] != 0; };
+      if (std::none_of(named[i].begin(), named[i].end(), song)) {
         songs_.refusal = EmptySource(profile_.sources[i]);
         break;
       }
@@ -66,7 +66,8 @@ class Gathering {
   }
 
  private:
-  bool ReadSources(std::vector<Wanted>& wanted) {
+  // The files of every source, each once; `named[i]` the files source i names.
+  bool ReadSources(std::vector<std::string>& wanted, std::vector<std::vector<size_t>>& named) {
     SeenFiles seen(context_.platform.files);
     for (size_t i = 0; i < profile_.sources.size(); ++i) {
       SourceFiles found = ReadSourceFiles(profile_.sources[i], context_, temp_names_);
@@ -75,15 +76,10 @@ class Gathering {
         return false;
       }
       songs_.notes.insert(songs_.notes.end(), found.notes.begin(), found.notes.end());
-      bool gave_any = false;
       for (std::string& path : found.files) {
-        gave_any = true;
-        if (seen.FirstTime(path)) wanted.push_back({std::move(path), i});
-      }
-      // A source all of whose files came earlier still gives songs.
-      if (!gave_any) {
-        songs_.refusal = EmptySource(profile_.sources[i]);
-        return false;
+        const size_t index = seen.IndexOf(path, wanted.size());
+        if (index == wanted.size()) wanted.push_back(std::move(path));
+        named[i].push_back(index);
       }
       if (Cancelled()) return false;
     }
@@ -121,23 +117,21 @@ class Gathering {
     return added > 0;
   }
 
-  void Add(const std::vector<Wanted>& wanted, std::vector<int>& per_source) {
+  void Add(const std::vector<std::string>& wanted, std::vector<char>& became_song) {
     progress_.SetMaximum(static_cast<int>(wanted.size()));
     if (!context_.convert) {
-      for (const Wanted& file : wanted) {
-        if (AddSong(file.path, file.path)) ++per_source[file.source];
+      for (size_t i = 0; i < wanted.size(); ++i) {
+        became_song[i] = AddSong(wanted[i], wanted[i]);
         progress_.Step();
         if (Cancelled()) return;
       }
       return;
     }
     progress_.SetLabel(kConverting);
-    std::vector<std::string> paths;
-    for (const Wanted& file : wanted) paths.push_back(file.path);
     const ConvertSettings settings{true, profile_.output.bit_rate_kbps};
     bool cancelled = false;
     ConvertInOrder(
-        context_.platform.files, context_.cache, settings, paths,
+        context_.platform.files, context_.cache, settings, wanted,
         [&](size_t index, const ConvertResult& result) {
           progress_.Step();
           if (result.action == ConvertAction::kCancelled) cancelled = true;
@@ -146,20 +140,20 @@ class Gathering {
             return;
           }
           if (!result.Ready()) {
-            songs_.notes.push_back(paths[index] + ": " + result.reason);
+            songs_.notes.push_back(wanted[index] + ": " + result.reason);
             return;
           }
-          const bool converted = result.song_path != paths[index];
-          if (converted) songs_.pinned.push_back(result.song_path);
-          if (AddSong(result.song_path, paths[index])) ++per_source[wanted[index].source];
+          if (result.song_path != wanted[index]) songs_.pinned.push_back(result.song_path);
+          became_song[index] = AddSong(result.song_path, wanted[index]);
         },
         context_.make_jobs,
         [this] {
           progress_.ProcessEvents();
           return !progress_.CancelRequested();
         });
-    if (cancelled || progress_.CancelRequested())
+    if (cancelled || progress_.CancelRequested()) {
       songs_.refusal = {SyncRefusalKind::kCancelled, {}};
+    }
   }
 
   const CardProfile& profile_;

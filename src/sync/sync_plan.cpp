@@ -64,13 +64,14 @@ void CompareWithCard(SyncPlan& plan, SyncContext& context) {
     const std::string path(FieldText(plan.table[static_cast<int32_t>(i)].FileName));
     const auto [first, last] = by_size.equal_range(song.bytes);
     std::optional<ContentRecord> local;
-    for (auto at = first; at != last && !song.on_card; ++at) {
+    for (auto at = first; at != last; ++at) {
       if (!local) local = known.Local(path, true);
       const std::optional<ContentRecord> held = known.Card(at->second, true);
       if (!local || !held || held->hash != local->hash) continue;
       song.on_card = true;
       if (card.at(at->second) != number) plan.reordered = true;
       by_size.erase(at);
+      break;
     }
     ++number;
   }

@@ -11,13 +11,6 @@
 namespace tarvello {
 namespace {
 
-// Re-encodes never go more than a few rounds: each round takes real sizes into account.
-constexpr int kFitRounds = 3;
-
-int32_t BitRateOf(const TTrackInfo& record) {
-  return record.AvgBitRate > 0 ? record.AvgBitRate : record.BitRate;
-}
-
 class SyncRun {
  public:
   SyncRun(SyncPlan& plan, const SyncRunSettings& settings, SyncContext& context,
@@ -44,33 +37,23 @@ class SyncRun {
   }
 
  private:
-  // The fit over the songs' real sizes, re-encoding what it asks for, until it asks for
-  // nothing new. A song once re-encoded is never re-encoded again.
+  // The plan's re-encodes made, then the songs left out that the real sizes ask for;
+  // nothing more is re-encoded, so the card gets what the plan showed.
   FitPlan Fit() {
-    FitPlan fit;
-    for (int round = 0; round < kFitRounds; ++round) {
-      fit = PlanFit(FitSongs(), plan_.room);
-      std::vector<int> wanted;
-      for (int index : fit.reencoded) {
-        if (!reencoded_.contains(index)) wanted.push_back(index);
-      }
-      if (wanted.empty() || !Reencode(wanted)) break;
+    std::vector<int> wanted;
+    for (int index : plan_.fit.reencoded) {
+      if (!reencoded_.contains(index)) wanted.push_back(index);
     }
-    if (result_.refusal.kind == SyncRefusalKind::kNone &&
-        fit.left_out.size() == plan_.songs.size()) {
+    if (!wanted.empty() && !Reencode(wanted)) return {};
+    std::vector<FitSong> songs;
+    for (int32_t i = 0; i < plan_.table.TrackCount(); ++i) {
+      songs.push_back({plan_.table[i].FileSize, plan_.table[i].Time, 0});
+    }
+    FitPlan fit = PlanFit(songs, plan_.room);
+    if (fit.left_out.size() == plan_.songs.size()) {
       result_.refusal = {SyncRefusalKind::kNothingFits, kNotEnoughRoom};
     }
     return fit;
-  }
-
-  std::vector<FitSong> FitSongs() const {
-    std::vector<FitSong> songs;
-    for (int32_t i = 0; i < plan_.table.TrackCount(); ++i) {
-      const TTrackInfo& record = plan_.table[i];
-      const bool done = reencoded_.contains(i);
-      songs.push_back({record.FileSize, record.Time, done ? 0 : BitRateOf(record)});
-    }
-    return songs;
   }
 
   // False when the re-encodes were cancelled.
