@@ -28,7 +28,8 @@ class CardSyncView {
   // A box with a button named `accept` and キャンセル; true for `accept`. Escape cancels.
   virtual bool AskChoice(const std::string& text, const std::string& accept) = 0;
 
-  // True while the main window is the one the user works in.
+  // True while one of the program's windows (the main window or a dialog of it) is the
+  // one the user works in.
   virtual bool WindowActive() const = 0;
   // A desktop notification, for news the user would otherwise miss; false when the
   // desktop has no one to show it.

@@ -155,6 +155,9 @@ void CardUpdates::Run(const Offer& offer) {
   SyncContext context = hooks_.context();
   SyncResult result;
   std::vector<std::string> messages;
+  // The user works elsewhere when an update starts by itself, or leaves while it runs;
+  // the progress dialog may take the focus when it opens, so both ends are asked.
+  bool user_here = card_view_.WindowActive();
   // An error inside the dialog's event handler must not cross the event loop.
   std::exception_ptr error;
   view_.RunWithProgress([&](OutputProgress& progress) {
@@ -165,14 +168,18 @@ void CardUpdates::Run(const Offer& offer) {
       error = std::current_exception();
     }
     messages = std::move(held.messages);
+    // Asked while the dialog is still up: once it closes, the window takes a moment to
+    // become the active one again.
+    user_here = user_here && card_view_.WindowActive();
   });
   hooks_.after_update();
   if (error) std::rethrow_exception(error);
-  Report(plan, result, offer.card_name, messages);
+  Report(plan, result, offer.card_name, messages, user_here);
 }
 
 void CardUpdates::Report(const SyncPlan& plan, const SyncResult& result,
-                         const std::string& card_name, const std::vector<std::string>& messages) {
+                         const std::string& card_name, const std::vector<std::string>& messages,
+                         bool user_here) {
   const SyncRefusalKind refusal = result.refusal.kind;
   if (refusal == SyncRefusalKind::kCancelled) {
     if (result.output.incomplete) view_.ShowInformation(kIncompleteFolder);
@@ -190,7 +197,7 @@ void CardUpdates::Report(const SyncPlan& plan, const SyncResult& result,
     if (message != CompletionText(result.output.written)) lines.push_back(message);
   }
   const std::string text = Lines(lines);
-  if (card_view_.WindowActive() || !card_view_.Notify("Tarvello", text)) {
+  if (user_here || !card_view_.Notify("Tarvello", text)) {
     view_.ShowInformation(text);
   }
 }

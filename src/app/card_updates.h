@@ -62,8 +62,9 @@ class CardUpdates {
                    const std::string& card_name, bool inserted);
   void ShowOffer(const Offer& offer);
   void Run(const Offer& offer);
+  // `user_here`: the user works in the program, which shows the report in a box.
   void Report(const SyncPlan& plan, const SyncResult& result, const std::string& card_name,
-              const std::vector<std::string>& messages);
+              const std::vector<std::string>& messages, bool user_here);
   // Ends the plan under way and the offer.
   void Forget();
   void Drop(const std::shared_ptr<SyncPlan>& plan);

@@ -767,7 +767,7 @@ bool TMainForm::AskChoice(const std::string& text, const std::string& accept) {
 }
 
 bool TMainForm::WindowActive() const {
-  return isActiveWindow();
+  return QApplication::activeWindow() != nullptr;
 }
 
 bool TMainForm::Notify(const std::string& summary, const std::string& body) {

@@ -155,11 +155,14 @@ TEST_F(PresenterCardsTest, InsertedCardUpdatesItselfWhenItsProfileSaysSo) {
   AddCard(true);
   SaveProfile({MusicFolder()}, true);
   StartWindow();
+  cards_.active = false;  // the user works in another program when the card goes in
   InsertCard();
   TakePlan();
   EXPECT_EQ(cards_.bars_shown, 0);
   EXPECT_EQ(view_.progress_dialogs, 1);
   EXPECT_THAT(CardSongs(), SizeIs(4));
+  EXPECT_THAT(cards_.notifications, SizeIs(1));
+  EXPECT_THAT(view_.boxes, IsEmpty());
 
   // Without the option, an inserted card is only offered its update.
   card_->removed = true;
