@@ -48,8 +48,8 @@ void BM_PlanShownAfterTheCardAppears(benchmark::State& state) {
   fakes::FakeVolume& card =
       fake.volumes.AddTemp("CARD", DriveType::kRemovable, {512 << 20, 256 << 20, 512, 8});
   fake.files.volume_names[card.root] = kIdentity;
-  const CardProfile profile{kIdentity, {{CardSourceKind::kFolder, music.path(), {}, {}}}, {},
-                            false};
+  const CardProfile profile{
+      kIdentity, {{CardSourceKind::kFolder, music.path(), {}, {}}}, {}, false};
   if (!SaveCardProfile(fake.files, ExtraSettingsFileName(program.Path("tarvello.INI")), profile)) {
     throw std::runtime_error("the profile was not saved");
   }

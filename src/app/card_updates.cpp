@@ -4,8 +4,8 @@
 
 #include "common/extra_settings.h"
 #include "output/drives.h"
-#include "sync/card_songs.h"
 #include "output/output_messages.h"
+#include "sync/card_songs.h"
 
 namespace tarvello {
 namespace {
@@ -74,8 +74,7 @@ void CardUpdates::Follow(const TDriveInfo& drive, bool inserted) {
   planner_.Start(*profile, drive.Root, hooks_.context(),
                  [this, generation, name = drive.Name, inserted](std::shared_ptr<SyncPlan> plan) {
                    view_.CallSoon([this, generation, name, inserted, plan = std::move(plan)] {
-                     hooks_.handle_event(
-                         [&] { PlanArrived(generation, plan, name, inserted); });
+                     hooks_.handle_event([&] { PlanArrived(generation, plan, name, inserted); });
                    });
                  });
 }
@@ -190,7 +189,8 @@ void CardUpdates::Report(const SyncPlan& plan, const SyncResult& result,
     return;
   }
   std::vector<std::string> lines{SyncDoneText(plan, result, card_name)};
-  for (const std::string& title : result.left_out) lines.push_back("入りきらないため除外: " + title);
+  for (const std::string& title : result.left_out)
+    lines.push_back("入りきらないため除外: " + title);
   lines.insert(lines.end(), result.failures.begin(), result.failures.end());
   for (const std::string& message : messages) {
     // The run's own closing line says less than the update's.

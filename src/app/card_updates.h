@@ -74,7 +74,7 @@ class CardUpdates {
   CardSyncView& card_view_;
   const AppState& state_;
   CardUpdateHooks hooks_;
-  uint64_t generation_ = 0;  // plans of an earlier generation are stale
+  uint64_t generation_ = 0;   // plans of an earlier generation are stale
   std::string planned_root_;  // the card whose plan is under way or offered
   Offer offer_;
   BackgroundPlan planner_;  // last: its thread ends before the rest goes

@@ -8,8 +8,7 @@
 namespace tarvello {
 
 FitAnswer ListFitOffer::Offer(TrackList& rows, TrackTable& table, const TDriveInfo& drive,
-                              int floor_kbps, ConvertCache& cache,
-                              std::vector<int>& changed_rows) {
+                              int floor_kbps, ConvertCache& cache, std::vector<int>& changed_rows) {
   const ListFit fit = PlanListFit(rows, table, drive, floor_kbps);
   if (!fit.plan.needed || !fit.plan.Fits(fit.room) || fit.rows.empty()) return FitAnswer::kNoOffer;
   std::string text = std::string(kNotEnoughRoom) + "\r\n\r\n" + ListFitOfferText(fit);

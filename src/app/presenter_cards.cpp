@@ -114,11 +114,10 @@ void MainPresenter::AfterCardUpdate() {
 
 bool MainPresenter::FitMarkedSongs(const TDriveInfo& drive) {
   std::vector<int> changed;
-  const FitAnswer answer =
-      cards_ ? cards_->fit.Offer(state_.rows, state_.table, drive,
-                                 Conversions().Settings().bit_rate_kbps, Conversions().Cache(),
-                                 changed)
-             : FitAnswer::kNoOffer;
+  const FitAnswer answer = cards_ ? cards_->fit.Offer(state_.rows, state_.table, drive,
+                                                      Conversions().Settings().bit_rate_kbps,
+                                                      Conversions().Cache(), changed)
+                                  : FitAnswer::kNoOffer;
   if (answer == FitAnswer::kNoOffer) view_.ShowInformation(kNotEnoughRoom);
   if (!changed.empty()) {
     const auto [first, last] = std::minmax_element(changed.begin(), changed.end());

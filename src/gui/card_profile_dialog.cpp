@@ -18,14 +18,15 @@
 
 namespace tarvello {
 
-TCardProfileForm::TCardProfileForm(const CardProfileRequest& request,
-                                   CardProfileChoosers choosers, QWidget* parent)
+TCardProfileForm::TCardProfileForm(const CardProfileRequest& request, CardProfileChoosers choosers,
+                                   QWidget* parent)
     : QDialog(parent),
       request_(request),
       choosers_(std::move(choosers)),
       sources_(request.form.sources) {
   setObjectName(QStringLiteral("TCardProfileForm"));
-  setWindowTitle(QStringLiteral("カードの内容 - %1").arg(QString::fromStdString(request.card_name)));
+  setWindowTitle(
+      QStringLiteral("カードの内容 - %1").arg(QString::fromStdString(request.card_name)));
   resize(560, 420);
   auto* layout = new QVBoxLayout(this);
   auto* intro = new QLabel(QStringLiteral("カード %1 に入れる曲 (上から順に):")
@@ -116,8 +117,8 @@ void TCardProfileForm::CreateOptionControls() {
   cbBitRate_->setObjectName(QStringLiteral("cbBitRate"));
   AddBitRateItems(cbBitRate_);
   SelectBitRate(cbBitRate_, form.bit_rate_kbps);
-  cbBitRate_->setToolTip(
-      QStringLiteral("カードに入りきらないとき, これより高いビットレートの曲をこのビットレートで変換します"));
+  cbBitRate_->setToolTip(QStringLiteral(
+      "カードに入りきらないとき, これより高いビットレートの曲をこのビットレートで変換します"));
   chBackup_ = new QCheckBox(QStringLiteral("更新の前にカードの曲をバックアップする(&K)"));
   chBackup_->setObjectName(QStringLiteral("chBackup"));
   chBackup_->setChecked(form.backup);
@@ -185,7 +186,9 @@ void TCardProfileForm::AddLibraryPlaylist() {
   for (const std::string& name : request_.library_playlists) items << QString::fromStdString(name);
   const std::optional<int> index = PickItem(QStringLiteral("ライブラリのプレイリスト"), items);
   if (!index) return;
-  AddSource({CardSourceKind::kLibraryPlaylist, request_.library_file, {},
+  AddSource({CardSourceKind::kLibraryPlaylist,
+             request_.library_file,
+             {},
              request_.library_playlists[static_cast<size_t>(*index)]});
 }
 

@@ -26,14 +26,14 @@ bool DesktopNotifier::ServiceAnswers() const {
 
 bool DesktopNotifier::Notify(const QString& summary, const QString& body) {
   if (!ServiceAnswers()) return false;
-  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                     QStringLiteral("Notify"));
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
   const QString desktop_id = QString::fromLatin1(kDesktopFileId);
   // The desktop entry names the program and its icon for the notification server.
   QVariantMap hints;
   hints.insert(QStringLiteral("desktop-entry"), desktop_id);
-  call << QStringLiteral("Tarvello") << quint32{0} << desktop_id << summary << body
-       << QStringList() << hints << kServerTimeout;
+  call << QStringLiteral("Tarvello") << quint32{0} << desktop_id << summary << body << QStringList()
+       << hints << kServerTimeout;
   return bus_.send(call);
 }
 

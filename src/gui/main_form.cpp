@@ -383,7 +383,8 @@ void TMainForm::CreateControls(QWidget* client) {
 
 void TMainForm::CreateUpdateBar(QWidget* client) {
   UpdateBar1_ = new UpdateBar(client);
-  connect(UpdateBar1_, &UpdateBar::UpdateRequested, this, [this] { presenter_->UpdateCardClick(); });
+  connect(UpdateBar1_, &UpdateBar::UpdateRequested, this,
+          [this] { presenter_->UpdateCardClick(); });
   connect(UpdateBar1_, &UpdateBar::Dismissed, this, [this] { presenter_->NotNowClick(); });
 }
 
@@ -733,9 +734,9 @@ CardProfileChoosers TMainForm::CardChoosers() {
   if (card_choosers_.playlist_file || card_choosers_.folder) return card_choosers_;
   CardProfileChoosers choosers;
   choosers.playlist_file = [this]() -> std::optional<std::string> {
-    const auto files = ChooseFiles({"プレイリストファイルを選択",
-                                    "プレイリスト (*.m3u;*.m3u8;*.pls;*.xspf)|*.m3u;*.m3u8;*.pls;*.xspf",
-                                    false});
+    const auto files =
+        ChooseFiles({"プレイリストファイルを選択",
+                     "プレイリスト (*.m3u;*.m3u8;*.pls;*.xspf)|*.m3u;*.m3u8;*.pls;*.xspf", false});
     if (!files || files->empty()) return std::nullopt;
     return files->front();
   };

@@ -19,9 +19,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using testing::RecordingCardView;
 using ::testing::SizeIs;
 using ::testing::StartsWith;
-using testing::RecordingCardView;
 
 constexpr const char* kIdentity = "1234-ABCD";
 
@@ -279,8 +279,8 @@ TEST_F(PresenterCardsTest, OutputThatDoesNotFitOffersTheFitAndTheRefusalStaysWhe
   AddCard(false, {64 << 20, 40 << 10, 512, 8});
   StartWindow();
   ChooseCard();
-  presenter_->FilesDropped({music_.Path("japanese.m4a"), music_.Path("faststart.m4a"),
-                            music_.Path("tagged.m4a")});
+  presenter_->FilesDropped(
+      {music_.Path("japanese.m4a"), music_.Path("faststart.m4a"), music_.Path("tagged.m4a")});
   view_.boxes.clear();
   ASSERT_FALSE(view_.IsCommandEnabled(Command::kExecute1));
 

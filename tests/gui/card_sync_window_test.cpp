@@ -135,10 +135,10 @@ class CardSyncWindowTest : public QObject {
     std::filesystem::copy_file(TestSong("japanese.m4a"), music.Path("b.m4a"));
     WindowFixture f("", [&](WindowFixture& fixture) {
       fixture.fake.files.volume_names[fixture.card_root] = kIdentity;
-      const CardProfile profile{kIdentity, {{CardSourceKind::kFolder, music.path(), {}, {}}}, {},
-                                false};
-      QVERIFY(SaveCardProfile(fixture.fake.files, ExtraSettingsFileName(fixture.ini_path),
-                              profile));
+      const CardProfile profile{
+          kIdentity, {{CardSourceKind::kFolder, music.path(), {}, {}}}, {}, false};
+      QVERIFY(
+          SaveCardProfile(fixture.fake.files, ExtraSettingsFileName(fixture.ini_path), profile));
     });
     auto* bar = f.Find<UpdateBar>("UpdateBar");
     QVERIFY(!bar->isVisible());

@@ -46,8 +46,7 @@ class MockBusService {
     service_.setStandardOutputFile(QProcess::nullDevice());
     // The system's own Python: python3-dbusmock is installed for it.
     QStringList arguments{QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                          QStringLiteral("--session"), QStringLiteral("--template"),
-                          mock_template};
+                          QStringLiteral("--session"), QStringLiteral("--template"), mock_template};
     if (!parameters.isEmpty()) {
       arguments << QStringLiteral("--parameters") << QString::fromUtf8(parameters);
     }
@@ -78,9 +77,9 @@ class MockBusService {
   // The arguments of each call of `method` on the object at `path`, in order; -1 calls
   // (an empty list with `ok` false) when the mock could not be asked.
   QList<QVariantList> MethodCalls(const QString& path, const QString& method, bool* ok = nullptr) {
-    QDBusMessage ask = QDBusMessage::createMethodCall(
-        service_name_, path, QStringLiteral("org.freedesktop.DBus.Mock"),
-        QStringLiteral("GetMethodCalls"));
+    QDBusMessage ask = QDBusMessage::createMethodCall(service_name_, path,
+                                                      QStringLiteral("org.freedesktop.DBus.Mock"),
+                                                      QStringLiteral("GetMethodCalls"));
     ask << method;
     const QDBusMessage reply = bus_->call(ask);
     if (ok != nullptr) *ok = reply.type() == QDBusMessage::ReplyMessage;
