@@ -43,14 +43,19 @@ SyncContext MainPresenter::CardSyncContext() {
 }
 
 void MainPresenter::UpdateCardCommands() {
-  const TDriveInfo* drive = SelectedDrive();
-  if (cards_) cards_->view.SetCardContentEnabled(drive != nullptr && drive->HasMedium);
+  if (cards_) cards_->view.SetCardContentEnabled(SelectedDrive() != nullptr);
 }
 
 void MainPresenter::CardContent1Click() {
   RunCommand([&] {
+    if (!cards_ || SelectedDrive() == nullptr) return;
+    // Measured afresh: a card that was pulled has no identity to read.
+    ShowDriveStatus();
     const TDriveInfo* drive = SelectedDrive();
-    if (!cards_ || drive == nullptr || !drive->HasMedium) return;
+    if (!drive->HasMedium) {
+      view_.ShowInformation(state_.DriveStatusText);
+      return;
+    }
     if (cards_->editor.Edit(*drive, CardOffers())) cards_->updates.Follow(*drive, false);
   });
 }
@@ -124,6 +129,8 @@ bool MainPresenter::FitMarkedSongs(const TDriveInfo& drive) {
     view_.RowsChanged(*first, *last);
   }
   if (answer == FitAnswer::kNoOffer || answer == FitAnswer::kDeclined) return false;
+  // The card is measured again: the drive list may have been read afresh meanwhile.
+  ShowDriveStatus();
   ShowOutputSummary(true);
   if (answer != FitAnswer::kFitted) return false;
   // The re-encodes came out larger than their estimate and the songs still do not fit.

@@ -272,6 +272,12 @@ TEST_F(PresenterCardsTest, CardWithoutAnIdentityCannotTakeAProfile) {
   presenter_->CardContent1Click();
   EXPECT_THAT(view_.boxes, ElementsAre(kNoCardIdentity));
   EXPECT_THAT(cards_.dialog_requests, IsEmpty());
+
+  // A card pulled since it was chosen is said to be gone, not to lack an identity.
+  card_->no_medium = true;
+  presenter_->CardContent1Click();
+  EXPECT_EQ(view_.boxes.back(), "CARD: メディアが挿入されていません.");
+  EXPECT_THAT(cards_.dialog_requests, IsEmpty());
 }
 
 TEST_F(PresenterCardsTest, OutputThatDoesNotFitOffersTheFitAndTheRefusalStaysWhenDeclined) {
