@@ -67,7 +67,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Entries(MenuNamed(*f.form, "File1")),
              QStringList({"追加(&A)...", "フォルダを追加(&F)...", "iTunesプレイリストを読み込む(&I)",
                           "出力先から取り込む(&D)", "-", "出力実行(&E)", "カードを取り出す(&J)",
-                          "バックアップから戻す(&R)...",
+                          "バックアップから戻す(&R)...", "カードの内容(&C)...",
                           "-", "プロパティ(&G)", "-", "終了(&X)"}));
     QCOMPARE(Entries(MenuNamed(*f.form, "Edit1")),
              QStringList({"選択行を出力対象にする(&S)", "選択行を出力対象から外す(&U)", "削除(&D)",
