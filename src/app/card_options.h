@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/extra_settings.h"
+#include "common/extra_settings.h"
 #include "app/option_form_values.h"
 #include "platform/platform.h"
 

@@ -3,7 +3,7 @@
 // The conversion settings live in their own section of the extra settings file, so the
 // settings file itself stays byte for byte as it was.
 
-#include "app/extra_settings.h"
+#include "common/extra_settings.h"
 #include "convert/convert_settings.h"
 
 namespace tarvello {

@@ -101,6 +101,8 @@ void MainPresenter::Timer1Timer() {
   // The players' playlists join the box once the window is up, so they never delay it.
   ShowPlayerPlaylists();
   if (state_.settings.options.AutoImport) ImportOutputFolder(true);
+  // The card chosen at start is offered its update once the window is up.
+  RunCommand([&] { FollowChosenCard(); });
 }
 
 void MainPresenter::FormDestroy(const ExitGeometry& geometry) {

@@ -15,7 +15,9 @@
 #include "app/app_state.h"
 #include "app/backup_commands.h"
 #include "app/card_options.h"
+#include "app/card_sync.h"
 #include "app/held_events.h"
+#include "convert/conversion_queue.h"
 #include "app/main_view.h"
 #include "app/player_playlist_box.h"
 #include "catalogue/tag_texts.h"
@@ -95,6 +97,17 @@ class MainPresenter {
   // away shows as without medium, and a newly inserted card is chosen when none was.
   void VolumesChanged();
   void FilesDropped(const std::vector<std::string>& paths);
+
+  // Cards that keep themselves up to date (presenter_cards.cpp): ファイル → カードの内容…,
+  // and the update bar's buttons.
+  void CardContent1Click();
+  void UpdateCardClick();
+  void NotNowClick();
+  // The card dialog, the update bar and notifications go through `view` (not owned);
+  // without one cards are not followed.
+  void SetCardSyncView(CardSyncView* view);
+  // Test seam: waits until a card's plan under way has been handed to the window.
+  void WaitForCardPlan();
 
   // The eject command works through `ejector` (not owned); without one it stays disabled.
   void SetVolumeEjector(VolumeEjector* ejector);
@@ -227,6 +240,18 @@ class MainPresenter {
   void UpdateEjectEnabling();
   void RefreshAfterEject();
 
+  // Cards: the content command's enabling, the plan of a chosen or inserted card, the
+  // window after an update, and the fit offered when the marked songs do not fit.
+  void UpdateCardCommands();
+  CardProfileOffers CardOffers();
+  SyncContext CardSyncContext();
+  void FollowChosenCard();
+  void FollowInsertedCards(const DriveList& before);
+  void AfterCardUpdate();
+  // False when the output must not run; the user was told why or declined.
+  bool FitMarkedSongs(const TDriveInfo& drive);
+  void ReleaseFittedSongs();
+
   // Runs a command; an unexpected error ends it with a box that names the system's message.
   template <typename Body>
   void RunCommand(Body&& body);
@@ -249,6 +274,7 @@ class MainPresenter {
   std::unordered_set<std::string> unconvertible_;  // the add's files that needed the helper
   std::vector<std::string> missing_helper_places_;
   FolderAddingPace folder_pace_;
+  std::unique_ptr<CardSync> cards_;  // last: a card's plan under way ends first
 };
 
 }  // namespace tarvello

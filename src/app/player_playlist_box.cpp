@@ -19,6 +19,15 @@ std::vector<std::string> PlayerPlaylistBox::Labels() const {
   return labels;
 }
 
+std::vector<PlayerPlaylistChoice> PlayerPlaylistBox::Choices() const {
+  std::vector<PlayerPlaylistChoice> choices;
+  choices.reserve(catalogue_.playlists.size());
+  for (const PlayerPlaylist& playlist : catalogue_.playlists) {
+    choices.push_back({PlayerName(catalogue_.sources[playlist.source].player), playlist.name});
+  }
+  return choices;
+}
+
 std::string PlayerPlaylistBox::ImportQuestion(size_t index) const {
   return "プレイリスト '" + PlayerPlaylistLabel(catalogue_, catalogue_.playlists.at(index)) +
          "' を読み込みます.\r\n現在の曲一覧はプレイリストの内容に置き換えられます.\r\n\r\n"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/card_profile_form.h"
 #include "platform/platform.h"
 #include "sources/add_files.h"
 #include "sources/player_playlists.h"
@@ -23,6 +24,8 @@ class PlayerPlaylistBox {
   size_t Count() const { return catalogue_.playlists.size(); }
   // "name (Rhythmbox)" of each playlist, in box order.
   std::vector<std::string> Labels() const;
+  // Each playlist's player and name, in box order.
+  std::vector<PlayerPlaylistChoice> Choices() const;
   // The lines about player files that could not be read at the last reload.
   const std::vector<std::string>& Problems() const { return catalogue_.problems; }
 

@@ -18,6 +18,7 @@ void MainPresenter::LoadDriveList() {
   state_.CurrentDrive = index;
   if (index >= 0) view_.SetDriveIndex(index);
   UpdateEjectEnabling();
+  if (cards_) cards_->updates.DrivesChanged(state_.drives);
 }
 
 void MainPresenter::VolumesChanged() {
@@ -35,6 +36,7 @@ void MainPresenter::FollowVolumes() {
     state_.CurrentDrive = follow.index;
     if (follow.index >= 0) view_.SetDriveIndex(follow.index);
     UpdateEjectEnabling();
+    FollowInsertedCards(before);
     if (follow.chosen_gone) {
       state_.DriveStatusText = NoMediumText(before.entries[chosen].Name);
       state_.DriveStatusNoMedium = true;
@@ -111,6 +113,7 @@ void MainPresenter::cbxDrivesChange(int index) {
     UpdateEjectEnabling();
     FollowOutputFolder();
     ShowOutputSummary(true);
+    FollowChosenCard();
   });
 }
 

@@ -26,6 +26,8 @@ void MainPresenter::UpdateEjectEnabling() {
   const TDriveInfo* drive = SelectedDrive();
   view_.SetCommandEnabled(Command::kEject1,
                           ejector_ != nullptr && drive != nullptr && IsRemovable(*drive));
+  // The commands that act on the chosen card follow the choice together.
+  UpdateCardCommands();
 }
 
 void MainPresenter::Eject1Click() {

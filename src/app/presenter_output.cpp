@@ -38,10 +38,7 @@ void MainPresenter::ExecuteOutput() {
           OutputFolderRefusalText(folder_block, OutputFolderPath(drive->Root, out_dir)));
       return;
     }
-    if (!state_.OutputAllowed) {
-      view_.ShowInformation(kNotEnoughRoom);
-      return;
-    }
+    if (!state_.OutputAllowed && !FitMarkedSongs(*drive)) return;
     if (!view_.Confirm(kConfirmOutput)) return;
 
     const TOutputOptions& options = state_.settings.options;
@@ -71,6 +68,7 @@ void MainPresenter::ExecuteOutput() {
     if (result.incomplete && result.end == OutputRunEnd::kCancelled) {
       view_.ShowInformation(kIncompleteFolder);
     }
+    ReleaseFittedSongs();
     if (!error) backups_.KeepNewest();
     ShowDriveStatus();
     FollowOutputFolder();

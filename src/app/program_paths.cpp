@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/common_routine.h"
+#include "common/extra_settings.h"
 #include "version.h"
 
 namespace tarvello {
@@ -93,6 +94,11 @@ ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files) {
 
 std::string DayBackupFolder(const std::string& backups, std::time_t now) {
   return backups + "/" + DateStamp(now);
+}
+
+std::string WindowExtraSettingsFile(Environment& environment, FileSystem& files) {
+  const std::filesystem::path own = MakeProgramPaths(environment, files).IniFileName;
+  return ExtraSettingsFileName((own.parent_path() / IniNameFor(kFallbackFileName)).string());
 }
 
 bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name) {

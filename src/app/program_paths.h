@@ -26,6 +26,10 @@ ProgramPaths MakeProgramPaths(Environment& environment, FileSystem& files);
 // the local date of `now`.
 std::string DayBackupFolder(const std::string& backups, std::time_t now);
 
+// The window's extra settings file, beside the window's settings file wherever this
+// program's own settings file would go: tarvello-cli shares the card profiles kept there.
+std::string WindowExtraSettingsFile(Environment& environment, FileSystem& files);
+
 // Creates the settings file's folder when it is missing; false when that fails.
 bool EnsureIniFolder(FileSystem& files, const std::string& ini_file_name);
 

@@ -8,8 +8,8 @@
 
 #include "common/json_text.h"
 #include "convert/convert_in_order.h"
-#include "platform/posix/posix_environment.h"
 #include "platform/landlock.h"
+#include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
 
 namespace tarvello::cli {
@@ -60,13 +60,21 @@ void WarnOfAnUnrestrictedHelper(std::ostream& err) {
          "restriction to writing only the cache folder\n";
 }
 
-void AddConvertOptions(CLI::App& command, ConvertOptions& options) {
+void AddBitRateOption(CLI::App& command, ConvertOptions& options) {
   command.add_option("--bitrate", options.bit_rate_kbps, "AAC bit rate of an encode, in kbps")
       ->check(
           CLI::IsMember(std::vector<int>(kOfferedBitRatesKbps.begin(), kOfferedBitRatesKbps.end())))
       ->capture_default_str();
+}
+
+void AddCacheDirOption(CLI::App& command, ConvertOptions& options) {
   command.add_option("--cache-dir", options.cache_dir,
                      "folder of the converted songs (default: $XDG_CACHE_HOME/tarvello/converted)");
+}
+
+void AddConvertOptions(CLI::App& command, ConvertOptions& options) {
+  AddBitRateOption(command, options);
+  AddCacheDirOption(command, options);
 }
 
 void AddConvertCommand(CLI::App& app, int& exit_status) {

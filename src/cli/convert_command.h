@@ -21,6 +21,9 @@ struct ConvertOptions {
   std::string cache_dir;  // empty: the user's cache folder
 };
 void AddConvertOptions(CLI::App& command, ConvertOptions& options);
+// --bitrate alone, and --cache-dir alone.
+void AddBitRateOption(CLI::App& command, ConvertOptions& options);
+void AddCacheDirOption(CLI::App& command, ConvertOptions& options);
 
 // Says on `err` when the kernel lacks Landlock (each run converts once): the helper then converts
 // without its restriction to writing the cache.

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "cli/backup_commands.h"
+#include "cli/card_command.h"
 #include "cli/convert_command.h"
 #include "cli/info_command.h"
 #include "cli/mgr_command.h"
 #include "cli/output_command.h"
 #include "cli/source_commands.h"
+#include "cli/sync_command.h"
 #include "version.h"
 
 namespace {
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
   tarvello::cli::AddPlayersCommand(app, exit_status);
   tarvello::cli::AddFolderCommand(app, exit_status);
   tarvello::cli::AddConvertCommand(app, exit_status);
+  tarvello::cli::AddCardCommand(app, exit_status);
+  tarvello::cli::AddSyncCommand(app, exit_status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -67,6 +67,17 @@ void AddNameOptions(CLI::App* command, OutputArguments& arguments) {
       ->capture_default_str();
 }
 
+CLI::Option* AddBackupDirOption(CLI::App* command, std::string& backup_dir) {
+  return command->add_option(
+      "--backup-dir", backup_dir,
+      "folder that receives the day's backup folder (default: the program's)");
+}
+
+void AddNoVerifyFlag(CLI::App* command, bool& no_verify) {
+  command->add_flag("--no-verify", no_verify,
+                    "do not read the written files back from the card to compare them");
+}
+
 TOutputOptions OutputOptionsOf(const OutputArguments& arguments) {
   TOutputOptions options;
   options.OutDir = NormalizeOutDir(Utf8ToCp932(arguments.out_dir));

@@ -17,6 +17,7 @@
 #include "cli/folder_volumes.h"
 #include "cli/list_adding.h"
 #include "cli/output_arguments.h"
+#include "cli/run_result_line.h"
 #include "cli/song_gathering.h"
 #include "cli/terminal_progress.h"
 #include "common/common_routine.h"
@@ -31,6 +32,7 @@
 #include "output/output_summary.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_file_system.h"
+#include "sync/list_fit.h"
 
 namespace tarvello::cli {
 namespace {
@@ -136,10 +138,38 @@ class OutputCommand {
       return Refusal{"folder off the card", OutputFolderRefusalText(folder_block, Folder()),
                      kExitRefused};
     }
-    if (!ExecuteAllowed(totals_, &drive_)) {
+    if (!ExecuteAllowed(totals_, &drive_) && !(arguments_.fit && FitToCard())) {
       return Refusal{"does not fit", kNotEnoughRoom, kExitRefused};
     }
     return std::nullopt;
+  }
+
+  // Re-encodes the largest songs above the bit rate and leaves out songs from the end, one
+  // JSON line for each; true when the rest fits.
+  bool FitToCard() {
+    const ListFit fit = PlanListFit(rows_, table_, drive_, arguments_.convert.bit_rate_kbps);
+    fit_cache_.emplace(arguments_.convert.cache_dir.empty() ? DefaultCacheFolder(environment_)
+                                                            : arguments_.convert.cache_dir);
+    ListFitResult result;
+    {
+      TerminalProgress progress(err_, ::isatty(STDERR_FILENO) == 1);
+      result = ApplyListFit(fit, rows_, table_, files_, *fit_cache_, {}, progress);
+    }
+    for (const std::string& failure : result.failures) Report(failure, 0);
+    for (int row : result.reencoded_rows) WriteFitLine(row, "re-encoded");
+    for (int row : result.unmarked_rows) WriteFitLine(row, "left out");
+    if (result.cancelled) return false;
+    totals_ = Recount(rows_, table_, files_, drive_.ClusterSize()).totals;
+    return ExecuteAllowed(totals_, &drive_);
+  }
+
+  void WriteFitLine(int row, const char* action) {
+    out_ << JsonObject()
+                .Text("song", rows_.Row(row).caption)
+                .Text("source", rows_.Row(row).sub_items[kSubFileName])
+                .Text("action", action)
+                .Close()
+         << "\n";
   }
 
   void AddSongs() {
@@ -160,17 +190,11 @@ class OutputCommand {
     verified_ = result.verified;
     mismatched_ = result.mismatched;
     if (result.incomplete) Report(kIncompleteFolder, 0);
-    WriteResult(result.written, ResultName(result.end), nullptr, {}, result.backup_folder,
+    WriteResult(result.written, RunEndName(result.end), nullptr, {}, result.backup_folder,
                 result.incomplete);
     const bool all_written =
         result.end == OutputRunEnd::kCompleted && result.written == result.targets && refused_ == 0;
     return all_written ? 0 : kExitSongsFailed;
-  }
-
-  static std::string PathArray(const std::vector<std::string>& paths) {
-    std::vector<std::string> quoted;
-    for (const std::string& path : paths) quoted.push_back(JsonString(path));
-    return JsonArray(quoted);
   }
 
   std::string Folder() const {
@@ -181,17 +205,19 @@ class OutputCommand {
   // complete its course.
   void WriteResult(int written, const char* result, const char* reason, const std::string& message,
                    const std::string& backup_folder = {}, bool incomplete = false) {
+    RunResultLine fields;
+    fields.written = written;
+    fields.targets = totals_.Count;
+    fields.folder = Folder();
+    fields.backup_folder = backup_folder;
+    fields.result = result;
+    fields.reason = reason != nullptr ? reason : "";
+    fields.message = message;
+    fields.incomplete = incomplete;
+    if (!arguments_.no_verify) fields.verified = verified_;
+    fields.mismatched = mismatched_;
     JsonObject line;
-    line.Number("written", written)
-        .Number("targets", totals_.Count)
-        .Text("folder", Folder())
-        .Text("backup_folder", backup_folder)
-        .Text("result", result);
-    if (reason != nullptr) line.Text("reason", reason).Text("message", TerminalText(message));
-    if (incomplete) line.Bool("incomplete", true);
-    // Without a read-back nothing was checked; a "false" would read as a failed check.
-    if (!arguments_.no_verify) line.Bool("verified", verified_);
-    line.Raw("mismatched", PathArray(mismatched_));
+    PutRunResult(line, fields);
     out_ << line.Close() << "\n";
   }
 
@@ -200,18 +226,6 @@ class OutputCommand {
       return DayBackupFolder(arguments_.backup_dir, environment_.Now());
     }
     return MakeProgramPaths(environment_, files_).BackupFolder;
-  }
-
-  static const char* ResultName(OutputRunEnd end) {
-    switch (end) {
-      case OutputRunEnd::kCompleted:
-        return "completed";
-      case OutputRunEnd::kCancelled:
-        return "cancelled";
-      case OutputRunEnd::kFailed:
-        return "failed";
-    }
-    return "failed";
   }
 
   int Report(const std::string& text, int exit_status) {
@@ -238,9 +252,10 @@ class OutputCommand {
   TDriveInfo drive_{arguments_.root, arguments_.root};
   OutputTotals totals_;
   int refused_ = 0;
-  bool started_ = false;                 // the run has begun to change the card
-  bool verified_ = false;                // read back, and the card held everything sent
-  std::vector<std::string> mismatched_;  // card files that differed or could not be read
+  std::optional<ConvertCache> fit_cache_;  // holds the re-encoded songs pinned for the run
+  bool started_ = false;                   // the run has begun to change the card
+  bool verified_ = false;                  // read back, and the card held everything sent
+  std::vector<std::string> mismatched_;    // card files that differed or could not be read
 };
 
 }  // namespace
@@ -257,13 +272,13 @@ void AddOutputCommand(CLI::App& app, int& exit_status) {
       "does not start gives "
       "\"result\":\"refused\" and a \"reason\".");
   AddNameOptions(command, *arguments);
-  CLI::Option* backup_dir =
-      command->add_option("--backup-dir", arguments->backup_dir,
-                          "folder that receives the day's backup folder (default: the program's)");
+  CLI::Option* backup_dir = AddBackupDirOption(command, arguments->backup_dir);
   command->add_flag("--no-backup", arguments->no_backup, "replace the folder's files unsaved")
       ->excludes(backup_dir);
-  command->add_flag("--no-verify", arguments->no_verify,
-                    "do not read the written files back from the card to compare them");
+  AddNoVerifyFlag(command, arguments->no_verify);
+  command->add_flag("--fit", arguments->fit,
+                    "when the songs do not fit, re-encode the largest songs above the bit rate "
+                    "(--bitrate) at it, then leave out songs from the end, instead of refusing");
   command->add_flag("--no-convert", arguments->no_convert,
                     "add only songs the window accepts as they are; convert nothing");
   AddConvertOptions(*command, arguments->convert);

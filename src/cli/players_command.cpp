@@ -14,8 +14,8 @@ namespace {
 int WritePlayers(std::ostream& out, std::ostream& err) {
   PosixFileSystem files;
   PosixEnvironment environment;
-  const PlayerCatalogue catalogue = ListPlayerPlaylists(
-      files, FindPlayerSources(files, PlayerFoldersOf(environment)), true);
+  const PlayerCatalogue catalogue =
+      ListPlayerPlaylists(files, FindPlayerSources(files, PlayerFoldersOf(environment)), true);
   for (const std::string& problem : catalogue.problems) err << "tarvello-cli: " << problem << "\n";
   for (const PlayerPlaylist& playlist : catalogue.playlists) {
     out << JsonObject()

@@ -53,8 +53,8 @@ int WritePlayerPlaylist(const std::string& player, const std::string& name, std:
                         std::ostream& err) {
   PosixFileSystem files;
   PosixEnvironment environment;
-  const PlayerCatalogue catalogue = ListPlayerPlaylists(
-      files, FindPlayerSources(files, PlayerFoldersOf(environment)), false);
+  const PlayerCatalogue catalogue =
+      ListPlayerPlaylists(files, FindPlayerSources(files, PlayerFoldersOf(environment)), false);
   for (const std::string& problem : catalogue.problems) err << "tarvello-cli: " << problem << "\n";
   const auto found = std::find_if(
       catalogue.playlists.begin(), catalogue.playlists.end(), [&](const PlayerPlaylist& playlist) {
@@ -93,8 +93,9 @@ void AddPlaylistCommand(CLI::App& app, int& exit_status) {
   command->add_option("--player", *player,
                       "a music player's playlist instead: Rhythmbox, Strawberry, Clementine or "
                       "MPD; then the one argument is the playlist's name");
-  command->add_option("LIBRARY", *library,
-                      "the library's XML file (native path); with --player, the playlist's name")
+  command
+      ->add_option("LIBRARY", *library,
+                   "the library's XML file (native path); with --player, the playlist's name")
       ->required();
   command->add_option("NAME", *name, "the playlist's name")->check(Utf8Text());
   command->callback([command, library, name, player, &exit_status] {

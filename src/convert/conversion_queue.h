@@ -42,10 +42,6 @@ struct RefusedSource {
   std::string reason;
 };
 
-// Makes the pool the queue hands its jobs to, over the queue's cache.
-using ConvertJobsMaker =
-    std::function<std::unique_ptr<ConvertJobs>(ConvertCache& cache, ConvertListener& listener)>;
-
 class ConversionQueue : private ConvertListener {
  public:
   // `wake` is called on a worker thread when results wait; the window answers by calling

@@ -1,5 +1,6 @@
 #include "convert/convert_in_order.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -19,10 +20,17 @@ class OrderedResults : public ConvertListener {
     results_[id] = result;
     arrived_.notify_all();
   }
-  // Waits for the result of `index` and takes it.
-  ConvertResult Take(size_t index) {
+  // Waits for the result of `index` and takes it; `waiting` is called each time the
+  // wait runs out without it.
+  ConvertResult Take(size_t index, const std::function<void()>& waiting = {}) {
     std::unique_lock lock(mutex_);
-    arrived_.wait(lock, [&] { return results_[index].has_value(); });
+    while (!arrived_.wait_for(lock, std::chrono::milliseconds(100),
+                              [&] { return results_[index].has_value(); })) {
+      if (!waiting) continue;
+      lock.unlock();
+      waiting();
+      lock.lock();
+    }
     ConvertResult result = std::move(*results_[index]);
     results_[index].reset();
     return result;
@@ -44,6 +52,29 @@ void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSetting
   ConvertPool pool(files, cache, settings, results, threads, helper);
   for (size_t i = 0; i < sources.size(); ++i) pool.Add(i, sources[i]);
   for (size_t i = 0; i < sources.size(); ++i) on_result(i, results.Take(i));
+}
+
+void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSettings& settings,
+                    const std::vector<std::string>& sources,
+                    const std::function<void(size_t index, const ConvertResult& result)>& on_result,
+                    const ConvertJobsMaker& make_jobs, const std::function<bool()>& keep_going) {
+  OrderedResults results(sources.size());
+  std::unique_ptr<ConvertJobs> jobs =
+      make_jobs ? make_jobs(cache, results)
+                : std::make_unique<ConvertPool>(files, cache, settings, results);
+  jobs->SetSettings(settings);
+  for (size_t i = 0; i < sources.size(); ++i) jobs->Add(i, sources[i]);
+  bool cancelled = false;
+  const auto waiting = [&] {
+    if (!cancelled && !keep_going()) {
+      cancelled = true;
+      jobs->CancelAll();
+    }
+  };
+  for (size_t i = 0; i < sources.size(); ++i) {
+    waiting();
+    on_result(i, results.Take(i, waiting));
+  }
 }
 
 }  // namespace tarvello

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/convert_cache.h"
+#include "convert/convert_jobs.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
 #include "convert/helper_options.h"
@@ -21,5 +22,13 @@ void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSetting
                     const std::vector<std::string>& sources,
                     const std::function<void(size_t index, const ConvertResult& result)>& on_result,
                     int threads = 0, const HelperOptions& helper = {});
+
+// The same over the jobs that `make_jobs` makes (empty: the helper pool). While a result is
+// awaited, `keep_going` is asked about ten times a second; once it says no, the jobs not
+// done are cancelled and end as cancelled.
+void ConvertInOrder(FileSystem& files, ConvertCache& cache, const ConvertSettings& settings,
+                    const std::vector<std::string>& sources,
+                    const std::function<void(size_t index, const ConvertResult& result)>& on_result,
+                    const ConvertJobsMaker& make_jobs, const std::function<bool()>& keep_going);
 
 }  // namespace tarvello

@@ -5,10 +5,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "convert/convert_cache.h"
 #include "convert/convert_settings.h"
 #include "convert/convert_song.h"
 #include "convert/source_probe.h"
@@ -45,5 +48,9 @@ class ConvertJobs {
   // The places the helper program was looked for when it is not there; empty when it is.
   virtual std::vector<std::string> MissingHelperPlaces() const = 0;
 };
+
+// Makes the pool that jobs are handed to, over a cache: the helper pool, or a test's own.
+using ConvertJobsMaker =
+    std::function<std::unique_ptr<ConvertJobs>(ConvertCache& cache, ConvertListener& listener)>;
 
 }  // namespace tarvello

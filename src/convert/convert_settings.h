@@ -14,6 +14,9 @@ inline constexpr int64_t kDefaultCacheBytes = int64_t{4} * 1024 * 1024 * 1024;
 struct ConvertSettings {
   bool enabled = true;
   int bit_rate_kbps = kDefaultBitRateKbps;
+  // Encode even a song the card takes as it is (AAC at a higher bit rate), to make it
+  // smaller; the song is kept under its encode's key like any other.
+  bool reencode = false;
 };
 
 // True for the bit rates the encoder is offered with.

@@ -98,7 +98,10 @@ ConvertResult MakeSong(HelperWorker& helper, ConvertCache& cache, const std::str
     return Outcome(ConvertAction::kFailed, "cannot make the cache folder " + cache.Folder());
   }
   HelperMessage request{"make", {}};
-  request.Set("source", source).Set("target", temporary).SetNumber("kbps", settings.bit_rate_kbps);
+  request.Set("source", source)
+      .Set("target", temporary)
+      .SetNumber("kbps", settings.bit_rate_kbps)
+      .SetNumber("reencode", settings.reencode ? 1 : 0);
   const HelperReply reply = helper.Ask(request, "made", cancel);
   ConvertStatus status = reply.answered ? StatusFrom(reply.message) : reply.failure;
   const SourceKind kind = reply.answered ? ProbeFrom(reply.message).kind : SourceKind::kRefused;
@@ -140,7 +143,8 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, HelperWorke
                    ConvertProblem::kCannotRead);
   }
   const bool walk_accepts = verdict.Accepted();
-  if (walk_accepts && !verdict.AudioIsNotAac()) return Accepted(source, "aac");
+  if (walk_accepts && !verdict.AudioIsNotAac() && !settings.reencode)
+    return Accepted(source, "aac");
   std::error_code stamp_error;
   const std::optional<SourceStamp> before = StampOf(source, stamp_error);
   if (!before) {
@@ -153,7 +157,7 @@ ConvertResult ConvertUntimed(FileSystem& files, ConvertCache& cache, HelperWorke
                    ConvertProblem::kCannotRead);
   }
   // An accepted M4A with other audio is always encoded, so only its encode is looked for.
-  if (!walk_accepts) {
+  if (!walk_accepts && !settings.reencode) {
     if (const auto song = cache.Find(ConvertCache::RemuxKey(*hash))) {
       return {ConvertAction::kRemuxed, *song, {}, {}, true, 0};
     }

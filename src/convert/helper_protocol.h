@@ -8,7 +8,8 @@
 // does not know, so a field can be added without a new version; the helper's first
 // message, "hello", names the version, and a pool talks only to its own.
 //
-// pool -> helper: "probe" (source), "make" (source, target, kbps)
+// pool -> helper: "probe" (source), "make" (source, target, kbps, reencode: 1 to encode even
+//                 a song the card takes as it is)
 // helper -> pool: "hello" (version, sandbox), "progress" (at most once a second while it
 //                 reads), "probed" (a probe's fields), "made" (end, reason, problem, kind,
 //                 codec)

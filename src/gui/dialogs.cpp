@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace tarvello {
@@ -140,6 +141,22 @@ YesNoCancel Dialogs::AskYesNoCancel(const std::string& text) {
     default:
       return YesNoCancel::kCancel;
   }
+}
+
+bool Dialogs::AskChoice(const std::string& text, const std::string& accept) {
+  history_.push_back({DialogKind::kChoice, text, {}, accept});
+  if (responder_) return responder_(history_.back()).ok;
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(kTitle), MessageText(text),
+                  QMessageBox::NoButton, BoxParent(parent_));
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* accepting = box.addButton(FromUtf8(accept), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+  // Nothing on the card changes unless the user picks the choice on purpose.
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  const ArrowWhileOpen arrow;
+  box.exec();
+  return box.clickedButton() == accepting;
 }
 
 std::optional<std::vector<std::string>> Dialogs::ChooseFiles(const OpenFileRequest& request) {

@@ -19,12 +19,13 @@ class QWidget;
 
 namespace tarvello {
 
-enum class DialogKind { kInformation, kConfirm, kOpenFiles, kYesNoCancel };
+enum class DialogKind { kInformation, kConfirm, kOpenFiles, kYesNoCancel, kChoice };
 
 struct DialogRequest {
   DialogKind kind = DialogKind::kInformation;
   std::string text;       // the box's text; empty for the file dialog
   OpenFileRequest files;  // the file dialog's settings
+  std::string accept;     // the caption of a choice box's accepting button
 };
 
 struct DialogAnswer {
@@ -57,6 +58,9 @@ class Dialogs {
   void ShowInformation(const std::string& text);
   bool Confirm(const std::string& text);
   YesNoCancel AskYesNoCancel(const std::string& text);
+  // A question whose accepting button says what it does (`accept`), and キャンセル, the
+  // default, which Escape also answers; true for `accept`.
+  bool AskChoice(const std::string& text, const std::string& accept);
   std::optional<std::vector<std::string>> ChooseFiles(const OpenFileRequest& request);
 
  private:

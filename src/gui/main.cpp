@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 
 #include "gui/application_identity.h"
+#include "gui/desktop_notifier.h"
 #include "gui/main_form.h"
 #include "gui/qt_translations.h"
 #include "gui/termination_signals.h"
@@ -20,8 +21,10 @@ int main(int argc, char* argv[]) {
   tarvello::PosixPlatform platform;
   tarvello::UDisksEjector ejector(QDBusConnection::systemBus());
   tarvello::PosixMountWatcher mount_watcher;
+  tarvello::DesktopNotifier notifier(QDBusConnection::sessionBus());
   tarvello::TMainForm form(platform.Get());
   form.WatchMounts(&mount_watcher);
+  form.SetDesktopNotifier(&notifier);
   // Without UDisks2 on the system bus the eject is not offered at all.
   form.SetVolumeEjector(ejector.ServiceAnswers() ? &ejector : nullptr);
   form.Start();

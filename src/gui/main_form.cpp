@@ -30,6 +30,7 @@
 #include "gui/about_dialog.h"
 #include "gui/backup_dialog.h"
 #include "gui/capacity_bar.h"
+#include "gui/desktop_notifier.h"
 #include "gui/drive_combo_box.h"
 #include "gui/program_icon.h"
 #include "gui/playlist_combo_box.h"
@@ -41,6 +42,7 @@
 #include "gui/track_list_model.h"
 #include "gui/track_list_view.h"
 #include "gui/ui_font.h"
+#include "gui/update_bar.h"
 #include "gui/wait_cursor.h"
 #include "output/output_options.h"
 
@@ -100,7 +102,9 @@ TMainForm::TMainForm(Platform& platform, QWidget* parent) : QMainWindow(parent),
   CreatePopupMenu();
   CreateControls(client_);
   CreateToolBar(client_);
+  CreateUpdateBar(client_);
   WireListEvents();
+  presenter_->SetCardSyncView(this);
 
   Timer1_ = new QTimer(this);
   Timer1_->setObjectName(QStringLiteral("Timer1"));
@@ -223,6 +227,11 @@ void TMainForm::CreateMenus() {
   file->addSeparator();
   file->addActions({action(Command::kExecute1), action(Command::kEject1)});
   file->addAction(action(Command::kRestore1));
+  // Enabled by the presenter with the drive choice, like the commands above.
+  CardContent1_ = file->addAction(QStringLiteral("カードの内容(&C)..."));
+  CardContent1_->setObjectName(QStringLiteral("CardContent1"));
+  CardContent1_->setEnabled(false);
+  connect(CardContent1_, &QAction::triggered, this, [this] { presenter_->CardContent1Click(); });
   file->addSeparator();
   file->addAction(action(Command::kProperty1));
   file->addSeparator();
@@ -372,6 +381,13 @@ void TMainForm::CreateControls(QWidget* client) {
   StatusBar1_->SetPanelAlignment(1, Qt::AlignLeft);
 }
 
+void TMainForm::CreateUpdateBar(QWidget* client) {
+  UpdateBar1_ = new UpdateBar(client);
+  connect(UpdateBar1_, &UpdateBar::UpdateRequested, this,
+          [this] { presenter_->UpdateCardClick(); });
+  connect(UpdateBar1_, &UpdateBar::Dismissed, this, [this] { presenter_->NotNowClick(); });
+}
+
 // The list's own events: the selection, the icon click, the context menu and the drop.
 void TMainForm::WireListEvents() {
   connect(lvTrackInfo_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -417,8 +433,11 @@ void TMainForm::FormResize() {
   const int width = client_->width();
   const MainLayout layout = LayOutMainWindow(client_->height(), width);
   Panel1_->setGeometry(0, 0, width, 2);
-  lvTrackInfo_->setGeometry(0, kListTop, std::max(layout.list_width, 0),
-                            std::max(layout.list_height, 0));
+  // The update bar, while shown, takes the top of the list's place.
+  const int bar = UpdateBar1_->isVisible() ? UpdateBar1_->BarHeight() : 0;
+  UpdateBar1_->setGeometry(0, kListTop, width, bar);
+  lvTrackInfo_->setGeometry(0, kListTop + bar, std::max(layout.list_width, 0),
+                            std::max(layout.list_height - bar, 0));
   Label1_->move(8, layout.label_top);
   cbxDrives_->move(52, layout.drives_top);
   lbOutDir_->move(310, layout.out_dir_top);
@@ -703,6 +722,57 @@ void TMainForm::RunWithProgress(const std::function<void(OutputProgress&)>& work
     ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
   } restore;
   RunWithProgressDialog(this, work, [this](const std::string& text) { ShowInformation(text); });
+}
+
+// CardSyncView.
+
+void TMainForm::SetCardContentEnabled(bool enabled) {
+  CardContent1_->setEnabled(enabled);
+}
+
+CardProfileChoosers TMainForm::CardChoosers() {
+  if (card_choosers_.playlist_file || card_choosers_.folder) return card_choosers_;
+  CardProfileChoosers choosers;
+  choosers.playlist_file = [this]() -> std::optional<std::string> {
+    const auto files =
+        ChooseFiles({"プレイリストファイルを選択",
+                     "プレイリスト (*.m3u;*.m3u8;*.pls;*.xspf)|*.m3u;*.m3u8;*.pls;*.xspf", false});
+    if (!files || files->empty()) return std::nullopt;
+    return files->front();
+  };
+  choosers.folder = [this] { return ChooseFolder("フォルダを選択"); };
+  return choosers;
+}
+
+std::optional<CardProfileForm> TMainForm::ShowCardProfileDialog(const CardProfileRequest& request) {
+  if (card_profile_responder_) return card_profile_responder_(request);
+  TCardProfileForm form(request, CardChoosers(), this);
+  if (form.exec() != QDialog::Accepted) return std::nullopt;
+  return form.Values();
+}
+
+void TMainForm::ShowUpdateBar(const std::string& text, const std::string& details) {
+  UpdateBar1_->ShowPlan(Text(text));
+  UpdateBar1_->setToolTip(Text(details));
+  FormResize();
+}
+
+void TMainForm::HideUpdateBar() {
+  if (UpdateBar1_->isHidden()) return;
+  UpdateBar1_->hide();
+  FormResize();
+}
+
+bool TMainForm::AskChoice(const std::string& text, const std::string& accept) {
+  return dialogs_.AskChoice(text, accept);
+}
+
+bool TMainForm::WindowActive() const {
+  return QApplication::activeWindow() != nullptr;
+}
+
+bool TMainForm::Notify(const std::string& summary, const std::string& body) {
+  return notifier_ != nullptr && notifier_->Notify(Text(summary), Text(body));
 }
 
 }  // namespace tarvello

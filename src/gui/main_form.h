@@ -8,8 +8,10 @@
 #include <memory>
 #include <optional>
 
+#include "app/card_sync_view.h"
 #include "app/main_presenter.h"
 #include "app/main_view.h"
+#include "gui/card_profile_dialog.h"
 #include "gui/dialogs.h"
 #include "gui/image_list.h"
 #include "gui/option_form.h"
@@ -25,15 +27,17 @@ class QTreeView;
 
 namespace tarvello {
 
+class DesktopNotifier;
 class DriveComboBox;
 class PlaylistComboBox;
 class StatusBar;
 class TrackListModel;
 class TrackListView;
+class UpdateBar;
 
 inline constexpr int kCommandCount = static_cast<int>(Command::kDelete2) + 1;
 
-class TMainForm : public QMainWindow, public MainView {
+class TMainForm : public QMainWindow, public MainView, public CardSyncView {
   Q_OBJECT
 
  public:
@@ -64,6 +68,16 @@ class TMainForm : public QMainWindow, public MainView {
   void SetVolumeEjector(VolumeEjector* ejector);
   // Follows mounts and unmounts through `watcher` (not owned) on the event loop.
   void WatchMounts(MountWatcher* watcher);
+  // Where the update's notifications go (not owned); without one none are sent.
+  void SetDesktopNotifier(DesktopNotifier* notifier) { notifier_ = notifier; }
+  // Test seam: the card content dialog's playlist file and folder choices.
+  void SetCardChoosers(CardProfileChoosers choosers) { card_choosers_ = std::move(choosers); }
+  // Test seam: answers the card content dialog instead of showing it.
+  using CardProfileResponder =
+      std::function<std::optional<CardProfileForm>(const CardProfileRequest&)>;
+  void SetCardProfileResponder(CardProfileResponder responder) {
+    card_profile_responder_ = std::move(responder);
+  }
 
   QAction* CommandAction(Command command) const;
   bool IsCommandEnabled(Command command) const;
@@ -112,6 +126,15 @@ class TMainForm : public QMainWindow, public MainView {
   void CallSoon(std::function<void()> work) override;
   void RunWithProgress(const std::function<void(OutputProgress&)>& work) override;
 
+  // CardSyncView.
+  void SetCardContentEnabled(bool enabled) override;
+  std::optional<CardProfileForm> ShowCardProfileDialog(const CardProfileRequest& request) override;
+  void ShowUpdateBar(const std::string& text, const std::string& details) override;
+  void HideUpdateBar() override;
+  bool AskChoice(const std::string& text, const std::string& accept) override;
+  bool WindowActive() const override;
+  bool Notify(const std::string& summary, const std::string& body) override;
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -128,6 +151,8 @@ class TMainForm : public QMainWindow, public MainView {
   void CreateMenus();
   void CreatePopupMenu();
   void CreateToolBar(QWidget* client);
+  void CreateUpdateBar(QWidget* client);
+  CardProfileChoosers CardChoosers();
   void CreateControls(QWidget* client);
   void WireListEvents();
   void ApplyPlacement();
@@ -154,6 +179,11 @@ class TMainForm : public QMainWindow, public MainView {
   QMenu* PopupMenu1_ = nullptr;
   QTimer* Timer1_ = nullptr;
   FolderChooser folder_chooser_;
+  QAction* CardContent1_ = nullptr;
+  UpdateBar* UpdateBar1_ = nullptr;
+  DesktopNotifier* notifier_ = nullptr;
+  CardProfileChoosers card_choosers_;
+  CardProfileResponder card_profile_responder_;
 
   std::optional<WindowGeometry> placement_;
   bool started_ = false;

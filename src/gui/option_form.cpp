@@ -13,9 +13,8 @@
 #include <QTabWidget>
 
 #include "app/card_options.h"
-#include "common/cp932.h"
-#include "convert/convert_settings.h"
 #include "gui/dialogs.h"
+#include "gui/output_option_items.h"
 #include "gui/wait_cursor.h"
 #include "output/output_options.h"
 
@@ -98,8 +97,7 @@ TOptionForm::TOptionForm(const OptionDialogRequest& request, FolderChooser choos
   cbTitleFormat_ = new QComboBox(page);
   cbTitleFormat_->setObjectName(QStringLiteral("cbTitleFormat"));
   cbTitleFormat_->setGeometry(80, 96, 160, 22);
-  cbTitleFormat_->addItems({QStringLiteral("曲名"), QStringLiteral("曲名/アーティスト"),
-                            QStringLiteral("アーティスト/曲名")});
+  AddTitleFormatItems(cbTitleFormat_);
   auto* separator_label = new QLabel(QStringLiteral("区切り記号"), page);
   separator_label->move(250, 99);
   cbSeparater_ = new QComboBox(page);
@@ -194,17 +192,14 @@ void TOptionForm::FormCreate(const OptionFormValues& values) {
   edPrefix_->setText(Text(values.prefix));
   edExt_->setText(Text(values.ext));
   cbTitleFormat_->setCurrentIndex(values.title_format);
-  for (const std::string_view separator : kSeparators) {
-    cbSeparater_->addItem(Text(Cp932ToUtf8(separator)));
-  }
+  AddSeparatorItems(cbSeparater_);
   cbSeparater_->setCurrentIndex(values.separator);
   chAutoGetDest_->setChecked(values.auto_import);
   chBackup_->setChecked(values.backup);
   chVerify_->setChecked(values.verify);
   seBackupsToKeep_->setValue(values.backups_to_keep);
   chConvert_->setChecked(values.convert);
-  const int rate = cbBitRate_->findData(values.bit_rate_kbps);
-  cbBitRate_->setCurrentIndex(rate >= 0 ? rate : cbBitRate_->findData(kDefaultBitRateKbps));
+  SelectBitRate(cbBitRate_, values.bit_rate_kbps);
 }
 
 // Songs the card would refuse are converted to AAC on the way; the bit rate is for encodes.
@@ -221,9 +216,7 @@ void TOptionForm::AddConversionPage() {
   cbBitRate_ = new QComboBox(page);
   cbBitRate_->setObjectName(QStringLiteral("cbBitRate"));
   cbBitRate_->setGeometry(100, 40, 100, 22);
-  for (const int kbps : kOfferedBitRatesKbps) {
-    cbBitRate_->addItem(QStringLiteral("%1 kbps").arg(kbps), kbps);
-  }
+  AddBitRateItems(cbBitRate_);
   connect(chConvert_, &QCheckBox::toggled, cbBitRate_, &QWidget::setEnabled);
   if (cache_ != nullptr) AddCacheControls(page);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/card_options.h"
-#include "app/extra_settings.h"
+#include "common/extra_settings.h"
 #include "fakes/fake_platform.h"
 
 namespace tarvello {

@@ -2,19 +2,13 @@
 // of the test's own: which objects get which calls, in which order, and what a refusal
 // reports.
 
-#include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTest>
-#include <QThread>
-#include <memory>
 
+#include "gui/mock_bus_service.h"
 #include "gui/udisks_ejector.h"
 
 namespace tarvello {
@@ -24,84 +18,12 @@ const QString kService = QStringLiteral("org.freedesktop.UDisks2");
 const QString kBlockPath = QStringLiteral("/org/freedesktop/UDisks2/block_devices/");
 const QString kDrivePath = QStringLiteral("/org/freedesktop/UDisks2/drives/");
 
-// A private message bus and a mock UDisks2 service on it, ended with the test.
-class MockUDisks {
+// A private message bus and a mock UDisks2 service on it.
+class MockUDisks : public MockBusService {
  public:
-  explicit MockUDisks(const QByteArray& parameters) {
-    bus_daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1")});
-    if (!bus_daemon_.waitForStarted() || !bus_daemon_.waitForReadyRead(10000)) {
-      error_ = "dbus-daemon did not start";
-      return;
-    }
-    address_ = QString::fromUtf8(bus_daemon_.readLine().trimmed());
-    bus_ = std::make_unique<QDBusConnection>(
-        QDBusConnection::connectToBus(address_, QStringLiteral("udisks-test")));
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
-    service_.setProcessEnvironment(environment);
-    service_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    service_.setStandardOutputFile(QProcess::nullDevice());
-    // The system's own Python: python3-dbusmock is installed for it.
-    service_.start(
-        QStringLiteral("/usr/bin/python3"),
-        {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-         QStringLiteral("--template"), QStringLiteral(TARVELLO_TEST_DATA "/udisks2_mock.py"),
-         QStringLiteral("--parameters"), QString::fromUtf8(parameters)});
-    const QDeadlineTimer deadline(15000);
-    while (!bus_->interface()->isServiceRegistered(kService)) {
-      if (deadline.hasExpired() || service_.state() == QProcess::NotRunning) {
-        error_ = "the mock UDisks2 service did not come up";
-        return;
-      }
-      QThread::msleep(20);
-    }
-  }
-
-  ~MockUDisks() {
-    service_.kill();
-    service_.waitForFinished();
-    bus_.reset();
-    QDBusConnection::disconnectFromBus(QStringLiteral("udisks-test"));
-    bus_daemon_.kill();
-    bus_daemon_.waitForFinished();
-  }
-
-  // Empty when the bus and the service are up.
-  const char* error() const { return error_; }
-  QDBusConnection& bus() { return *bus_; }
-
-  // How often `method` was called on the object at `path`.
-  int Calls(const QString& path, const QString& method) {
-    QDBusMessage ask =
-        QDBusMessage::createMethodCall(kService, path, QStringLiteral("org.freedesktop.DBus.Mock"),
-                                       QStringLiteral("GetMethodCalls"));
-    ask << method;
-    const QDBusMessage reply = bus_->call(ask);
-    if (reply.type() != QDBusMessage::ReplyMessage) return -1;
-    const QDBusArgument calls = reply.arguments().constFirst().value<QDBusArgument>();
-    int count = 0;
-    calls.beginArray();
-    while (!calls.atEnd()) {
-      quint64 time = 0;
-      QVariantList arguments;
-      calls.beginStructure();
-      calls >> time >> arguments;
-      calls.endStructure();
-      ++count;
-    }
-    calls.endArray();
-    return count;
-  }
-
- private:
-  QProcess bus_daemon_;
-  QProcess service_;
-  QString address_;
-  std::unique_ptr<QDBusConnection> bus_;
-  const char* error_ = "";
+  explicit MockUDisks(const QByteArray& parameters)
+      : MockBusService(kService, QStringLiteral(TARVELLO_TEST_DATA "/udisks2_mock.py"),
+                       parameters) {}
 };
 
 QByteArray Parameters(const QJsonObject& object) {

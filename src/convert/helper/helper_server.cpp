@@ -71,8 +71,8 @@ ConvertStatus Write(const SourceProbe& probe, const HelperMessage& request,
   if (status.Done()) {
     status = probe.kind == SourceKind::kRemux
                  ? RemuxToM4a(input, probe.tags, target, never)
-                 : EncodeToM4a(input, probe.tags, static_cast<int>(request.Number("kbps")),
-                               target, never);
+                 : EncodeToM4a(input, probe.tags, static_cast<int>(request.Number("kbps")), target,
+                               never);
   }
   if (!status.Done()) {
     std::error_code error;
@@ -82,7 +82,12 @@ ConvertStatus Write(const SourceProbe& probe, const HelperMessage& request,
 }
 
 HelperMessage Make(FileSystem& files, const HelperMessage& request, ProgressReport& progress) {
-  const SourceProbe probe = ProbeSource(files, request.Text("source"), progress.Callback());
+  SourceProbe probe = ProbeSource(files, request.Text("source"), progress.Callback());
+  // A re-encode makes a smaller song of one the card would take as it is.
+  if (request.Number("reencode") != 0 &&
+      (probe.kind == SourceKind::kCardReady || probe.kind == SourceKind::kRemux)) {
+    probe.kind = SourceKind::kEncode;
+  }
   ConvertStatus status = ConvertStatus::Ok();
   if (probe.kind == SourceKind::kRefused) {
     status = ConvertStatus::Refused(probe.reason, probe.problem);

@@ -1,4 +1,4 @@
-#include "app/extra_settings.h"
+#include "common/extra_settings.h"
 
 #include <filesystem>
 
@@ -69,8 +69,7 @@ std::optional<std::string> ExtraSettings::Get(std::string_view section,
   return found->second;
 }
 
-bool ExtraSettings::GetBool(std::string_view section, const std::string& key,
-                            bool fallback) const {
+bool ExtraSettings::GetBool(std::string_view section, const std::string& key, bool fallback) const {
   const std::optional<std::string> value = Get(section, key);
   if (value == "1") return true;
   if (value == "0") return false;
@@ -88,6 +87,14 @@ int ExtraSettings::GetInt(std::string_view section, const std::string& key, int 
 bool ExtraSettings::HasSection(std::string_view section) const {
   const auto keys = sections_.find(section);
   return keys != sections_.end() && !keys->second.empty();
+}
+
+std::vector<std::string> ExtraSettings::SectionNames() const {
+  std::vector<std::string> names;
+  for (const auto& [name, keys] : sections_) {
+    if (!keys.empty()) names.push_back(name);
+  }
+  return names;
 }
 
 void ExtraSettings::Set(std::string_view section, const std::string& key, std::string value) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -37,6 +38,8 @@ class ExtraSettings {
   int GetInt(std::string_view section, const std::string& key, int fallback, int low,
              int high) const;
   bool HasSection(std::string_view section) const;
+  // The names of the sections that hold keys, in the file's (name) order.
+  std::vector<std::string> SectionNames() const;
 
   // Keys and values hold no line breaks; a key holds no "=" and begins with no "[".
   void Set(std::string_view section, const std::string& key, std::string value);

@@ -1,0 +1,311 @@
+// Cards that keep themselves up to date, through the presenter: the plan offered when a
+// card with a profile is chosen or inserted, the update and its report, the refusals, the
+// mass-removal question, the content command, and the fit offered to the output command.
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/presenter_fixture.h"
+#include "common/extra_settings.h"
+#include "fakes/recording_card_view.h"
+#include "sync/card_profile.h"
+
+namespace tarvello {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using testing::RecordingCardView;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
+
+constexpr const char* kIdentity = "1234-ABCD";
+
+class PresenterCardsTest : public PresenterTest {
+ protected:
+  PresenterCardsTest() {
+    for (const char* name : {"tagged.m4a", "japanese.m4a", "faststart.m4a", "isom_brand.m4a"}) {
+      std::filesystem::copy_file(Fixture(std::string("m4a/") + name), music_.Path(name));
+    }
+  }
+
+  // The card, listed from the start unless `inserted_later`.
+  fakes::FakeVolume& AddCard(bool inserted_later = false,
+                             VolumeSpace space = {64 << 20, 32 << 20, 512, 8}) {
+    card_ = &fake_.volumes.AddTemp("CARD", DriveType::kRemovable, space);
+    card_->removed = inserted_later;
+    fake_.files.volume_names[card_->root] = kIdentity;
+    return *card_;
+  }
+  void SaveProfile(std::vector<CardSource> sources, bool auto_update = false) {
+    CardProfile profile{kIdentity, std::move(sources), {}, auto_update};
+    ASSERT_TRUE(SaveCardProfile(fake_.files, ProfilesFile(), profile));
+  }
+  std::string ProfilesFile() const { return ExtraSettingsFileName(IniPath()); }
+  CardSource MusicFolder() const { return {CardSourceKind::kFolder, music_.path(), {}, {}}; }
+
+  void StartWindow() {
+    WriteIni("AUTDST = 0\r\n");
+    presenter_ = std::make_unique<MainPresenter>(fake_.platform, view_, NumberSymbols{},
+                                                 std::make_unique<ByteOrderCollator>());
+    presenter_->SetCardSyncView(&cards_);
+    presenter_->FormCreate({1024, 768});
+  }
+  void ChooseCard() {
+    view_.drive_index = 0;
+    presenter_->cbxDrivesChange(0);
+  }
+  void InsertCard() {
+    card_->removed = false;
+    presenter_->VolumesChanged();
+  }
+  // The plan made off the window's thread reaches the window.
+  void TakePlan() {
+    presenter_->WaitForCardPlan();
+    view_.RunCalledSoon();
+  }
+  std::string Folder() const { return card_->root + "/PRIVATE/AU/DF/D_SD"; }
+  std::vector<std::string> CardSongs() const {
+    std::vector<std::string> names;
+    if (!std::filesystem::exists(Folder())) return names;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with(".3G2")) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempDir music_;
+  fakes::FakeVolume* card_ = nullptr;
+  RecordingCardView cards_;
+};
+
+TEST_F(PresenterCardsTest, ChosenCardIsOfferedItsUpdateAndNotNowLeavesItAlone) {
+  AddCard();
+  SaveProfile({MusicFolder()});
+  StartWindow();
+  EXPECT_FALSE(cards_.content_enabled);
+  ChooseCard();
+  EXPECT_TRUE(cards_.content_enabled);
+  TakePlan();
+  EXPECT_THAT(cards_.bar, StartsWith("カード CARD を更新できます: 4 曲を追加 ("));
+  EXPECT_THAT(view_.boxes, IsEmpty());
+
+  presenter_->NotNowClick();
+  EXPECT_THAT(cards_.bar, IsEmpty());
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_FALSE(std::filesystem::exists(Folder()));
+  // Chosen again, the card is offered its update again.
+  ChooseCard();
+  TakePlan();
+  EXPECT_THAT(cards_.bar, StartsWith("カード CARD を更新できます"));
+}
+
+TEST_F(PresenterCardsTest, UpdateWritesTheCardLeavesTheListAndReportsInABoxOrANotification) {
+  AddCard();
+  SaveProfile({MusicFolder()});
+  StartWindow();
+  presenter_->FilesDropped({Fixture("m4a/tagged.m4a")});
+  view_.boxes.clear();
+  ChooseCard();
+  TakePlan();
+  presenter_->UpdateCardClick();
+
+  EXPECT_EQ(view_.progress_dialogs, 1);
+  EXPECT_THAT(cards_.bar, IsEmpty());
+  EXPECT_THAT(CardSongs(), SizeIs(4));
+  EXPECT_EQ(presenter_->Rows().RowCount(), 1);  // the list is the user's, untouched
+  ASSERT_THAT(view_.boxes, SizeIs(1));
+  EXPECT_THAT(view_.boxes[0], StartsWith("カード CARD を更新しました"));
+  // The run's own closing line is not repeated under the update's.
+  EXPECT_THAT(view_.boxes[0], ::testing::Not(HasSubstr("出力先フォルダへ")));
+  EXPECT_THAT(cards_.notifications, IsEmpty());
+  EXPECT_TRUE(view_.IsCommandEnabled(Command::kDest1));
+
+  // A song more, while the user works in another window: the news comes as a notification.
+  std::filesystem::copy_file(Fixture("m4a/movie_after_media.m4a"), music_.Path("zz.m4a"));
+  std::filesystem::copy_file(Fixture("m4a/tagged.m4a"), music_.Path("zzz.m4a"));
+  cards_.active = false;
+  ChooseCard();
+  TakePlan();
+  ASSERT_THAT(cards_.bar, Not(IsEmpty()));
+  view_.boxes.clear();
+  presenter_->UpdateCardClick();
+  EXPECT_THAT(view_.boxes, IsEmpty());
+  ASSERT_THAT(cards_.notifications, SizeIs(1));
+  EXPECT_THAT(cards_.notifications[0], StartsWith("カード CARD を更新しました"));
+
+  // A desktop that shows no notifications gets the box after all.
+  std::filesystem::remove(music_.Path("zzz.m4a"));
+  cards_.notifier_answers = false;
+  ChooseCard();
+  TakePlan();
+  presenter_->UpdateCardClick();
+  EXPECT_EQ(cards_.notifications.size(), 2u);
+  ASSERT_THAT(view_.boxes, SizeIs(1));
+  EXPECT_THAT(view_.boxes[0], StartsWith("カード CARD を更新しました"));
+}
+
+TEST_F(PresenterCardsTest, InsertedCardUpdatesItselfWhenItsProfileSaysSo) {
+  AddCard(true);
+  SaveProfile({MusicFolder()}, true);
+  StartWindow();
+  cards_.active = false;  // the user works in another program when the card goes in
+  InsertCard();
+  TakePlan();
+  EXPECT_EQ(cards_.bars_shown, 0);
+  EXPECT_EQ(view_.progress_dialogs, 1);
+  EXPECT_THAT(CardSongs(), SizeIs(4));
+  EXPECT_THAT(cards_.notifications, SizeIs(1));
+  EXPECT_THAT(view_.boxes, IsEmpty());
+
+  // Without the option, an inserted card is only offered its update.
+  card_->removed = true;
+  presenter_->VolumesChanged();
+  SaveProfile({MusicFolder()}, false);
+  std::filesystem::remove(music_.Path("tagged.m4a"));
+  InsertCard();
+  TakePlan();
+  EXPECT_THAT(cards_.bar, StartsWith("カード CARD を更新できます: 1 曲を削除"));
+  EXPECT_EQ(view_.progress_dialogs, 1);
+  // The card leaves before the user answers: the offer goes with it.
+  card_->removed = true;
+  presenter_->VolumesChanged();
+  EXPECT_THAT(cards_.bar, IsEmpty());
+}
+
+TEST_F(PresenterCardsTest, RefusedPlanSaysWhyAndLeavesTheCardUntouched) {
+  AddCard();
+  const TempDir empty;
+  for (const CardSource& source :
+       {CardSource{CardSourceKind::kFolder, music_.Path("gone"), {}, {}},
+        CardSource{CardSourceKind::kFolder, empty.path(), {}, {}},
+        CardSource{CardSourceKind::kPlaylistFile, music_.Path("gone.m3u8"), {}, {}}}) {
+    SaveProfile({MusicFolder(), source});
+    StartWindow();
+    ChooseCard();
+    TakePlan();
+    ASSERT_THAT(view_.boxes, SizeIs(1)) << source.path;
+    EXPECT_THAT(view_.boxes[0], HasSubstr(source.path));
+    EXPECT_THAT(cards_.bar, IsEmpty());
+    EXPECT_EQ(view_.progress_dialogs, 0);
+    EXPECT_FALSE(std::filesystem::exists(Folder()));
+    view_.boxes.clear();
+  }
+}
+
+TEST_F(PresenterCardsTest, RemovingMoreThanHalfOfTheCardsSongsAsksFirstNamingTheCount) {
+  AddCard();
+  SaveProfile({MusicFolder()}, true);
+  StartWindow();
+  ChooseCard();
+  TakePlan();
+  presenter_->UpdateCardClick();
+  ASSERT_THAT(CardSongs(), SizeIs(4));
+  const auto before = fakes::FolderContents(Folder());
+
+  for (const char* name : {"tagged.m4a", "japanese.m4a", "faststart.m4a"}) {
+    std::filesystem::remove(music_.Path(name));
+  }
+  ChooseCard();
+  TakePlan();
+  cards_.choice_answers = {false};
+  presenter_->UpdateCardClick();
+  ASSERT_THAT(cards_.choices, SizeIs(1));
+  EXPECT_THAT(cards_.choices[0].first, HasSubstr("4 曲のうち 3 曲が削除されます"));
+  EXPECT_EQ(cards_.choices[0].second, "更新する");
+  EXPECT_EQ(fakes::FolderContents(Folder()), before);
+
+  ChooseCard();
+  TakePlan();
+  cards_.choice_answers = {true};
+  presenter_->UpdateCardClick();
+  EXPECT_THAT(CardSongs(), SizeIs(1));
+}
+
+TEST_F(PresenterCardsTest, ContentCommandSavesTheProfileWithTheCurrentListAndOffersTheUpdate) {
+  AddCard();
+  StartWindow();
+  ChooseCard();
+  TakePlan();
+  EXPECT_EQ(cards_.bars_shown, 0);  // no profile, nothing offered
+  presenter_->FilesDropped({music_.Path("japanese.m4a"), music_.Path("tagged.m4a")});
+  view_.boxes.clear();
+
+  CardProfileForm answer;
+  answer.sources = {CurrentListSource(), MusicFolder()};
+  answer.output.bit_rate_kbps = 160;
+  cards_.dialog_answers = {answer};
+  presenter_->CardContent1Click();
+
+  ASSERT_THAT(cards_.dialog_requests, SizeIs(1));
+  const CardProfileRequest& request = cards_.dialog_requests[0];
+  EXPECT_EQ(request.card_name, "CARD");
+  EXPECT_EQ(request.marked_rows, 2);
+  EXPECT_THAT(request.form.sources, IsEmpty());
+  EXPECT_EQ(request.form.output.bit_rate_kbps, 128);  // a new profile takes the window's
+  const auto saved = LoadCardProfile(fake_.files, ProfilesFile(), kIdentity);
+  ASSERT_TRUE(saved.has_value());
+  ASSERT_THAT(saved->sources, SizeIs(2));
+  EXPECT_EQ(saved->sources[0].kind, CardSourceKind::kSavedList);
+  EXPECT_THAT(fakes::ReadFile(saved->sources[0].path), HasSubstr(music_.Path("tagged.m4a")));
+  EXPECT_EQ(saved->output.bit_rate_kbps, 160);
+  TakePlan();
+  EXPECT_THAT(cards_.bar, StartsWith("カード CARD を更新できます: 4 曲を追加"));
+
+  // Cancel leaves the profile as it was; the dialog shows what it holds.
+  presenter_->CardContent1Click();
+  EXPECT_EQ(cards_.dialog_requests.back().form.sources, saved->sources);
+  EXPECT_EQ(LoadCardProfile(fake_.files, ProfilesFile(), kIdentity), saved);
+}
+
+TEST_F(PresenterCardsTest, CardWithoutAnIdentityCannotTakeAProfile) {
+  AddCard();
+  fake_.files.volume_names.clear();
+  StartWindow();
+  ChooseCard();
+  presenter_->CardContent1Click();
+  EXPECT_THAT(view_.boxes, ElementsAre(kNoCardIdentity));
+  EXPECT_THAT(cards_.dialog_requests, IsEmpty());
+
+  // A card pulled since it was chosen is said to be gone, not to lack an identity.
+  card_->no_medium = true;
+  presenter_->CardContent1Click();
+  EXPECT_EQ(view_.boxes.back(), "CARD: メディアが挿入されていません.");
+  EXPECT_THAT(cards_.dialog_requests, IsEmpty());
+}
+
+TEST_F(PresenterCardsTest, OutputThatDoesNotFitOffersTheFitAndTheRefusalStaysWhenDeclined) {
+  // Room for the first two songs and the management files, not for the third.
+  AddCard(false, {64 << 20, 40 << 10, 512, 8});
+  StartWindow();
+  ChooseCard();
+  presenter_->FilesDropped(
+      {music_.Path("japanese.m4a"), music_.Path("faststart.m4a"), music_.Path("tagged.m4a")});
+  view_.boxes.clear();
+  ASSERT_FALSE(view_.IsCommandEnabled(Command::kExecute1));
+
+  cards_.choice_answers = {false};
+  presenter_->Execute1Click();
+  ASSERT_THAT(cards_.choices, SizeIs(1));
+  EXPECT_THAT(cards_.choices[0].first, StartsWith("出力先の空き領域が十分ではありません."));
+  EXPECT_THAT(cards_.choices[0].first, HasSubstr("除外"));
+  EXPECT_EQ(cards_.choices[0].second, "カードに合わせる");
+  EXPECT_EQ(view_.progress_dialogs, 0);
+  EXPECT_FALSE(std::filesystem::exists(Folder()));
+  EXPECT_EQ(presenter_->Rows().Row(2).icon, kIconMarked);
+
+  cards_.choice_answers = {true};
+  view_.confirm_answers = {true};
+  presenter_->Execute1Click();
+  EXPECT_NE(presenter_->Rows().Row(2).icon, kIconMarked);  // left out from the end
+  EXPECT_THAT(CardSongs(), SizeIs(2));
+}
+
+}  // namespace
+}  // namespace tarvello
