@@ -140,11 +140,12 @@ SyncRefusal CheckCard(SyncPlan& plan, const std::string& root, SyncContext& cont
   if (*volume != plan.profile.volume) return {SyncRefusalKind::kNoProfile, kOtherCard};
   const std::string status = MeasureDrive(plan.drive, context.platform.volumes, files,
                                           plan.options.OutDir, NumberSymbols::FromLocale());
-  if (!plan.drive.HasMedium) return {SyncRefusalKind::kNoMedium, status};
-  const std::string off_card =
-      OutputFolderRefusal(context.platform.volumes, root, plan.options.OutDir);
-  if (!off_card.empty()) return {SyncRefusalKind::kFolderOffCard, off_card};
-  return {};
+  const OutputFolderBlock block =
+      CheckOutputFolder(&plan.drive, context.platform.volumes, plan.options.OutDir);
+  if (block == OutputFolderBlock::kNone) return {};
+  if (block == OutputFolderBlock::kNoMedium) return {SyncRefusalKind::kNoMedium, status};
+  return {SyncRefusalKind::kFolderOffCard,
+          OutputFolderRefusalText(block, OutputFolderPath(root, plan.options.OutDir))};
 }
 
 }  // namespace

@@ -67,7 +67,8 @@ class ReencodingPool : public ConvertJobs {
   void SetSettings(const ConvertSettings& settings) override { settings_ = settings; }
   void Cancel(ConvertJobId) override {}
   void CancelAll() override {}
-  SourceProbe Probe(const std::string&) override { return {}; }
+  SourceProbe Probe(const std::string&, const std::atomic<bool>&) override { return {}; }
+  std::vector<std::string> MissingHelperPlaces() const override { return {}; }
 
  private:
   ConvertResult Convert(const std::string& source) {
