@@ -172,7 +172,11 @@ TEST_F(InstalledTree, BothProgramsHaveManPagesAndThePackageItsCopyrightAndChange
 TEST_F(InstalledTree, BashCompletesSubcommandsOptionsAndValues) {
   const std::string completion = Share("bash-completion/completions/tarvello-cli");
   EXPECT_EQ(Completions(completion, "tarvello-cli "),
-            "info mgr output verify backups restore convert playlists playlist players tracklist folder\n");
+            "info mgr output verify backups restore convert playlists playlist players tracklist "
+            "folder card sync\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli card "), "set show forget\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli card set --root /tmp --a"), "--auto\n");
+  EXPECT_EQ(Completions(completion, "tarvello-cli sync --root /tmp --d"), "--dry-run\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli pl"), "playlists playlist players\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli playlist --player S"), "Strawberry\n");
   EXPECT_EQ(Completions(completion, "tarvello-cli output --ti"), "--title-format\n");
