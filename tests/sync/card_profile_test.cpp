@@ -16,10 +16,7 @@ CardProfile Profile() {
       {CardSourceKind::kLibraryPlaylist, "/home/me/iTunes Music Library.xml", {}, "90年代"},
       {CardSourceKind::kFolder, "/media/music/Jazz", {}, {}},
       {CardSourceKind::kPlaylistFile, "/home/me/a=b.m3u8", {}, {}},
-      {CardSourceKind::kSavedList,
-       "/home/me/.local/share/tarvello/card-lists/uuid-1234.m3u8",
-       {},
-       {}},
+      {CardSourceKind::kSavedList, "/home/me/.local/share/tarvello/card-lists/x.m3u8", {}, {}},
   };
   profile.output.prefix = "SDS";
   profile.output.title_format = 2;
@@ -30,33 +27,37 @@ CardProfile Profile() {
   return profile;
 }
 
-TEST(CardProfile, KeptInItsOwnSectionBesideTheOtherSettings) {
-  ExtraSettings settings = ExtraSettings::Parse("[Card]\nverify=1\n\n[Conversion]\nkbps=160\n");
-  ASSERT_TRUE(PutProfile(settings, Profile()));
-  const ExtraSettings read = ExtraSettings::Parse(settings.Write());
-  EXPECT_EQ(ProfileOf(read, "uuid-1234"), Profile());
+// Saved, loaded and forgotten through the settings file, beside what others wrote there.
+TEST(CardProfile, KeptInItsOwnSectionOfTheSettingsFile) {
+  fakes::TempDir dir;
+  fakes::LockingFileSystem files;
+  const std::string path = dir.Path("tarvello-extra.ini");
+  const std::string others = "[Card]\nverify=1\n\n[Conversion]\nkbps=160\n";
+  fakes::WriteFile(path, others);
+  ASSERT_TRUE(SaveCardProfile(files, path, Profile()));
+  EXPECT_EQ(LoadCardProfile(files, path, "uuid-1234"), Profile());
+  const std::string text = files.ReadWholeFile(path).value_or("");
+  const ExtraSettings read = ExtraSettings::Parse(text);
   EXPECT_EQ(read.Get("Card", "verify"), "1");
   EXPECT_EQ(read.Get("Conversion", "kbps"), "160");
   EXPECT_EQ(ProfileVolumes(read), std::vector<std::string>{"uuid-1234"});
   // Human-readable: one key per line, the sources by kind, path and name.
-  const std::string text = settings.Write();
-  EXPECT_NE(text.find("[Card profile uuid-1234]\n"), std::string::npos);
-  EXPECT_NE(text.find("source.1.player=Rhythmbox\n"), std::string::npos);
-  EXPECT_NE(text.find("source.2.name=90年代\n"), std::string::npos);
-
-  RemoveProfile(settings, "uuid-1234");
-  EXPECT_FALSE(ProfileOf(settings, "uuid-1234"));
-  EXPECT_EQ(settings.Write(), "[Card]\nverify=1\n\n[Conversion]\nkbps=160\n");
+  for (const char* line :
+       {"[Card profile uuid-1234]\n", "source.1.player=Rhythmbox\n", "source.2.name=90年代\n"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+  ASSERT_TRUE(ForgetCardProfile(files, path, "uuid-1234"));
+  EXPECT_FALSE(LoadCardProfile(files, path, "uuid-1234"));
+  EXPECT_EQ(files.ReadWholeFile(path), others);
 }
 
 TEST(CardProfile, TextsTheFileCannotKeepChangeNothing) {
   ExtraSettings settings;
-  CardProfile profile = Profile();
-  profile.sources[2].path = "/media/bad\nname";
-  EXPECT_FALSE(PutProfile(settings, profile));
-  profile = Profile();
-  profile.sources[2].path = "/media/\xFF";
-  EXPECT_FALSE(PutProfile(settings, profile));
+  for (const char* bad : {"/media/bad\nname", "/media/\xFF"}) {
+    CardProfile profile = Profile();
+    profile.sources[2].path = bad;
+    EXPECT_FALSE(PutProfile(settings, profile)) << bad;
+  }
   EXPECT_EQ(settings.Write(), "");
 }
 
@@ -81,18 +82,6 @@ TEST(CardProfile, ACardWithoutIdentityHasNone) {
   EXPECT_FALSE(CardIdentity(files, dir.path()));
   files.volume_names[dir.path()] = "uuid-77";
   EXPECT_EQ(CardIdentity(files, dir.path()), "uuid-77");
-}
-
-TEST(CardProfile, SavedAndLoadedThroughTheFile) {
-  fakes::TempDir dir;
-  fakes::LockingFileSystem files;
-  const std::string path = dir.Path("tarvello-extra.ini");
-  fakes::WriteFile(path, "[Card]\nbackups=3\n");
-  ASSERT_TRUE(SaveCardProfile(files, path, Profile()));
-  EXPECT_EQ(LoadCardProfile(files, path, "uuid-1234"), Profile());
-  ASSERT_TRUE(ForgetCardProfile(files, path, "uuid-1234"));
-  EXPECT_FALSE(LoadCardProfile(files, path, "uuid-1234"));
-  EXPECT_EQ(files.ReadWholeFile(path), "[Card]\nbackups=3\n");
 }
 
 TEST(CardProfile, TheProgramsOptionsFillWhatTheProfileLeaves) {

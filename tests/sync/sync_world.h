@@ -6,8 +6,6 @@
 // writes a song of exactly the estimated size into the cache, as the real one would.
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,10 +16,11 @@
 #include "convert/convert_cache.h"
 #include "convert/convert_jobs.h"
 #include "fakes/fake_platform.h"
+#include "fakes/recording_progress.h"
 #include "output/drives.h"
-#include "output/output_progress.h"
 #include "sync/card_fit.h"
-#include "sync/sync_context.h"
+#include "sync/sync_plan.h"
+#include "sync/sync_run.h"
 
 namespace tarvello::testing {
 
@@ -29,30 +28,24 @@ namespace tarvello::testing {
 inline std::string SongBytes(const std::string& title, int seconds, int bit_rate, int64_t total) {
   SongLayout layout;
   layout.duration = static_cast<uint32_t>(seconds) * layout.time_scale;
-  layout.audio.avg_bit_rate = static_cast<uint32_t>(bit_rate);
-  layout.audio.max_bit_rate = static_cast<uint32_t>(bit_rate);
+  layout.audio.avg_bit_rate = layout.audio.max_bit_rate = static_cast<uint32_t>(bit_rate);
   layout.items = {TextItem("\xA9nam", title)};
-  layout.media_bytes = 0;
-  const int64_t boxes = static_cast<int64_t>(BuildSong(layout).size());
+  const auto boxes = static_cast<int64_t>(BuildSong(layout).size() - layout.media_bytes);
   layout.media_bytes = static_cast<size_t>(std::max<int64_t>(total - boxes, 0));
   return BuildSong(layout);
 }
 
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline ConvertResult Made(ConvertAction action, const std::string& song) {
+inline ConvertResult Made(ConvertAction action, const std::string& song, std::string reason = {}) {
   ConvertResult result;
   result.action = action;
   result.song_path = song;
+  result.reason = std::move(reason);
   return result;
 }
 
-// A conversion pool that accepts what the card takes and "re-encodes" on request: the
-// song it makes has the source's title and play time, the floor's bit rate and the
-// estimated size, kept in the cache under the real encode's key.
+// A pool that accepts what the card takes and "re-encodes" on request: the song it makes
+// has the source's title and play time, the floor's bit rate and the estimated size, kept
+// in the cache under the real encode's key.
 class ReencodingPool : public ConvertJobs {
  public:
   ReencodingPool(ConvertCache& cache, ConvertListener& listener, FileSystem& files, int& made)
@@ -72,26 +65,21 @@ class ReencodingPool : public ConvertJobs {
 
  private:
   ConvertResult Convert(const std::string& source) {
-    ConvertResult result;
     TTrackInfo record{};
+    bool accepted = false;
     try {
-      if (!ReadM4aRecord(files_, record, source, source).Accepted()) {
-        result.action = ConvertAction::kRefused;
-        result.reason = "no song";
-        return result;
-      }
-    } catch (const FileError& error) {
-      result.action = ConvertAction::kRefused;
-      result.reason = error.what();
-      return result;
+      accepted = ReadM4aRecord(files_, record, source, source).Accepted();
+    } catch (const FileError&) {
+      // an unreadable source is refused like any other
     }
+    if (!accepted) return Made(ConvertAction::kRefused, {}, "no song");
     if (!settings_.reencode) return Made(ConvertAction::kAccepted, source);
     const std::string key = ConvertCache::EncodeKey(*SourceContentKey(files_, source), settings_);
     if (const auto kept = cache_.Find(key)) return Made(ConvertAction::kEncoded, *kept);
     const std::string temporary = cache_.TemporaryPath(key);
+    const int kbps = settings_.bit_rate_kbps;
     fakes::WriteFile(temporary, SongBytes(std::string(FieldText(record.Title)), record.Time,
-                                          settings_.bit_rate_kbps * 1000,
-                                          ReencodedBytes(record.Time, settings_.bit_rate_kbps)));
+                                          kbps * 1000, ReencodedBytes(record.Time, kbps)));
     ++made_;
     return Made(ConvertAction::kEncoded, cache_.Commit(temporary, key));
   }
@@ -101,25 +89,6 @@ class ReencodingPool : public ConvertJobs {
   FileSystem& files_;
   int& made_;
   ConvertSettings settings_;
-};
-
-// A progress view that shows nothing and cancels after a number of steps, if asked to.
-class QuietProgress : public OutputProgress {
- public:
-  void SetLabel(const std::string&) override {}
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  int Maximum() const override { return maximum_; }
-  void Step() override { ++steps_; }
-  void ProcessEvents() override {}
-  bool CancelRequested() const override { return cancel_after_ >= 0 && steps_ >= cancel_after_; }
-  void ShowMessage(const std::string&) override {}
-  void Beep() override {}
-
-  int cancel_after_ = -1;
-
- private:
-  int maximum_ = 0;
-  int steps_ = 0;
 };
 
 inline constexpr int64_t kClusterBytes = 4096;
@@ -151,30 +120,26 @@ class SyncWorld {
   // than the folder holds now: the other files could not have been written otherwise.
   void SetCapacity(int64_t bytes) {
     capacity_ = std::max(bytes, OutputFolderUsage(fake_.files, Folder(), kClusterBytes));
-    MeasureFree();
-  }
-  void MeasureFree() {
-    const int64_t used = OutputFolderUsage(fake_.files, Folder(), kClusterBytes);
-    fake_.volumes.At(root_).space = {capacity_ * 2, capacity_ - used, 512, 8};
   }
   int64_t capacity() const { return capacity_; }
 
-  std::string Folder() const { return OutputFolderPath(root_, std::string(kDefaultOutDir)); }
-  // The output folder's files: name and bytes.
-  std::map<std::string, std::string> CardFiles() const {
-    std::map<std::string, std::string> files;
-    if (!std::filesystem::is_directory(Folder())) return files;
-    for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
-      files[entry.path().filename().string()] = ReadBytes(entry.path());
-    }
-    return files;
+  // The plan and the update, with the card's free space measured as it is now.
+  SyncPlan Plan(const CardProfile& profile, OutputProgress& progress) {
+    const int64_t used = OutputFolderUsage(fake_.files, Folder(), kClusterBytes);
+    fake_.volumes.At(root_).space = {capacity_ * 2, capacity_ - used, 512, 8};
+    return MakeSyncPlan(profile, root_, context_, progress);
+  }
+  SyncResult Run(SyncPlan& plan, bool confirmed, OutputProgress& progress) {
+    return RunSync(plan, {dir_.Path("backup/day"), true, confirmed}, context_, progress);
   }
 
+  std::string Folder() const { return OutputFolderPath(root_, std::string(kDefaultOutDir)); }
+  // The output folder's files: name and bytes.
+  std::map<std::string, std::string> CardFiles() const { return fakes::FolderContents(Folder()); }
+
   const fakes::TempDir& dir() const { return dir_; }
-  const std::string& root() const { return root_; }
   fakes::FakePlatform& fake() { return fake_; }
   SyncContext& context() { return context_; }
-  ConvertCache& cache() { return cache_; }
 
   int reencodes_made = 0;
 
