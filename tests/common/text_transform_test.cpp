@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tarvello {
 namespace {
@@ -19,56 +20,41 @@ icu::UnicodeString Applied(const TextTransform& transform, icu::UnicodeString te
   return text;
 }
 
-// The transform built from rules gives what ICU's registry builds under the same name,
-// on each character of `set` alone, between Latin letters and before a combining mark.
-void ExpectSameAsRegistry(const TextTransform& built, const char* id, const icu::UnicodeSet& set) {
+// `built` gives what ICU's registry builds under `id`: on `texts`, and on each character of
+// the set `pattern` alone, between Latin letters and before combining marks.
+void ExpectSameAsRegistry(const std::unique_ptr<TextTransform>& built, const char* id,
+                          const char16_t* pattern, std::vector<icu::UnicodeString> texts = {}) {
+  SCOPED_TRACE(id);
   const auto registry = TextTransform::FromRegistry(id);
+  ASSERT_NE(built, nullptr);
   ASSERT_NE(registry, nullptr);
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::UnicodeSet set(pattern, status);
+  ASSERT_TRUE(U_SUCCESS(status));
   for (int32_t range = 0; range < set.getRangeCount(); ++range) {
     for (UChar32 c = set.getRangeStart(range); c <= set.getRangeEnd(range); ++c) {
       if (u_charType(c) == U_UNASSIGNED) continue;
-      for (const icu::UnicodeString& text :
-           {icu::UnicodeString(c), icu::UnicodeString(u"a").append(c).append(u"b"),
-            icu::UnicodeString(c).append(u"\u0301\u0323x")}) {
-        ASSERT_EQ(Utf8(Applied(built, text)), Utf8(Applied(*registry, text)))
-            << id << " U+" << std::hex << c;
-      }
+      texts.insert(texts.end(),
+                   {icu::UnicodeString(c), icu::UnicodeString(u"a").append(c).append(u"b"),
+                    icu::UnicodeString(c).append(u"\u0301\u0323x")});
     }
   }
-}
-
-icu::UnicodeSet Set(const char16_t* pattern) {
-  UErrorCode status = U_ZERO_ERROR;
-  icu::UnicodeSet set(pattern, status);
-  EXPECT_TRUE(U_SUCCESS(status));
-  return set;
-}
-
-TEST(TextTransformTest, LatinAsciiFromIcuDataMatchesIcuRegistry) {
-  const auto built = TextTransform::FromData("Latin-ASCII");
-  ASSERT_NE(built, nullptr);
-  ExpectSameAsRegistry(
-      *built, "Latin-ASCII",
-      Set(u"[[[[:Latin:][:Common:][:Inherited:]]&[\\u0000-\\U0001FFFF]][\\uE000-\\uE00F]]"));
-  for (const char16_t* text : {u"Beyonce\u0301 ﬁ ǅ", u"1\u0301 \u0301x", u"ß\U0001F3B5é",
-                               u"\U000E0100\u0301e\u0302\u0323"}) {
-    EXPECT_EQ(Utf8(Applied(*built, text)),
-              Utf8(Applied(*TextTransform::FromRegistry("Latin-ASCII"), text)));
+  for (const icu::UnicodeString& text : texts) {
+    ASSERT_EQ(Utf8(Applied(*built, text)), Utf8(Applied(*registry, text))) << Utf8(text);
   }
 }
 
-TEST(TextTransformTest, TraditionalHanAndBareLettersMatchIcuRegistry) {
-  const auto traditional = TextTransform::FromData("Simplified-Traditional");
-  ASSERT_NE(traditional, nullptr);
-  ExpectSameAsRegistry(*traditional, "Simplified-Traditional", Set(u"[\\u4E00-\\u9FFF]"));
-  const icu::UnicodeString phrase(u"单于 生姜 邓丽君 这是");
-  EXPECT_EQ(Utf8(Applied(*traditional, phrase)),
-            Utf8(Applied(*TextTransform::FromRegistry("Simplified-Traditional"), phrase)));
-
-  const auto bare = TextTransform::FromRules(u":: NFD() ; [:Nonspacing Mark:] > ; :: NFC() ;");
-  ASSERT_NE(bare, nullptr);
-  ExpectSameAsRegistry(*bare, "NFD; [:Nonspacing Mark:] Remove; NFC",
-                       Set(u"[[:Greek:][:Cyrillic:][:Inherited:]]"));
+TEST(TextTransformTest, TransformsFromDataAndRulesMatchIcuRegistry) {
+  ExpectSameAsRegistry(
+      TextTransform::FromData("Latin-ASCII"), "Latin-ASCII",
+      u"[[[[:Latin:][:Common:][:Inherited:]]&[\\u0000-\\U0001FFFF]][\\uE000-\\uE00F]]",
+      {u"Beyonce\u0301 ﬁ ǅ", u"1\u0301 \u0301x", u"ß\U0001F3B5é",
+       u"\U000E0100\u0301e\u0302\u0323"});
+  ExpectSameAsRegistry(TextTransform::FromData("Simplified-Traditional"), "Simplified-Traditional",
+                       u"[\\u4E00-\\u9FFF]", {u"单于 生姜 邓丽君 这是"});
+  ExpectSameAsRegistry(TextTransform::FromRules(u":: NFD() ; [:Nonspacing Mark:] > ; :: NFC() ;"),
+                       "NFD; [:Nonspacing Mark:] Remove; NFC",
+                       u"[[:Greek:][:Cyrillic:][:Inherited:]]");
 }
 
 TEST(TextTransformTest, RulesReadAsIcuReadsThem) {

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <system_error>
@@ -570,59 +569,55 @@ TEST_F(ChangeOnlyTest, AHardLinkThatFailsIsACopy) {
   EXPECT_TRUE(FolderContents(settings_.folder) == card_before);
 }
 
-}  // namespace
-}  // namespace tarvello
-
-namespace tarvello {
-namespace {
+// A FaultBench whose card's file system answers as `make` sets it.
+struct CardAnswersBench : FaultBench {
+  CardAnswersBench(bool backup, void (*make)(fakes::CardCalls&)) : FaultBench(backup) {
+    fake_.files.card().below = card_.path();
+    make(fake_.files.card());
+  }
+};
 
 // A card whose file system answers yes and does something else: the run fails at the
 // song concerned, names what the file system did, and never says it completed.
 TEST(OutputRunCardAnswersTest, WhatTheCardDidNotDoFailsTheRunWithItsReason) {
-  using Times = fakes::CardCalls::Times;
+  using Card = fakes::CardCalls;
   struct Case {
     const char* name;
-    std::function<void(fakes::CardCalls&)> make;
-    const char* message;
-    const char* path;  // after the folder's path
+    void (*make)(Card&);
+    std::string message;  // its lines after the first, the folder's path
     std::string reason;
   };
   const std::string eio = std::system_category().message(EIO);
   const Case cases[] = {
-      {"times never kept", [](fakes::CardCalls& card) { card.times = Times::kNeverKept; },
-       kSetTimeFailed, "/SDS_0000.3G2", kTimeNotKept},
-      {"old name left", [](fakes::CardCalls& card) { card.rename_leaves_source = true; },
-       kRenameFailed, "/SDS_0000.3G2", kSourceLeft},
-      {"rename not done", [](fakes::CardCalls& card) { card.rename_does_nothing = true; },
-       kRenameFailed, "/SDS_0000.3G2", kTargetNotMoved},
-      {"fsync fails", [](fakes::CardCalls& card) { card.fsync_error = EIO; }, kFlushFailed, "",
-       eio},
-      {"syncfs fails", [](fakes::CardCalls& card) { card.syncfs_error = EIO; }, kFlushFailed, "",
-       eio},
+      {"times never kept", [](Card& card) { card.times = Card::Times::kNeverKept; },
+       std::string(kSetTimeFailed) + "\r\n", std::string("/SDS_0000.3G2\r\n") + kTimeNotKept},
+      {"old name left", [](Card& card) { card.rename_leaves_source = true; },
+       std::string(kRenameFailed) + "\r\n", std::string("/SDS_0000.3G2\r\n") + kSourceLeft},
+      {"rename not done", [](Card& card) { card.rename_does_nothing = true; },
+       std::string(kRenameFailed) + "\r\n", std::string("/SDS_0000.3G2\r\n") + kTargetNotMoved},
+      {"fsync fails", [](Card& card) { card.fsync_error = EIO; },
+       std::string(kFlushFailed) + "\r\n", "\r\n" + eio},
+      {"syncfs fails", [](Card& card) { card.syncfs_error = EIO; },
+       std::string(kFlushFailed) + "\r\n", "\r\n" + eio},
   };
   for (const bool backup : {true, false}) {
     for (const Case& each : cases) {
-      const std::string trace = std::string(each.name) + ", backup " + std::to_string(backup);
-      FaultBench bench(backup);
-      bench.fake_.files.card().below = bench.card_.path();
-      each.make(bench.fake_.files.card());
-      const std::string message = std::string(each.message) + "\r\n" + bench.settings_.folder +
-                                  each.path + "\r\n" + each.reason;
+      SCOPED_TRACE(std::string(each.name) + ", backup " + std::to_string(backup));
+      CardAnswersBench bench(backup, each.make);
 
-      const OutputRunResult result = bench.Output();
-
-      EXPECT_EQ(result.end, OutputRunEnd::kFailed) << trace;
-      EXPECT_THAT(bench.progress_.messages, ElementsAre(message)) << trace;
-      EXPECT_EQ(bench.progress_.beeps, 0) << trace;
-      bench.ExpectNothingLost(trace);
+      EXPECT_EQ(bench.Output().end, OutputRunEnd::kFailed);
+      EXPECT_THAT(bench.progress_.messages,
+                  ElementsAre(each.message + bench.settings_.folder + each.reason));
+      EXPECT_EQ(bench.progress_.beeps, 0);
+      bench.ExpectNothingLost("");
     }
   }
 }
 
 TEST(OutputRunCardAnswersTest, ACardThatKeepsTimesGivenThroughTheFileGetsTheStepsOfTheList) {
-  FaultBench bench(true);
-  bench.fake_.files.card().below = bench.card_.path();
-  bench.fake_.files.card().times = fakes::CardCalls::Times::kKeptThroughDescriptor;
+  CardAnswersBench bench(true, [](fakes::CardCalls& card) {
+    card.times = fakes::CardCalls::Times::kKeptThroughDescriptor;
+  });
   bench.fake_.environment.now = 1700000001;
 
   EXPECT_EQ(bench.Output().end, OutputRunEnd::kCompleted);

@@ -24,14 +24,22 @@ void StartReady(ChildProcess& child, const std::string& script) {
   }
 }
 
-TEST(ChildProcessTest, AChildThatClosesItsOutputAndRunsOnIsKilledAfterTheGrace) {
-  ChildProcess child;
-  // The shell waits for `sleep`, which never had the socket.
-  StartReady(child, "echo ready; exec 0<&- 1>&-; sleep 20; exit 3");
-  const ChildEnd end = child.Stop(50);
-  EXPECT_EQ(end.signal, SIGKILL);
-  EXPECT_EQ(end.left, 0);
-  EXPECT_FALSE(child.Running());
+// A child that exits, one that closes its output and runs on (the shell waits for `sleep`,
+// which never had the socket) and is killed after the grace, and one killed (grace -1).
+TEST(ChildProcessTest, AChildThatEndsReportsHowItEnded) {
+  for (const auto& [script, grace_ms, exit_code, signal] :
+       {std::tuple{"echo ready; read line; exit 7", 10000, 7, 0},
+        {"echo ready; exec 0<&- 1>&-; sleep 20; exit 3", 50, 0, SIGKILL},
+        {"echo ready; exec sleep 20", -1, 0, SIGKILL}}) {
+    SCOPED_TRACE(script);
+    ChildProcess child;
+    StartReady(child, script);
+    const ChildEnd end = grace_ms < 0 ? child.Kill() : child.Stop(grace_ms);
+    EXPECT_EQ(end.exit_code, exit_code);
+    EXPECT_EQ(end.signal, signal);
+    EXPECT_EQ(end.left, 0);
+    EXPECT_FALSE(child.Running());
+  }
 }
 
 TEST(ChildProcessTest, AChildThatDoesNotEndWhenKilledIsLeftAfterTheBound) {
@@ -47,17 +55,6 @@ TEST(ChildProcessTest, AChildThatDoesNotEndWhenKilledIsLeftAfterTheBound) {
   int status = 0;
   ASSERT_EQ(::waitpid(end.left, &status, 0), end.left);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-}
-
-TEST(ChildProcessTest, AChildThatEndsReportsHowItEnded) {
-  ChildProcess exiting;
-  StartReady(exiting, "echo ready; read line; exit 7");
-  EXPECT_EQ(exiting.Stop(10000).exit_code, 7);
-  ChildProcess killed;
-  StartReady(killed, "echo ready; exec sleep 20");
-  const ChildEnd end = killed.Kill();
-  EXPECT_EQ(end.signal, SIGKILL);
-  EXPECT_EQ(end.left, 0);
 }
 
 }  // namespace
