@@ -15,34 +15,19 @@
 namespace tarvello {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using namespace std::chrono_literals;
 
 class PresenterProbeTest : public PresenterTest {
  protected:
   MainPresenter& StartWithHelper(const std::string& program) {
-    MainPresenter& presenter = Start();
-    presenter.SetConversionHelper({program, 1s, 30s});
-    return presenter;
+    Start().SetConversionHelper({program, 1s, 30s});
+    return *presenter_;
   }
   // A file the walk refuses, so that it goes to the helper.
   std::string NotAnM4a(const std::string& name) {
-    const std::string path = temp_dir_.Path(name);
-    fakes::WriteFile(path, std::string(4096, 'x'));
-    return path;
-  }
-  // Hands the workers' results to the presenter, as the window's event loop does, until
-  // `done`; false after a minute.
-  template <typename Done>
-  bool RunUntil(Done done) {
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      if (view_.RunCalledSoon() == 0) std::this_thread::sleep_for(5ms);
-    }
-    return true;
+    fakes::WriteFile(temp_dir_.Path(name), std::string(4096, 'x'));
+    return temp_dir_.Path(name);
   }
 };
 
@@ -51,22 +36,24 @@ TEST_F(PresenterProbeTest, AFileThatHangsTheProbeIsListedAtOnceAndRefusedWhenThe
   MainPresenter& presenter = StartWithHelper(TARVELLO_SCRIPTED_HELPER_PATH);
   const std::string hang = NotAnM4a("slow probe-hang.mp3");
   const std::string fine = NotAnM4a("fine.mp3");
-
   presenter.FilesDropped({hang, fine});
 
   // Both rows are there under their names while the helper looks at them.
   ASSERT_EQ(presenter.Rows().RowCount(), 2);
   EXPECT_EQ(presenter.Rows().Row(0).caption, "slow probe-hang");
   EXPECT_EQ(presenter.Rows().Row(0).conversion.state, ConversionState::kProbing);
-  EXPECT_THAT(view_.boxes, IsEmpty());
-  EXPECT_NE(view_.status[0].find("変換待ち 2 曲"), std::string::npos) << view_.status[0];
+  EXPECT_TRUE(view_.boxes.empty());
+  EXPECT_THAT(view_.status[0], HasSubstr("変換待ち 2 曲"));
 
   // The helper gives up on the hanging file after its stall limit: that row goes, and the
-  // refusal names the file as before. The other file is looked at next and takes its tags.
-  ASSERT_TRUE(RunUntil([&] {
-    return !view_.boxes.empty() && presenter.Rows().RowCount() == 1 &&
-           presenter.Rows().Row(0).conversion.state != ConversionState::kProbing;
-  }));
+  // refusal names the file. The other file is looked at next and takes its tags. The
+  // workers' results reach the presenter as the window's event loop hands them on.
+  const auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (view_.boxes.empty() || presenter.Rows().RowCount() != 1 ||
+         presenter.Rows().Row(0).conversion.state == ConversionState::kProbing) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+    if (view_.RunCalledSoon() == 0) std::this_thread::sleep_for(5ms);
+  }
   EXPECT_EQ(presenter.Rows().Row(0).caption, fine);  // the scripted helper's title
   EXPECT_EQ(presenter.State().table.TrackCount(), 1);
   ASSERT_EQ(view_.boxes.size(), 1u);
@@ -77,10 +64,9 @@ TEST_F(PresenterProbeTest, AFileThatHangsTheProbeIsListedAtOnceAndRefusedWhenThe
 TEST_F(PresenterProbeTest, AMissingHelperIsToldOnceForTheWholeAdd) {
   const std::string program = program_dir_.Path("gone/tarvello-convert");
   MainPresenter& presenter = StartWithHelper(program);
-
   presenter.FilesDropped({NotAnM4a("one.mp3"), Fixture("m4a/tagged.m4a"), NotAnM4a("two.flac")});
 
-  EXPECT_THAT(view_.boxes, ElementsAre(MissingHelperText({program})));
+  EXPECT_THAT(view_.boxes, ::testing::ElementsAre(MissingHelperText({program})));
   EXPECT_THAT(view_.boxes[0], HasSubstr("tarvello-convert が見つからない"));
   ASSERT_EQ(presenter.Rows().RowCount(), 1);
   EXPECT_EQ(presenter.Rows().Row(0).caption, "Sine in A");

@@ -17,12 +17,12 @@ namespace tarvello {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::FieldsAre;
 using ::testing::IsEmpty;
 using ::testing::Pair;
 using testing::ScriptedPool;
 
-class ByteOrder : public TextCollator {
- public:
+struct ByteOrder : TextCollator {
   int Compare(const std::string& a, const std::string& b) const override { return a.compare(b); }
 };
 
@@ -57,10 +57,9 @@ class ConversionQueueRowsTest : public ::testing::Test {
   }
   // Waits for the probes the queue asked for and applies them.
   void SettleProbes() {
-    std::vector<std::string> failures;
     while (queue_.Probing() > 0) {
       queue_.WaitForResult(1000);
-      queue_.Deliver(table_, staging_, failures);
+      queue_.Deliver(table_, staging_, failures_);
     }
   }
   ConversionState StateOfRow(int row) const { return rows_.Row(row).conversion.state; }
@@ -73,6 +72,7 @@ class ConversionQueueRowsTest : public ::testing::Test {
   TTrackInfo staging_{};
   TrackList rows_;
   OutputTotals totals_;
+  std::vector<std::string> failures_;
 };
 
 TEST_F(ConversionQueueRowsTest, RowsFollowTheirSongsAndMarksAndOrderLeadTheWork) {
@@ -83,15 +83,12 @@ TEST_F(ConversionQueueRowsTest, RowsFollowTheirSongsAndMarksAndOrderLeadTheWork)
   rows_.Row(0).icon = kIconUnmarked;
   rows_.Row(2).icon = kIconUnmarked;
   queue_.Prioritize(rows_, table_);
-  EXPECT_THAT(queue_.CountMarked(rows_, table_), ::testing::FieldsAre(1, 1, false));
+  EXPECT_THAT(queue_.CountMarked(rows_, table_), FieldsAre(1, 1, false));
   pool_->outcomes["/m/b.mp3"] = {ConvertAction::kFailed, {}, "no frames"};
   pool_->RunAll();
   EXPECT_THAT(pool_->ran, ElementsAre("/m/c.mp3", "/m/a.mp3", "/m/b.mp3"));
-
-  std::vector<std::string> failures;
-  const std::vector<int> delivered = queue_.DeliverToRows(table_, staging_, rows_, failures);
-  EXPECT_THAT(delivered, ElementsAre(0, 3));
-  EXPECT_EQ(failures.size(), 1u);
+  EXPECT_THAT(queue_.DeliverToRows(table_, staging_, rows_, failures_), ElementsAre(0, 3));
+  EXPECT_EQ(failures_.size(), 1u);
   // Each run of neighbouring changed rows is named once; the plain song's row is not.
   EXPECT_THAT(queue_.FollowStates(rows_, table_), ElementsAre(Pair(0, 0), Pair(2, 3)));
   EXPECT_THAT(queue_.FollowStates(rows_, table_), IsEmpty());
@@ -103,22 +100,21 @@ TEST_F(ConversionQueueRowsTest, RowsFollowTheirSongsAndMarksAndOrderLeadTheWork)
   EXPECT_EQ(rows_.Row(3).sub_items[kSubFileName], "/m/c.mp3");
   // The marked failure stops the output; unmarked, nothing waits.
   rows_.Row(2).icon = kIconMarked;
-  EXPECT_THAT(queue_.CountMarked(rows_, table_), ::testing::FieldsAre(2, 0, true));
+  EXPECT_THAT(queue_.CountMarked(rows_, table_), FieldsAre(2, 0, true));
 }
 
 TEST_F(ConversionQueueRowsTest,
        ASourceAddedAgainUpdatesItsOlderRowsAndRowsWithoutARecordArePassedOver) {
   List({"/m/a.mp3", "/m/plain.m4a"});
   pool_->RunAll();
-  std::vector<std::string> failures;
-  queue_.DeliverToRows(table_, staging_, rows_, failures);
+  queue_.DeliverToRows(table_, staging_, rows_, failures_);
   queue_.FollowStates(rows_, table_);
   ASSERT_EQ(StateOfRow(0), ConversionState::kReady);
   // A row whose record is gone from the table counts for nothing and breaks nothing.
   rows_.Row(1).sub_items[kSubTableIndex] = "99";
   List({"/m/a.mp3"});
   EXPECT_EQ(StateOfRow(2), ConversionState::kReady);
-  EXPECT_THAT(queue_.CountMarked(rows_, table_), ::testing::FieldsAre(2, 0, false));
+  EXPECT_THAT(queue_.CountMarked(rows_, table_), FieldsAre(2, 0, false));
   EXPECT_EQ(queue_.ReconvertGoneMarked(rows_, table_), 0);
 }
 

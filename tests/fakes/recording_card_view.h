@@ -1,7 +1,7 @@
 #pragma once
 
 // A CardSyncView that records what the presenter shows of cards and answers the content
-// dialog and the choice boxes from a script.
+// dialog and the choice boxes from a script (nullopt and false once the script runs out).
 
 #include <deque>
 #include <optional>
@@ -16,9 +16,7 @@ namespace tarvello::testing {
 class RecordingCardView : public CardSyncView {
  public:
   bool content_enabled = false;
-  // The bar as shown now; empty while hidden.
-  std::string bar;
-  std::string bar_details;
+  std::string bar;  // as shown now; empty while hidden
   int bars_shown = 0;
   std::vector<CardProfileRequest> dialog_requests;
   std::deque<std::optional<CardProfileForm>> dialog_answers;
@@ -31,31 +29,30 @@ class RecordingCardView : public CardSyncView {
   void SetCardContentEnabled(bool enabled) override { content_enabled = enabled; }
   std::optional<CardProfileForm> ShowCardProfileDialog(const CardProfileRequest& request) override {
     dialog_requests.push_back(request);
-    if (dialog_answers.empty()) return std::nullopt;
-    auto answer = dialog_answers.front();
-    dialog_answers.pop_front();
-    return answer;
+    return Next(dialog_answers, std::optional<CardProfileForm>());
   }
-  void ShowUpdateBar(const std::string& text, const std::string& details) override {
+  void ShowUpdateBar(const std::string& text, const std::string&) override {
     bar = text;
-    bar_details = details;
     ++bars_shown;
   }
-  void HideUpdateBar() override {
-    bar.clear();
-    bar_details.clear();
-  }
+  void HideUpdateBar() override { bar.clear(); }
   bool AskChoice(const std::string& text, const std::string& accept) override {
     choices.emplace_back(text, accept);
-    if (choice_answers.empty()) return false;
-    const bool answer = choice_answers.front();
-    choice_answers.pop_front();
-    return answer;
+    return Next(choice_answers, false);
   }
   bool WindowActive() const override { return active; }
   bool Notify(const std::string&, const std::string& body) override {
     notifications.push_back(body);
     return notifier_answers;
+  }
+
+ private:
+  template <typename T>
+  static T Next(std::deque<T>& script, T otherwise) {
+    if (script.empty()) return otherwise;
+    T answer = std::move(script.front());
+    script.pop_front();
+    return answer;
   }
 };
 

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QInputDialog>
-#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -22,8 +21,6 @@
 namespace tarvello {
 namespace {
 
-constexpr const char* kIdentity = "C0DE-0001";
-
 CardProfileRequest ProfileRequest() {
   CardProfileRequest request;
   request.card_name = "CARD";
@@ -37,10 +34,12 @@ CardProfileRequest ProfileRequest() {
   return request;
 }
 
-QStringList Labels(const QListWidget* list) {
-  QStringList labels;
-  for (int row = 0; row < list->count(); ++row) labels << list->item(row)->text();
-  return labels;
+template <typename T>
+T* Child(const QObject& parent, const char* name) {
+  return parent.findChild<T*>(QString::fromLatin1(name));
+}
+void Trigger(const TCardProfileForm& form, const char* action) {
+  Child<QAction>(*Child<QMenu>(form, "AddSourceMenu"), action)->trigger();
 }
 
 }  // namespace
@@ -55,50 +54,44 @@ class CardSyncWindowTest : public QObject {
     TCardProfileForm form(ProfileRequest(), choosers);
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    auto* list = form.findChild<QListWidget*>(QStringLiteral("lvSources"));
+    auto* list = Child<QListWidget>(form, "lvSources");
     QTRY_VERIFY(list->hasFocus());
     QCOMPARE(list->currentRow(), 0);
-    auto* up = form.findChild<QPushButton*>(QStringLiteral("btUp"));
-    QVERIFY(!up->isEnabled());  // the first source cannot go higher
+    QVERIFY(!Child<QPushButton>(form, "btUp")->isEnabled());  // the first cannot go higher
 
-    // Down to the playlist file, Alt+U moves it up.
+    // Down to the playlist file, Alt+U moves it up; a mnemonic clicks a moment later.
     QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentRow(), 1);
     QTest::keyClick(list, Qt::Key_U, Qt::AltModifier);
-    // A mnemonic clicks its button a moment later, as the button shows the press.
-    QTRY_COMPARE(Labels(list).first(), QStringLiteral("プレイリストファイル /music/b.m3u8"));
+    QTRY_COMPARE(list->item(0)->text(), QStringLiteral("プレイリストファイル /music/b.m3u8"));
     QCOMPARE(list->currentRow(), 0);
 
     // Added from the add button's menu: a folder, a library playlist, the current list.
-    auto* menu = form.findChild<QMenu*>(QStringLiteral("AddSourceMenu"));
-    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("AddPlayerPlaylist")) ||
-            menu->findChild<QAction*>(QStringLiteral("AddPlayerPlaylist"))->isEnabled());
-    menu->findChild<QAction*>(QStringLiteral("AddFolder"))->trigger();
+    Trigger(form, "AddFolder");
     OnModal([](QDialog& dialog) {
       auto* input = qobject_cast<QInputDialog*>(&dialog);
       QVERIFY(input != nullptr);
       input->setTextValue(QStringLiteral("Evening"));
       input->accept();
     });
-    menu->findChild<QAction*>(QStringLiteral("AddLibraryPlaylist"))->trigger();
-    menu->findChild<QAction*>(QStringLiteral("AddCurrentList"))->trigger();
+    Trigger(form, "AddLibraryPlaylist");
+    Trigger(form, "AddCurrentList");
     QCOMPARE(list->count(), 5);
     QCOMPARE(list->currentRow(), 4);
     QCOMPARE(list->item(4)->text(), QStringLiteral("現在のリストの出力対象曲 (3 曲)"));
     // The same folder again only selects it.
-    menu->findChild<QAction*>(QStringLiteral("AddFolder"))->trigger();
+    Trigger(form, "AddFolder");
     QCOMPARE(list->count(), 5);
     QCOMPARE(list->currentRow(), 2);
 
-    // The mouse removes the selected folder; Alt+I ticks the automatic update.
-    QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("btRemove")), Qt::LeftButton);
+    // The mouse removes the selected folder; Alt+I ticks the automatic update once the
+    // playlist's little dialog has given the form back its activation.
+    QTest::mouseClick(Child<QPushButton>(form, "btRemove"), Qt::LeftButton);
     QCOMPARE(list->count(), 4);
-    // The playlist's little dialog has closed: the form is the active window again.
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(list, Qt::Key_I, Qt::AltModifier);
-    QTRY_VERIFY(form.findChild<QCheckBox*>(QStringLiteral("chAutoUpdate"))->isChecked());
-    auto* bit_rate = form.findChild<QComboBox*>(QStringLiteral("cbBitRate"));
+    QTRY_VERIFY(Child<QCheckBox>(form, "chAutoUpdate")->isChecked());
+    auto* bit_rate = Child<QComboBox>(form, "cbBitRate");
     QCOMPARE(bit_rate->currentData().toInt(), 160);
     bit_rate->setCurrentIndex(bit_rate->findData(128));
 
@@ -115,18 +108,22 @@ class CardSyncWindowTest : public QObject {
     QCOMPARE(form.result(), int(QDialog::Accepted));
   }
 
-  void EscapeLeavesTheDialogWithoutValuesAndTheCurrentListNeedsMarkedRows() {
-    CardProfileRequest request = ProfileRequest();
-    request.marked_rows = 0;
-    request.library_playlists.clear();
-    TCardProfileForm form(request, {});
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    auto* menu = form.findChild<QMenu*>(QStringLiteral("AddSourceMenu"));
-    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("AddCurrentList"))->isEnabled());
-    QVERIFY(!menu->findChild<QAction*>(QStringLiteral("AddLibraryPlaylist"))->isEnabled());
-    QTest::keyClick(form.findChild<QListWidget*>(QStringLiteral("lvSources")), Qt::Key_Escape);
-    QCOMPARE(form.result(), int(QDialog::Rejected));
+  void TheMenuOffersOnlyWhatTheRequestHoldsAndEscapeCancels() {
+    CardProfileRequest bare = ProfileRequest();
+    bare.marked_rows = 0;
+    bare.library_playlists.clear();
+    bare.player_playlists.clear();
+    for (const auto& [request, offered] : {std::pair{ProfileRequest(), true}, {bare, false}}) {
+      TCardProfileForm form(request, {});
+      form.show();
+      QVERIFY(QTest::qWaitForWindowActive(&form));
+      const auto* menu = Child<QMenu>(form, "AddSourceMenu");
+      for (const char* name : {"AddCurrentList", "AddLibraryPlaylist", "AddPlayerPlaylist"}) {
+        QCOMPARE(Child<QAction>(*menu, name)->isEnabled(), offered);
+      }
+      QTest::keyClick(Child<QListWidget>(form, "lvSources"), Qt::Key_Escape);
+      QCOMPARE(form.result(), int(QDialog::Rejected));
+    }
   }
 
   void TheBarOffersTheUpdateAboveTheListAndItsButtonsWork() {
@@ -134,21 +131,21 @@ class CardSyncWindowTest : public QObject {
     std::filesystem::copy_file(TestSong("tagged.m4a"), music.Path("a.m4a"));
     std::filesystem::copy_file(TestSong("japanese.m4a"), music.Path("b.m4a"));
     WindowFixture f("", [&](WindowFixture& fixture) {
-      fixture.fake.files.volume_names[fixture.card_root] = kIdentity;
+      fixture.fake.files.volume_names[fixture.card_root] = "C0DE-0001";
       const CardProfile profile{
-          kIdentity, {{CardSourceKind::kFolder, music.path(), {}, {}}}, {}, false};
+          "C0DE-0001", {{CardSourceKind::kFolder, music.path(), {}, {}}}, {}, false};
       QVERIFY(
           SaveCardProfile(fixture.fake.files, ExtraSettingsFileName(fixture.ini_path), profile));
     });
+    const std::string song = f.card_root + "/PRIVATE/AU/DF/D_SD/SDS_0001.3G2";
     auto* bar = f.Find<UpdateBar>("UpdateBar");
-    QVERIFY(!bar->isVisible());
     QAction* content = f.Find<QAction>("CardContent1");
+    QVERIFY(!bar->isVisible());
     QVERIFY(!content->isEnabled());
     const int list_top = f.List()->y();
 
     // The user picks the card in the drive box.
     const int card = f.Drives()->findText(QStringLiteral("CARD"), Qt::MatchStartsWith);
-    const int stick = 1 - card;
     f.Drives()->setCurrentIndex(card);
     QVERIFY(content->isEnabled());
     QTRY_VERIFY(bar->isVisible());
@@ -156,31 +153,29 @@ class CardSyncWindowTest : public QObject {
     QCOMPARE(f.List()->y(), list_top + bar->height());
     SaveScreenshot(*f.form, QStringLiteral("card_update_bar.png"));
 
-    QTest::mouseClick(bar->findChild<QPushButton*>(QStringLiteral("btNotNow")), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(*bar, "btNotNow"), Qt::LeftButton);
     QVERIFY(!bar->isVisible());
     QCOMPARE(f.List()->y(), list_top);
-    QVERIFY(!std::filesystem::exists(f.card_root + "/PRIVATE/AU/DF/D_SD/SDS_0001.3G2"));
+    QVERIFY(!std::filesystem::exists(song));
 
     // Another drive ends nothing but the offer; the card chosen again offers it again.
-    f.Drives()->setCurrentIndex(stick);
+    f.Drives()->setCurrentIndex(1 - card);
     f.Drives()->setCurrentIndex(card);
     QTRY_VERIFY(bar->isVisible());
-    QTest::mouseClick(bar->findChild<QPushButton*>(QStringLiteral("btUpdate")), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(*bar, "btUpdate"), Qt::LeftButton);
     // The card held one song of another list: the update asks before it removes it.
     QCOMPARE(f.answered.size(), size_t{2});
     QCOMPARE(f.answered[0].kind, DialogKind::kChoice);
     QVERIFY(!bar->isVisible());
     // Without a notification service the report comes in a box, whatever window is active.
     QVERIFY(f.answered.back().text.starts_with("カード CARD を更新しました"));
-    QVERIFY(std::filesystem::exists(f.card_root + "/PRIVATE/AU/DF/D_SD/SDS_0001.3G2"));
+    QVERIFY(std::filesystem::exists(song));
     QCOMPARE(f.List()->model()->rowCount(), 0);  // the window's list stays as it was
   }
 
   void TheContentCommandSaysWhenTheCardHasNoIdentity() {
     WindowFixture f("card");
-    QAction* content = f.Find<QAction>("CardContent1");
-    QVERIFY(content->isEnabled());
-    content->trigger();
+    f.Find<QAction>("CardContent1")->trigger();
     QCOMPARE(f.answered.size(), size_t{1});
     QCOMPARE(f.answered[0].text, std::string(kNoCardIdentity));
   }
