@@ -74,7 +74,10 @@ void CardUpdates::Follow(const TDriveInfo& drive, bool inserted) {
   planner_.Start(*profile, drive.Root, hooks_.context(),
                  [this, generation, name = drive.Name, inserted](std::shared_ptr<SyncPlan> plan) {
                    view_.CallSoon([this, generation, name, inserted, plan = std::move(plan)] {
-                     hooks_.handle_event([&] { PlanArrived(generation, plan, name, inserted); });
+                     // By value: the handler may wait until a run in progress has ended.
+                     hooks_.handle_event([this, generation, plan, name, inserted] {
+                       PlanArrived(generation, plan, name, inserted);
+                     });
                    });
                  });
 }
@@ -159,17 +162,19 @@ void CardUpdates::Run(const Offer& offer) {
   bool user_here = card_view_.WindowActive();
   // An error inside the dialog's event handler must not cross the event loop.
   std::exception_ptr error;
-  view_.RunWithProgress([&](OutputProgress& progress) {
-    HeldMessagesProgress held(progress);
-    try {
-      result = RunSync(plan, settings, context, held);
-    } catch (...) {
-      error = std::current_exception();
-    }
-    messages = std::move(held.messages);
-    // Asked while the dialog is still up: once it closes, the window takes a moment to
-    // become the active one again.
-    user_here = user_here && card_view_.WindowActive();
+  hooks_.while_held([&] {
+    view_.RunWithProgress([&](OutputProgress& progress) {
+      HeldMessagesProgress held(progress);
+      try {
+        result = RunSync(plan, settings, context, held);
+      } catch (...) {
+        error = std::current_exception();
+      }
+      messages = std::move(held.messages);
+      // Asked while the dialog is still up: once it closes, the window takes a moment to
+      // become the active one again.
+      user_here = user_here && card_view_.WindowActive();
+    });
   });
   hooks_.after_update();
   if (error) std::rethrow_exception(error);

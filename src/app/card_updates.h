@@ -29,6 +29,8 @@ struct CardUpdateHooks {
   // Runs a handler of an event that came by itself, as the window runs its commands
   // (errors end in a box; a run in progress may hold it back).
   std::function<void(std::function<void()>)> handle_event;
+  // Runs the update so that events that come by themselves meanwhile wait until it ends.
+  std::function<void(const std::function<void()>&)> while_held;
   // After an update: the window's drive status, summary and commands follow the card.
   std::function<void()> after_update;
 };

@@ -13,7 +13,8 @@ void HeldEvents::Handle(HeldEvent event, std::function<void()> handler) {
   const bool waits = std::any_of(waiting_.begin(), waiting_.end(), [event](const Waiting& waiting) {
     return waiting.event == event;
   });
-  if (!waits) waiting_.push_back({event, std::move(handler)});
+  if (!waits || event == HeldEvent::kCardPlanArrived)
+    waiting_.push_back({event, std::move(handler)});
 }
 
 void HeldEvents::Release() {

@@ -10,7 +10,11 @@
 
 namespace tarvello {
 
-enum class HeldEvent { kConversionsArrived, kVolumesChanged };
+enum class HeldEvent {
+  kConversionsArrived,
+  kVolumesChanged,
+  kCardPlanArrived,  // carries its plan: each one waits, none stands for another
+};
 
 class HeldEvents {
  public:
@@ -29,7 +33,8 @@ class HeldEvents {
   bool Holding() const { return depth_ > 0; }
 
   // Runs `handler` now, or once the last hold ends; while held, an event that already waits
-  // keeps its place and its first handler. The handler must not throw.
+  // keeps its place and its first handler (but a card plan, which carries its own data).
+  // The handler must not throw.
   void Handle(HeldEvent event, std::function<void()> handler);
 
  private:

@@ -21,7 +21,15 @@ void MainPresenter::SetCardSyncView(CardSyncView* view) {
   hooks.run_settings = [this] {
     return SyncRunSettings{state_.BackupFolder, card_options_.verify(), false};
   };
-  hooks.handle_event = [this](const std::function<void()>& handler) { RunCommand(handler); };
+  // A plan that arrives while an output or another update runs waits for its end: an
+  // automatic update must never start inside another run.
+  hooks.handle_event = [this](const std::function<void()>& handler) {
+    held_events_.Handle(HeldEvent::kCardPlanArrived, [this, handler] { RunCommand(handler); });
+  };
+  hooks.while_held = [this](const std::function<void()>& run) {
+    const HeldEvents::Hold hold(held_events_);
+    run();
+  };
   hooks.after_update = [this] { AfterCardUpdate(); };
   cards_ = std::make_unique<CardSync>(platform_.files, view_, *view, state_, std::move(hooks));
   UpdateCardCommands();

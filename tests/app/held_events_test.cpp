@@ -30,18 +30,20 @@ TEST_F(HeldEventsTest, HeldHandlersRunOnceEachInTheOrderTheyFirstCameAndOthersAt
   {
     const HeldEvents::Hold outer(events_);
     Raise(HeldEvent::kConversionsArrived, "conversions");
+    Raise(HeldEvent::kCardPlanArrived, "plan");
     {
       const HeldEvents::Hold inner(events_);
       Raise(HeldEvent::kVolumesChanged, "volumes held");
     }
     // The inner hold ended but the outer one still holds.
     Raise(HeldEvent::kConversionsArrived, "conversions again");
+    Raise(HeldEvent::kCardPlanArrived, "next plan");  // a plan stands only for itself
     EXPECT_THAT(ran_, ElementsAre("volumes", "volumes again"));
     EXPECT_TRUE(events_.Holding());
   }
   Raise(HeldEvent::kVolumesChanged, "later");
-  EXPECT_THAT(ran_,
-              ElementsAre("volumes", "volumes again", "conversions", "volumes held", "later"));
+  EXPECT_THAT(ran_, ElementsAre("volumes", "volumes again", "conversions", "plan", "volumes held",
+                                "next plan", "later"));
   EXPECT_FALSE(events_.Holding());
 }
 

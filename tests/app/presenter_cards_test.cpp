@@ -153,6 +153,29 @@ TEST_F(PresenterCardsTest, InsertedCardUpdatesItselfWhenItsProfileSaysSo) {
   EXPECT_THAT(cards_.bar, IsEmpty());
 }
 
+// The progress dialog lets events through: a plan that comes meanwhile must not start an
+// update inside the output; it waits, then runs.
+TEST_F(PresenterCardsTest, AnAutomaticUpdateWhosePlanArrivesDuringAnOutputWaitsForItsEnd) {
+  StartWithProfiledCard(true, true);
+  cards_.active = false;
+  SetCardIn(true);  // its plan is being made off the window's thread
+  presenter_->FilesDropped({music_.Path("tagged.m4a")});
+  int dialogs_when_the_plan_came = -1;
+  view_.progress.press_cancel = [&](const testing::RecordingProgress&) {
+    if (dialogs_when_the_plan_came < 0) {
+      presenter_->WaitForCardPlan();
+      view_.RunCalledSoon();
+      dialogs_when_the_plan_came = view_.progress_dialogs;
+    }
+    return false;
+  };
+  view_.confirm_answers = {true};
+  presenter_->Execute1Click();
+  EXPECT_EQ(dialogs_when_the_plan_came, 1);
+  EXPECT_EQ(view_.progress_dialogs, 2);  // the update ran once the output had ended
+  EXPECT_EQ(CardSongs(), 4);
+}
+
 TEST_F(PresenterCardsTest, RefusedPlanSaysWhyAndLeavesTheCardUntouched) {
   AddCard();
   const TempDir empty;
